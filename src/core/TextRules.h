@@ -1,0 +1,44 @@
+#pragma once
+// Text rules shared across subsystems: AppleScript quoting, the number pattern, trimming sets, name
+// normalisation and number formatting. All functions are pure.
+
+#include <QString>
+#include <QStringView>
+
+#include <optional>
+
+namespace orbix::text {
+
+// Doubles every backslash, then puts a backslash before every double quote. No surrounding quotes.
+QString appleScriptEscaped(QStringView text);
+// The escaped text wrapped in double quotes: a complete AppleScript string literal.
+QString appleScriptQuoted(QStringView text);
+
+// The first match of [-+]?(?:\d+(?:\.\d+)?|\.\d+) anywhere in the text, as a real number.
+std::optional<double> firstNumber(QStringView text);
+
+// White space and line breaks trimmed from both ends.
+QString trimmed(QStringView text);
+// Style names and folder paths: blank, . , ! ? line feed, tab, " and ' trimmed from both ends only.
+QString trimmedName(QStringView text);
+
+// Lower-cased, keeping only letters and numbers (any script): the key used to compare adjustment names.
+QString compactKey(QStringView text);
+// Lower-cased; letters, digits and white space kept; words joined by single blanks. Used to compare
+// spoken or typed phrases and accessible element names.
+QString normalizedPhrase(QStringView text);
+// Every word's first letter upper-cased and the rest lower-cased ("black and white" -> "Black And White").
+QString capitalizedWords(QStringView text);
+
+// Shortest decimal text that reads back as the same double, in plain (non-exponent) notation, always with a
+// fractional part: 25 -> "25.0", -0.5 -> "-0.5". Only for finite values.
+QString shortestRealText(double value);
+
+// Parses the whole text as a finite floating-point number in the C locale (optional sign, decimal or exponent
+// form). Infinity, NaN, blanks and trailing characters are refused.
+std::optional<double> parseFiniteReal(QStringView text);
+
+// The value truncated toward zero as a signed 64-bit integer, when it is finite and fits.
+std::optional<qint64> truncatedInteger(double value);
+
+} // namespace orbix::text

@@ -1,0 +1,34 @@
+#pragma once
+// Helpers shared by the tests: event-loop waiting, temporary files and environment overrides.
+
+#include <QByteArray>
+#include <QString>
+
+#include <chrono>
+#include <functional>
+#include <optional>
+
+namespace orbix::test {
+
+// Runs the event loop until the condition holds or the time-out passes; returns whether it holds.
+bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout = std::chrono::seconds(10));
+
+// Writes a file (creating parent folders) and returns its path.
+QString writeFile(const QString& path, const QByteArray& content);
+// Writes an executable shell script.
+QString writeExecutable(const QString& path, const QByteArray& script);
+
+// Sets (or, with no value, removes) an environment variable for the lifetime of the object.
+class ScopedEnvironment {
+public:
+    ScopedEnvironment(const char* name, std::optional<QByteArray> value);
+    ~ScopedEnvironment();
+    ScopedEnvironment(const ScopedEnvironment&) = delete;
+    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+private:
+    QByteArray name_;
+    std::optional<QByteArray> previous_;
+};
+
+} // namespace orbix::test
