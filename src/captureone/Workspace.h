@@ -12,7 +12,6 @@
 
 #include <QString>
 #include <QUrl>
-
 #include <functional>
 #include <optional>
 

@@ -75,6 +75,8 @@ size_t qHash(const ImportedPhotoAsset& asset, size_t seed) {
     return qHashMulti(seed, asset.id, asset.url, asset.displayName);
 }
 
-size_t qHash(const AppIntentRoute& route, size_t seed) { return qHash(route.id, seed); }
+size_t qHash(const AppIntentRoute& route, size_t seed) {
+    return qHash(route.id, seed);
+}
 
 } // namespace orbix

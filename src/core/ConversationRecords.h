@@ -9,7 +9,6 @@
 #include <QString>
 #include <QUrl>
 #include <QUuid>
-
 #include <optional>
 #include <vector>
 

@@ -5,7 +5,6 @@
 
 #include <QString>
 #include <QStringView>
-
 #include <array>
 #include <optional>
 #include <string_view>

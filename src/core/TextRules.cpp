@@ -1,7 +1,6 @@
 #include "core/TextRules.h"
 
 #include <QRegularExpression>
-
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -29,7 +28,9 @@ std::optional<double> firstNumber(QStringView text) {
     return parseFiniteReal(match.capturedView(0));
 }
 
-QString trimmed(QStringView text) { return text.trimmed().toString(); }
+QString trimmed(QStringView text) {
+    return text.trimmed().toString();
+}
 
 QString trimmedName(QStringView text) {
     static const QString trimSet = QStringLiteral(" .,!?\n\t\"'");

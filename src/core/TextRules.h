@@ -4,7 +4,6 @@
 
 #include <QString>
 #include <QStringView>
-
 #include <optional>
 
 namespace orbix::text {

@@ -1,8 +1,9 @@
 #include "core/ConversationRecords.h"
 
-#include <gtest/gtest.h>
+#include "support/TestSupport.h"
 
 #include <QSet>
+#include <gtest/gtest.h>
 
 using namespace orbix;
 

@@ -1,5 +1,7 @@
 #include "core/TextRules.h"
 
+#include "support/TestSupport.h"
+
 #include <gtest/gtest.h>
 
 using namespace orbix;
@@ -51,7 +53,8 @@ TEST(TextRules, ParseFiniteRealAcceptsOnlyWholeNumbers) {
     EXPECT_EQ(text::parseFiniteReal(u"+10"), 10.0);
     EXPECT_EQ(text::parseFiniteReal(u"1e2"), 100.0);
     EXPECT_EQ(text::parseFiniteReal(u"-.5"), -0.5);
-    for (const char16_t* refused : {u"", u"10%", u"inf", u"nan", u"-inf", u"1e400", u"1,5", u"+-1", u" 1", u"0x10"}) {
+    for (const char16_t* refused :
+         {u"", u"10%", u"inf", u"nan", u"-inf", u"1e400", u"1,5", u"+-1", u" 1", u"0x10"}) {
         EXPECT_EQ(text::parseFiniteReal(refused), std::nullopt) << QString::fromUtf16(refused).toStdString();
     }
 }

@@ -3,15 +3,16 @@
 
 #include <QByteArray>
 #include <QString>
-
 #include <chrono>
 #include <functional>
 #include <optional>
+#include <ostream>
 
 namespace orbix::test {
 
 // Runs the event loop until the condition holds or the time-out passes; returns whether it holds.
-bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout = std::chrono::seconds(10));
+bool waitUntil(const std::function<bool()>& condition,
+               std::chrono::milliseconds timeout = std::chrono::seconds(10));
 
 // Writes a file (creating parent folders) and returns its path.
 QString writeFile(const QString& path, const QByteArray& content);
@@ -32,3 +33,8 @@ private:
 };
 
 } // namespace orbix::test
+
+// Readable QString values in GoogleTest failure messages.
+inline void PrintTo(const QString& value, std::ostream* out) {
+    *out << '"' << value.toStdString() << '"';
+}

@@ -1,0 +1,66 @@
+#include "captureone/BundleInfo.h"
+
+#include <QFile>
+#include <memory>
+#include <plist/plist.h>
+
+namespace orbix {
+
+namespace {
+struct PlistDeleter {
+    void operator()(void* node) const { plist_free(static_cast<plist_t>(node)); }
+};
+} // namespace
+
+QHash<QString, QString> BundleInfo::stringProperties(const QString& bundlePath) {
+    QFile file(bundlePath + QStringLiteral("/Contents/Info.plist"));
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    return parseStringProperties(file.readAll());
+}
+
+QHash<QString, QString> BundleInfo::parseStringProperties(const QByteArray& data) {
+    QByteArray bytes = data;
+    // libplist refuses XML that starts with a byte-order mark; editors do write one.
+    if (bytes.startsWith("\xEF\xBB\xBF")) {
+        bytes.remove(0, 3);
+    }
+    if (bytes.isEmpty() || bytes.size() > std::numeric_limits<uint32_t>::max()) {
+        return {};
+    }
+    plist_t root = nullptr;
+    plist_from_memory(bytes.constData(), uint32_t(bytes.size()), &root);
+    std::unique_ptr<void, PlistDeleter> owner(root);
+    if (!root || plist_get_node_type(root) != PLIST_DICT) {
+        return {};
+    }
+    QHash<QString, QString> properties;
+    plist_dict_iter iterator = nullptr;
+    plist_dict_new_iter(root, &iterator);
+    if (!iterator) {
+        return {};
+    }
+    for (;;) {
+        char* key = nullptr;
+        plist_t value = nullptr;
+        plist_dict_next_item(root, iterator, &key, &value);
+        if (!value) {
+            free(key);
+            break;
+        }
+        if (key && plist_get_node_type(value) == PLIST_STRING) {
+            char* text = nullptr;
+            plist_get_string_val(value, &text);
+            if (text) {
+                properties.insert(QString::fromUtf8(key), QString::fromUtf8(text));
+                free(text);
+            }
+        }
+        free(key);
+    }
+    free(iterator);
+    return properties;
+}
+
+} // namespace orbix

@@ -1,0 +1,432 @@
+#include "captureone/CaptureOneService.h"
+
+#include "captureone/CaptureOneApplicationResolver.h"
+#include "captureone/CaptureOneCapabilities.h"
+#include "captureone/CaptureOneScripts.h"
+#include "captureone/OsascriptRunner.h"
+#include "core/TextRules.h"
+
+#include <QRegularExpression>
+
+namespace orbix {
+
+namespace {
+
+const QString noApplicationInApplications = QStringLiteral(
+    "Could not find Capture One in Applications. Choose an installed version in Orbix Settings.");
+const QString notPreparedMessage = QStringLiteral("Could not prepare the Capture One automation command.");
+const QString unknownErrorMessage = QStringLiteral("Unknown AppleScript error.");
+const QString noApplicationShort = QStringLiteral("Could not find Capture One.");
+const QString notInRegistrySuffix =
+    QStringLiteral(" is not in Orbix’s safe Capture One adjustment registry yet.");
+const QString notSupportedByVersionSuffix =
+    QStringLiteral(" is not supported by the selected Capture One version.");
+const QString ratingRangeMessage = QStringLiteral("Capture One ratings must be between 0 and 5.");
+const QString rotationDirectionMessage = QStringLiteral("Rotation direction must be left or right.");
+const QString noSupportedAdjustmentsMessage =
+    QStringLiteral("No supported Capture One adjustments were provided.");
+const QString copyApplyUnsupportedMessage =
+    QStringLiteral("Copy and Apply Adjustments are not supported by the selected Capture One version.");
+const QString cropUsageMessage = QStringLiteral("Use crop text such as aspect=3:2, orientation=landscape.");
+const QString cropAspectUnsupportedMessage =
+    QStringLiteral("Crop aspect ratio is not scriptable in the selected Capture One version.");
+const QString cropOrientationValueMessage =
+    QStringLiteral("Crop orientation must be landscape, portrait, or square.");
+const QString cropOrientationUnsupportedMessage =
+    QStringLiteral("Crop orientation is not scriptable in the selected Capture One version.");
+const QString defaultLayerName = QStringLiteral("Orbix Adjustment");
+const QString layerUsageMessage = QStringLiteral("Use layer text such as name=Sky, opacity=60, enabled=true.");
+const QString maskUsageMessage =
+    QStringLiteral("Mask operation must be fill, clear, invert, rasterize, clear luma "
+                   "range, feather 0–100, or refine 0–300.");
+// Capture One itself gives up on an Apple event after two minutes; the runner uses the same bound.
+const QString timedOutSuffix = QStringLiteral(
+    " did not answer within two minutes, so Orbix stopped waiting. Check whether it is showing a "
+    "dialog.");
+
+QString variantsText(const QString& prefix) {
+    return CaptureOneScripts::countReturnLine(prefix);
+}
+
+} // namespace
+
+CaptureOneService& CaptureOneService::shared() {
+    static CaptureOneService* instance = new CaptureOneService(std::make_shared<OsascriptRunner>());
+    return *instance;
+}
+
+CaptureOneService::CaptureOneService(std::shared_ptr<ScriptRunner> runner, QObject* parent)
+    : QObject(parent), runner_(std::move(runner)) {}
+
+void CaptureOneService::run(const QString& script, Completion completion) {
+    const auto application = CaptureOneApplicationResolver::resolve();
+    if (!application) {
+        completion(noApplicationInApplications);
+        return;
+    }
+    QString pinned = script;
+    pinned.replace(CaptureOneScripts::genericTellOpening,
+                   QStringLiteral("tell application ") + text::appleScriptQuoted(application->scriptName));
+    runner_->run(pinned, [this, application = *application, completion](const ScriptOutcome& outcome) {
+        finishRun(application, outcome, completion);
+    });
+}
+
+void CaptureOneService::finishRun(const CaptureOneApplication& application, const ScriptOutcome& outcome,
+                                  const Completion& completion) {
+    QString result;
+    switch (outcome.status) {
+    case ScriptOutcome::Status::notPrepared:
+        completion(notPreparedMessage);
+        return;
+    case ScriptOutcome::Status::success:
+        result = outcome.text.isEmpty() ? application.scriptName + QStringLiteral(" command completed.")
+                                        : outcome.text;
+        break;
+    case ScriptOutcome::Status::executionError:
+        result = application.scriptName + QStringLiteral(": ") +
+                 (outcome.text.isEmpty() ? unknownErrorMessage : outcome.text);
+        break;
+    case ScriptOutcome::Status::timedOut:
+        result = application.scriptName + timedOutSuffix;
+        break;
+    }
+    lastMessage_ = result;
+    emit lastMessageChanged(lastMessage_);
+    completion(result);
+}
+
+void CaptureOneService::setAdjustment(const QString& name, const QString& rawValue, bool relative,
+                                      const QStringList& targetPaths, Completion completion) {
+    const auto definition = CaptureOneCapabilities::adjustment(name);
+    if (!definition) {
+        completion(name + notInRegistrySuffix);
+        return;
+    }
+    const auto application = CaptureOneApplicationResolver::resolve();
+    if (!application || !CaptureOneCapabilities::supportsProperty(definition->property, *application)) {
+        completion(text::capitalizedWords(definition->property) + notSupportedByVersionSuffix);
+        return;
+    }
+    const auto value = CaptureOneCapabilities::valueExpression(*definition, rawValue);
+    if (!value) {
+        completion(rawValue + QStringLiteral(" is not a valid value for ") + definition->property +
+                   QLatin1Char('.'));
+        return;
+    }
+    using Tag = CaptureOneAdjustmentValueKind::Tag;
+    const bool numeric = definition->kind.tag == Tag::number || definition->kind.tag == Tag::integer;
+    const QString& property = definition->property;
+    const QString statement =
+        relative && numeric
+            ? QStringLiteral("set %1 of adjustments of aVariant to ((%1 of adjustments of aVariant) + %2)")
+                  .arg(property, *value)
+            : QStringLiteral("set %1 of adjustments of aVariant to %2").arg(property, *value);
+    run(CaptureOneScripts::perVariantScript(
+            targetPaths, {statement},
+            variantsText(QStringLiteral("Adjusted ") + property + QStringLiteral(" on "))),
+        std::move(completion));
+}
+
+void CaptureOneService::adjustSliders(const QString& adjustments, const QStringList& targetPaths,
+                                      Completion completion) {
+    QStringList invalid;
+    std::vector<std::pair<QString, QString>> pairs; // property, value expression
+    for (const QString& piece : adjustments.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        const qsizetype equals = piece.indexOf(QLatin1Char('='));
+        QStringList parts;
+        if (equals < 0) {
+            parts << piece;
+        } else {
+            for (const QString& part : {piece.left(equals), piece.mid(equals + 1)}) {
+                if (!part.isEmpty()) {
+                    parts << part;
+                }
+            }
+        }
+        const auto definition = parts.size() == 2 ? CaptureOneCapabilities::adjustment(parts[0])
+                                                  : std::optional<CaptureOneAdjustmentDefinition>();
+        const auto value = definition ? CaptureOneCapabilities::valueExpression(*definition, parts[1])
+                                      : std::optional<QString>();
+        if (!value) {
+            invalid << piece;
+            continue;
+        }
+        pairs.emplace_back(definition->property, *value);
+    }
+    if (!invalid.isEmpty()) {
+        completion(QStringLiteral("Invalid or unsupported adjustment values: ") +
+                   invalid.join(QStringLiteral(", ")) + QStringLiteral(". No changes were made."));
+        return;
+    }
+    if (pairs.empty()) {
+        completion(noSupportedAdjustmentsMessage);
+        return;
+    }
+    const auto application = CaptureOneApplicationResolver::resolve();
+    if (!application) {
+        completion(noApplicationShort);
+        return;
+    }
+    QStringList missing;
+    QStringList statements;
+    for (const auto& [property, value] : pairs) {
+        if (!CaptureOneCapabilities::supportsProperty(property, *application)) {
+            missing << property;
+        }
+        statements << QStringLiteral("set %1 of adjustments of aVariant to %2").arg(property, value);
+    }
+    if (!missing.isEmpty()) {
+        completion(QStringLiteral("The selected Capture One version does not support: ") +
+                   missing.join(QStringLiteral(", ")) + QLatin1Char('.'));
+        return;
+    }
+    const QString returnLine =
+        variantsText(QStringLiteral("Applied %1 adjustment(s) to ").arg(qsizetype(pairs.size())));
+    run(CaptureOneScripts::perVariantScript(targetPaths, statements, returnLine), std::move(completion));
+}
+
+void CaptureOneService::applyStyle(const QString& name, const QStringList& targetPaths, Completion completion) {
+    const QString style = text::appleScriptEscaped(name);
+    run(CaptureOneScripts::perVariantScript(
+            targetPaths, {QStringLiteral("apply style \"") + style + QStringLiteral("\" to aVariant")},
+            variantsText(QStringLiteral("Applied style ") + style + QStringLiteral(" to "))),
+        std::move(completion));
+}
+
+void CaptureOneService::importFolder(const QString& path, Completion completion) {
+    run(CaptureOneScripts::importScript(text::appleScriptEscaped(path)), std::move(completion));
+}
+
+void CaptureOneService::setPick(bool picked, const QStringList& targetPaths, Completion completion) {
+    run(CaptureOneScripts::perVariantScript(
+            targetPaths, {QStringLiteral("set pick of aVariant to ") + (picked ? "true" : "false")},
+            variantsText(QStringLiteral("Updated pick status for "))),
+        std::move(completion));
+}
+
+void CaptureOneService::setRating(qint64 rating, const QStringList& targetPaths, Completion completion) {
+    if (rating < 0 || rating > 5) {
+        completion(ratingRangeMessage);
+        return;
+    }
+    const QString value = QString::number(rating);
+    run(CaptureOneScripts::perVariantScript(
+            targetPaths, {QStringLiteral("set rating of aVariant to ") + value},
+            variantsText(QStringLiteral("Set rating to ") + value + QStringLiteral(" on "))),
+        std::move(completion));
+}
+
+void CaptureOneService::setColorTag(qint64 tag, const QStringList& targetPaths, Completion completion) {
+    run(CaptureOneScripts::perVariantScript(
+            targetPaths, {QStringLiteral("set color tag of aVariant to ") + QString::number(tag)},
+            variantsText(QStringLiteral("Set color tag on "))),
+        std::move(completion));
+}
+
+void CaptureOneService::rotate(const QString& direction, const QStringList& targetPaths,
+                               Completion completion) {
+    const QString lower = direction.toLower();
+    if (lower != QStringLiteral("left") && lower != QStringLiteral("right")) {
+        completion(rotationDirectionMessage);
+        return;
+    }
+    const QString completionText =
+        lower == QStringLiteral("left") ? QStringLiteral("Rotated left") : QStringLiteral("Rotated right");
+    runVariantCommand(QStringLiteral("rotate ") + lower, completionText, targetPaths, std::move(completion));
+}
+
+void CaptureOneService::runVariantCommand(const QString& command, const QString& completionText,
+                                          const QStringList& targetPaths, Completion completion) {
+    const auto application = CaptureOneApplicationResolver::resolve();
+    if (!application || !CaptureOneCapabilities::supportsCommand(command, *application)) {
+        const QString who =
+            application ? application->scriptName : QStringLiteral("the selected Capture One version");
+        completion(text::capitalizedWords(command) + QStringLiteral(" is not supported by ") + who +
+                   QLatin1Char('.'));
+        return;
+    }
+    run(CaptureOneScripts::perVariantScript(targetPaths, {command + QStringLiteral(" aVariant")},
+                                            variantsText(completionText + QLatin1Char(' '))),
+        std::move(completion));
+}
+
+void CaptureOneService::copyPrimaryAdjustmentsToSelected(Completion completion) {
+    const auto application = CaptureOneApplicationResolver::resolve();
+    if (!application ||
+        !CaptureOneCapabilities::supportsCommand(QStringLiteral("copy adjustments"), *application) ||
+        !CaptureOneCapabilities::supportsCommand(QStringLiteral("apply adjustments"), *application)) {
+        completion(copyApplyUnsupportedMessage);
+        return;
+    }
+    run(CaptureOneScripts::copyAdjustmentsScript(), std::move(completion));
+}
+
+void CaptureOneService::setCrop(const QString& specification, const QStringList& targetPaths,
+                                Completion completion) {
+    const QMap<QString, QString> values = assignmentMap(specification);
+    const bool hasAspect =
+        values.contains(QStringLiteral("aspect")) || values.contains(QStringLiteral("ratio"));
+    const bool hasOrientation = values.contains(QStringLiteral("orientation"));
+    if (!hasAspect && !hasOrientation) {
+        completion(cropUsageMessage);
+        return;
+    }
+    const auto application = CaptureOneApplicationResolver::resolve();
+    if (!application) {
+        completion(noApplicationShort);
+        return;
+    }
+    QStringList statements;
+    if (hasAspect) {
+        if (!CaptureOneCapabilities::supportsProperty(QStringLiteral("crop aspect ratio"), *application)) {
+            completion(cropAspectUnsupportedMessage);
+            return;
+        }
+        const QString aspect = values.value(QStringLiteral("aspect"), values.value(QStringLiteral("ratio")));
+        statements << QStringLiteral("set crop aspect ratio of aVariant to ") + text::appleScriptQuoted(aspect);
+    }
+    if (hasOrientation) {
+        const QString orientation = values.value(QStringLiteral("orientation")).toLower();
+        if (orientation != QStringLiteral("landscape") && orientation != QStringLiteral("portrait") &&
+            orientation != QStringLiteral("square")) {
+            completion(cropOrientationValueMessage);
+            return;
+        }
+        if (!CaptureOneCapabilities::supportsProperty(QStringLiteral("crop orientation"), *application)) {
+            completion(cropOrientationUnsupportedMessage);
+            return;
+        }
+        statements << QStringLiteral("set crop orientation of aVariant to ") + orientation;
+    }
+    run(CaptureOneScripts::perVariantScript(targetPaths, statements,
+                                            variantsText(QStringLiteral("Updated crop settings on "))),
+        std::move(completion));
+}
+
+void CaptureOneService::createAdjustmentLayer(const QString& name, const QStringList& targetPaths,
+                                              Completion completion) {
+    const QString layerName = text::appleScriptEscaped(name.isEmpty() ? defaultLayerName : name);
+    run(CaptureOneScripts::perVariantScript(
+            targetPaths,
+            {QStringLiteral("tell aVariant to make new layer with properties {name:\"") + layerName +
+             QStringLiteral("\"}")},
+            variantsText(QStringLiteral("Created an adjustment layer on "))),
+        std::move(completion));
+}
+
+void CaptureOneService::updateCurrentLayer(const QString& specification, const QStringList& targetPaths,
+                                           Completion completion) {
+    const QMap<QString, QString> values = assignmentMap(specification);
+    QStringList statements;
+    if (values.contains(QStringLiteral("name"))) {
+        statements << QStringLiteral("set name of activeLayer to ") +
+                          text::appleScriptQuoted(values.value(QStringLiteral("name")));
+    }
+    if (values.contains(QStringLiteral("opacity"))) {
+        static const QRegularExpression plainInteger(QStringLiteral("^[0-9]+$"));
+        const QString opacity = values.value(QStringLiteral("opacity"));
+        bool ok = false;
+        const int percent = opacity.toInt(&ok);
+        if (plainInteger.match(opacity).hasMatch() && ok && percent >= 1 && percent <= 100) {
+            statements << QStringLiteral("set opacity of activeLayer to ") + QString::number(percent);
+        }
+    }
+    if (values.contains(QStringLiteral("enabled"))) {
+        const QString enabled = values.value(QStringLiteral("enabled")).toLower();
+        if (enabled == QStringLiteral("true") || enabled == QStringLiteral("on")) {
+            statements << QStringLiteral("set enabled of activeLayer to true");
+        } else if (enabled == QStringLiteral("false") || enabled == QStringLiteral("off")) {
+            statements << QStringLiteral("set enabled of activeLayer to false");
+        }
+    }
+    if (statements.isEmpty()) {
+        completion(layerUsageMessage);
+        return;
+    }
+    runOnCurrentLayers(statements, QStringLiteral("Updated the current layer on"), targetPaths,
+                       std::move(completion));
+}
+
+void CaptureOneService::modifyCurrentMask(const QString& specification, const QStringList& targetPaths,
+                                          Completion completion) {
+    const QString operation = text::trimmed(specification.toLower());
+    QString statement;
+    QString probedCommand;
+    const auto amountStatement = [&](const QString& command, double maximum) {
+        const auto amount = text::firstNumber(operation);
+        if (!amount || *amount < 0 || *amount > maximum) {
+            return false;
+        }
+        statement = command + QStringLiteral(" activeLayer amount ") + text::shortestRealText(*amount);
+        probedCommand = command;
+        return true;
+    };
+    if (operation == QStringLiteral("fill") || operation == QStringLiteral("clear") ||
+        operation == QStringLiteral("invert") || operation == QStringLiteral("rasterize")) {
+        probedCommand = operation + QStringLiteral(" mask");
+        statement = probedCommand + QStringLiteral(" activeLayer");
+    } else if (operation == QStringLiteral("clear luma") || operation == QStringLiteral("clear luma range")) {
+        probedCommand = QStringLiteral("clear luma range");
+        statement = QStringLiteral("clear luma range activeLayer");
+    } else if (!(operation.startsWith(QStringLiteral("feather")) &&
+                 amountStatement(QStringLiteral("feather mask"), 100)) &&
+               !(operation.startsWith(QStringLiteral("refine")) &&
+                 amountStatement(QStringLiteral("refine mask"), 300))) {
+        completion(maskUsageMessage);
+        return;
+    }
+    const auto application = CaptureOneApplicationResolver::resolve();
+    if (!application || !CaptureOneCapabilities::supportsCommand(probedCommand, *application)) {
+        completion(text::capitalizedWords(probedCommand) + notSupportedByVersionSuffix);
+        return;
+    }
+    runOnCurrentLayers({statement}, QStringLiteral("Updated the current mask on"), targetPaths,
+                       std::move(completion));
+}
+
+void CaptureOneService::runOnCurrentLayers(const QStringList& statements, const QString& completionText,
+                                           const QStringList& targetPaths, Completion completion) {
+    QStringList body{QStringLiteral("set activeLayer to current layer of aVariant")};
+    body += statements;
+    run(CaptureOneScripts::perVariantScript(targetPaths, body, variantsText(completionText + QLatin1Char(' '))),
+        std::move(completion));
+}
+
+void CaptureOneService::getStatus(Completion completion) {
+    run(CaptureOneScripts::statusScript(), std::move(completion));
+}
+
+void CaptureOneService::processSelected(Completion completion) {
+    run(CaptureOneScripts::processingScript(), std::move(completion));
+}
+
+QString CaptureOneService::capabilitySummary() const {
+    const auto application = CaptureOneApplicationResolver::resolve();
+    if (!application) {
+        return noApplicationShort;
+    }
+    return application->scriptName + QStringLiteral(" supports ") +
+           QString::number(CaptureOneCapabilities::supportedAdjustmentCount(*application)) +
+           QStringLiteral(
+               " safe direct adjustment properties through Orbix, plus crop, layers, masks, variant, "
+               "style, import, and processing workflows where available.");
+}
+
+QMap<QString, QString> CaptureOneService::assignmentMap(const QString& textValue) {
+    QMap<QString, QString> map;
+    for (const QString& piece : textValue.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        const qsizetype equals = piece.indexOf(QLatin1Char('='));
+        if (equals <= 0 || equals == piece.size() - 1) {
+            continue;
+        }
+        const QString key = text::trimmed(piece.left(equals)).toLower();
+        const QString value = text::trimmed(piece.mid(equals + 1));
+        if (!key.isEmpty() && !value.isEmpty()) {
+            map.insert(key, value); // a repeated key: the last one wins
+        }
+    }
+    return map;
+}
+
+} // namespace orbix

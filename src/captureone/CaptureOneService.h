@@ -1,0 +1,75 @@
+#pragma once
+// The one component that talks to Capture One: validates a request, builds its AppleScript from the fixed
+// templates, runs it against the resolved Capture One version through a ScriptRunner and answers with one
+// line of text (a result or a sentence saying what went wrong; never an exception).
+//
+// Every operation is asynchronous: the completion is called exactly once on the main thread. When a
+// request fails validation nothing runs and the completion is called before the operation returns.
+
+#include "captureone/CaptureOneApplication.h"
+#include "captureone/ScriptRunner.h"
+
+#include <QMap>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace orbix {
+
+class CaptureOneService : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(QString lastMessage READ lastMessage NOTIFY lastMessageChanged)
+
+public:
+    using Completion = std::function<void(const QString& result)>;
+
+    // The process-wide instance, running scripts with the platform's default OsascriptRunner.
+    static CaptureOneService& shared();
+
+    explicit CaptureOneService(std::shared_ptr<ScriptRunner> runner, QObject* parent = nullptr);
+
+    // The result text of the most recent script that actually ran (success or error line).
+    QString lastMessage() const { return lastMessage_; }
+
+    void run(const QString& script, Completion completion);
+    void setAdjustment(const QString& name, const QString& rawValue, bool relative,
+                       const QStringList& targetPaths, Completion completion);
+    void adjustSliders(const QString& adjustments, const QStringList& targetPaths, Completion completion);
+    void applyStyle(const QString& name, const QStringList& targetPaths, Completion completion);
+    void importFolder(const QString& path, Completion completion);
+    void setPick(bool picked, const QStringList& targetPaths, Completion completion);
+    void setRating(qint64 rating, const QStringList& targetPaths, Completion completion);
+    void setColorTag(qint64 tag, const QStringList& targetPaths, Completion completion);
+    void rotate(const QString& direction, const QStringList& targetPaths, Completion completion);
+    void copyPrimaryAdjustmentsToSelected(Completion completion);
+    void setCrop(const QString& specification, const QStringList& targetPaths, Completion completion);
+    void createAdjustmentLayer(const QString& name, const QStringList& targetPaths, Completion completion);
+    void updateCurrentLayer(const QString& specification, const QStringList& targetPaths,
+                            Completion completion);
+    void modifyCurrentMask(const QString& specification, const QStringList& targetPaths, Completion completion);
+    void runVariantCommand(const QString& command, const QString& completionText,
+                           const QStringList& targetPaths, Completion completion);
+    void getStatus(Completion completion);
+    void processSelected(Completion completion);
+    QString capabilitySummary() const;
+
+    // key=value pieces separated by commas; keys lower-cased, values as written (trimmed).
+    static QMap<QString, QString> assignmentMap(const QString& text);
+
+signals:
+    void lastMessageChanged(const QString& message);
+
+private:
+    void runOnCurrentLayers(const QStringList& statements, const QString& completionText,
+                            const QStringList& targetPaths, Completion completion);
+    void finishRun(const CaptureOneApplication& application, const ScriptOutcome& outcome,
+                   const Completion& completion);
+
+    std::shared_ptr<ScriptRunner> runner_;
+    QString lastMessage_;
+};
+
+} // namespace orbix
