@@ -1,0 +1,280 @@
+#include "uiautomation/UIAutomationService.h"
+
+#include "core/TextRules.h"
+
+#include <QTextBoundaryFinder>
+#include <algorithm>
+#include <deque>
+#include <unordered_set>
+
+namespace orbix {
+
+namespace {
+
+using VisitedSet = std::unordered_set<ElementRef, ElementRefHash, ElementRefEqual>;
+
+const QString noClickTargetText = QStringLiteral("No click target provided.");
+const QString noFieldTargetText = QStringLiteral("No field target provided.");
+const QString noTextText = QStringLiteral("No text provided.");
+const QString noFrontmostAppText = QStringLiteral("No frontmost app is available.");
+const QString typedTextText = QStringLiteral("Typed text.");
+
+QString couldNotFindText(const QString& name) {
+    return QStringLiteral("Could not find ") + name + QStringLiteral(" on screen.");
+}
+QString couldNotFindFieldText(const QString& name) {
+    return QStringLiteral("Could not find ") + name + QStringLiteral(" field on screen.");
+}
+QString couldNotClickText(const QString& name) {
+    return QStringLiteral("Could not click ") + name + QLatin1Char('.');
+}
+QString clickedText(const QString& name) {
+    return QStringLiteral("Clicked ") + name + QLatin1Char('.');
+}
+QString focusedText(const QString& name) {
+    return QStringLiteral("Focused ") + name + QLatin1Char('.');
+}
+QString typedIntoText(const QString& name) {
+    return QStringLiteral("Typed text into ") + name + QLatin1Char('.');
+}
+QString couldNotPressText(const QString& name) {
+    return QStringLiteral("Could not press ") + name + QLatin1Char('.');
+}
+QString pressedText(const QString& name) {
+    return QStringLiteral("Pressed ") + name + QLatin1Char('.');
+}
+
+std::optional<QString> nonEmpty(std::optional<QString> value) {
+    if (value && value->isEmpty()) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+constexpr std::array<StringAttribute, 6> textValueAttributes{
+    StringAttribute::title, StringAttribute::description,      StringAttribute::value,
+    StringAttribute::help,  StringAttribute::placeholderValue, StringAttribute::identifier};
+
+} // namespace
+
+std::vector<ElementRef> UIAutomationService::allChildren(const ElementRef& element) {
+    std::vector<ElementRef> result;
+    for (const ChildList list : allChildLists) {
+        std::vector<ElementRef> some = backend_.children(element, list);
+        result.insert(result.end(), std::make_move_iterator(some.begin()), std::make_move_iterator(some.end()));
+    }
+    return result;
+}
+
+bool UIAutomationService::offersPress(const ElementRef& element) {
+    return backend_.actionNames(element).contains(pressActionName);
+}
+
+QString UIAutomationService::attributeOrEmpty(const ElementRef& element, StringAttribute attribute) {
+    return backend_.stringAttribute(element, attribute).value_or(QString());
+}
+
+QStringList UIAutomationService::elementTextValues(const ElementRef& element) {
+    QStringList values;
+    for (const StringAttribute attribute : textValueAttributes) {
+        if (auto value = backend_.stringAttribute(element, attribute)) {
+            values.append(std::move(*value));
+        }
+    }
+    return values;
+}
+
+std::optional<ScreenPoint> UIAutomationService::centerPoint(const ElementRef& element) {
+    const auto position = backend_.position(element);
+    if (!position) {
+        return std::nullopt;
+    }
+    const auto size = backend_.size(element);
+    if (!size) {
+        return std::nullopt;
+    }
+    return ScreenPoint{position->x + size->width / 2, position->y + size->height / 2};
+}
+
+std::vector<UIElementDescription> UIAutomationService::getVisibleElements() {
+    std::vector<UIElementDescription> listed;
+    if (!backend_.isProcessTrusted(true)) {
+        return listed;
+    }
+    ElementRef root = backend_.frontmostApplicationElement();
+    if (!root) {
+        return listed;
+    }
+    std::deque<ElementRef> queue{std::move(root)};
+    VisitedSet visited;
+    int taken = 0;
+    while (!queue.empty() && taken < listingEntryLimit) {
+        ElementRef element = std::move(queue.front());
+        queue.pop_front();
+        ++taken;
+        if (!visited.insert(element).second) {
+            continue;
+        }
+        const QString role = attributeOrEmpty(element, StringAttribute::role);
+        const QString subrole = attributeOrEmpty(element, StringAttribute::subrole);
+        if (matching::isOfInterest(role, subrole, offersPress(element))) {
+            const auto description = nonEmpty(backend_.stringAttribute(element, StringAttribute::description));
+            const QString name =
+                matching::displayName(backend_.stringAttribute(element, StringAttribute::title), description,
+                                      backend_.stringAttribute(element, StringAttribute::identifier));
+            if (!name.isEmpty()) {
+                listed.push_back({role, subrole, name, description,
+                                  nonEmpty(backend_.stringAttribute(element, StringAttribute::value))});
+            }
+        }
+        for (ElementRef& child : allChildren(element)) {
+            queue.push_back(std::move(child));
+        }
+    }
+    return listed;
+}
+
+std::optional<ElementCandidate> UIAutomationService::candidate(const ElementRef& element,
+                                                               const QString& normalizedTarget,
+                                                               ElementPurpose purpose) {
+    matching::ElementTraits traits;
+    traits.textValues = elementTextValues(element);
+    // Cheap rejection before the remaining reads: nothing to compare.
+    if (std::none_of(traits.textValues.cbegin(), traits.textValues.cend(),
+                     [](const QString& value) { return !matching::normalized(value).isEmpty(); })) {
+        return std::nullopt;
+    }
+    traits.role = attributeOrEmpty(element, StringAttribute::role);
+    traits.subrole = attributeOrEmpty(element, StringAttribute::subrole);
+    traits.offersPress = offersPress(element);
+    traits.hasCenter = centerPoint(element).has_value();
+    const auto total = matching::score(traits, normalizedTarget, purpose);
+    if (!total) {
+        return std::nullopt;
+    }
+    return ElementCandidate{element, *total};
+}
+
+ElementRef UIAutomationService::findElement(const QString& name, const ElementRef& root,
+                                            ElementPurpose purpose) {
+    if (!root) {
+        return nullptr;
+    }
+    const QString target = matching::normalized(name);
+    std::vector<ElementCandidate> candidates;
+    std::deque<ElementRef> queue{root};
+    VisitedSet visited;
+    while (!queue.empty()) {
+        ElementRef element = std::move(queue.front());
+        queue.pop_front();
+        if (!visited.insert(element).second) {
+            continue;
+        }
+        if (auto found = candidate(element, target, purpose)) {
+            candidates.push_back(std::move(*found));
+        }
+        for (ElementRef& child : allChildren(element)) {
+            queue.push_back(std::move(child));
+        }
+    }
+    std::stable_sort(candidates.begin(), candidates.end(),
+                     [](const ElementCandidate& a, const ElementCandidate& b) { return a.score > b.score; });
+    return candidates.empty() ? nullptr : candidates.front().element;
+}
+
+UIAutomationResult UIAutomationService::clickVisibleElement(const QString& name) {
+    const QString target = text::trimmed(name);
+    if (target.isEmpty()) {
+        return UIAutomationResult::failure(noClickTargetText);
+    }
+    if (!backend_.isProcessTrusted(true)) {
+        return UIAutomationResult::accessibilityNotTrusted();
+    }
+    const ElementRef application = backend_.frontmostApplicationElement();
+    if (!application) {
+        return UIAutomationResult::failure(noFrontmostAppText);
+    }
+    const ElementRef element = findElement(target, application, ElementPurpose::click);
+    if (!element) {
+        return UIAutomationResult::failure(couldNotFindText(target));
+    }
+    if (backend_.performPress(element)) {
+        return UIAutomationResult::success(clickedText(target));
+    }
+    const auto center = centerPoint(element);
+    if (!center) {
+        return UIAutomationResult::failure(couldNotClickText(target));
+    }
+    backend_.postClick(*center);
+    return UIAutomationResult::success(clickedText(target));
+}
+
+UIAutomationResult UIAutomationService::focusField(const QString& name) {
+    const QString target = text::trimmed(name);
+    if (target.isEmpty()) {
+        return UIAutomationResult::failure(noFieldTargetText);
+    }
+    if (!backend_.isProcessTrusted(true)) {
+        return UIAutomationResult::accessibilityNotTrusted();
+    }
+    const ElementRef application = backend_.frontmostApplicationElement();
+    if (!application) {
+        return UIAutomationResult::failure(noFrontmostAppText);
+    }
+    const ElementRef element = findElement(target, application, ElementPurpose::textEntry);
+    if (!element) {
+        return UIAutomationResult::failure(couldNotFindFieldText(target));
+    }
+    backend_.setFocused(element, true);
+    if (const auto center = centerPoint(element)) {
+        backend_.postClick(*center);
+    }
+    return UIAutomationResult::success(focusedText(target));
+}
+
+void UIAutomationService::postText(const QString& text) {
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
+    qsizetype start = 0;
+    while (start < text.size()) {
+        qsizetype end = finder.toNextBoundary();
+        if (end <= start) {
+            end = text.size();
+        }
+        backend_.postCharacter(text.mid(start, end - start));
+        start = end;
+    }
+}
+
+UIAutomationResult UIAutomationService::typeText(const QString& text) {
+    const QString trimmedText = text::trimmed(text);
+    if (trimmedText.isEmpty()) {
+        return UIAutomationResult::failure(noTextText);
+    }
+    if (!backend_.isProcessTrusted(true)) {
+        return UIAutomationResult::accessibilityNotTrusted();
+    }
+    postText(trimmedText);
+    return UIAutomationResult::success(typedTextText);
+}
+
+UIAutomationResult UIAutomationService::typeText(const QString& text, const QString& fieldName) {
+    UIAutomationResult focused = focusField(fieldName);
+    if (!focused.isSuccess()) {
+        return focused;
+    }
+    postText(text);
+    return UIAutomationResult::success(typedIntoText(text::trimmed(fieldName)));
+}
+
+UIAutomationResult UIAutomationService::pressKey(const KeyboardKey& key) {
+    if (!backend_.isProcessTrusted(true)) {
+        return UIAutomationResult::accessibilityNotTrusted();
+    }
+    if (!key.keyCode) {
+        return UIAutomationResult::failure(couldNotPressText(key.displayName));
+    }
+    backend_.postKey(*key.keyCode, key.modifiers);
+    return UIAutomationResult::success(pressedText(key.displayName));
+}
+
+} // namespace orbix

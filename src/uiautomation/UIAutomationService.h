@@ -1,0 +1,63 @@
+#pragma once
+// The UI fallback over an AccessibilityBackend: listing the frontmost application's accessible elements,
+// finding the element a spoken or typed name refers to, and clicking, focusing, typing and pressing keys.
+// Holds no state of its own beyond the backend it was given; every call is independent. Main thread only.
+
+#include "uiautomation/AccessibilityBackend.h"
+#include "uiautomation/ElementMatching.h"
+#include "uiautomation/KeyboardKey.h"
+#include "uiautomation/UIAutomationResult.h"
+#include "uiautomation/UIElementDescription.h"
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+#include <vector>
+
+namespace orbix {
+
+struct ElementCandidate {
+    ElementRef element;
+    int score = 0;
+};
+
+class UIAutomationService {
+public:
+    // The listing walk takes at most this many queue entries (already visited ones included).
+    static constexpr int listingEntryLimit = 1500;
+
+    explicit UIAutomationService(AccessibilityBackend& backend) : backend_(backend) {}
+
+    // The interesting, named elements of the frontmost application, breadth-first. Empty when the process is
+    // not trusted or no application is in front.
+    std::vector<UIElementDescription> getVisibleElements();
+    // The best match for the name below (and including) root; null when nothing matches.
+    ElementRef findElement(const QString& name, const ElementRef& root, ElementPurpose purpose);
+    // The score of one element for an already normalised target; none when it is not a candidate.
+    std::optional<ElementCandidate> candidate(const ElementRef& element, const QString& normalizedTarget,
+                                              ElementPurpose purpose);
+
+    UIAutomationResult clickVisibleElement(const QString& name);
+    UIAutomationResult focusField(const QString& name);
+    // Types the trimmed text into whatever has keyboard focus.
+    UIAutomationResult typeText(const QString& text);
+    // Focuses the named field, then types the text exactly as given.
+    UIAutomationResult typeText(const QString& text, const QString& fieldName);
+    UIAutomationResult pressKey(const KeyboardKey& key);
+
+    // The element's text values (title, description, value, help, placeholder, identifier), those present.
+    QStringList elementTextValues(const ElementRef& element);
+    // Position plus half the size; none when either is unreadable.
+    std::optional<ScreenPoint> centerPoint(const ElementRef& element);
+
+private:
+    std::vector<ElementRef> allChildren(const ElementRef& element);
+    bool offersPress(const ElementRef& element);
+    QString attributeOrEmpty(const ElementRef& element, StringAttribute attribute);
+    // Posts the text one grapheme cluster at a time.
+    void postText(const QString& text);
+
+    AccessibilityBackend& backend_;
+};
+
+} // namespace orbix
