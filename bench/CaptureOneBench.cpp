@@ -8,7 +8,11 @@
 using namespace orbix;
 
 static void ParseAndBuildSliderScript(benchmark::State& state) {
-    const QString prompt = QStringLiteral("capture one: reduce shadows by 20 on the selected photos");
+    const QString prompt = QStringLiteral("capture one: reduce the shadows by 20 please");
+    if (!CaptureOneCommandParser::parse(prompt, false)) {
+        state.SkipWithError("the prompt is not a command");
+        return;
+    }
     for (auto _ : state) {
         const auto command = CaptureOneCommandParser::parse(prompt, false);
         const auto definition = CaptureOneCapabilities::adjustment(command->text);
