@@ -1,0 +1,12 @@
+#pragma once
+// The workspace backend of the operating system this build targets.
+
+#include "captureone/Workspace.h"
+
+#include <memory>
+
+namespace orbix {
+
+std::unique_ptr<Workspace> createWorkspace();
+
+} // namespace orbix

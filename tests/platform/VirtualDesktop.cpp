@@ -1,0 +1,156 @@
+#include "VirtualDesktop.h"
+
+#include "platform/linux/AccessibilityBus.h"
+
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace orbix::test {
+
+namespace {
+
+constexpr auto serviceStartTimeout = std::chrono::seconds(20);
+constexpr auto serviceStopTimeoutMs = 5000;
+
+QString findProgram(const QString& name, const QStringList& extraPaths = {}) {
+    QString found = QStandardPaths::findExecutable(name);
+    if (found.isEmpty()) {
+        found = QStandardPaths::findExecutable(name, extraPaths);
+    }
+    return found;
+}
+
+} // namespace
+
+VirtualDesktop::VirtualDesktop(Services services) {
+    environment_.push_back(std::make_unique<ScopedEnvironment>("AT_SPI_BUS_ADDRESS", std::nullopt));
+    environment_.push_back(std::make_unique<ScopedEnvironment>("WAYLAND_DISPLAY", std::nullopt));
+    if (!startDisplay()) {
+        return;
+    }
+    if (services == Services::withAccessibility) {
+        startSessionBus() && startAccessibilityBus();
+    }
+}
+
+VirtualDesktop::~VirtualDesktop() {
+    for (auto it = processes_.rbegin(); it != processes_.rend(); ++it) {
+        QProcess& process = **it;
+        if (process.state() != QProcess::NotRunning) {
+            process.terminate();
+            if (!process.waitForFinished(serviceStopTimeoutMs)) {
+                process.kill();
+                process.waitForFinished(serviceStopTimeoutMs);
+            }
+        }
+    }
+    // Restores DISPLAY and the bus variables.
+    environment_.clear();
+}
+
+QProcessEnvironment VirtualDesktop::environment() const {
+    return QProcessEnvironment::systemEnvironment();
+}
+
+QProcess* VirtualDesktop::start(const QString& program, const QStringList& arguments) {
+    auto process = std::make_unique<QProcess>();
+    process->setProcessEnvironment(QProcessEnvironment::systemEnvironment());
+    process->setProcessChannelMode(QProcess::SeparateChannels);
+    process->start(program, arguments);
+    if (!process->waitForStarted()) {
+        reason_ = program + QStringLiteral(" did not start: ") + process->errorString();
+        return nullptr;
+    }
+    processes_.push_back(std::move(process));
+    return processes_.back().get();
+}
+
+bool VirtualDesktop::startDisplay() {
+    const QString xvfb = findProgram(QStringLiteral("Xvfb"));
+    if (xvfb.isEmpty()) {
+        reason_ = QStringLiteral("Xvfb is not installed (scripts/install-deps installs xvfb)");
+        return false;
+    }
+    // -displayfd 1: the server picks a free display and writes its number to standard output.
+    QProcess* server =
+        start(xvfb, {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+                     QStringLiteral("0"), QStringLiteral("1024x768x24"), QStringLiteral("-nolisten"),
+                     QStringLiteral("tcp")});
+    if (!server) {
+        return false;
+    }
+    QByteArray output;
+    const bool ready = waitUntil(
+        [&] {
+            output += server->readAllStandardOutput();
+            return output.contains('\n') || server->state() == QProcess::NotRunning;
+        },
+        serviceStartTimeout);
+    bool ok = false;
+    const int number = output.trimmed().toInt(&ok);
+    if (!ready || !ok) {
+        reason_ = QStringLiteral("Xvfb did not report a display: ") +
+                  QString::fromLocal8Bit(server->readAllStandardError());
+        return false;
+    }
+    display_ = QStringLiteral(":%1").arg(number);
+    environment_.push_back(std::make_unique<ScopedEnvironment>("DISPLAY", display_.toLocal8Bit()));
+    return true;
+}
+
+bool VirtualDesktop::startSessionBus() {
+    const QString daemon = findProgram(QStringLiteral("dbus-daemon"));
+    if (daemon.isEmpty()) {
+        reason_ = QStringLiteral("dbus-daemon is not installed (scripts/install-deps installs dbus)");
+        return false;
+    }
+    QProcess* bus = start(
+        daemon, {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1")});
+    if (!bus) {
+        return false;
+    }
+    QByteArray output;
+    waitUntil(
+        [&] {
+            output += bus->readAllStandardOutput();
+            return output.contains('\n') || bus->state() == QProcess::NotRunning;
+        },
+        serviceStartTimeout);
+    busAddress_ = QString::fromLocal8Bit(output.trimmed());
+    if (busAddress_.isEmpty()) {
+        reason_ = QStringLiteral("dbus-daemon did not report an address: ") +
+                  QString::fromLocal8Bit(bus->readAllStandardError());
+        return false;
+    }
+    environment_.push_back(
+        std::make_unique<ScopedEnvironment>("DBUS_SESSION_BUS_ADDRESS", busAddress_.toLocal8Bit()));
+    return true;
+}
+
+bool VirtualDesktop::startAccessibilityBus() {
+    const QString launcher =
+        findProgram(QStringLiteral("at-spi-bus-launcher"),
+                    {QStringLiteral("/usr/libexec"), QStringLiteral("/usr/lib/at-spi2-core"),
+                     QStringLiteral("/usr/lib/x86_64-linux-gnu/at-spi2-core")});
+    if (launcher.isEmpty()) {
+        reason_ =
+            QStringLiteral("at-spi-bus-launcher is not installed (scripts/install-deps installs at-spi2-core)");
+        return false;
+    }
+    if (!start(launcher, {QStringLiteral("--launch-immediately")})) {
+        return false;
+    }
+    const bool reachable = waitUntil(
+        [] {
+            const auto address = a11ybus::address();
+            return address && a11ybus::isReachable(*address);
+        },
+        serviceStartTimeout);
+    if (!reachable) {
+        reason_ = QStringLiteral("the accessibility bus did not come up");
+        return false;
+    }
+    return true;
+}
+
+} // namespace orbix::test

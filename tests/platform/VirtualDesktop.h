@@ -1,0 +1,43 @@
+#pragma once
+// A private desktop for tests that need real X11 and accessibility services: an Xvfb server, optionally a
+// session D-Bus and the AT-SPI bus launcher, each started by the test and stopped when the object goes.
+// DISPLAY and DBUS_SESSION_BUS_ADDRESS point at them while the object lives.
+
+#include "support/TestSupport.h"
+
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QString>
+#include <memory>
+#include <vector>
+
+namespace orbix::test {
+
+class VirtualDesktop {
+public:
+    enum class Services { displayOnly, withAccessibility };
+
+    explicit VirtualDesktop(Services services);
+    ~VirtualDesktop();
+    VirtualDesktop(const VirtualDesktop&) = delete;
+    VirtualDesktop& operator=(const VirtualDesktop&) = delete;
+
+    // Empty when everything runs; otherwise why not (a missing tool, a service that did not start).
+    const QString& unavailableReason() const { return reason_; }
+    // The environment for programs started on this desktop.
+    QProcessEnvironment environment() const;
+
+private:
+    QProcess* start(const QString& program, const QStringList& arguments);
+    bool startDisplay();
+    bool startSessionBus();
+    bool startAccessibilityBus();
+
+    std::vector<std::unique_ptr<QProcess>> processes_;
+    std::vector<std::unique_ptr<ScopedEnvironment>> environment_;
+    QString reason_;
+    QString display_;
+    QString busAddress_;
+};
+
+} // namespace orbix::test

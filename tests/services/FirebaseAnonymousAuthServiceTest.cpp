@@ -1,0 +1,189 @@
+#include "services/FirebaseAnonymousAuthService.h"
+
+#include "support/LocalHttpServer.h"
+#include "support/TestSupport.h"
+
+#include <QNetworkAccessManager>
+#include <QSettings>
+#include <gtest/gtest.h>
+
+using namespace orbix;
+using orbix::test::LocalHttpServer;
+using orbix::test::ScriptedReply;
+
+namespace {
+
+const QString kToken = QStringLiteral("eyJhbGciOiJSUzI1NiIs.FRESH-TOKEN.sig");
+const double kNow = 1'800'000'000.0;
+
+class FirebaseAnonymousAuthServiceTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(server_.listen());
+        clearCache();
+        server_.route("GET", "/v1/public-config",
+                      ScriptedReply::json(200, R"({"firebase":{"apiKey":"AIza&key=+/ x"},"other":1})"));
+    }
+    void TearDown() override { clearCache(); }
+
+    static void clearCache() {
+        QSettings settings;
+        settings.remove(FirebaseAnonymousAuthService::idTokenKey);
+        settings.remove(FirebaseAnonymousAuthService::expiresAtKey);
+        settings.sync();
+    }
+    static void cache(const QString& token, double expiresAt) {
+        QSettings settings;
+        settings.setValue(FirebaseAnonymousAuthService::idTokenKey, token);
+        settings.setValue(FirebaseAnonymousAuthService::expiresAtKey, expiresAt);
+        settings.sync();
+    }
+    static QString cachedToken() {
+        return QSettings().value(FirebaseAnonymousAuthService::idTokenKey).toString();
+    }
+    static double cachedExpiry() {
+        return QSettings().value(FirebaseAnonymousAuthService::expiresAtKey).toDouble();
+    }
+
+    void signUpReplies(const QByteArray& body, int status = 200) {
+        server_.route("POST", "/v1/accounts:signUp", ScriptedReply::json(status, body));
+    }
+
+    FirebaseAnonymousAuthService::TokenResult idToken() {
+        NetworkSettings settings = NetworkSettings::defaults();
+        settings.identityToolkitOrigin = server_.url();
+        settings.requestTimeout = std::chrono::seconds(10);
+        const FirebaseAnonymousAuthService service(network_, settings, [] { return kNow; });
+        const auto configuration =
+            ProductConfiguration::fromInformation({{"OrbixBackendURL", server_.url().toString()}}, {});
+        std::optional<FirebaseAnonymousAuthService::TokenResult> result;
+        int calls = 0;
+        service.idToken(configuration, [&](FirebaseAnonymousAuthService::TokenResult r) {
+            ++calls;
+            result = std::move(r);
+        });
+        EXPECT_TRUE(test::waitUntil([&] { return result.has_value(); }));
+        EXPECT_EQ(calls, 1);
+        return result.value_or(FirebaseAnonymousAuthService::TokenResult::failure({NetworkFailure::unknown}));
+    }
+
+    static QString failureText(const FirebaseAnonymousAuthService::TokenResult& result) {
+        return result ? QStringLiteral("<token>") : result.error().description();
+    }
+
+    QNetworkAccessManager network_;
+    LocalHttpServer server_;
+};
+
+} // namespace
+
+TEST_F(FirebaseAnonymousAuthServiceTest, SignsUpAndCachesTheToken) {
+    signUpReplies(R"({"kind":"identitytoolkit#SignupNewUserResponse","idToken":")" + kToken.toUtf8() +
+                  R"(","refreshToken":"AMf-vBz","expiresIn":"1800","localId":"VA4J0AnIeRcs3PjrMLFieeZPm8v2"})");
+    const auto result = idToken();
+    ASSERT_TRUE(result);
+    EXPECT_TRUE(result.value() == kToken);
+    EXPECT_TRUE(cachedToken() == kToken);
+    EXPECT_EQ(cachedExpiry(), kNow + 1800);
+
+    ASSERT_EQ(server_.requests().size(), 2);
+    const auto& config = server_.requests()[0];
+    EXPECT_EQ(config.method, "GET");
+    EXPECT_EQ(config.path, "/v1/public-config");
+    EXPECT_FALSE(config.hasHeader("Authorization"));
+
+    const auto& signUp = server_.requests()[1];
+    EXPECT_EQ(signUp.method, "POST");
+    EXPECT_EQ(signUp.path, "/v1/accounts:signUp");
+    EXPECT_EQ(signUp.query.queryItems(QUrl::FullyDecoded),
+              (QList<QPair<QString, QString>>{{"key", "AIza&key=+/ x"}}))
+        << "the whole key arrives as one query item";
+    EXPECT_EQ(signUp.header("Content-Type"), "application/json");
+    EXPECT_FALSE(signUp.hasHeader("Authorization"));
+    EXPECT_EQ(signUp.json(), (QJsonObject{{"returnSecureToken", true}}));
+}
+
+TEST_F(FirebaseAnonymousAuthServiceTest, CacheIsUsedOnlyWithMoreThanSixtySecondsLeft) {
+    signUpReplies(R"({"idToken":")" + kToken.toUtf8() + R"(","expiresIn":"3600"})");
+
+    cache("cached-61", kNow + 61);
+    auto result = idToken();
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result.value(), "cached-61");
+    EXPECT_TRUE(server_.requests().isEmpty());
+
+    cache("cached-60", kNow + 60);
+    result = idToken();
+    ASSERT_TRUE(result);
+    EXPECT_TRUE(result.value() == kToken) << "renewed";
+    EXPECT_EQ(server_.requestsTo("/v1/accounts:signUp").size(), 1);
+}
+
+TEST_F(FirebaseAnonymousAuthServiceTest, MissingOrOddLifetimeMeansOneHour) {
+    for (const QByteArray& lifetime :
+         {QByteArray(), QByteArray(R"(,"expiresIn":"soon")"), QByteArray(R"(,"expiresIn":null)")}) {
+        clearCache();
+        signUpReplies(R"({"idToken":"t1")" + lifetime + "}");
+        ASSERT_TRUE(idToken()) << lifetime.constData();
+        EXPECT_EQ(cachedExpiry(), kNow + 3600) << lifetime.constData();
+    }
+}
+
+TEST_F(FirebaseAnonymousAuthServiceTest, FailuresLeaveTheCacheAlone) {
+    struct Case {
+        const char* name;
+        std::function<void()> script;
+        QString expected;
+        bool signUp;
+    };
+    const QString undecodable =
+        QStringLiteral("The data couldn\u2019t be read because it isn\u2019t in the correct format.");
+    const QString missing = QStringLiteral("The data couldn\u2019t be read because it is missing.");
+    const QList<Case> cases{
+        {"403 on the public configuration",
+         [&] {
+             server_.route("GET", "/v1/public-config", ScriptedReply::json(403, R"({"error":"forbidden"})"));
+         },
+         "Could not prepare authentication for Orbix.", false},
+        {"empty apiKey",
+         [&] {
+             server_.route("GET", "/v1/public-config",
+                           ScriptedReply::json(200, R"({"firebase":{"apiKey":""}})"));
+         },
+         "Orbix authentication is not configured.", false},
+        {"no apiKey",
+         [&] { server_.route("GET", "/v1/public-config", ScriptedReply::json(200, R"({"firebase":{}})")); },
+         "Orbix authentication is not configured.", false},
+        {"missing firebase",
+         [&] { server_.route("GET", "/v1/public-config", ScriptedReply::json(200, R"({"status":"ok"})")); },
+         missing, false},
+        {"configuration not JSON",
+         [&] { server_.route("GET", "/v1/public-config", ScriptedReply::text(200, "<html>")); }, undecodable,
+         false},
+        {"sign-up refused",
+         [&] {
+             signUpReplies(R"({"error":{"code":400,"message":"ADMIN_ONLY_OPERATION","errors":[{"message":)"
+                           R"("ADMIN_ONLY_OPERATION","domain":"global","reason":"invalid"}]}})",
+                           400);
+         },
+         "Could not prepare authentication for Orbix.", true},
+        {"sign-up without idToken", [&] { signUpReplies(R"({"refreshToken":"r","expiresIn":"3600"})"); },
+         missing, true},
+        {"sign-up with a numeric idToken", [&] { signUpReplies(R"({"idToken":12})"); }, undecodable, true},
+        {"sign-up dropped", [&] { server_.route("POST", "/v1/accounts:signUp", ScriptedReply::dropped()); },
+         "The network connection was lost.", true},
+    };
+    for (const Case& c : cases) {
+        clearCache();
+        server_.reset();
+        server_.route("GET", "/v1/public-config",
+                      ScriptedReply::json(200, R"({"firebase":{"apiKey":"AIza"}})"));
+        c.script();
+        cache("old-token", kNow + 10);
+        const auto result = idToken();
+        EXPECT_EQ(failureText(result), c.expected) << c.name;
+        EXPECT_EQ(server_.requestsTo("/v1/accounts:signUp").isEmpty(), !c.signUp) << c.name;
+        EXPECT_EQ(cachedToken(), "old-token") << c.name;
+        EXPECT_EQ(cachedExpiry(), kNow + 10) << c.name;
+    }
+}
