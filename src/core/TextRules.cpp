@@ -94,7 +94,7 @@ QString shortestRealText(double value) {
         return {};
     }
     QString textValue = QString::fromLatin1(buffer, end - buffer);
-    if (!textValue.contains(QLatin1Char('.'))) {
+    if (std::isfinite(value) && !textValue.contains(QLatin1Char('.'))) {
         textValue += QLatin1String(".0");
     }
     return textValue;

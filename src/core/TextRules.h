@@ -30,7 +30,7 @@ QString normalizedPhrase(QStringView text);
 QString capitalizedWords(QStringView text);
 
 // Shortest decimal text that reads back as the same double, in plain (non-exponent) notation, always with a
-// fractional part: 25 -> "25.0", -0.5 -> "-0.5". Only for finite values.
+// fractional part: 25 -> "25.0", -0.5 -> "-0.5". Infinities and NaN read "inf", "-inf", "nan".
 QString shortestRealText(double value);
 
 // Parses the whole text as a finite floating-point number in the C locale (optional sign, decimal or exponent

@@ -1,3 +1,4 @@
+#include "RecordingScriptRunner.h"
 #include "TestBundles.h"
 #include "captureone/CaptureOneService.h"
 #include "support/TestSupport.h"
@@ -9,16 +10,7 @@ using namespace orbix;
 
 namespace {
 
-// Records every script and answers with a scripted outcome.
-class RecordingRunner : public ScriptRunner {
-public:
-    void run(const QString& script, Completion completion) override {
-        scripts << script;
-        completion(reply);
-    }
-    QStringList scripts;
-    ScriptOutcome reply{ScriptOutcome::Status::success, QStringLiteral("done")};
-};
+using RecordingRunner = test::RecordingScriptRunner;
 
 class ScriptBuilderTest : public ::testing::Test {
 protected:

@@ -1,0 +1,375 @@
+#include "captureone/MacComputerUseService.h"
+
+#include "captureone/CaptureOneApplicationResolver.h"
+#include "captureone/CaptureOneCommandParser.h"
+#include "captureone/CaptureOneScopeGuard.h"
+#include "captureone/CaptureOneScripts.h"
+#include "captureone/CaptureOneService.h"
+#include "captureone/Workspace.h"
+#include "core/TextRules.h"
+#include "core/UserDefaults.h"
+#include "uiautomation/UIAutomationService.h"
+
+#include <QDir>
+#include <charconv>
+#include <cmath>
+
+namespace orbix {
+
+namespace {
+
+const QString scopeRefusalText = QStringLiteral(
+    "Orbix works exclusively with Capture One. I can’t open, control, or perform work in other apps.");
+const QString scopeRefusalTitle = QStringLiteral("Capture One only");
+const QString unknownActionText = QStringLiteral("Orbix supports Capture One actions only.");
+const QString unknownCommandText = QStringLiteral("Orbix supports Capture One commands only.");
+const QString noCommandText = QStringLiteral("No command provided.");
+const QString onlyOpensCaptureOneText = QStringLiteral("Orbix only opens Capture One.");
+const QString versionNotFoundText =
+    QStringLiteral("Could not find the requested Capture One version in Applications.");
+const QString allowComputerControlText =
+    QStringLiteral("Enable Allow Computer Control in Orbix Settings before using Capture One UI fallback.");
+const QString bringToFrontText =
+    QStringLiteral("Bring the selected Capture One version to the front before using UI "
+                   "fallback. Orbix will not send UI input to another app.");
+const QString noElementsText =
+    QStringLiteral("No accessible Capture One UI elements were found. Check Accessibility "
+                   "permission and make sure Capture One has a visible window.");
+const QString destructiveClickText =
+    QStringLiteral("Orbix will not click destructive Capture One controls through UI "
+                   "fallback. Use a dedicated, validated Capture One command instead.");
+const QString destructiveKeyText =
+    QStringLiteral("Orbix will not send destructive delete keys through Capture One UI fallback.");
+const QString accessibilityNotTrustedText = QStringLiteral(
+    "Enable Accessibility permission for Orbix in System Settings > Privacy & Security > Accessibility.");
+const QString unusableRatingText =
+    QStringLiteral("Orbix can’t use that rating: Capture One needs a whole number from 0 to 5.");
+const QString unusableColorTagText =
+    QStringLiteral("Orbix can’t use that color tag: Capture One needs a whole number from 0 to 7.");
+constexpr int inspectLineLimit = 200;
+
+QString lowerTrimmed(const QString& value) {
+    return text::trimmed(value).toLower();
+}
+
+// The text parsed as a whole as a real number (C locale, exponent form, "inf" and "nan" too, so that such
+// values reach the range checks instead of becoming 0); 0 when it is not a number.
+double numberInText(const std::optional<QString>& value) {
+    const QByteArray bytes = value.value_or(QString()).toLatin1();
+    const char* begin = bytes.constData();
+    const char* end = begin + bytes.size();
+    if (begin != end && *begin == '+') {
+        ++begin;
+    }
+    double number = 0;
+    const auto [stop, error] = std::from_chars(begin, end, number);
+    if (begin == end || error != std::errc() || stop != end) {
+        return 0;
+    }
+    return number;
+}
+
+QString firstPresent(std::initializer_list<const std::optional<QString>*> candidates) {
+    for (const auto* candidate : candidates) {
+        if (*candidate) {
+            return **candidate;
+        }
+    }
+    return {};
+}
+
+QString uiMessage(const UIAutomationResult& result) {
+    switch (result.outcome()) {
+    case UIAutomationResult::Outcome::success:
+        return QStringLiteral("Capture One: ") + result.detail();
+    case UIAutomationResult::Outcome::failure:
+        return QStringLiteral("Capture One UI automation failed: ") + result.detail();
+    case UIAutomationResult::Outcome::accessibilityNotTrusted:
+        return accessibilityNotTrustedText;
+    }
+    return {};
+}
+
+QUrl standardized(const QUrl& url) {
+    return QUrl::fromLocalFile(QDir::cleanPath(url.toLocalFile()));
+}
+
+} // namespace
+
+MacComputerUseService::MacComputerUseService(CaptureOneService& captureOne, Workspace& workspace,
+                                             AccessibilityBackend& accessibility)
+    : captureOne_(captureOne), workspace_(workspace), accessibility_(accessibility) {}
+
+ComputerUseResult MacComputerUseService::scopeRefusal() {
+    return {scopeRefusalText,
+            Artifact::make(ArtifactKind::markdown, scopeRefusalTitle, ArtifactStatus::ready, scopeRefusalText)};
+}
+
+void MacComputerUseService::executeAction(const ComputerUseArguments& a, Completion completion) {
+    const QString action = lowerTrimmed(a.action);
+    if (action == QStringLiteral("open_app") && a.appName &&
+        !a.appName->toLower().contains(QStringLiteral("capture one"))) {
+        completion(scopeRefusal());
+        return;
+    }
+    if (CaptureOneScopeGuard::isOffProductAppRequest(a.prompt.value_or(QString()))) {
+        completion(scopeRefusal());
+        return;
+    }
+
+    const TextCompletion answer = [completion](const QString& summary) { completion({summary, std::nullopt}); };
+    const QStringList& targets = a.targetPaths;
+    const QString sliderName = a.slider ? *a.slider : a.targetName.value_or(QString());
+    // Rating and colour tag: the value, else the number in the text, truncated toward zero.
+    const auto wholeNumber = [&]() -> std::optional<qint64> {
+        return text::truncatedInteger(a.value ? *a.value : numberInText(a.text));
+    };
+
+    if (action == QStringLiteral("open_app")) {
+        const auto named = CaptureOneApplicationResolver::explicitRequestedName(a.prompt);
+        openCaptureOne(named ? named : a.appName, answer);
+    } else if (action == QStringLiteral("c1_adjust_slider")) {
+        const QString raw = text::shortestRealText(a.value ? *a.value : numberInText(a.text));
+        captureOne_.setAdjustment(sliderName, raw, a.relative.value_or(true), targets, answer);
+    } else if (action == QStringLiteral("c1_set_adjustment")) {
+        const QString raw = a.text ? *a.text : (a.value ? text::shortestRealText(*a.value) : QString());
+        captureOne_.setAdjustment(sliderName, raw, a.relative.value_or(false), targets, answer);
+    } else if (action == QStringLiteral("c1_adjust_sliders")) {
+        captureOne_.adjustSliders(a.text.value_or(QString()), targets, answer);
+    } else if (action == QStringLiteral("c1_apply_style")) {
+        captureOne_.applyStyle(firstPresent({&a.presetName, &a.text, &a.targetName}), targets, answer);
+    } else if (action == QStringLiteral("c1_import_folder")) {
+        captureOne_.importFolder(firstPresent({&a.folderPath, &a.text, &a.targetName}), answer);
+    } else if (action == QStringLiteral("c1_set_pick")) {
+        const QString word = a.text ? *a.text : a.targetName.value_or(QStringLiteral("pick"));
+        captureOne_.setPick(word.toLower() != QStringLiteral("unpick"), targets, answer);
+    } else if (action == QStringLiteral("c1_set_rating")) {
+        const auto rating = wholeNumber();
+        rating ? captureOne_.setRating(*rating, targets, answer) : answer(unusableRatingText);
+    } else if (action == QStringLiteral("c1_set_color_tag")) {
+        const auto tag = wholeNumber();
+        tag ? captureOne_.setColorTag(*tag, targets, answer) : answer(unusableColorTagText);
+    } else if (action == QStringLiteral("c1_process")) {
+        captureOne_.processSelected(answer);
+    } else if (action == QStringLiteral("c1_auto_adjust")) {
+        captureOne_.runVariantCommand(QStringLiteral("autoadjust"), QStringLiteral("Auto-adjusted"), targets,
+                                      answer);
+    } else if (action == QStringLiteral("c1_reset_adjustments")) {
+        captureOne_.runVariantCommand(QStringLiteral("reset adjustments"),
+                                      QStringLiteral("Reset adjustments on"), targets, answer);
+    } else if (action == QStringLiteral("c1_copy_apply_adjustments")) {
+        captureOne_.copyPrimaryAdjustmentsToSelected(answer);
+    } else if (action == QStringLiteral("c1_clone_variant")) {
+        captureOne_.runVariantCommand(QStringLiteral("clone variant"), QStringLiteral("Cloned"), targets,
+                                      answer);
+    } else if (action == QStringLiteral("c1_rotate")) {
+        captureOne_.rotate(firstPresent({&a.text, &a.targetName}), targets, answer);
+    } else if (action == QStringLiteral("c1_maximum_crop")) {
+        captureOne_.runVariantCommand(QStringLiteral("maximum crop"), QStringLiteral("Applied maximum crop to"),
+                                      targets, answer);
+    } else if (action == QStringLiteral("c1_set_crop")) {
+        captureOne_.setCrop(a.text.value_or(QString()), targets, answer);
+    } else if (action == QStringLiteral("c1_create_layer")) {
+        captureOne_.createAdjustmentLayer(firstPresent({&a.text, &a.targetName}), targets, answer);
+    } else if (action == QStringLiteral("c1_set_layer")) {
+        captureOne_.updateCurrentLayer(a.text.value_or(QString()), targets, answer);
+    } else if (action == QStringLiteral("c1_mask")) {
+        captureOne_.modifyCurrentMask(firstPresent({&a.text, &a.targetName}), targets, answer);
+    } else if (action == QStringLiteral("c1_get_capabilities")) {
+        answer(captureOne_.capabilitySummary());
+    } else if (action == QStringLiteral("c1_get_status")) {
+        captureOne_.getStatus(answer);
+    } else if (action == QStringLiteral("inspect_ui")) {
+        answer(inspectCaptureOneUI());
+    } else if (action == QStringLiteral("click")) {
+        answer(clickCaptureOneElement(firstPresent({&a.targetName, &a.text})));
+    } else if (action == QStringLiteral("type")) {
+        answer(typeInCaptureOne(a.text.value_or(QString()), a.targetName));
+    } else if (action == QStringLiteral("press_key")) {
+        answer(pressCaptureOneKey(firstPresent({&a.key, &a.text})));
+    } else {
+        answer(unknownActionText);
+    }
+}
+
+void MacComputerUseService::execute(const QString& command, Completion completion) {
+    using Kind = CaptureOneCommand::Kind;
+    const TextCompletion answer = [completion](const QString& summary) { completion({summary, std::nullopt}); };
+    const QString trimmedCommand = text::trimmed(command);
+    if (trimmedCommand.isEmpty()) {
+        answer(noCommandText);
+        return;
+    }
+    const auto parsed = CaptureOneCommandParser::parse(trimmedCommand, &workspace_);
+    if (!parsed) {
+        answer(unknownCommandText);
+        return;
+    }
+    const QStringList selection;
+    switch (parsed->kind) {
+    case Kind::open:
+        openCaptureOne(parsed->text, answer);
+        return;
+    case Kind::capabilities:
+        answer(captureOne_.capabilitySummary());
+        return;
+    case Kind::autoAdjust:
+        captureOne_.runVariantCommand(QStringLiteral("autoadjust"), QStringLiteral("Auto-adjusted"), selection,
+                                      answer);
+        return;
+    case Kind::resetAdjustments:
+        captureOne_.runVariantCommand(QStringLiteral("reset adjustments"),
+                                      QStringLiteral("Reset adjustments on"), selection, answer);
+        return;
+    case Kind::copyAdjustments:
+        captureOne_.copyPrimaryAdjustmentsToSelected(answer);
+        return;
+    case Kind::cloneVariant:
+        captureOne_.runVariantCommand(QStringLiteral("clone variant"), QStringLiteral("Cloned"), selection,
+                                      answer);
+        return;
+    case Kind::rotate:
+        captureOne_.rotate(parsed->text, selection, answer);
+        return;
+    case Kind::maximumCrop:
+        captureOne_.runVariantCommand(QStringLiteral("maximum crop"), QStringLiteral("Applied maximum crop to"),
+                                      selection, answer);
+        return;
+    case Kind::status:
+        captureOne_.getStatus(answer);
+        return;
+    case Kind::process:
+        captureOne_.processSelected(answer);
+        return;
+    case Kind::importFolder:
+        captureOne_.importFolder(parsed->text, answer);
+        return;
+    case Kind::applyStyle:
+        captureOne_.applyStyle(parsed->text, selection, answer);
+        return;
+    case Kind::pick:
+        captureOne_.setPick(parsed->flag, selection, answer);
+        return;
+    case Kind::rating:
+    case Kind::colorTag: {
+        const auto number = text::truncatedInteger(parsed->number);
+        const bool rating = parsed->kind == Kind::rating;
+        if (!number) {
+            answer(rating ? unusableRatingText : unusableColorTagText);
+        } else if (rating) {
+            captureOne_.setRating(*number, selection, answer);
+        } else {
+            captureOne_.setColorTag(*number, selection, answer);
+        }
+        return;
+    }
+    case Kind::slider:
+        captureOne_.setAdjustment(parsed->text, text::shortestRealText(parsed->number), parsed->flag, selection,
+                                  answer);
+        return;
+    }
+}
+
+void MacComputerUseService::openCaptureOne(const std::optional<QString>& requested, TextCompletion completion) {
+    if (requested && !requested->contains(QStringLiteral("capture one"), Qt::CaseInsensitive)) {
+        completion(onlyOpensCaptureOneText);
+        return;
+    }
+    const auto application = CaptureOneApplicationResolver::resolve(requested);
+    if (!application) {
+        completion(versionNotFoundText);
+        return;
+    }
+    workspace_.openApplication(
+        application->url, [application = *application, requested, completion](std::optional<QString> error) {
+            if (error) {
+                completion(QStringLiteral("Could not open ") + application.scriptName + QStringLiteral(": ") +
+                           *error);
+                return;
+            }
+            const QString lower = requested.value_or(QString()).toLower();
+            if (lower.contains(QStringLiteral("latest")) || lower.contains(QStringLiteral("newest")) ||
+                lower.contains(QStringLiteral("most recent"))) {
+                CaptureOneApplicationResolver::setPreferredApplicationPath(std::nullopt);
+            } else if (CaptureOneApplicationResolver::explicitRequestedName(requested)) {
+                CaptureOneApplicationResolver::setPreferredApplicationPath(application.id());
+            }
+            completion(QStringLiteral("Opened ") + application.scriptName +
+                       QStringLiteral(". Orbix will use this version for Capture One commands."));
+        });
+}
+
+std::optional<QString> MacComputerUseService::uiAutomationBlocker() const {
+    if (!userDefaults()->value(QStringLiteral("allowComputerControl"), false).toBool()) {
+        return allowComputerControlText;
+    }
+    const auto application = CaptureOneApplicationResolver::resolve();
+    const auto frontmost = workspace_.frontmostApplication();
+    if (!application || !frontmost || !frontmost->bundleUrl ||
+        standardized(*frontmost->bundleUrl) != standardized(application->url)) {
+        return bringToFrontText;
+    }
+    return std::nullopt;
+}
+
+QString MacComputerUseService::inspectCaptureOneUI() {
+    if (const auto blocker = uiAutomationBlocker()) {
+        return *blocker;
+    }
+    const auto elements = UIAutomationService(accessibility_).getVisibleElements();
+    if (elements.empty()) {
+        return noElementsText;
+    }
+    QStringList lines;
+    for (const auto& element : elements) {
+        if (lines.size() == inspectLineLimit) {
+            break;
+        }
+        QString line = element.role + QStringLiteral(": ") + element.name;
+        if (element.value && !element.value->isEmpty()) {
+            line += QStringLiteral(" = ") + *element.value;
+        }
+        lines << line;
+    }
+    return QStringLiteral("Visible Capture One controls:\n") + lines.join(QLatin1Char('\n'));
+}
+
+QString MacComputerUseService::clickCaptureOneElement(const QString& name) {
+    if (const auto blocker = uiAutomationBlocker()) {
+        return *blocker;
+    }
+    const QString lower = name.toLower();
+    for (const char* word : {"delete", "trash", "remove", "erase", "overwrite", "empty trash", "reset"}) {
+        if (lower.contains(QLatin1String(word))) {
+            return destructiveClickText;
+        }
+    }
+    return uiMessage(UIAutomationService(accessibility_).clickVisibleElement(name));
+}
+
+QString MacComputerUseService::typeInCaptureOne(const QString& textValue, const std::optional<QString>& field) {
+    if (const auto blocker = uiAutomationBlocker()) {
+        return *blocker;
+    }
+    UIAutomationService automation(accessibility_);
+    return uiMessage(field ? automation.typeText(textValue, *field) : automation.typeText(textValue));
+}
+
+QString MacComputerUseService::pressCaptureOneKey(const QString& shortcut) {
+    if (const auto blocker = uiAutomationBlocker()) {
+        return *blocker;
+    }
+    const QString lower = lowerTrimmed(shortcut);
+    if (lower == QStringLiteral("delete") || lower == QStringLiteral("backspace") ||
+        lower == QStringLiteral("forward delete")) {
+        return destructiveKeyText;
+    }
+    const auto key = KeyboardKey::parse(shortcut);
+    if (!key) {
+        return QStringLiteral("Could not parse the Capture One keyboard shortcut ") + shortcut +
+               QLatin1Char('.');
+    }
+    return uiMessage(UIAutomationService(accessibility_).pressKey(*key));
+}
+
+} // namespace orbix

@@ -1,0 +1,70 @@
+#pragma once
+// The action dispatcher: turns one named action with loosely typed arguments into exactly one Capture One
+// operation and a ComputerUseResult. It owns the action vocabulary (c1_*, open_app and the UI-fallback
+// actions inspect_ui, click, type, press_key), the scope gate and the UI-fallback policy. It keeps no
+// state of its own: every call is independent.
+
+#include "core/ConversationRecords.h"
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <optional>
+
+namespace orbix {
+
+class AccessibilityBackend;
+class CaptureOneService;
+class Workspace;
+
+// The arguments of one action, as the voice tool, a text-model reply or a shortcut supplies them.
+struct ComputerUseArguments {
+    QString action;
+    std::optional<QString> appName;
+    std::optional<QString> url;
+    std::optional<QString> targetName;
+    std::optional<QString> text;
+    std::optional<QString> key;
+    std::optional<QString> query;
+    std::optional<QString> prompt;
+    std::optional<QString> aspectRatio;
+    std::optional<QString> scriptCode;
+    std::optional<QString> slider;
+    std::optional<double> value;
+    std::optional<bool> relative;
+    std::optional<QString> presetName;
+    std::optional<QString> folderPath;
+    QStringList targetPaths;
+};
+
+class MacComputerUseService {
+public:
+    using Completion = std::function<void(const ComputerUseResult& result)>;
+
+    MacComputerUseService(CaptureOneService& captureOne, Workspace& workspace,
+                          AccessibilityBackend& accessibility);
+
+    // The completion is called exactly once on the main thread; refusals answer before the call returns.
+    void executeAction(const ComputerUseArguments& arguments, Completion completion);
+    // A typed command recognised by the local command parser, always on the current selection.
+    void execute(const QString& command, Completion completion);
+
+    // The "Capture One only" refusal shared by every road that refuses other applications.
+    static ComputerUseResult scopeRefusal();
+
+private:
+    using TextCompletion = std::function<void(const QString&)>;
+
+    void openCaptureOne(const std::optional<QString>& requested, TextCompletion completion);
+    std::optional<QString> uiAutomationBlocker() const;
+    QString inspectCaptureOneUI();
+    QString clickCaptureOneElement(const QString& name);
+    QString typeInCaptureOne(const QString& text, const std::optional<QString>& field);
+    QString pressCaptureOneKey(const QString& shortcut);
+
+    CaptureOneService& captureOne_;
+    Workspace& workspace_;
+    AccessibilityBackend& accessibility_;
+};
+
+} // namespace orbix

@@ -1,0 +1,251 @@
+#include "captureone/MacComputerUseService.h"
+
+#include "RecordingScriptRunner.h"
+#include "TestBundles.h"
+#include "captureone/CaptureOneApplicationResolver.h"
+#include "captureone/CaptureOneService.h"
+#include "core/UserDefaults.h"
+#include "support/RecordingAccessibilityBackend.h"
+#include "support/RecordingWorkspace.h"
+#include "support/TestSupport.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace orbix;
+
+namespace {
+
+const QString refusal =
+    "Orbix works exclusively with Capture One. I can’t open, control, or perform work in other apps.";
+
+class DispatcherTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        CaptureOneApplicationResolver::setPreferredApplicationPath(std::nullopt);
+        userDefaults()->remove("allowComputerControl");
+        v22 = test::makeBundle(folder.path(),
+                               test::BundleSpec("Capture One 22.app", "15.4")
+                                   .declaring(test::allAdjustmentProperties(), test::allCommands()));
+        v23 = test::makeBundle(folder.path(),
+                               test::BundleSpec("Capture One 23.app", "16.0")
+                                   .declaring(test::allAdjustmentProperties(), test::allCommands()));
+        application = accessibility.add(test::FakeElement::withRole("AXApplication", "Capture One 23"));
+        accessibility.addChild(
+            application,
+            test::FakeElement::withRole("AXButton", "Auto Adjust").pressable().framed({10, 10}, {20, 20}));
+        accessibility.setFrontmostApplication(application);
+    }
+    void TearDown() override {
+        CaptureOneApplicationResolver::setPreferredApplicationPath(std::nullopt);
+        userDefaults()->remove("allowComputerControl");
+    }
+
+    ComputerUseResult act(const char* action, const std::function<void(ComputerUseArguments&)>& fill = {}) {
+        ComputerUseArguments arguments;
+        arguments.action = action;
+        if (fill) {
+            fill(arguments);
+        }
+        std::optional<ComputerUseResult> result;
+        dispatcher.executeAction(arguments, [&](const ComputerUseResult& r) { result = r; });
+        EXPECT_TRUE(test::waitUntil([&] { return result.has_value(); }));
+        return result.value_or(ComputerUseResult{});
+    }
+    QString summary(const char* action, const std::function<void(ComputerUseArguments&)>& fill = {}) {
+        return act(action, fill).summary;
+    }
+    QString typed(const char* command) {
+        std::optional<ComputerUseResult> result;
+        dispatcher.execute(command, [&](const ComputerUseResult& r) { result = r; });
+        EXPECT_TRUE(test::waitUntil([&] { return result.has_value(); }));
+        return result ? result->summary : QString();
+    }
+    QString script() const { return runner->lastScript(); }
+    void captureOneInFront(const QString& bundle) {
+        workspace.frontmost = FrontmostApplication{"Capture One", QUrl::fromLocalFile(bundle + "/")};
+    }
+
+    QTemporaryDir folder;
+    QTemporaryDir home;
+    test::ScopedEnvironment homeVariable{"HOME", home.path().toUtf8()};
+    test::ScopedEnvironment applicationsPath{"ORBIX_APPLICATIONS_PATH", folder.path().toUtf8()};
+    test::ScopedEnvironment simulator{"ORBIX_SIMULATOR_DIR", QByteArray()};
+    QString v22, v23;
+    std::shared_ptr<test::RecordingScriptRunner> runner = std::make_shared<test::RecordingScriptRunner>();
+    CaptureOneService service{runner};
+    test::RecordingWorkspace workspace;
+    test::RecordingAccessibilityBackend accessibility;
+    ElementRef application;
+    MacComputerUseService dispatcher{service, workspace, accessibility};
+};
+
+} // namespace
+
+TEST_F(DispatcherTest, ScopeGateRefusesOtherApplicationsWithTheArtifact) {
+    const auto mail = act("open_app", [](auto& a) { a.appName = "Mail"; });
+    EXPECT_EQ(mail.summary, refusal);
+    ASSERT_TRUE(mail.artifact.has_value());
+    EXPECT_EQ(mail.artifact->title, "Capture One only");
+    EXPECT_EQ(mail.artifact->body, refusal);
+    EXPECT_EQ(mail.artifact->kind, ArtifactKind::markdown);
+    EXPECT_EQ(mail.artifact->status, ArtifactStatus::ready);
+    EXPECT_EQ(act("c1_set_rating", [](auto& a) { a.prompt = "launch the calendar", a.value = 3; }).summary,
+              refusal);
+    EXPECT_TRUE(runner->scripts.isEmpty());
+    EXPECT_TRUE(workspace.openedApplications.isEmpty());
+}
+
+TEST_F(DispatcherTest, ActionNamesAreTrimmedAndLowerCasedOnly) {
+    EXPECT_EQ(summary(" C1_SET_RATING \n", [](auto& a) { a.value = 4.9; }), "done");
+    EXPECT_TRUE(script().contains("set rating of aVariant to 4\n"));
+    EXPECT_EQ(summary("c1-set-rating"), "Orbix supports Capture One actions only.");
+    EXPECT_EQ(summary("run_script", [](auto& a) { a.scriptCode = "do shell script \"x\""; }),
+              "Orbix supports Capture One actions only.");
+}
+
+TEST_F(DispatcherTest, SliderArgumentsDifferBetweenAdjustAndSet) {
+    summary("c1_adjust_slider", [](auto& a) { a.slider = "exposure", a.value = 0.5; });
+    EXPECT_TRUE(script().contains("to ((exposure of adjustments of aVariant) + 0.5)"));
+    summary("c1_set_adjustment", [](auto& a) { a.slider = "exposure", a.value = 0.5; });
+    EXPECT_TRUE(script().contains("set exposure of adjustments of aVariant to 0.5\n"));
+    summary("c1_set_adjustment", [](auto& a) { a.targetName = "black and white", a.text = "on", a.value = 0; });
+    EXPECT_TRUE(script().contains("set black and white of adjustments of aVariant to true\n"));
+    summary("c1_adjust_slider", [](auto& a) { a.targetName = "contrast", a.text = "25"; });
+    EXPECT_TRUE(script().contains("((contrast of adjustments of aVariant) + 25.0)"));
+    EXPECT_EQ(summary("c1_adjust_slider", [](auto& a) { a.slider = "tint", a.value = INFINITY; }),
+              "inf is not a valid value for tint.");
+}
+
+TEST_F(DispatcherTest, RatingPickAndTagArguments) {
+    summary("c1_set_rating", [](auto& a) { a.text = "five"; });
+    EXPECT_TRUE(script().contains("set rating of aVariant to 0\n"));
+    summary("c1_set_color_tag", [](auto& a) { a.text = "-3.7"; });
+    EXPECT_TRUE(script().contains("set color tag of aVariant to -3\n"));
+    summary("c1_set_pick", [](auto& a) { a.text = "Unpick"; });
+    EXPECT_TRUE(script().contains("set pick of aVariant to false\n"));
+    summary("c1_set_pick", [](auto& a) { a.text = "reject"; });
+    EXPECT_TRUE(script().contains("set pick of aVariant to true\n"));
+
+    runner->scripts.clear();
+    const QString unusable = "Orbix can’t use that rating: Capture One needs a whole number from 0 to 5.";
+    EXPECT_EQ(summary("c1_set_rating", [](auto& a) { a.value = NAN; }), unusable);
+    EXPECT_EQ(summary("c1_set_rating", [](auto& a) { a.value = 1e19; }), unusable);
+    EXPECT_EQ(summary("c1_set_rating", [](auto& a) { a.text = "inf"; }), unusable);
+    EXPECT_EQ(summary("c1_set_color_tag", [](auto& a) { a.value = -1e300; }),
+              "Orbix can’t use that color tag: Capture One needs a whole number from 0 to 7.");
+    EXPECT_TRUE(runner->scripts.isEmpty());
+}
+
+TEST_F(DispatcherTest, TargetPathsReachEveryVariantOperation) {
+    const QStringList paths{"/shoot/a.cr3"};
+    for (const char* action : {"c1_auto_adjust", "c1_reset_adjustments", "c1_clone_variant", "c1_maximum_crop",
+                               "c1_apply_style", "c1_create_layer"}) {
+        act(action, [&](auto& a) { a.text = "Film", a.targetPaths = paths; });
+        EXPECT_TRUE(script().contains("set requestedPaths to {\"/shoot/a.cr3\"}")) << action;
+    }
+    summary("c1_rotate", [&](auto& a) { a.targetName = "Right", a.targetPaths = paths; });
+    EXPECT_TRUE(script().contains("rotate right aVariant"));
+    summary("c1_import_folder",
+            [&](auto& a) { a.text = "/x", a.folderPath = "/Volumes/Card", a.targetPaths = paths; });
+    EXPECT_TRUE(script().contains("import (POSIX file \"/Volumes/Card\")"));
+    EXPECT_FALSE(script().contains("requestedPaths"));
+    summary("c1_copy_apply_adjustments", [&](auto& a) { a.targetPaths = paths; });
+    EXPECT_TRUE(script().contains("copy adjustments sourceVariant"));
+    EXPECT_FALSE(script().contains("requestedPaths")) << "copying always acts on the selection";
+    EXPECT_TRUE(summary("c1_get_capabilities").startsWith("Capture One 23 supports 76 safe direct"));
+}
+
+TEST_F(DispatcherTest, OpenAppPinsAndUnpinsTheVersion) {
+    EXPECT_EQ(summary("open_app", [](auto& a) { a.prompt = "open capture one 22"; }),
+              "Opened Capture One 22. Orbix will use this version for Capture One commands.");
+    EXPECT_EQ(workspace.openedApplications, QList<QUrl>{QUrl::fromLocalFile(v22)});
+    EXPECT_EQ(CaptureOneApplicationResolver::preferredApplicationPath(), v22);
+
+    EXPECT_EQ(summary("open_app", [](auto& a) { a.appName = "the latest Capture One"; }),
+              "Opened Capture One 23. Orbix will use this version for Capture One commands.");
+    EXPECT_EQ(CaptureOneApplicationResolver::preferredApplicationPath(), std::nullopt);
+
+    CaptureOneApplicationResolver::setPreferredApplicationPath(v22);
+    EXPECT_EQ(summary("open_app", [](auto& a) { a.appName = "Capture One"; }),
+              "Opened Capture One 22. Orbix will use this version for Capture One commands.");
+    EXPECT_EQ(CaptureOneApplicationResolver::preferredApplicationPath(), v22) << "a plain name leaves the pin";
+
+    EXPECT_EQ(summary("open_app", [](auto& a) { a.appName = "Capture One 99"; }),
+              "Opened Capture One 22. Orbix will use this version for Capture One commands.")
+        << "an unknown version falls back to the pinned one";
+
+    workspace.openError = "The application is damaged.";
+    EXPECT_EQ(typed("open capture one 23"), "Could not open Capture One 23: The application is damaged.");
+    EXPECT_EQ(CaptureOneApplicationResolver::preferredApplicationPath(), v22) << "a failed open pins nothing";
+}
+
+TEST_F(DispatcherTest, UiFallbackPolicyComesBeforeAnyAccessibilityCall) {
+    captureOneInFront(v23);
+    EXPECT_EQ(summary("inspect_ui"),
+              "Enable Allow Computer Control in Orbix Settings before using Capture One UI fallback.");
+    userDefaults()->setValue("allowComputerControl", true);
+
+    const QString inFront =
+        "Bring the selected Capture One version to the front before using UI fallback. Orbix "
+        "will not send UI input to another app.";
+    workspace.frontmost = FrontmostApplication{"Finder", std::nullopt};
+    EXPECT_EQ(summary("click", [](auto& a) { a.targetName = "Auto Adjust"; }), inFront);
+    captureOneInFront(v22);
+    EXPECT_EQ(summary("type", [](auto& a) { a.text = "hello"; }), inFront) << "another Capture One version";
+    EXPECT_EQ(summary("press_key", [](auto& a) { a.key = "cmd+z"; }), inFront);
+    EXPECT_TRUE(accessibility.calls().isEmpty());
+
+    captureOneInFront(v23);
+    EXPECT_EQ(
+        summary("click", [](auto& a) { a.targetName = "Reset All"; }),
+        "Orbix will not click destructive Capture One controls through UI fallback. Use a dedicated, validated "
+        "Capture One command instead.");
+    EXPECT_EQ(
+        summary("click", [](auto& a) { a.text = "Move to Trash"; }),
+        "Orbix will not click destructive Capture One controls through UI fallback. Use a dedicated, validated "
+        "Capture One command instead.");
+    EXPECT_EQ(summary("press_key", [](auto& a) { a.key = "Backspace "; }),
+              "Orbix will not send destructive delete keys through Capture One UI fallback.");
+    EXPECT_EQ(summary("press_key", [](auto& a) { a.text = " Cmd "; }),
+              "Could not parse the Capture One keyboard shortcut  Cmd .");
+    EXPECT_TRUE(accessibility.events().empty());
+}
+
+TEST_F(DispatcherTest, UiFallbackActsOnTheSelectedVersionInFront) {
+    userDefaults()->setValue("allowComputerControl", true);
+    captureOneInFront(v23);
+    EXPECT_EQ(summary("inspect_ui"), "Visible Capture One controls:\nAXButton: Auto Adjust");
+    EXPECT_TRUE(summary("click", [](auto& a) { a.targetName = "auto adjust"; }).startsWith("Capture One: "));
+    ASSERT_EQ(accessibility.events().size(), 1u);
+    EXPECT_EQ(accessibility.events()[0].kind, test::RecordingAccessibilityBackend::Event::Kind::press);
+    EXPECT_EQ(summary("press_key", [](auto& a) { a.key = "command z"; }), "Capture One: Pressed Command-Z.");
+    EXPECT_EQ(accessibility.events().back().kind, test::RecordingAccessibilityBackend::Event::Kind::key);
+    EXPECT_EQ(summary("press_key", [](auto& a) { a.key = "cmd+z"; }),
+              "Capture One UI automation failed: Could not press Cmd+Z.");
+
+    accessibility.setTrusted(false);
+    EXPECT_EQ(
+        summary("click", [](auto& a) { a.targetName = "auto adjust"; }),
+        "Enable Accessibility permission for Orbix in System Settings > Privacy & Security > Accessibility.");
+}
+
+TEST_F(DispatcherTest, TypedCommandsRunOnTheSelection) {
+    EXPECT_EQ(typed("  \n"), "No command provided.");
+    EXPECT_EQ(typed("make it pop"), "Orbix supports Capture One commands only.");
+    EXPECT_EQ(typed("capture one rate this 9"), "Capture One ratings must be between 0 and 5.");
+    typed("capture one reduce shadows by 20");
+    EXPECT_TRUE(script().contains("((shadow recovery of adjustments of aVariant) + -20.0)"));
+    typed("capture one set exposure to 1");
+    EXPECT_TRUE(script().contains("set exposure of adjustments of aVariant to 1.0\n"));
+    typed("capture one import from /Volumes/Card/DCIM.");
+    EXPECT_TRUE(script().contains("import (POSIX file \"/Volumes/Card/DCIM\") into current document"));
+    typed("capture one status");
+    EXPECT_TRUE(script().contains("set primaryItem to primary variant"));
+    typed("capture one rate this 99999999999999999999 stars");
+    EXPECT_TRUE(script().contains("set primaryItem to primary variant")) << "an unusable rating runs nothing";
+
+    workspace.frontmost = FrontmostApplication{"Capture One 23", std::nullopt};
+    typed("unpick");
+    EXPECT_TRUE(script().contains("set pick of aVariant to false"));
+}
