@@ -3,12 +3,9 @@
 // active window (_NET_ACTIVE_WINDOW).
 #include "VirtualDesktop.h"
 #include "platform/PlatformAccessibility.h"
-#include "platform/linux/X11Session.h"
 #include "uiautomation/UIAutomationService.h"
 
 #include <QProcess>
-#include <X11/Xatom.h>
-#include <X11/Xlib.h>
 #include <gtest/gtest.h>
 
 namespace orbix {
@@ -60,17 +57,6 @@ private:
     QStringList lines_;
 };
 
-void announceActiveWindow(unsigned long window) {
-    x11::X11Session session;
-    ASSERT_TRUE(session.isOpen());
-    Display* display = session.display();
-    const Atom active = XInternAtom(display, "_NET_ACTIVE_WINDOW", False);
-    const Window value = window;
-    XChangeProperty(display, DefaultRootWindow(display), active, XA_WINDOW, 32, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(&value), 1);
-    ASSERT_TRUE(session.syncAndClearErrors());
-}
-
 TEST(AtspiEndToEndTest, ListsClicksFocusesTypesAndPressesKeysInARealWindow) {
     test::VirtualDesktop desktop(test::VirtualDesktop::Services::withAccessibility);
     if (!desktop.unavailableReason().isEmpty()) {
@@ -86,7 +72,7 @@ TEST(AtspiEndToEndTest, ListsClicksFocusesTypesAndPressesKeysInARealWindow) {
     TestWindow window(desktop.environment());
     const auto windowId = window.windowId();
     ASSERT_TRUE(windowId) << window.lines().join(QLatin1Char('\n')).toStdString();
-    announceActiveWindow(*windowId);
+    ASSERT_TRUE(desktop.announceActiveWindow(*windowId));
 
     // The window registers on the accessibility bus shortly after it appears.
     std::vector<UIElementDescription> elements;

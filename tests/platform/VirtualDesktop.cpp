@@ -1,9 +1,12 @@
 #include "VirtualDesktop.h"
 
 #include "platform/linux/AccessibilityBus.h"
+#include "platform/linux/X11Session.h"
 
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
 
 namespace orbix::test {
 
@@ -34,6 +37,8 @@ VirtualDesktop::VirtualDesktop(Services services) {
 }
 
 VirtualDesktop::~VirtualDesktop() {
+    // Xlib ends the process when its server goes away under an open connection.
+    windowOwner_.reset();
     for (auto it = processes_.rbegin(); it != processes_.rend(); ++it) {
         QProcess& process = **it;
         if (process.state() != QProcess::NotRunning) {
@@ -48,8 +53,36 @@ VirtualDesktop::~VirtualDesktop() {
     environment_.clear();
 }
 
+unsigned long VirtualDesktop::createWindowOwnedBy(qint64 pid) {
+    if (!windowOwner_) {
+        windowOwner_ = std::make_unique<x11::X11Session>();
+    }
+    if (!windowOwner_->isOpen()) {
+        return 0;
+    }
+    Display* display = windowOwner_->display();
+    const Window window = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 10, 10, 0, 0, 0);
+    const long value = static_cast<long>(pid);
+    XChangeProperty(display, window, XInternAtom(display, "_NET_WM_PID", False), XA_CARDINAL, 32,
+                    PropModeReplace, reinterpret_cast<const unsigned char*>(&value), 1);
+    return windowOwner_->syncAndClearErrors() ? window : 0;
+}
+
 QProcessEnvironment VirtualDesktop::environment() const {
     return QProcessEnvironment::systemEnvironment();
+}
+
+bool VirtualDesktop::announceActiveWindow(unsigned long window) {
+    x11::X11Session session;
+    if (!session.isOpen()) {
+        return false;
+    }
+    Display* display = session.display();
+    const Atom active = XInternAtom(display, "_NET_ACTIVE_WINDOW", False);
+    const long value = static_cast<long>(window);
+    XChangeProperty(display, DefaultRootWindow(display), active, XA_WINDOW, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(&value), 1);
+    return session.syncAndClearErrors();
 }
 
 QProcess* VirtualDesktop::start(const QString& program, const QStringList& arguments) {

@@ -9,6 +9,10 @@
 #include <QProcessEnvironment>
 #include <QString>
 #include <memory>
+
+namespace orbix::x11 {
+class X11Session;
+}
 #include <vector>
 
 namespace orbix::test {
@@ -26,6 +30,11 @@ public:
     const QString& unavailableReason() const { return reason_; }
     // The environment for programs started on this desktop.
     QProcessEnvironment environment() const;
+    // Sets the root window's _NET_ACTIVE_WINDOW, as a window manager would; false on an X error.
+    bool announceActiveWindow(unsigned long window);
+    // Creates a window whose _NET_WM_PID names the process; it lives as long as the desktop object. 0 on
+    // failure.
+    unsigned long createWindowOwnedBy(qint64 pid);
 
 private:
     QProcess* start(const QString& program, const QStringList& arguments);
@@ -34,6 +43,7 @@ private:
     bool startAccessibilityBus();
 
     std::vector<std::unique_ptr<QProcess>> processes_;
+    std::unique_ptr<x11::X11Session> windowOwner_;
     std::vector<std::unique_ptr<ScopedEnvironment>> environment_;
     QString reason_;
     QString display_;

@@ -94,14 +94,14 @@ std::variant<QString, QString> executableToLaunch(const QString& bundlePath) {
 }
 
 std::optional<QString> enclosingBundle(const QString& filePath) {
-    QDir dir = QFileInfo(filePath).absoluteDir();
-    while (!dir.isRoot()) {
-        if (dir.dirName().endsWith(QLatin1String(".app"), Qt::CaseInsensitive)) {
-            return dir.absolutePath();
+    // Pure path arithmetic: the folders need not exist.
+    QString folder = QFileInfo(QDir::cleanPath(QFileInfo(filePath).absoluteFilePath())).path();
+    while (folder.size() > 1) {
+        const QFileInfo info(folder);
+        if (info.fileName().endsWith(QLatin1String(".app"), Qt::CaseInsensitive)) {
+            return folder;
         }
-        if (!dir.cdUp()) {
-            break;
-        }
+        folder = info.path();
     }
     return std::nullopt;
 }
