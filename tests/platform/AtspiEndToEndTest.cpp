@@ -57,6 +57,23 @@ private:
     QStringList lines_;
 };
 
+TEST(AtspiEndToEndTest, WithoutAReachableBusTheProcessIsUntrustedAndCarriesOn) {
+    // libatspi ends the process when it cannot find a bus; the backend must find out first.
+    test::ScopedEnvironment noDisplay("DISPLAY", std::nullopt);
+    test::ScopedEnvironment noBus("AT_SPI_BUS_ADDRESS", QByteArray("unix:path=/nonexistent/orbix-a11y-bus"));
+    auto backend = createAccessibilityBackend();
+    EXPECT_FALSE(backend->isProcessTrusted(true));
+    UIAutomationService service(*backend);
+    EXPECT_TRUE(service.getVisibleElements().empty());
+    EXPECT_EQ(service.typeText(QStringLiteral("x")), UIAutomationResult::accessibilityNotTrusted());
+
+    test::ScopedEnvironment noAddress("AT_SPI_BUS_ADDRESS", std::nullopt);
+    test::ScopedEnvironment noSession("DBUS_SESSION_BUS_ADDRESS",
+                                      QByteArray("unix:path=/nonexistent/orbix-session"));
+    EXPECT_FALSE(backend->isProcessTrusted(false));
+    EXPECT_EQ(backend->frontmostApplicationElement(), nullptr);
+}
+
 TEST(AtspiEndToEndTest, ListsClicksFocusesTypesAndPressesKeysInARealWindow) {
     test::VirtualDesktop desktop(test::VirtualDesktop::Services::withAccessibility);
     if (!desktop.unavailableReason().isEmpty()) {
