@@ -1,12 +1,12 @@
 #include "services/FirebaseAnonymousAuthService.h"
 
 #include "core/TextRules.h"
+#include "core/UserDefaults.h"
 
 #include <QDateTime>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QNetworkAccessManager>
-#include <QSettings>
 #include <QTimer>
 
 namespace orbix {
@@ -64,9 +64,9 @@ FirebaseAnonymousAuthService::FirebaseAnonymousAuthService(QNetworkAccessManager
 
 void FirebaseAnonymousAuthService::idToken(const ProductConfiguration& configuration,
                                            TokenCompletion completion) const {
-    const QSettings cache;
-    const QVariant cachedToken = cache.value(idTokenKey);
-    const double expiresAt = cache.value(expiresAtKey).toDouble();
+    const auto cache = userDefaults();
+    const QVariant cachedToken = cache->value(idTokenKey);
+    const double expiresAt = cache->value(expiresAtKey).toDouble();
     if (cachedToken.isValid() && !cachedToken.toString().isEmpty() && clock_() + renewalMargin < expiresAt) {
         QTimer::singleShot(0, session_, [completion = std::move(completion), token = cachedToken.toString()] {
             completion(TokenResult::success(token));
@@ -187,10 +187,10 @@ void FirebaseAnonymousAuthService::signUp(const QString& apiKey, TokenCompletion
         if (expiresIn.value()) {
             lifetime = text::parseFiniteReal(*expiresIn.value()).value_or(defaultLifetime);
         }
-        QSettings cache;
-        cache.setValue(idTokenKey, token.value());
-        cache.setValue(expiresAtKey, clock() + lifetime);
-        cache.sync();
+        const auto cache = userDefaults();
+        cache->setValue(idTokenKey, token.value());
+        cache->setValue(expiresAtKey, clock() + lifetime);
+        cache->sync();
         completion(TokenResult::success(token.value()));
     });
 }

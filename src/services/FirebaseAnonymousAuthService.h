@@ -6,7 +6,7 @@
 // Contract: idToken calls its completion exactly once, from the event loop, with a token that has more
 // than renewalMargin seconds of life left, or with a failure whose description is user-facing text.
 // A failed sign-up leaves the cache untouched. Neither the token nor the API key is ever logged or put
-// into a failure description.
+// into a failure description. The cache lives in the user defaults (core/UserDefaults.h).
 
 #include "services/HttpExchange.h"
 #include "services/JsonDecoding.h"

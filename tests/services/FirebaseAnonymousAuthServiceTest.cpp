@@ -1,10 +1,10 @@
 #include "services/FirebaseAnonymousAuthService.h"
 
+#include "core/UserDefaults.h"
 #include "support/LocalHttpServer.h"
 #include "support/TestSupport.h"
 
 #include <QNetworkAccessManager>
-#include <QSettings>
 #include <gtest/gtest.h>
 
 using namespace orbix;
@@ -27,22 +27,22 @@ protected:
     void TearDown() override { clearCache(); }
 
     static void clearCache() {
-        QSettings settings;
-        settings.remove(FirebaseAnonymousAuthService::idTokenKey);
-        settings.remove(FirebaseAnonymousAuthService::expiresAtKey);
-        settings.sync();
+        const auto settings = userDefaults();
+        settings->remove(FirebaseAnonymousAuthService::idTokenKey);
+        settings->remove(FirebaseAnonymousAuthService::expiresAtKey);
+        settings->sync();
     }
     static void cache(const QString& token, double expiresAt) {
-        QSettings settings;
-        settings.setValue(FirebaseAnonymousAuthService::idTokenKey, token);
-        settings.setValue(FirebaseAnonymousAuthService::expiresAtKey, expiresAt);
-        settings.sync();
+        const auto settings = userDefaults();
+        settings->setValue(FirebaseAnonymousAuthService::idTokenKey, token);
+        settings->setValue(FirebaseAnonymousAuthService::expiresAtKey, expiresAt);
+        settings->sync();
     }
     static QString cachedToken() {
-        return QSettings().value(FirebaseAnonymousAuthService::idTokenKey).toString();
+        return userDefaults()->value(FirebaseAnonymousAuthService::idTokenKey).toString();
     }
     static double cachedExpiry() {
-        return QSettings().value(FirebaseAnonymousAuthService::expiresAtKey).toDouble();
+        return userDefaults()->value(FirebaseAnonymousAuthService::expiresAtKey).toDouble();
     }
 
     void signUpReplies(const QByteArray& body, int status = 200) {

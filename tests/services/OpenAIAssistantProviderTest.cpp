@@ -1,5 +1,6 @@
 #include "services/OpenAIAssistantProvider.h"
 
+#include "core/UserDefaults.h"
 #include "services/AssistantInstructions.h"
 #include "services/FirebaseAnonymousAuthService.h"
 #include "support/LocalHttpServer.h"
@@ -8,7 +9,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QNetworkAccessManager>
-#include <QSettings>
 #include <gtest/gtest.h>
 
 using namespace orbix;
@@ -49,10 +49,10 @@ protected:
     void TearDown() override { clearCache(); }
 
     static void clearCache() {
-        QSettings settings;
-        settings.remove(FirebaseAnonymousAuthService::idTokenKey);
-        settings.remove(FirebaseAnonymousAuthService::expiresAtKey);
-        settings.sync();
+        const auto settings = userDefaults();
+        settings->remove(FirebaseAnonymousAuthService::idTokenKey);
+        settings->remove(FirebaseAnonymousAuthService::expiresAtKey);
+        settings->sync();
     }
 
     ProductConfiguration configuration(BuildFlavor flavor) const {
