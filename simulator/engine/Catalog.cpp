@@ -1,0 +1,429 @@
+#include "engine/Catalog.h"
+
+#include "engine/AdjustmentTable.h"
+
+#include <QFileInfo>
+#include <QJsonArray>
+#include <cmath>
+
+namespace orbix::c1sim {
+namespace {
+
+const QString kFormat = QStringLiteral("orbix-c1sim-catalog");
+constexpr int kVersion = 1;
+const QString kSampleFolder = QStringLiteral("/Sample Photos/");
+const QString kSampleDocumentName = QStringLiteral("Sample Session");
+const QString kBackgroundLayerName = QStringLiteral("Background");
+
+struct SamplePhoto {
+    const char* file;
+    qint64 width;
+    qint64 height;
+    qint64 rating;
+    qint64 colorTag;
+};
+
+const SamplePhoto kSamplePhotos[] = {
+    {"Harbour at Dawn.CR3", 6000, 4000, 3, 0},   {"Portrait Window Light.NEF", 4000, 6000, 4, 4},
+    {"Forest Trail.ARW", 6000, 4000, 0, 0},      {"City Night.DNG", 6000, 4000, 2, 1},
+    {"Studio Still Life.jpg", 5000, 5000, 5, 5},
+};
+
+std::vector<Style> sampleStyles() {
+    auto style = [](const char* name, std::initializer_list<std::pair<const char*, QJsonValue>> values) {
+        Style result{QString::fromUtf8(name), {}};
+        for (const auto& [property, value] : values) {
+            if (const auto index = adjustments::indexOf(QString::fromLatin1(property)))
+                result.adjustments.emplace_back(*index, value);
+        }
+        return result;
+    };
+    return {
+        style("Warm Portrait", {{"temperature", 6200.0}, {"tint", 5.0}, {"saturation", 8.0}}),
+        style("Crisp Black & White", {{"black and white", true}, {"contrast", 20.0}, {"clarity amount", 15.0}}),
+        style("Soft Matte", {{"contrast", -15.0}, {"level target shadow rgb", 20.0}, {"saturation", -10.0}}),
+        style("Vivid Landscape", {{"saturation", 25.0}, {"clarity amount", 20.0}, {"dehaze amount", 15.0}}),
+    };
+}
+
+QString baseName(const QString& path) {
+    return QFileInfo(path).completeBaseName();
+}
+
+QJsonObject adjustmentsToJson(const AdjustmentValues& values, bool complete) {
+    QJsonObject json;
+    const auto table = adjustments::table();
+    for (size_t i = 0; i < table.size() && i < values.size(); ++i) {
+        if (complete || values[i] != table[i].defaultValue)
+            json.insert(table[i].name, values[i]);
+    }
+    return json;
+}
+
+bool valueFitsKind(const QJsonValue& value, const AdjustmentProperty& property) {
+    switch (property.kind) {
+    case ValueKind::Real:
+        return value.isDouble();
+    case ValueKind::Integer:
+        return value.isDouble() && value.toDouble() == std::trunc(value.toDouble());
+    case ValueKind::Boolean:
+        return value.isBool();
+    case ValueKind::Text:
+        return value.isString();
+    case ValueKind::Enumeration:
+        return value.isString() && property.options.contains(value.toString());
+    }
+    return false;
+}
+
+std::optional<AdjustmentValues> adjustmentsFromJson(const QJsonValue& json, QString* reason) {
+    AdjustmentValues values = defaultAdjustments();
+    if (json.isUndefined() || json.isNull())
+        return values;
+    if (!json.isObject()) {
+        *reason = QStringLiteral("adjustments must be an object");
+        return std::nullopt;
+    }
+    const QJsonObject object = json.toObject();
+    for (auto it = object.begin(); it != object.end(); ++it) {
+        const auto index = adjustments::indexOf(it.key());
+        if (!index) {
+            *reason = QStringLiteral("unknown adjustment “%1”").arg(it.key());
+            return std::nullopt;
+        }
+        if (!valueFitsKind(it.value(), adjustments::table()[size_t(*index)])) {
+            *reason = QStringLiteral("adjustment “%1” has a value of the wrong kind").arg(it.key());
+            return std::nullopt;
+        }
+        values[size_t(*index)] = it.value();
+    }
+    return values;
+}
+
+QJsonObject layerToJson(const Layer& layer) {
+    QJsonObject mask{{QStringLiteral("filled"), layer.mask.filled},
+                     {QStringLiteral("inverted"), layer.mask.inverted},
+                     {QStringLiteral("rasterized"), layer.mask.rasterized},
+                     {QStringLiteral("lumaRange"), layer.mask.lumaRange},
+                     {QStringLiteral("feather"), layer.mask.feather},
+                     {QStringLiteral("refine"), layer.mask.refine}};
+    return {{QStringLiteral("id"), layer.id},
+            {QStringLiteral("name"), layer.name},
+            {QStringLiteral("opacity"), layer.opacity},
+            {QStringLiteral("enabled"), layer.enabled},
+            {QStringLiteral("background"), layer.background},
+            {QStringLiteral("mask"), mask}};
+}
+
+Layer layerFromJson(const QJsonObject& json) {
+    Layer layer;
+    layer.id = json.value(QStringLiteral("id")).toInteger();
+    layer.name = json.value(QStringLiteral("name")).toString();
+    layer.opacity = json.value(QStringLiteral("opacity")).toInteger(100);
+    layer.enabled = json.value(QStringLiteral("enabled")).toBool(true);
+    layer.background = json.value(QStringLiteral("background")).toBool();
+    const QJsonObject mask = json.value(QStringLiteral("mask")).toObject();
+    layer.mask.filled = mask.value(QStringLiteral("filled")).toBool();
+    layer.mask.inverted = mask.value(QStringLiteral("inverted")).toBool();
+    layer.mask.rasterized = mask.value(QStringLiteral("rasterized")).toBool();
+    layer.mask.lumaRange = mask.value(QStringLiteral("lumaRange")).toBool();
+    layer.mask.feather = mask.value(QStringLiteral("feather")).toDouble();
+    layer.mask.refine = mask.value(QStringLiteral("refine")).toDouble();
+    return layer;
+}
+
+QJsonObject variantToJson(const Variant& variant, int position, bool complete) {
+    QJsonArray layers;
+    for (const Layer& layer : variant.layers)
+        layers.append(layerToJson(layer));
+    const auto orientationIndex = adjustments::indexOf(QStringLiteral("orientation"));
+    QJsonObject json{
+        {QStringLiteral("id"), variant.id},
+        {QStringLiteral("position"), position},
+        {QStringLiteral("name"), variant.name},
+        {QStringLiteral("path"), variant.path},
+        {QStringLiteral("width"), variant.width},
+        {QStringLiteral("height"), variant.height},
+        {QStringLiteral("rating"), variant.rating},
+        {QStringLiteral("colorTag"), variant.colorTag},
+        {QStringLiteral("pick"), variant.pick},
+        {QStringLiteral("cropAspectRatio"), variant.cropAspectRatio},
+        {QStringLiteral("cropOrientation"), variant.cropOrientation},
+        {QStringLiteral("crop"),
+         QJsonArray{variant.crop.left, variant.crop.top, variant.crop.width, variant.crop.height}},
+        {QStringLiteral("adjustments"), adjustmentsToJson(variant.adjustments, complete)},
+        {QStringLiteral("layers"), layers},
+        {QStringLiteral("currentLayer"), variant.currentLayerId},
+    };
+    if (complete && orientationIndex)
+        json.insert(QStringLiteral("orientation"), variant.adjustments[size_t(*orientationIndex)]);
+    return json;
+}
+
+std::optional<Variant> variantFromJson(const QJsonValue& value, QString* reason) {
+    if (!value.isObject() || !value.toObject().value(QStringLiteral("id")).isString() ||
+        !value.toObject().value(QStringLiteral("path")).isString()) {
+        *reason = QStringLiteral("a variant lacks its id or path");
+        return std::nullopt;
+    }
+    const QJsonObject json = value.toObject();
+    Variant variant;
+    variant.id = json.value(QStringLiteral("id")).toString();
+    variant.name = json.value(QStringLiteral("name")).toString();
+    variant.path = json.value(QStringLiteral("path")).toString();
+    variant.width = json.value(QStringLiteral("width")).toInteger(6000);
+    variant.height = json.value(QStringLiteral("height")).toInteger(4000);
+    variant.rating = json.value(QStringLiteral("rating")).toInteger();
+    variant.colorTag = json.value(QStringLiteral("colorTag")).toInteger();
+    variant.pick = json.value(QStringLiteral("pick")).toBool();
+    variant.cropAspectRatio =
+        json.value(QStringLiteral("cropAspectRatio")).toString(QStringLiteral("Original"));
+    variant.cropOrientation =
+        json.value(QStringLiteral("cropOrientation")).toString(QStringLiteral("landscape"));
+    const QJsonArray crop = json.value(QStringLiteral("crop")).toArray();
+    if (crop.size() == 4)
+        variant.crop = {crop[0].toDouble(), crop[1].toDouble(), crop[2].toDouble(), crop[3].toDouble()};
+    else
+        variant.crop = {0, 0, double(variant.width), double(variant.height)};
+    const auto values = adjustmentsFromJson(json.value(QStringLiteral("adjustments")), reason);
+    if (!values)
+        return std::nullopt;
+    variant.adjustments = *values;
+    for (const QJsonValue& layer : json.value(QStringLiteral("layers")).toArray())
+        variant.layers.push_back(layerFromJson(layer.toObject()));
+    if (variant.layers.empty()) {
+        *reason = QStringLiteral("variant %1 has no layers").arg(variant.id);
+        return std::nullopt;
+    }
+    variant.currentLayerId = json.value(QStringLiteral("currentLayer")).toInteger(variant.layers.front().id);
+    if (!variant.layer(variant.currentLayerId))
+        variant.currentLayerId = variant.layers.front().id;
+    return variant;
+}
+
+QJsonArray stringArray(const std::vector<QString>& strings) {
+    QJsonArray array;
+    for (const QString& text : strings)
+        array.append(text);
+    return array;
+}
+
+} // namespace
+
+AdjustmentValues defaultAdjustments() {
+    AdjustmentValues values;
+    for (const AdjustmentProperty& row : adjustments::table())
+        values.push_back(row.defaultValue);
+    return values;
+}
+
+Layer* Variant::layer(qint64 id) {
+    for (Layer& candidate : layers) {
+        if (candidate.id == id)
+            return &candidate;
+    }
+    return nullptr;
+}
+
+Variant* Document::variant(const QString& id) {
+    for (Variant& candidate : variants) {
+        if (candidate.id == id)
+            return &candidate;
+    }
+    return nullptr;
+}
+
+Variant Catalog::makeVariant(const QString& path, qint64 width, qint64 height) {
+    Variant variant;
+    variant.id = QString::number(nextVariantId++);
+    variant.name = baseName(path);
+    variant.path = path;
+    variant.width = width;
+    variant.height = height;
+    variant.cropOrientation = width > height   ? QStringLiteral("landscape")
+                              : width < height ? QStringLiteral("portrait")
+                                               : QStringLiteral("square");
+    variant.crop = {0, 0, double(width), double(height)};
+    variant.adjustments = defaultAdjustments();
+    Layer background;
+    background.id = nextLayerId++;
+    background.name = kBackgroundLayerName;
+    background.background = true;
+    variant.layers.push_back(background);
+    variant.currentLayerId = background.id;
+    return variant;
+}
+
+int Catalog::addPhotos(const QStringList& paths) {
+    int added = 0;
+    for (const QString& path : paths) {
+        bool present = false;
+        for (const Variant& variant : document->variants)
+            present = present || variant.path == path;
+        if (present)
+            continue;
+        document->variants.push_back(makeVariant(path));
+        ++added;
+    }
+    return added;
+}
+
+Catalog Catalog::sample() {
+    Catalog catalog;
+    catalog.styles = sampleStyles();
+    catalog.document = Document{kSampleDocumentName, {}, {}, {}, {}};
+    for (const SamplePhoto& photo : kSamplePhotos) {
+        Variant variant =
+            catalog.makeVariant(kSampleFolder + QString::fromUtf8(photo.file), photo.width, photo.height);
+        variant.rating = photo.rating;
+        variant.colorTag = photo.colorTag;
+        catalog.document->variants.push_back(std::move(variant));
+    }
+    catalog.document->selection = {catalog.document->variants.front().id};
+    catalog.document->primary = catalog.document->variants.front().id;
+    return catalog;
+}
+
+Catalog Catalog::withVariants(int count) {
+    Catalog catalog;
+    catalog.styles = sampleStyles();
+    catalog.document = Document{kSampleDocumentName, {}, {}, {}, {}};
+    catalog.document->variants.reserve(size_t(std::max(count, 0)));
+    for (int i = 1; i <= count; ++i)
+        catalog.document->variants.push_back(
+            catalog.makeVariant(kSampleFolder + QStringLiteral("IMG_%1.CR3").arg(i, 4, 10, QLatin1Char('0'))));
+    if (count > 0) {
+        catalog.document->selection = {catalog.document->variants.front().id};
+        catalog.document->primary = catalog.document->variants.front().id;
+    }
+    return catalog;
+}
+
+Catalog Catalog::withPhotos(const QStringList& paths) {
+    Catalog catalog = withVariants(0);
+    catalog.document->name =
+        QFileInfo(paths.isEmpty() ? QString() : QFileInfo(paths.first()).path()).fileName();
+    if (catalog.document->name.isEmpty())
+        catalog.document->name = kSampleDocumentName;
+    catalog.addPhotos(paths);
+    if (!catalog.document->variants.empty()) {
+        catalog.document->selection = {catalog.document->variants.front().id};
+        catalog.document->primary = catalog.document->variants.front().id;
+    }
+    return catalog;
+}
+
+QJsonObject Catalog::toJson(bool complete) const {
+    QJsonArray styleArray;
+    for (const Style& style : styles) {
+        QJsonObject values;
+        for (const auto& [index, value] : style.adjustments)
+            values.insert(adjustments::table()[size_t(index)].name, value);
+        styleArray.append(
+            QJsonObject{{QStringLiteral("name"), style.name}, {QStringLiteral("adjustments"), values}});
+    }
+    QJsonObject json{
+        {QStringLiteral("format"), kFormat},
+        {QStringLiteral("version"), kVersion},
+        {QStringLiteral("application"), QJsonObject{{QStringLiteral("running"), running},
+                                                    {QStringLiteral("lastAddressedName"), lastAddressedName},
+                                                    {QStringLiteral("scriptsRun"), scriptsRun}}},
+        {QStringLiteral("nextVariantId"), nextVariantId},
+        {QStringLiteral("nextLayerId"), nextLayerId},
+        {QStringLiteral("styles"), styleArray},
+        {QStringLiteral("clipboard"),
+         clipboard ? QJsonValue(adjustmentsToJson(*clipboard, complete)) : QJsonValue()},
+    };
+    if (!document) {
+        json.insert(QStringLiteral("document"), QJsonValue());
+        return json;
+    }
+    QJsonArray variants;
+    int position = 0;
+    for (const Variant& variant : document->variants)
+        variants.append(variantToJson(variant, ++position, complete));
+    QJsonArray queue;
+    for (const QueueEntry& entry : document->queue)
+        queue.append(QJsonObject{{QStringLiteral("variant"), entry.variantId},
+                                 {QStringLiteral("name"), entry.name},
+                                 {QStringLiteral("path"), entry.path}});
+    json.insert(QStringLiteral("document"),
+                QJsonObject{{QStringLiteral("name"), document->name},
+                            {QStringLiteral("variants"), variants},
+                            {QStringLiteral("selection"), stringArray(document->selection)},
+                            {QStringLiteral("primary"),
+                             document->primary.isEmpty() ? QJsonValue() : QJsonValue(document->primary)},
+                            {QStringLiteral("processingQueue"), queue}});
+    return json;
+}
+
+std::optional<Catalog> Catalog::fromJson(const QJsonObject& json, QString* reason) {
+    if (json.value(QStringLiteral("format")).toString() != kFormat) {
+        *reason = QStringLiteral("it is not a Capture One Simulator catalog");
+        return std::nullopt;
+    }
+    if (json.value(QStringLiteral("version")).toInt() != kVersion) {
+        *reason = QStringLiteral("its version %1 is not %2")
+                      .arg(json.value(QStringLiteral("version")).toInt())
+                      .arg(kVersion);
+        return std::nullopt;
+    }
+    Catalog catalog;
+    const QJsonObject application = json.value(QStringLiteral("application")).toObject();
+    catalog.running = application.value(QStringLiteral("running")).toBool();
+    catalog.lastAddressedName = application.value(QStringLiteral("lastAddressedName")).toString();
+    catalog.scriptsRun = application.value(QStringLiteral("scriptsRun")).toInteger();
+    catalog.nextVariantId = json.value(QStringLiteral("nextVariantId")).toInteger(1);
+    catalog.nextLayerId = json.value(QStringLiteral("nextLayerId")).toInteger(1);
+    for (const QJsonValue& value : json.value(QStringLiteral("styles")).toArray()) {
+        const QJsonObject object = value.toObject();
+        Style style{object.value(QStringLiteral("name")).toString(), {}};
+        const auto values = adjustmentsFromJson(object.value(QStringLiteral("adjustments")), reason);
+        if (!values)
+            return std::nullopt;
+        const QJsonObject given = object.value(QStringLiteral("adjustments")).toObject();
+        for (auto it = given.begin(); it != given.end(); ++it)
+            style.adjustments.emplace_back(*adjustments::indexOf(it.key()), it.value());
+        catalog.styles.push_back(std::move(style));
+    }
+    const QJsonValue clipboard = json.value(QStringLiteral("clipboard"));
+    if (clipboard.isObject()) {
+        const auto values = adjustmentsFromJson(clipboard, reason);
+        if (!values)
+            return std::nullopt;
+        catalog.clipboard = *values;
+    }
+    const QJsonValue documentValue = json.value(QStringLiteral("document"));
+    if (documentValue.isObject()) {
+        const QJsonObject object = documentValue.toObject();
+        Document document;
+        document.name = object.value(QStringLiteral("name")).toString();
+        for (const QJsonValue& value : object.value(QStringLiteral("variants")).toArray()) {
+            auto variant = variantFromJson(value, reason);
+            if (!variant)
+                return std::nullopt;
+            document.variants.push_back(std::move(*variant));
+        }
+        for (const QJsonValue& value : object.value(QStringLiteral("selection")).toArray()) {
+            if (document.variant(value.toString()))
+                document.selection.push_back(value.toString());
+        }
+        document.primary = object.value(QStringLiteral("primary")).toString();
+        if (document.selection.empty() || std::find(document.selection.begin(), document.selection.end(),
+                                                    document.primary) == document.selection.end())
+            document.primary = document.selection.empty() ? QString() : document.selection.front();
+        for (const QJsonValue& value : object.value(QStringLiteral("processingQueue")).toArray()) {
+            const QJsonObject entry = value.toObject();
+            document.queue.push_back({entry.value(QStringLiteral("variant")).toString(),
+                                      entry.value(QStringLiteral("name")).toString(),
+                                      entry.value(QStringLiteral("path")).toString()});
+        }
+        catalog.document = std::move(document);
+    } else if (!documentValue.isNull()) {
+        *reason = QStringLiteral("the document entry is missing");
+        return std::nullopt;
+    }
+    return catalog;
+}
+
+} // namespace orbix::c1sim

@@ -1,0 +1,115 @@
+#pragma once
+// The simulated catalog: the application state (running flag, last addressed name, scripts run), the
+// installed styles, the adjustments clipboard and the one open document with its variants, layers,
+// selection and processing queue. Plain data with JSON conversion; the rules live in SimulatedApplication.
+
+#include <QJsonObject>
+#include <QJsonValue>
+#include <QString>
+#include <optional>
+#include <utility>
+#include <vector>
+
+namespace orbix::c1sim {
+
+struct LayerMask {
+    bool filled = false;
+    bool inverted = false;
+    bool rasterized = false;
+    bool lumaRange = false;
+    double feather = 0;
+    double refine = 0;
+
+    bool isEmpty() const { return !filled && !inverted && !lumaRange; }
+};
+
+struct Layer {
+    qint64 id = 0;
+    QString name;
+    qint64 opacity = 100;
+    bool enabled = true;
+    bool background = false;
+    LayerMask mask;
+};
+
+struct CropRect {
+    double left = 0;
+    double top = 0;
+    double width = 0;
+    double height = 0;
+};
+
+using AdjustmentValues = std::vector<QJsonValue>; // one value per row of the adjustment table
+
+struct Variant {
+    QString id;
+    QString name;
+    QString path;
+    qint64 width = 6000;
+    qint64 height = 4000;
+    qint64 rating = 0;
+    qint64 colorTag = 0;
+    bool pick = false;
+    QString cropAspectRatio = QStringLiteral("Original");
+    QString cropOrientation = QStringLiteral("landscape");
+    CropRect crop;
+    AdjustmentValues adjustments;
+    std::vector<Layer> layers;
+    qint64 currentLayerId = 0;
+
+    Layer* layer(qint64 id);
+};
+
+struct QueueEntry {
+    QString variantId;
+    QString name;
+    QString path;
+};
+
+struct Style {
+    QString name;
+    std::vector<std::pair<int, QJsonValue>> adjustments; // adjustment table index, value
+};
+
+struct Document {
+    QString name;
+    std::vector<Variant> variants;
+    std::vector<QString> selection; // variant ids in selection order
+    QString primary;                // empty when nothing is selected
+    std::vector<QueueEntry> queue;
+
+    Variant* variant(const QString& id);
+};
+
+struct Catalog {
+    bool running = false;
+    QString lastAddressedName;
+    qint64 scriptsRun = 0;
+    qint64 nextVariantId = 1;
+    qint64 nextLayerId = 1;
+    std::optional<Document> document;
+    std::vector<Style> styles;
+    std::optional<AdjustmentValues> clipboard;
+
+    // A new variant for a photo file (not yet added to the document): fresh id, default adjustments,
+    // a background layer, an uncropped frame.
+    Variant makeVariant(const QString& path, qint64 width = 6000, qint64 height = 4000);
+    // Appends one variant per path (skipping paths already present); returns how many were added.
+    int addPhotos(const QStringList& paths);
+
+    // The first-use catalog: a small sample document with five variants, the first selected, and styles.
+    static Catalog sample();
+    // A catalog whose document has `count` generated variants (with the sample styles).
+    static Catalog withVariants(int count);
+    // A catalog whose document holds the supported photos of a folder.
+    static Catalog withPhotos(const QStringList& paths);
+
+    // `complete` writes every adjustment (the dump); otherwise only those that differ from their default.
+    QJsonObject toJson(bool complete) const;
+    // Fails with a reason when the JSON is not a catalog of this schema.
+    static std::optional<Catalog> fromJson(const QJsonObject& json, QString* reason);
+};
+
+AdjustmentValues defaultAdjustments();
+
+} // namespace orbix::c1sim
