@@ -77,7 +77,8 @@ std::optional<KeyboardKey> KeyboardKey::parse(const QString& shortcut) {
     const QString cleaned = text::trimmed(shortcut.toLower().remove(QStringLiteral("key")));
     ModifierFlags modifiers = 0;
     QStringList keyPieces;
-    for (const QString& piece : cleaned.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts)) {
+    static const QRegularExpression blanks(QStringLiteral("\\s+"));
+    for (const QString& piece : cleaned.split(blanks, Qt::SkipEmptyParts)) {
         bool isModifier = false;
         for (const ModifierWord& modifierWord : modifierWords) {
             if (piece == QLatin1String(modifierWord.word)) {
