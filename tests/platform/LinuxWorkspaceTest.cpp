@@ -152,22 +152,33 @@ TEST_F(LinuxWorkspaceTest, FrontmostApplicationFollowsTheActiveWindow) {
     // No window manager has announced an active window.
     EXPECT_EQ(workspace->frontmostApplication(), std::nullopt);
 
-    const QString bundle = makeBundle(QStringLiteral("Capture One 23"), {});
-    const QString executable = bundle + QStringLiteral("/Contents/MacOS/CaptureOne");
-    ASSERT_TRUE(QFile::copy(QStringLiteral("/bin/sleep"), executable));
-    QProcess process;
-    process.start(executable, {QStringLiteral("30")});
-    ASSERT_TRUE(process.waitForStarted());
-
-    const unsigned long window = desktop.createWindowOwnedBy(process.processId());
-    ASSERT_NE(window, 0u);
-    ASSERT_TRUE(desktop.announceActiveWindow(window));
-    const auto front = workspace->frontmostApplication();
-    process.kill();
-    process.waitForFinished();
-    ASSERT_TRUE(front);
-    EXPECT_EQ(front->localizedName, QStringLiteral("Capture One 23"));
-    EXPECT_EQ(front->bundleUrl, QUrl::fromLocalFile(QFileInfo(bundle).canonicalFilePath()));
+    // Two Capture One versions running; the one whose window is active is in front.
+    std::vector<std::unique_ptr<QProcess>> processes;
+    std::vector<unsigned long> windows;
+    const QStringList versions{QStringLiteral("Capture One 22"), QStringLiteral("Capture One 23")};
+    for (const QString& version : versions) {
+        const QString executable = makeBundle(version, {}) + QStringLiteral("/Contents/MacOS/CaptureOne");
+        ASSERT_TRUE(QFile::copy(QStringLiteral("/bin/sleep"), executable));
+        auto process = std::make_unique<QProcess>();
+        process->start(executable, {QStringLiteral("30")});
+        ASSERT_TRUE(process->waitForStarted());
+        windows.push_back(desktop.createWindowOwnedBy(process->processId()));
+        ASSERT_NE(windows.back(), 0u);
+        processes.push_back(std::move(process));
+    }
+    for (qsizetype i = 0; i < versions.size(); ++i) {
+        ASSERT_TRUE(desktop.announceActiveWindow(windows[std::size_t(i)]));
+        const auto front = workspace->frontmostApplication();
+        ASSERT_TRUE(front);
+        EXPECT_EQ(front->localizedName, versions[i]);
+        EXPECT_EQ(front->bundleUrl,
+                  QUrl::fromLocalFile(
+                      QFileInfo(root.filePath(versions[i] + QStringLiteral(".app"))).canonicalFilePath()));
+    }
+    for (auto& process : processes) {
+        process->kill();
+        process->waitForFinished();
+    }
 
     // A stale window id is not an error.
     ASSERT_TRUE(desktop.announceActiveWindow(0x3fffff));
