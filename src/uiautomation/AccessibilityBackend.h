@@ -96,7 +96,9 @@ public:
     // Top-left corner and size in screen coordinates.
     virtual std::optional<ScreenPoint> position(const ElementRef& element) = 0;
     virtual std::optional<ScreenSize> size(const ElementRef& element) = 0;
-    virtual std::vector<ElementRef> children(const ElementRef& element, ChildList list) = 0;
+    // At most `limit` children, the first ones in order (a caller that can use only so many need not pay
+    // for reading a grid of thousands).
+    virtual std::vector<ElementRef> children(const ElementRef& element, ChildList list, std::size_t limit) = 0;
     virtual QStringList actionNames(const ElementRef& element) = 0;
 
     // Performs the element's press action; false when it has none or the action failed.

@@ -57,10 +57,13 @@ constexpr std::array<StringAttribute, 6> textValueAttributes{
 
 } // namespace
 
-std::vector<ElementRef> UIAutomationService::allChildren(const ElementRef& element) {
+std::vector<ElementRef> UIAutomationService::allChildren(const ElementRef& element, std::size_t limit) {
     std::vector<ElementRef> result;
     for (const ChildList list : allChildLists) {
-        std::vector<ElementRef> some = backend_.children(element, list);
+        if (result.size() >= limit) {
+            break;
+        }
+        std::vector<ElementRef> some = backend_.children(element, list, limit - result.size());
         result.insert(result.end(), std::make_move_iterator(some.begin()), std::make_move_iterator(some.end()));
     }
     return result;
@@ -127,8 +130,12 @@ std::vector<UIElementDescription> UIAutomationService::getVisibleElements() {
                                   nonEmpty(backend_.stringAttribute(element, StringAttribute::value))});
             }
         }
-        for (ElementRef& child : allChildren(element)) {
-            queue.push_back(std::move(child));
+        // Entries beyond the cap would never be taken: do not read them.
+        const auto reachable = static_cast<std::size_t>(listingEntryLimit - taken);
+        if (queue.size() < reachable) {
+            for (ElementRef& child : allChildren(element, reachable - queue.size())) {
+                queue.push_back(std::move(child));
+            }
         }
     }
     return listed;

@@ -11,6 +11,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <cstdint>
 #include <optional>
 #include <vector>
 
@@ -51,7 +52,8 @@ public:
     std::optional<ScreenPoint> centerPoint(const ElementRef& element);
 
 private:
-    std::vector<ElementRef> allChildren(const ElementRef& element);
+    // The five child lists concatenated, at most limit entries in all.
+    std::vector<ElementRef> allChildren(const ElementRef& element, std::size_t limit = SIZE_MAX);
     bool offersPress(const ElementRef& element);
     QString attributeOrEmpty(const ElementRef& element, StringAttribute attribute);
     // Posts the text one grapheme cluster at a time.

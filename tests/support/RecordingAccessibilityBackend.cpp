@@ -94,6 +94,7 @@ void RecordingAccessibilityBackend::clearRecords() {
     calls_.clear();
     events_.clear();
     trustPrompts_ = 0;
+    childrenHandedOut_ = 0;
 }
 
 bool RecordingAccessibilityBackend::isProcessTrusted(bool promptIfNeeded) {
@@ -128,7 +129,8 @@ std::optional<ScreenSize> RecordingAccessibilityBackend::size(const ElementRef& 
     return node(ref).element.size;
 }
 
-std::vector<ElementRef> RecordingAccessibilityBackend::children(const ElementRef& ref, ChildList list) {
+std::vector<ElementRef> RecordingAccessibilityBackend::children(const ElementRef& ref, ChildList list,
+                                                                std::size_t limit) {
     calls_.append(QStringLiteral("children"));
     const auto& lists = node(ref).children;
     const auto it = lists.find(list);
@@ -138,8 +140,12 @@ std::vector<ElementRef> RecordingAccessibilityBackend::children(const ElementRef
     std::vector<ElementRef> copies;
     copies.reserve(it->second.size());
     for (const ElementRef& child : it->second) {
+        if (copies.size() == limit) {
+            break;
+        }
         copies.push_back(std::make_shared<FakeRef>(idOf(child)));
     }
+    childrenHandedOut_ += copies.size();
     return copies;
 }
 

@@ -61,6 +61,8 @@ public:
     const std::vector<Event>& events() const { return events_; }
     // Characters posted, concatenated.
     QString typedText() const;
+    // How many child references children() has handed out.
+    std::size_t childrenHandedOut() const { return childrenHandedOut_; }
     // How often the trust check asked to prompt the user.
     int trustPrompts() const { return trustPrompts_; }
     void clearRecords();
@@ -70,7 +72,7 @@ public:
     std::optional<QString> stringAttribute(const ElementRef& element, StringAttribute attribute) override;
     std::optional<ScreenPoint> position(const ElementRef& element) override;
     std::optional<ScreenSize> size(const ElementRef& element) override;
-    std::vector<ElementRef> children(const ElementRef& element, ChildList list) override;
+    std::vector<ElementRef> children(const ElementRef& element, ChildList list, std::size_t limit) override;
     QStringList actionNames(const ElementRef& element) override;
     bool performPress(const ElementRef& element) override;
     bool setFocused(const ElementRef& element, bool focused) override;
@@ -91,6 +93,7 @@ private:
     QStringList calls_;
     std::vector<Event> events_;
     int trustPrompts_ = 0;
+    std::size_t childrenHandedOut_ = 0;
 };
 
 } // namespace orbix::test

@@ -114,6 +114,8 @@ TEST_F(UIAutomationServiceTest, ListingStopsAfterFifteenHundredQueueEntries) {
     // Taken: app, window, then 1498 buttons.
     ASSERT_EQ(listed.size(), 1498u);
     EXPECT_EQ(listed.back().name, QStringLiteral("1497"));
+    // Children that the walk could never reach are not read.
+    EXPECT_LE(backend.childrenHandedOut(), 1500u);
 
     // Matching is not capped.
     EXPECT_EQ(found(QStringLiteral("1999"), app), idOf(buttons[1999]));

@@ -292,7 +292,8 @@ std::optional<ScreenSize> AtspiAccessibilityBackend::size(const ElementRef& elem
     return ScreenSize{static_cast<double>(rect->width), static_cast<double>(rect->height)};
 }
 
-std::vector<ElementRef> AtspiAccessibilityBackend::children(const ElementRef& element, ChildList list) {
+std::vector<ElementRef> AtspiAccessibilityBackend::children(const ElementRef& element, ChildList list,
+                                                            std::size_t limit) {
     std::vector<ElementRef> result;
     AtspiAccessible* accessible = native(element);
     // AT-SPI has one child list; rows, columns and tabs are ordinary children there.
@@ -304,8 +305,9 @@ std::vector<ElementRef> AtspiAccessibilityBackend::children(const ElementRef& el
     if (failed(error)) {
         return result;
     }
-    result.reserve(static_cast<std::size_t>(std::max(count, 0)));
-    for (gint i = 0; i < count; ++i) {
+    const auto wanted = std::min(static_cast<std::size_t>(std::max(count, 0)), limit);
+    result.reserve(wanted);
+    for (gint i = 0; i < count && result.size() < wanted; ++i) {
         AtspiAccessible* child = atspi_accessible_get_child_at_index(accessible, i, &error);
         if (failed(error) || !child) {
             continue;

@@ -18,7 +18,7 @@ public:
     std::optional<QString> stringAttribute(const ElementRef& element, StringAttribute attribute) override;
     std::optional<ScreenPoint> position(const ElementRef& element) override;
     std::optional<ScreenSize> size(const ElementRef& element) override;
-    std::vector<ElementRef> children(const ElementRef& element, ChildList list) override;
+    std::vector<ElementRef> children(const ElementRef& element, ChildList list, std::size_t limit) override;
     QStringList actionNames(const ElementRef& element) override;
     bool performPress(const ElementRef& element) override;
     bool setFocused(const ElementRef& element, bool focused) override;
