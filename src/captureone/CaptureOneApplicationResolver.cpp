@@ -2,12 +2,11 @@
 
 #include "captureone/BundleInfo.h"
 #include "captureone/SimulatorLocation.h"
+#include "core/NaturalOrder.h"
 #include "core/UserDefaults.h"
 
-#include <QCollator>
 #include <QDir>
 #include <QFileInfo>
-#include <QLocale>
 #include <QSet>
 #include <algorithm>
 
@@ -49,17 +48,6 @@ std::vector<CaptureOneApplication> applicationsIn(const QString& folder) {
         }
     }
     return found;
-}
-
-const QCollator& finderCollator() {
-    // Numeric mode is ignored in the C locale, so the locale is explicit.
-    static const QCollator collator = [] {
-        QCollator c{QLocale(QLocale::English, QLocale::UnitedStates)};
-        c.setNumericMode(true);
-        c.setCaseSensitivity(Qt::CaseInsensitive);
-        return c;
-    }();
-    return collator;
 }
 
 } // namespace
@@ -150,7 +138,7 @@ bool CaptureOneApplicationResolver::isPreferredBefore(const CaptureOneApplicatio
     if (aPlain != bPlain) {
         return aPlain;
     }
-    return finderCollator().compare(a.scriptName, b.scriptName) < 0;
+    return text::finderCompare(a.scriptName, b.scriptName) < 0;
 }
 
 bool CaptureOneApplicationResolver::requestsLatestVersion(const std::optional<QString>& text) {

@@ -54,7 +54,7 @@ Artifact Artifact::make(ArtifactKind kind, QString title, ArtifactStatus status,
 }
 
 ImportedPhotoAsset ImportedPhotoAsset::make(const QUrl& fileUrl) {
-    return {QUuid::createUuid(), fileUrl, QFileInfo(fileUrl.toLocalFile()).fileName()};
+    return {QUuid::createUuid(), fileUrl, QFileInfo(fileUrl.toLocalFile()).completeBaseName()};
 }
 
 AppIntentRoute AppIntentRoute::make(SidebarSection destination, std::optional<QString> prefilledPrompt) {

@@ -131,7 +131,7 @@ struct ImportedPhotoAsset {
     QUrl url;
     QString displayName;
 
-    // A newly imported photo: fresh random identifier, the file's name as its display name.
+    // A newly imported photo: fresh random identifier, the file's name without its extension as display name.
     static ImportedPhotoAsset make(const QUrl& fileUrl);
 
     friend bool operator==(const ImportedPhotoAsset&, const ImportedPhotoAsset&) = default;

@@ -53,7 +53,7 @@ TEST(ConversationRecords, EnumerationsRoundTripTheirRawValues) {
 
 TEST(ConversationRecords, ImportedPhotoTakesItsFileName) {
     const auto asset = ImportedPhotoAsset::make(QUrl::fromLocalFile("/shoot/day one/IMG_0001.CR3"));
-    EXPECT_EQ(asset.displayName, "IMG_0001.CR3");
+    EXPECT_EQ(asset.displayName, "IMG_0001");
     QSet<ImportedPhotoAsset> set{asset, asset};
     EXPECT_EQ(set.size(), 1);
 }

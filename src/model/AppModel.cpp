@@ -1,0 +1,284 @@
+#include "model/AppModel.h"
+
+#include "captureone/CaptureOneCommandParser.h"
+#include "captureone/CaptureOneScopeGuard.h"
+#include "captureone/CaptureOneScripts.h"
+#include "captureone/CaptureOneService.h"
+#include "captureone/MacComputerUseService.h"
+#include "core/TextRules.h"
+#include "services/AssistantProvider.h"
+
+#include <QPointer>
+#include <QTimer>
+
+namespace orbix {
+
+namespace {
+const QString scopeNoticeText = QStringLiteral(
+    "Orbix works exclusively with Capture One. I can’t open, control, or perform work in other apps.");
+const QString scopeNoticeTitle = QStringLiteral("Capture One only");
+} // namespace
+
+AppModel::AppModel(AppModelServices services, QObject* parent)
+    : QObject(parent), services_(std::move(services)) {
+    if (services_.assistantProvider) {
+        assistantProviderKind_ = services_.assistantProvider->kind();
+    }
+    setSelectedArtifactID(std::nullopt);
+    later([this] { checkForProductUpdate(); });
+}
+
+void AppModel::later(std::function<void()> work) {
+    QTimer::singleShot(0, this, std::move(work));
+}
+
+// --- Published state -------------------------------------------------------------------------------------
+
+void AppModel::setSelectedArtifactID(std::optional<QUuid> id) {
+    selectedArtifactID_ = id;
+    emit selectedArtifactIDChanged();
+    // Selecting anything reopens a cleared inspector; clearing the selection leaves the flag alone.
+    if (id) {
+        setArtifactPanelCleared(false);
+    }
+}
+
+void AppModel::setArtifactPanelCleared(bool cleared) {
+    isArtifactPanelCleared_ = cleared;
+    emit isArtifactPanelClearedChanged();
+}
+
+void AppModel::setPromptText(const QString& text) {
+    promptText_ = text;
+    emit promptTextChanged();
+}
+
+void AppModel::setRealtimeVoiceState(RealtimeVoiceState state) {
+    realtimeVoiceState_ = state;
+    emit realtimeVoiceStateChanged();
+}
+
+void AppModel::setWakeWordListening(bool listening) {
+    isWakeWordListening_ = listening;
+    emit isWakeWordListeningChanged();
+}
+
+void AppModel::setResponding(bool responding) {
+    isResponding_ = responding;
+    emit isRespondingChanged();
+}
+
+void AppModel::setSelectedSection(std::optional<SidebarSection> section) {
+    selectedSection_ = section;
+    emit selectedSectionChanged();
+}
+
+void AppModel::appendMessage(ConversationMessage message) {
+    messages_.append(std::move(message));
+    emit messagesChanged();
+}
+
+void AppModel::appendAssistantMessage(const QString& content) {
+    appendMessage(ConversationMessage::make(ConversationRole::assistant, inputMode_, content));
+}
+
+void AppModel::appendArtifact(Artifact artifact, bool select) {
+    const QUuid id = artifact.id;
+    artifacts_.append(std::move(artifact));
+    emit artifactsChanged();
+    if (select) {
+        setSelectedArtifactID(id);
+    }
+}
+
+void AppModel::setArtifacts(QList<Artifact> artifacts) {
+    artifacts_ = std::move(artifacts);
+    emit artifactsChanged();
+}
+
+std::optional<Artifact> AppModel::selectedArtifact() const {
+    if (isArtifactPanelCleared_ || !selectedArtifactID_) {
+        return std::nullopt;
+    }
+    for (const Artifact& artifact : artifacts_) {
+        if (artifact.id == *selectedArtifactID_) {
+            return artifact;
+        }
+    }
+    return std::nullopt;
+}
+
+// --- Session and mode ------------------------------------------------------------------------------------
+
+void AppModel::startNewSession() {
+    if (services_.voice.stopSession) {
+        later([stop = services_.voice.stopSession] { stop([] {}); });
+    }
+    messages_.clear();
+    emit messagesChanged();
+    setArtifacts({});
+    setSelectedArtifactID(std::nullopt);
+    setSelectedSection(SidebarSection::chat);
+    setPromptText(QString());
+}
+
+void AppModel::setMode(InputMode mode) {
+    inputMode_ = mode;
+    emit inputModeChanged();
+    if (mode == InputMode::voice) {
+        if (services_.voice.startComputerUseVoiceMode) {
+            services_.voice.startComputerUseVoiceMode();
+        }
+        return;
+    }
+    const VoiceHooks& voice = services_.voice;
+    if (voice.isSessionActive && voice.setVoiceMode) {
+        later([voice] {
+            if (voice.isSessionActive()) {
+                voice.setVoiceMode(false);
+            }
+        });
+    }
+}
+
+void AppModel::applyIntentRoute(const AppIntentRoute& route) {
+    setSelectedSection(route.destination);
+    if (route.prefilledPrompt && !route.prefilledPrompt->isEmpty()) {
+        setPromptText(*route.prefilledPrompt);
+        setSelectedSection(SidebarSection::chat);
+        shouldFocusPrompt_ = !shouldFocusPrompt_;
+        emit shouldFocusPromptChanged();
+    }
+}
+
+// --- The typed road --------------------------------------------------------------------------------------
+
+bool AppModel::isCaptureOneConnectionTest(const QString& text) {
+    QString lower = text.toLower();
+    lower.replace(QLatin1Char('-'), QLatin1Char(' '));
+    if (lower.contains(QStringLiteral("test capture one connection")) ||
+        lower.contains(QStringLiteral("check capture one connection")) ||
+        lower.contains(QStringLiteral("capture one connection test"))) {
+        return true;
+    }
+    if (lower.contains(QStringLiteral("capture one status"))) {
+        return lower.contains(QStringLiteral("connection"));
+    }
+    return false;
+}
+
+void AppModel::submitPrompt() {
+    const QString text = text::trimmed(promptText_);
+    if (text.isEmpty() || isResponding_) {
+        return;
+    }
+    appendMessage(ConversationMessage::make(ConversationRole::user, inputMode_, text));
+    setPromptText(QString());
+    setResponding(true);
+
+    if (CaptureOneScopeGuard::isOffProductAppRequest(text)) {
+        showProductScopeNotice();
+    } else if (isCaptureOneConnectionTest(text)) {
+        later([this] { runConnectionTest(); });
+    } else if (const auto path = ImportedPhotoRecognizers::importFolderPath(text)) {
+        later([this, folder = QUrl::fromLocalFile(*path)] { importPhotos(folder); });
+    } else if (const auto intent = ImportedPhotoRecognizers::batchIntent(text)) {
+        later([this, intent = *intent] { runImportedPhotoBatchIntent(intent); });
+    } else if (CaptureOneCommandParser::parse(text, services_.workspace)) {
+        later([this, text] { runLocalCommand(text); });
+    } else {
+        later([this, text] { askAssistant(text); });
+    }
+}
+
+void AppModel::showProductScopeNotice() {
+    appendArtifact(
+        Artifact::make(ArtifactKind::markdown, scopeNoticeTitle, ArtifactStatus::ready, scopeNoticeText), true);
+    appendAssistantMessage(scopeNoticeText);
+    setResponding(false);
+}
+
+void AppModel::runConnectionTest() {
+    QPointer<AppModel> self(this);
+    services_.captureOne->run(CaptureOneScripts::statusScript(), [self](const QString& result) {
+        if (!self) {
+            return;
+        }
+        self->appendAssistantMessage(result);
+        self->setResponding(false);
+    });
+}
+
+void AppModel::runLocalCommand(const QString& text) {
+    QPointer<AppModel> self(this);
+    services_.computerUseService->execute(text, [self](const ComputerUseResult& result) {
+        if (!self) {
+            return;
+        }
+        self->appendAssistantMessage(result.summary);
+        if (result.artifact) {
+            self->appendArtifact(*result.artifact, true);
+        }
+        const VoiceHooks& voice = self->services_.voice;
+        if (self->inputMode_ == InputMode::voice) {
+            if (voice.speak) {
+                voice.speak(result.summary);
+            }
+        } else if (self->realtimeVoiceState_ != RealtimeVoiceState::idle &&
+                   self->realtimeVoiceState_ != RealtimeVoiceState::failed &&
+                   voice.finishLocalFeedbackAndScheduleIdleDisconnect) {
+            voice.finishLocalFeedbackAndScheduleIdleDisconnect();
+        }
+        self->setResponding(false);
+    });
+}
+
+void AppModel::askAssistant(const QString& text) {
+    QPointer<AppModel> self(this);
+    services_.assistantProvider->respond(AssistantRequest{text}, [self](const AssistantResponse& response) {
+        if (!self) {
+            return;
+        }
+        self->appendMessage(response.message);
+        for (qsizetype index = 0; index < qsizetype(response.artifacts.size()); ++index) {
+            self->appendArtifact(response.artifacts[size_t(index)],
+                                 index + 1 == qsizetype(response.artifacts.size()));
+        }
+        self->setResponding(false);
+        if (!response.action) {
+            return;
+        }
+        self->setResponding(true);
+        self->later([self, action = *response.action] {
+            if (self) {
+                self->executeReplyAction(action);
+            }
+        });
+    });
+}
+
+void AppModel::executeReplyAction(const AssistantAction& action) {
+    // Only what the reply's action carries: no application name (open_app always opens Capture One) and no
+    // target paths (the Capture One selection, never the tray).
+    ComputerUseArguments arguments;
+    arguments.action = action.type;
+    arguments.text = action.text;
+    arguments.slider = action.slider;
+    arguments.value = action.value;
+    arguments.relative = action.relative;
+    arguments.presetName = action.presetName;
+    arguments.folderPath = action.folderPath;
+    QPointer<AppModel> self(this);
+    services_.computerUseService->executeAction(arguments, [self](const ComputerUseResult& result) {
+        if (!self) {
+            return;
+        }
+        self->setResponding(false);
+        if (result.artifact) {
+            self->appendArtifact(*result.artifact, true);
+        }
+        self->appendAssistantMessage(result.summary);
+    });
+}
+
+} // namespace orbix

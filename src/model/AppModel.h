@@ -1,0 +1,168 @@
+#pragma once
+// The application model: everything the user interface shows (conversation, artifacts and their selection,
+// photo tray, prompt text, input mode, voice state, update notice) and the operations on it. Lives on the
+// main thread; the services it calls answer through completions on that thread. Every property publishes
+// a change signal after each write.
+
+#include "core/ConversationRecords.h"
+#include "core/RealtimeVoiceState.h"
+#include "model/ImportedPhotoRecognizers.h"
+#include "services/ProductConfiguration.h"
+#include "services/ProductUpdateService.h"
+
+#include <QList>
+#include <QObject>
+#include <QSet>
+#include <QString>
+#include <QUuid>
+#include <functional>
+#include <optional>
+
+namespace orbix {
+
+class AssistantProvider;
+class CaptureOneService;
+class MacComputerUseService;
+class ProductUpdateService;
+class Workspace;
+
+// What the voice subsystem provides to the model. Every member is optional: without a voice subsystem the
+// model works for typed requests and the mode switch only records the mode.
+struct VoiceHooks {
+    std::function<void()> startComputerUseVoiceMode;
+    std::function<void(std::function<void()> done)> stopSession;
+    std::function<bool()> isSessionActive;
+    std::function<void(bool enabled)> setVoiceMode;
+    std::function<void(const QString& text)> speak;
+    std::function<void()> finishLocalFeedbackAndScheduleIdleDisconnect;
+};
+
+struct AppModelServices {
+    AssistantProvider* assistantProvider = nullptr;
+    MacComputerUseService* computerUseService = nullptr;
+    CaptureOneService* captureOne = nullptr;
+    const ProductUpdateService* productUpdateService = nullptr;
+    Workspace* workspace = nullptr;
+    // The configuration the update check reads; ProductConfiguration::current() when empty.
+    std::function<ProductConfiguration()> configuration;
+    VoiceHooks voice;
+};
+
+class AppModel : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(QString promptText READ promptText WRITE setPromptText NOTIFY promptTextChanged)
+    Q_PROPERTY(bool isResponding READ isResponding NOTIFY isRespondingChanged)
+    Q_PROPERTY(bool isArtifactPanelCleared READ isArtifactPanelCleared WRITE setArtifactPanelCleared NOTIFY
+                   isArtifactPanelClearedChanged)
+    Q_PROPERTY(bool shouldFocusPrompt READ shouldFocusPrompt NOTIFY shouldFocusPromptChanged)
+    Q_PROPERTY(bool isWakeWordListening READ isWakeWordListening NOTIFY isWakeWordListeningChanged)
+
+public:
+    explicit AppModel(AppModelServices services, QObject* parent = nullptr);
+
+    // Published state.
+    std::optional<SidebarSection> selectedSection() const { return selectedSection_; }
+    std::optional<QUuid> selectedArtifactID() const { return selectedArtifactID_; }
+    void setSelectedArtifactID(std::optional<QUuid> id);
+    bool isArtifactPanelCleared() const { return isArtifactPanelCleared_; }
+    void setArtifactPanelCleared(bool cleared);
+    InputMode inputMode() const { return inputMode_; }
+    AssistantProviderKind assistantProviderKind() const { return assistantProviderKind_; }
+    QString promptText() const { return promptText_; }
+    void setPromptText(const QString& text);
+    bool shouldFocusPrompt() const { return shouldFocusPrompt_; }
+    RealtimeVoiceState realtimeVoiceState() const { return realtimeVoiceState_; }
+    void setRealtimeVoiceState(RealtimeVoiceState state);
+    bool isWakeWordListening() const { return isWakeWordListening_; }
+    void setWakeWordListening(bool listening);
+    bool isResponding() const { return isResponding_; }
+    std::optional<QUuid> tempVoiceArtifactID() const { return tempVoiceArtifactID_; }
+    const QList<ConversationMessage>& messages() const { return messages_; }
+    const QList<Artifact>& artifacts() const { return artifacts_; }
+    const QList<ImportedPhotoAsset>& importedPhotos() const { return importedPhotos_; }
+    const QSet<QUuid>& selectedImportedPhotoIDs() const { return selectedImportedPhotoIDs_; }
+    const std::optional<ProductUpdate>& activeUpdate() const { return activeUpdate_; }
+
+    // Derived.
+    std::optional<Artifact> selectedArtifact() const;
+    QList<ImportedPhotoAsset> selectedImportedPhotos() const;
+
+    // Session and mode.
+    void startNewSession();
+    void setMode(InputMode mode);
+    void applyIntentRoute(const AppIntentRoute& route);
+
+    // The typed road.
+    void submitPrompt();
+    void showProductScopeNotice();
+    static bool isCaptureOneConnectionTest(const QString& text);
+
+    // The photo tray.
+    void importPhotos(const QUrl& folder, std::function<void()> done = {});
+    void selectImportedPhoto(const ImportedPhotoAsset& photo, bool extendingSelection);
+    void removeImportedPhoto(const ImportedPhotoAsset& photo);
+    QList<ImportedPhotoAsset> targetImportedPhotos(const QString& text) const;
+    void runImportedPhotoBatchIntent(const ImportedPhotoBatchIntent& intent, std::function<void()> done = {});
+
+    // The update notice.
+    void checkForProductUpdate();
+    void showUpdateAvailableArtifact(const ProductUpdate& update);
+    void dismissAvailableUpdate();
+    void downloadAvailableUpdate();
+
+signals:
+    void selectedSectionChanged();
+    void selectedArtifactIDChanged();
+    void isArtifactPanelClearedChanged();
+    void inputModeChanged();
+    void promptTextChanged();
+    void shouldFocusPromptChanged();
+    void realtimeVoiceStateChanged();
+    void isWakeWordListeningChanged();
+    void isRespondingChanged();
+    void tempVoiceArtifactIDChanged();
+    void messagesChanged();
+    void artifactsChanged();
+    void importedPhotosChanged();
+    void selectedImportedPhotoIDsChanged();
+    void activeUpdateChanged();
+
+private:
+    void setResponding(bool responding);
+    void setSelectedSection(std::optional<SidebarSection> section);
+    void appendMessage(ConversationMessage message);
+    void appendAssistantMessage(const QString& content);
+    void appendArtifact(Artifact artifact, bool select);
+    void setArtifacts(QList<Artifact> artifacts);
+    // Runs work on the next turn of the event loop while the model still exists: the roads' "background
+    // task", so that submitPrompt returns before any road's result is published.
+    void later(std::function<void()> work);
+
+    void runConnectionTest();
+    void runLocalCommand(const QString& text);
+    void askAssistant(const QString& text);
+    void executeReplyAction(const AssistantAction& action);
+
+    AppModelServices services_;
+
+    std::optional<SidebarSection> selectedSection_ = SidebarSection::chat;
+    std::optional<QUuid> selectedArtifactID_;
+    bool isArtifactPanelCleared_ = false;
+    InputMode inputMode_ = InputMode::quiet;
+    AssistantProviderKind assistantProviderKind_ = AssistantProviderKind::openAI;
+    QString promptText_;
+    bool shouldFocusPrompt_ = false;
+    RealtimeVoiceState realtimeVoiceState_ = RealtimeVoiceState::idle;
+    bool isWakeWordListening_ = false;
+    bool isResponding_ = false;
+    std::optional<QUuid> tempVoiceArtifactID_;
+    QList<ConversationMessage> messages_;
+    QList<Artifact> artifacts_;
+    QList<ImportedPhotoAsset> importedPhotos_;
+    QSet<QUuid> selectedImportedPhotoIDs_;
+    std::optional<ProductUpdate> activeUpdate_;
+
+    std::optional<QString> dismissedUpdateVersion_;
+};
+
+} // namespace orbix

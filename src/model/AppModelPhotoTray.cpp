@@ -1,0 +1,208 @@
+// The photo tray of the application model: importing folders, selecting and removing photos, and running
+// batch requests on exactly the photos they target.
+#include "captureone/CaptureOneService.h"
+#include "core/TextRules.h"
+#include "model/AppModel.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QPointer>
+#include <memory>
+
+namespace orbix {
+
+namespace {
+
+const QString importArtifactTitle = QStringLiteral("Imported Photos");
+const QString batchArtifactTitle = QStringLiteral("Imported Photo Action");
+const QString batchWithoutTargetsText =
+    QStringLiteral("Select one or more imported photos in the artifact area first.");
+
+QString standardizedPath(const QUrl& url) {
+    return QDir::cleanPath(QFileInfo(url.toLocalFile()).absoluteFilePath());
+}
+
+bool isSuccessfulImport(const QString& reply) {
+    const QString lower = reply.toLower();
+    const bool claimsSuccess =
+        lower.contains(QStringLiteral("imported")) || reply.startsWith(QStringLiteral("Started importing"));
+    const bool reportsFailure = lower.contains(QStringLiteral("not imported")) ||
+                                lower.contains(QStringLiteral("not connected")) ||
+                                lower.contains(QStringLiteral("error"));
+    return claimsSuccess && !reportsFailure;
+}
+
+} // namespace
+
+void AppModel::importPhotos(const QUrl& folder, std::function<void()> done) {
+    const QString folderPath = standardizedPath(folder);
+    const QList<QUrl> photos = ImportedPhotoRecognizers::photoURLs(folderPath);
+    if (photos.isEmpty()) {
+        appendAssistantMessage(QStringLiteral("No supported photo files were found in ") +
+                               QFileInfo(folderPath).fileName() + QLatin1Char('.'));
+        setResponding(false);
+        if (done) {
+            done();
+        }
+        return;
+    }
+    setResponding(true);
+    QPointer<AppModel> self(this);
+    services_.captureOne->importFolder(folderPath, [self, folderPath, photos, done](const QString& reply) {
+        if (!self) {
+            return;
+        }
+        if (isSuccessfulImport(reply)) {
+            QSet<QString> present;
+            for (const ImportedPhotoAsset& asset : self->importedPhotos_) {
+                present.insert(standardizedPath(asset.url));
+            }
+            QSet<QUuid> added;
+            for (const QUrl& photo : photos) {
+                if (!present.contains(standardizedPath(photo))) {
+                    const ImportedPhotoAsset asset = ImportedPhotoAsset::make(photo);
+                    self->importedPhotos_.append(asset);
+                    added.insert(asset.id);
+                }
+            }
+            emit self->importedPhotosChanged();
+            self->selectedImportedPhotoIDs_ = added;
+            emit self->selectedImportedPhotoIDsChanged();
+        }
+        self->appendArtifact(Artifact::make(ArtifactKind::markdown, importArtifactTitle, ArtifactStatus::ready,
+                                            reply + QStringLiteral("\n\nFolder: ") + folderPath +
+                                                QStringLiteral("\n\nPhotos found: ") +
+                                                QString::number(photos.size())),
+                             true);
+        self->appendAssistantMessage(reply);
+        self->setResponding(false);
+        if (done) {
+            done();
+        }
+    });
+}
+
+void AppModel::selectImportedPhoto(const ImportedPhotoAsset& photo, bool extendingSelection) {
+    if (!importedPhotos_.contains(photo)) {
+        return;
+    }
+    if (!extendingSelection) {
+        selectedImportedPhotoIDs_ = {photo.id};
+    } else if (selectedImportedPhotoIDs_.contains(photo.id)) {
+        selectedImportedPhotoIDs_.remove(photo.id);
+    } else {
+        selectedImportedPhotoIDs_.insert(photo.id);
+    }
+    emit selectedImportedPhotoIDsChanged();
+}
+
+void AppModel::removeImportedPhoto(const ImportedPhotoAsset& photo) {
+    importedPhotos_.removeIf([&](const ImportedPhotoAsset& asset) { return asset.id == photo.id; });
+    emit importedPhotosChanged();
+    selectedImportedPhotoIDs_.remove(photo.id);
+    emit selectedImportedPhotoIDsChanged();
+}
+
+QList<ImportedPhotoAsset> AppModel::selectedImportedPhotos() const {
+    QList<ImportedPhotoAsset> selected;
+    for (const ImportedPhotoAsset& asset : importedPhotos_) {
+        if (selectedImportedPhotoIDs_.contains(asset.id)) {
+            selected.append(asset);
+        }
+    }
+    return selected;
+}
+
+QList<ImportedPhotoAsset> AppModel::targetImportedPhotos(const QString& text) const {
+    return ImportedPhotoRecognizers::targetsAllImportedPhotos(text) ? importedPhotos_
+                                                                    : selectedImportedPhotos();
+}
+
+void AppModel::runImportedPhotoBatchIntent(const ImportedPhotoBatchIntent& intent, std::function<void()> done) {
+    using Kind = ImportedPhotoBatchIntent::Kind;
+    const QList<ImportedPhotoAsset> targets = targetImportedPhotos(intent.prompt);
+    if (targets.isEmpty()) {
+        appendAssistantMessage(batchWithoutTargetsText);
+        setResponding(false);
+        if (done) {
+            done();
+        }
+        return;
+    }
+    QStringList paths;
+    for (const ImportedPhotoAsset& asset : targets) {
+        paths << standardizedPath(asset.url);
+    }
+    QPointer<AppModel> self(this);
+    const qsizetype targetCount = targets.size();
+    const auto finish = [self, targetCount, done](const QString& reply) {
+        if (!self) {
+            return;
+        }
+        self->appendAssistantMessage(reply);
+        self->appendArtifact(
+            Artifact::make(ArtifactKind::markdown, batchArtifactTitle, ArtifactStatus::ready,
+                           reply + QStringLiteral("\n\nPhotos targeted: ") + QString::number(targetCount)),
+            true);
+        self->setResponding(false);
+        if (done) {
+            done();
+        }
+    };
+    CaptureOneService& captureOne = *services_.captureOne;
+    switch (intent.kind) {
+    case Kind::applyPreset:
+        captureOne.applyStyle(intent.text, paths, finish);
+        return;
+    case Kind::cull:
+        captureOne.setPick(intent.text != QStringLiteral("unflag"), paths, finish);
+        return;
+    case Kind::rate:
+        captureOne.setRating(intent.rating, paths, finish);
+        return;
+    case Kind::adjustSlider:
+        captureOne.setAdjustment(intent.slider.sliderName, text::shortestRealText(intent.slider.value),
+                                 intent.slider.relative, paths, finish);
+        return;
+    case Kind::adjustSliders: {
+        // Each "property:amount:1" item is a relative change of its own, applied one after the other; the
+        // replies are reported together.
+        struct Step {
+            QString property;
+            QString amount;
+            bool relative;
+        };
+        auto steps = std::make_shared<std::vector<Step>>();
+        for (const QString& item : intent.text.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+            const QStringList parts = item.split(QLatin1Char(':'));
+            if (parts.size() == 3) {
+                steps->push_back({parts[0], parts[1], parts[2] == QStringLiteral("1")});
+            }
+        }
+        auto replies = std::make_shared<QStringList>();
+        auto runStep = std::make_shared<std::function<void(size_t)>>();
+        *runStep = [self, steps, replies, runStep, paths, finish](size_t index) {
+            if (!self) {
+                return;
+            }
+            if (index == steps->size()) {
+                *runStep = nullptr; // breaks the self-reference
+                finish(replies->join(QLatin1Char('\n')));
+                return;
+            }
+            const Step& step = (*steps)[index];
+            self->services_.captureOne->setAdjustment(step.property, step.amount, step.relative, paths,
+                                                      [replies, runStep, index](const QString& reply) {
+                                                          replies->append(reply);
+                                                          if (*runStep) {
+                                                              (*runStep)(index + 1);
+                                                          }
+                                                      });
+        };
+        (*runStep)(0);
+        return;
+    }
+    }
+}
+
+} // namespace orbix

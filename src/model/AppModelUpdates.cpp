@@ -1,0 +1,79 @@
+// The update notice of the application model: one "Update Available" artifact at most, "Later", and
+// opening the download page.
+#include "captureone/Workspace.h"
+#include "model/AppModel.h"
+
+#include <QPointer>
+
+namespace orbix {
+
+namespace {
+const QString updateArtifactTitle = QStringLiteral("Update Available");
+} // namespace
+
+void AppModel::checkForProductUpdate() {
+    if (!services_.productUpdateService) {
+        return;
+    }
+    const ProductConfiguration configuration =
+        services_.configuration ? services_.configuration() : ProductConfiguration::current();
+    QPointer<AppModel> self(this);
+    services_.productUpdateService->availableUpdate(
+        configuration, [self](const ProductUpdateService::UpdateResult& result) {
+            // Every failure of the check is silent.
+            if (!self || !result.ok() || !result.value()) {
+                return;
+            }
+            const ProductUpdate& update = *result.value();
+            if (self->dismissedUpdateVersion_ && *self->dismissedUpdateVersion_ == update.latestVersion) {
+                return;
+            }
+            self->showUpdateAvailableArtifact(update);
+        });
+}
+
+void AppModel::showUpdateAvailableArtifact(const ProductUpdate& update) {
+    activeUpdate_ = update;
+    emit activeUpdateChanged();
+    QString body =
+        QStringLiteral("A newer version of Orbix is available.\n\nLatest version: ") + update.latestVersion;
+    if (update.mode == ProductUpdateMode::required) {
+        body += QStringLiteral("\n\nThis update is required before continuing.");
+    }
+    body += QStringLiteral("\n\n") + update.releaseNotes;
+    QList<Artifact> remaining = artifacts_;
+    remaining.removeIf([](const Artifact& artifact) { return artifact.kind == ArtifactKind::update; });
+    setArtifacts(remaining);
+    appendArtifact(Artifact::make(ArtifactKind::update, updateArtifactTitle, ArtifactStatus::ready, body),
+                   true);
+    setSelectedSection(SidebarSection::chat);
+}
+
+void AppModel::dismissAvailableUpdate() {
+    if (activeUpdate_) {
+        dismissedUpdateVersion_ = activeUpdate_->latestVersion;
+    }
+    activeUpdate_.reset();
+    emit activeUpdateChanged();
+    QList<Artifact> remaining = artifacts_;
+    remaining.removeIf([](const Artifact& artifact) { return artifact.kind == ArtifactKind::update; });
+    setArtifacts(remaining);
+    const bool selectionStillThere =
+        selectedArtifactID_ &&
+        std::any_of(artifacts_.cbegin(), artifacts_.cend(),
+                    [&](const Artifact& artifact) { return artifact.id == *selectedArtifactID_; });
+    if (selectionStillThere) {
+        setSelectedArtifactID(selectedArtifactID_);
+    } else {
+        setSelectedArtifactID(artifacts_.isEmpty() ? std::nullopt
+                                                   : std::optional<QUuid>(artifacts_.first().id));
+    }
+}
+
+void AppModel::downloadAvailableUpdate() {
+    if (activeUpdate_ && services_.workspace) {
+        services_.workspace->openUrl(activeUpdate_->downloadURL);
+    }
+}
+
+} // namespace orbix

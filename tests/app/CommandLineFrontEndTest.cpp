@@ -1,0 +1,98 @@
+#include "support/LocalHttpServer.h"
+#include "support/SimulatorSession.h"
+#include "support/TestSupport.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace orbix::test;
+
+namespace {
+
+struct OrbixRun {
+    int exitCode = -1;
+    QJsonObject state;
+    QString transcript;
+};
+
+// Runs the orbix program with a private home, catalog and back end.
+OrbixRun runOrbix(const QStringList& arguments, const QByteArray& input, const QString& home,
+                  const QUrl& backend) {
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("HOME", home);
+    environment.insert("XDG_CONFIG_HOME", home + "/.config");
+    environment.insert("ORBIX_BACKEND_URL", backend.toString());
+    environment.insert("ORBIX_OPENAI_API_HOST", backend.toString());
+    environment.remove("ORBIX_APPLICATIONS_PATH");
+    environment.remove("ORBIX_SIMULATOR_DIR");
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(ORBIX_PROGRAM), arguments);
+    process.write(input);
+    process.closeWriteChannel();
+    EXPECT_TRUE(process.waitForFinished(30000));
+    OrbixRun run;
+    run.exitCode = process.exitCode();
+    run.state = QJsonDocument::fromJson(process.readAllStandardOutput()).object();
+    run.transcript = QString::fromUtf8(process.readAllStandardError());
+    return run;
+}
+
+} // namespace
+
+TEST(CommandLineFrontEnd, PrintsTheStateAsJsonAfterEveryPrompt) {
+    QTemporaryDir home;
+    SimulatorSession simulator(QStringLiteral(ORBIX_C1SIM_PROGRAM));
+    simulator.command({"reset", "--variants", "2", "--select", "1"});
+    LocalHttpServer backend;
+    ASSERT_TRUE(backend.listen());
+    writeFile(home.filePath("shoot/IMG_2.jpg"), "x");
+    writeFile(home.filePath("shoot/IMG_10.jpg"), "x");
+
+    const OrbixRun run =
+        runOrbix({"--json", "--prompt", "capture one rate this 3 stars", "--prompt", "open the mail app",
+                  "--prompt", "import photos from " + home.filePath("shoot")},
+                 {}, home.path(), backend.url());
+    EXPECT_EQ(run.exitCode, 0) << run.transcript.toStdString();
+    const QJsonArray messages = run.state.value("messages").toArray();
+    ASSERT_EQ(messages.size(), 6) << run.transcript.toStdString();
+    EXPECT_EQ(messages[0].toObject(),
+              (QJsonObject{{"role", "user"}, {"mode", "quiet"}, {"content", "capture one rate this 3 stars"}}));
+    EXPECT_EQ(messages[1].toObject().value("content").toString(), "Set rating to 3 on 1 selected variant(s).");
+    EXPECT_EQ(messages[5].toObject().value("content").toString(),
+              "Started importing " + home.filePath("shoot") + ".");
+
+    const QJsonArray artifacts = run.state.value("artifacts").toArray();
+    ASSERT_EQ(artifacts.size(), 2);
+    EXPECT_EQ(artifacts[0].toObject().value("title").toString(), "Capture One only");
+    EXPECT_EQ(artifacts[0].toObject().value("status").toString(), "ready");
+    EXPECT_EQ(run.state.value("selectedArtifactTitle").toString(), "Imported Photos");
+
+    const QJsonArray photos = run.state.value("importedPhotos").toArray();
+    ASSERT_EQ(photos.size(), 2);
+    EXPECT_EQ(photos[0].toObject(),
+              (QJsonObject{
+                  {"displayName", "IMG_2"}, {"path", home.filePath("shoot/IMG_2.jpg")}, {"selected", true}}));
+    EXPECT_TRUE(run.transcript.contains("Orbix: Set rating to 3 on 1 selected variant(s)."));
+    EXPECT_EQ(simulator.variants()[0].toObject().value("rating").toInt(), 3);
+}
+
+TEST(CommandLineFrontEnd, ReadsPromptsFromStandardInput) {
+    QTemporaryDir home;
+    SimulatorSession simulator(QStringLiteral(ORBIX_C1SIM_PROGRAM));
+    simulator.command({"reset", "--variants", "1", "--select", "1"});
+    LocalHttpServer backend;
+    ASSERT_TRUE(backend.listen());
+    const OrbixRun run =
+        runOrbix({"--json"}, "capture one status\n\nlaunch the calendar", home.path(), backend.url());
+    EXPECT_EQ(run.exitCode, 0);
+    const QJsonArray messages = run.state.value("messages").toArray();
+    ASSERT_EQ(messages.size(), 4);
+    EXPECT_TRUE(messages[1].toObject().value("content").toString().startsWith("Selected variants: 1"));
+    EXPECT_EQ(messages[2].toObject().value("content").toString(), "launch the calendar")
+        << "a last line without a line feed";
+    EXPECT_EQ(run.state.value("selectedArtifactTitle").toString(), "Capture One only");
+}

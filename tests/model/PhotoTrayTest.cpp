@@ -1,0 +1,104 @@
+#include "AppModelTestHarness.h"
+
+#include <QDir>
+#include <QJsonArray>
+
+using namespace orbix;
+using namespace orbix::test;
+
+namespace {
+
+QStringList displayNames(const QList<ImportedPhotoAsset>& photos) {
+    QStringList names;
+    for (const auto& photo : photos) {
+        names << photo.displayName;
+    }
+    return names;
+}
+
+} // namespace
+
+TEST_F(AppModelTest, ImportingAFolderFillsTheTrayOnce) {
+    makeModel();
+    const QString folder = makeFolder("path with spaces/shoot", {"b.JPG", "a.cr3", "notes.txt", ".hidden.jpg"});
+    makeFolder("path with spaces/shoot/sub", {"c.jpg"});
+
+    submit("import photos from \"" + folder + "\".");
+    EXPECT_EQ(displayNames(model->importedPhotos()), QStringList({"a", "b"}));
+    EXPECT_EQ(model->selectedImportedPhotos().size(), 2);
+    EXPECT_EQ(lastReply(), "Started importing " + folder + ".");
+    ASSERT_TRUE(model->selectedArtifact().has_value());
+    EXPECT_EQ(model->selectedArtifact()->title, "Imported Photos");
+    EXPECT_EQ(model->selectedArtifact()->body,
+              "Started importing " + folder + ".\n\nFolder: " + folder + "\n\nPhotos found: 2");
+    EXPECT_EQ(simulator.variants().size(), 5) << "one variant per photo file";
+    EXPECT_FALSE(simulator.variantWithFile("a.cr3").isEmpty());
+
+    submit("import photos from " + folder + "/../shoot");
+    EXPECT_EQ(model->importedPhotos().size(), 2) << "the same files, compared by standardised path";
+    EXPECT_TRUE(model->selectedImportedPhotos().isEmpty());
+    EXPECT_TRUE(model->selectedArtifact()->body.endsWith("Photos found: 2"));
+}
+
+TEST_F(AppModelTest, FoldersWithoutPhotosAndFailedImportsLeaveTheTray) {
+    makeModel();
+    const QString empty = makeFolder("Empty Card", {"readme.txt"});
+    submit("import photos from " + empty);
+    EXPECT_EQ(lastReply(), "No supported photo files were found in Empty Card.");
+    EXPECT_TRUE(model->artifacts().isEmpty());
+
+    simulator.command({"close-document"});
+    const QString folder = makeFolder("card", {"x.nef"});
+    submit("import photos from " + folder);
+    EXPECT_TRUE(model->importedPhotos().isEmpty());
+    EXPECT_EQ(lastReply(), "Capture One Simulator: Open a Capture One catalog or session first.");
+    EXPECT_EQ(model->selectedArtifact()->title, "Imported Photos") << "the reason is shown as an artifact too";
+}
+
+TEST_F(AppModelTest, BatchRequestsTargetExactlyTheTrayPhotos) {
+    makeModel();
+    const QString folder = makeFolder("batch", {"p1.jpg", "p2.jpg", "p3.jpg"});
+    submit("import photos from " + folder);
+    ASSERT_EQ(model->importedPhotos().size(), 3);
+    model->selectImportedPhoto(model->importedPhotos()[0], false);
+    model->selectImportedPhoto(model->importedPhotos()[2], true);
+
+    submit("rate these photos 5 stars");
+    EXPECT_EQ(lastReply(), "Set rating to 5 on 2 selected variant(s).");
+    EXPECT_EQ(model->selectedArtifact()->title, "Imported Photo Action");
+    EXPECT_EQ(model->selectedArtifact()->body,
+              "Set rating to 5 on 2 selected variant(s).\n\nPhotos targeted: 2");
+    EXPECT_EQ(simulator.variantWithFile("p1.jpg").value("rating").toInt(), 5);
+    EXPECT_EQ(simulator.variantWithFile("p2.jpg").value("rating").toInt(), 0);
+    EXPECT_EQ(simulator.variantWithFile("p3.jpg").value("rating").toInt(), 5);
+    EXPECT_EQ(simulator.variants()[0].toObject().value("rating").toInt(), 0)
+        << "the Capture One selection is untouched";
+
+    submit("reject these");
+    EXPECT_TRUE(simulator.variantWithFile("p1.jpg").value("pick").toBool());
+    EXPECT_FALSE(simulator.variantWithFile("p2.jpg").value("pick").toBool());
+
+    submit("make these brighter and warmer");
+    const QJsonObject adjusted = simulator.variantWithFile("p3.jpg").value("adjustments").toObject();
+    const QJsonObject untouched = simulator.variantWithFile("p2.jpg").value("adjustments").toObject();
+    EXPECT_DOUBLE_EQ(adjusted.value("exposure").toDouble(), untouched.value("exposure").toDouble() + 0.3);
+    EXPECT_DOUBLE_EQ(adjusted.value("temperature").toDouble(), untouched.value("temperature").toDouble() + 500);
+
+    simulator.command({"add-style", "Film Look", "contrast=12"});
+    submit("apply the Film Look preset to these");
+    EXPECT_EQ(lastReply(), "Applied style Film Look to 2 selected variant(s).");
+    EXPECT_EQ(simulator.variantWithFile("p1.jpg").value("adjustments").toObject().value("contrast").toInt(),
+              12);
+
+    submit("rate all photos 2");
+    for (const char* file : {"p1.jpg", "p2.jpg", "p3.jpg"}) {
+        EXPECT_EQ(simulator.variantWithFile(file).value("rating").toInt(), 2) << file;
+    }
+
+    model->removeImportedPhoto(model->importedPhotos()[0]);
+    model->selectImportedPhoto(model->importedPhotos()[1], true);
+    EXPECT_TRUE(model->selectedImportedPhotos().isEmpty());
+    submit("rate these photos 5 stars");
+    EXPECT_EQ(lastReply(), "Select one or more imported photos in the artifact area first.");
+    EXPECT_TRUE(QFile::exists(folder + "/p1.jpg")) << "removal never touches the file";
+}

@@ -1,0 +1,182 @@
+#include "AppModelTestHarness.h"
+#include "services/AssistantProvider.h"
+
+#include <QJsonArray>
+#include <QTimer>
+
+using namespace orbix;
+using namespace orbix::test;
+
+namespace {
+
+const QString scopeNotice =
+    "Orbix works exclusively with Capture One. I can’t open, control, or perform work in other apps.";
+
+int scriptsRun(SimulatorSession& simulator) {
+    return simulator.dump().value("application").toObject().value("scriptsRun").toInt();
+}
+
+// A provider whose reply the test fixes, for replies the Responses provider never produces (two artifacts).
+class FixedProvider : public AssistantProvider {
+public:
+    explicit FixedProvider(AssistantResponse response) : response_(std::move(response)) {}
+    AssistantProviderKind kind() const override { return AssistantProviderKind::openAI; }
+    void respond(const AssistantRequest&, ResponseCompletion completion) const override {
+        QTimer::singleShot(0, [completion, response = response_] { completion(response); });
+    }
+
+private:
+    AssistantResponse response_;
+};
+
+} // namespace
+
+TEST_F(AppModelTest, EmptyPromptsAndPromptsWhileRespondingAreIgnored) {
+    makeModel();
+    model->setPromptText("  \n");
+    model->submitPrompt();
+    EXPECT_TRUE(model->messages().isEmpty());
+    EXPECT_EQ(model->promptText(), "  \n");
+
+    server.enqueue("POST", "/v1/responses",
+                   modelReply({{"message", "Hello."}}).after(std::chrono::milliseconds(200)));
+    model->setPromptText("hello there");
+    model->submitPrompt();
+    EXPECT_TRUE(model->isResponding());
+    model->setPromptText("capture one status");
+    model->submitPrompt();
+    EXPECT_EQ(model->promptText(), "capture one status") << "a pending request leaves the prompt untouched";
+    ASSERT_TRUE(waitUntil([&] { return !model->isResponding(); }));
+    EXPECT_EQ(assistantReplies(), QStringList{"Hello."});
+    EXPECT_EQ(model->messages().size(), 2);
+}
+
+TEST_F(AppModelTest, ScopeRefusalIsImmediateAndSelectsItsArtifact) {
+    makeModel();
+    const int before = scriptsRun(simulator);
+    model->setPromptText("open the mail app");
+    model->submitPrompt();
+    EXPECT_FALSE(model->isResponding()) << "no background work";
+    ASSERT_EQ(model->messages().size(), 2);
+    EXPECT_EQ(model->messages()[0].role, ConversationRole::user);
+    EXPECT_EQ(model->messages()[0].mode, InputMode::quiet);
+    EXPECT_EQ(lastReply(), scopeNotice);
+    ASSERT_TRUE(model->selectedArtifact().has_value());
+    EXPECT_EQ(model->selectedArtifact()->title, "Capture One only");
+    EXPECT_EQ(model->selectedArtifact()->body, scopeNotice);
+    EXPECT_EQ(scriptsRun(simulator), before);
+    EXPECT_TRUE(server.requests().isEmpty() || server.requestsTo("/v1/responses").isEmpty());
+}
+
+TEST_F(AppModelTest, ConnectionTestAndLocalCommandsRunInTheSimulator) {
+    makeModel();
+    submit("Test Capture-One connection");
+    EXPECT_TRUE(lastReply().startsWith("Selected variants: 2\nPrimary: ")) << lastReply().toStdString();
+    EXPECT_TRUE(model->artifacts().isEmpty());
+
+    submit("capture one status please, no connection test");
+    EXPECT_TRUE(lastReply().startsWith("Selected variants: 2")) << "status through the local parser";
+
+    submit("capture one rate this 4 stars");
+    EXPECT_EQ(lastReply(), "Set rating to 4 on 2 selected variant(s).");
+    const QJsonArray variants = simulator.variants();
+    EXPECT_EQ(variants[0].toObject().value("rating").toInt(), 4);
+    EXPECT_EQ(variants[1].toObject().value("rating").toInt(), 4);
+    EXPECT_EQ(variants[2].toObject().value("rating").toInt(), 0);
+    EXPECT_TRUE(server.requestsTo("/v1/responses").isEmpty());
+}
+
+TEST_F(AppModelTest, ModelReplyThenItsActionOnTheCaptureOneSelection) {
+    server.enqueue(
+        "POST", "/v1/responses",
+        modelReply({{"message", "Setting the rating."},
+                    {"artifact", QJsonObject{{"kind", "note"}, {"title", "Plan"}, {"body", "Rate 4"}}},
+                    {"action", QJsonObject{{"type", "C1_Set_Rating "}, {"value", 4.7}}}}));
+    QList<bool> respondingChanges;
+    makeModel();
+    QObject::connect(model.get(), &AppModel::isRespondingChanged,
+                     [&] { respondingChanges << model->isResponding(); });
+    submit("give the keepers a good rating");
+    EXPECT_EQ(assistantReplies(),
+              QStringList({"Setting the rating.", "Set rating to 4 on 2 selected variant(s)."}));
+    EXPECT_EQ(respondingChanges, QList<bool>({true, false, true, false}));
+    ASSERT_TRUE(model->selectedArtifact().has_value());
+    EXPECT_EQ(model->selectedArtifact()->title, "Plan");
+    EXPECT_EQ(model->selectedArtifact()->kind, ArtifactKind::note);
+    EXPECT_EQ(simulator.variants()[1].toObject().value("rating").toInt(), 4);
+
+    const auto requests = server.requestsTo("/v1/responses");
+    ASSERT_EQ(requests.size(), 1);
+    EXPECT_TRUE(requests[0].json().value("input").toString().endsWith("give the keepers a good rating"));
+}
+
+TEST_F(AppModelTest, ReplyActionsOpenOnlyCaptureOneAndRefuseUnknownNames) {
+    makeModel();
+    server.enqueue(
+        "POST", "/v1/responses",
+        modelReply({{"message", "Opening."}, {"action", QJsonObject{{"type", "open_app"}, {"text", "Mail"}}}}));
+    submit("bring up the editor");
+    ASSERT_EQ(workspace.openedApplications.size(), 1);
+    EXPECT_TRUE(workspace.openedApplications[0].toLocalFile().endsWith("/Capture One Simulator.app"));
+    EXPECT_EQ(lastReply(),
+              "Opened Capture One Simulator. Orbix will use this version for Capture One commands.");
+
+    server.enqueue("POST", "/v1/responses",
+                   modelReply({{"message", "Running."}, {"action", QJsonObject{{"type", "do_shell_script"}}}}));
+    submit("do something clever");
+    EXPECT_EQ(assistantReplies().mid(2), QStringList({"Running.", "Orbix supports Capture One actions only."}));
+}
+
+TEST_F(AppModelTest, ReplyWithTwoArtifactsSelectsTheLast) {
+    const auto first = Artifact::make(ArtifactKind::markdown, "One", ArtifactStatus::ready, "1");
+    const auto second = Artifact::make(ArtifactKind::note, "Two", ArtifactStatus::ready, "2");
+    FixedProvider fixed({ConversationMessage::make(ConversationRole::assistant, InputMode::quiet, ""),
+                         {first, second},
+                         std::nullopt});
+    providerOverride = &fixed;
+    makeModel();
+    submit("two documents please");
+    ASSERT_EQ(model->artifacts().size(), 2);
+    EXPECT_EQ(model->selectedArtifactID(), second.id);
+    EXPECT_EQ(lastReply(), "") << "an empty reply is still shown";
+}
+
+TEST_F(AppModelTest, SessionsKeepTheTrayAndSelectionRulesHold) {
+    makeModel();
+    submit("open the mail app");
+    const auto refusal = *model->selectedArtifact();
+    model->setArtifactPanelCleared(true);
+    EXPECT_FALSE(model->selectedArtifact().has_value());
+    model->setSelectedArtifactID(refusal.id);
+    EXPECT_TRUE(model->selectedArtifact().has_value()) << "selecting again reopens the inspector";
+    model->setSelectedArtifactID(QUuid::createUuid());
+    EXPECT_FALSE(model->selectedArtifact().has_value());
+
+    const QString folder = makeFolder("tray", {"a.jpg"});
+    submit("import photos from " + folder);
+    ASSERT_EQ(model->importedPhotos().size(), 1);
+    model->setPromptText("draft");
+    model->startNewSession();
+    EXPECT_TRUE(model->messages().isEmpty());
+    EXPECT_TRUE(model->artifacts().isEmpty());
+    EXPECT_FALSE(model->selectedArtifact().has_value());
+    EXPECT_EQ(model->promptText(), "");
+    EXPECT_EQ(model->importedPhotos().size(), 1);
+    EXPECT_EQ(model->selectedImportedPhotos().size(), 1);
+
+    bool focus = model->shouldFocusPrompt();
+    model->applyIntentRoute(AppIntentRoute::make(SidebarSection::chat, QString()));
+    EXPECT_EQ(model->shouldFocusPrompt(), focus);
+    model->applyIntentRoute(AppIntentRoute::make(SidebarSection::chat, "rate these 5"));
+    model->applyIntentRoute(AppIntentRoute::make(SidebarSection::chat, "rate these 5"));
+    EXPECT_EQ(model->shouldFocusPrompt(), focus) << "toggled twice";
+    EXPECT_EQ(model->promptText(), "rate these 5");
+    EXPECT_TRUE(model->messages().isEmpty()) << "a route never submits";
+}
+
+TEST(ConnectionTestPhrases, HyphensCountAsSpaces) {
+    EXPECT_TRUE(AppModel::isCaptureOneConnectionTest("please test capture-one connection"));
+    EXPECT_TRUE(AppModel::isCaptureOneConnectionTest("Capture One status: connection ok?"));
+    EXPECT_FALSE(AppModel::isCaptureOneConnectionTest("capture one status"));
+    EXPECT_FALSE(AppModel::isCaptureOneConnectionTest("test the capture one link"));
+}
