@@ -4,7 +4,9 @@
 
 #include <QFileInfo>
 #include <QJsonArray>
+#include <charconv>
 #include <cmath>
+#include <cstdio>
 
 namespace orbix::c1sim {
 namespace {
@@ -48,6 +50,125 @@ std::vector<Style> sampleStyles() {
 
 QString baseName(const QString& path) {
     return QFileInfo(path).completeBaseName();
+}
+
+QString defaultOrientation(const Variant& variant) {
+    return variant.width > variant.height   ? QStringLiteral("landscape")
+           : variant.width < variant.height ? QStringLiteral("portrait")
+                                            : QStringLiteral("square");
+}
+
+// A minimal JSON writer for the file form.
+class JsonWriter {
+public:
+    QByteArray take() { return std::move(out_); }
+    JsonWriter& key(const char* name) {
+        separate();
+        out_ += '"';
+        out_ += name;
+        out_ += "\":";
+        pendingComma_ = false;
+        return *this;
+    }
+    JsonWriter& key(const QString& name) {
+        string(name);
+        out_ += ':';
+        pendingComma_ = false;
+        return *this;
+    }
+    JsonWriter& open(char bracket) {
+        separate();
+        out_ += bracket;
+        pendingComma_ = false;
+        return *this;
+    }
+    JsonWriter& close(char bracket) {
+        out_ += bracket;
+        pendingComma_ = true;
+        return *this;
+    }
+    JsonWriter& string(const QString& text) {
+        separate();
+        out_ += '"';
+        const QByteArray utf8 = text.toUtf8();
+        for (const char c : utf8) {
+            switch (c) {
+            case '"':
+                out_ += "\\\"";
+                break;
+            case '\\':
+                out_ += "\\\\";
+                break;
+            case '\n':
+                out_ += "\\n";
+                break;
+            case '\r':
+                out_ += "\\r";
+                break;
+            case '\t':
+                out_ += "\\t";
+                break;
+            default:
+                if (static_cast<unsigned char>(c) < 0x20) {
+                    char escaped[8];
+                    std::snprintf(escaped, sizeof escaped, "\\u%04x", unsigned(static_cast<unsigned char>(c)));
+                    out_ += escaped;
+                } else {
+                    out_ += c;
+                }
+            }
+        }
+        out_ += '"';
+        pendingComma_ = true;
+        return *this;
+    }
+    JsonWriter& number(double value) {
+        separate();
+        char buffer[32];
+        const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+        out_.append(buffer, int(result.ptr - buffer));
+        pendingComma_ = true;
+        return *this;
+    }
+    JsonWriter& boolean(bool value) {
+        separate();
+        out_ += value ? "true" : "false";
+        pendingComma_ = true;
+        return *this;
+    }
+    JsonWriter& null() {
+        separate();
+        out_ += "null";
+        pendingComma_ = true;
+        return *this;
+    }
+    JsonWriter& value(const QJsonValue& value) {
+        if (value.isBool())
+            return boolean(value.toBool());
+        if (value.isDouble())
+            return number(value.toDouble());
+        if (value.isString())
+            return string(value.toString());
+        return null();
+    }
+
+private:
+    void separate() {
+        if (pendingComma_)
+            out_ += ',';
+    }
+    QByteArray out_;
+    bool pendingComma_ = false;
+};
+
+void writeAdjustments(JsonWriter& json, const AdjustmentValues& values) {
+    const auto table = adjustments::table();
+    json.open('{');
+    for (size_t i = 0; i < table.size() && i < values.size(); ++i) {
+        if (values[i] != table[i].defaultValue)
+            json.key(table[i].name).value(values[i]);
+    }
+    json.close('}');
 }
 
 QJsonObject adjustmentsToJson(const AdjustmentValues& values, bool complete) {
@@ -179,7 +300,7 @@ std::optional<Variant> variantFromJson(const QJsonValue& value, QString* reason)
     variant.cropAspectRatio =
         json.value(QStringLiteral("cropAspectRatio")).toString(QStringLiteral("Original"));
     variant.cropOrientation =
-        json.value(QStringLiteral("cropOrientation")).toString(QStringLiteral("landscape"));
+        json.value(QStringLiteral("cropOrientation")).toString(defaultOrientation(variant));
     const QJsonArray crop = json.value(QStringLiteral("crop")).toArray();
     if (crop.size() == 4)
         variant.crop = {crop[0].toDouble(), crop[1].toDouble(), crop[2].toDouble(), crop[3].toDouble()};
@@ -226,11 +347,26 @@ Layer* Variant::layer(qint64 id) {
 }
 
 Variant* Document::variant(const QString& id) {
-    for (Variant& candidate : variants) {
-        if (candidate.id == id)
-            return &candidate;
+    auto lookup = [&]() -> Variant* {
+        const auto found = index_.constFind(id);
+        if (found != index_.constEnd() && *found < variants.size() && variants[*found].id == id)
+            return &variants[*found];
+        return nullptr;
+    };
+    if (Variant* hit = lookup())
+        return hit;
+    if (index_.size() == qsizetype(variants.size()) && !index_.contains(id)) {
+        // The index may still be current: only a full rebuild can tell a missing id from a stale index.
+        bool current = true;
+        for (size_t i = 0; i < variants.size() && current; ++i)
+            current = index_.value(variants[i].id, variants.size()) == i;
+        if (current)
+            return nullptr;
     }
-    return nullptr;
+    index_.clear();
+    for (size_t i = 0; i < variants.size(); ++i)
+        index_.insert(variants[i].id, i);
+    return lookup();
 }
 
 Variant Catalog::makeVariant(const QString& path, qint64 width, qint64 height) {
@@ -271,7 +407,8 @@ int Catalog::addPhotos(const QStringList& paths) {
 Catalog Catalog::sample() {
     Catalog catalog;
     catalog.styles = sampleStyles();
-    catalog.document = Document{kSampleDocumentName, {}, {}, {}, {}};
+    catalog.document.emplace();
+    catalog.document->name = kSampleDocumentName;
     for (const SamplePhoto& photo : kSamplePhotos) {
         Variant variant =
             catalog.makeVariant(kSampleFolder + QString::fromUtf8(photo.file), photo.width, photo.height);
@@ -287,7 +424,8 @@ Catalog Catalog::sample() {
 Catalog Catalog::withVariants(int count) {
     Catalog catalog;
     catalog.styles = sampleStyles();
-    catalog.document = Document{kSampleDocumentName, {}, {}, {}, {}};
+    catalog.document.emplace();
+    catalog.document->name = kSampleDocumentName;
     catalog.document->variants.reserve(size_t(std::max(count, 0)));
     for (int i = 1; i <= count; ++i)
         catalog.document->variants.push_back(
@@ -355,6 +493,105 @@ QJsonObject Catalog::toJson(bool complete) const {
                              document->primary.isEmpty() ? QJsonValue() : QJsonValue(document->primary)},
                             {QStringLiteral("processingQueue"), queue}});
     return json;
+}
+
+QByteArray Catalog::toCompactJson() const {
+    JsonWriter json;
+    json.open('{');
+    json.key("format").string(kFormat).key("version").number(kVersion);
+    json.key("application").open('{');
+    json.key("running").boolean(running).key("lastAddressedName").string(lastAddressedName);
+    json.key("scriptsRun").number(double(scriptsRun)).close('}');
+    json.key("nextVariantId").number(double(nextVariantId)).key("nextLayerId").number(double(nextLayerId));
+    json.key("styles").open('[');
+    for (const Style& style : styles) {
+        json.open('{').key("name").string(style.name).key("adjustments").open('{');
+        for (const auto& [index, value] : style.adjustments)
+            json.key(adjustments::table()[size_t(index)].name).value(value);
+        json.close('}').close('}');
+    }
+    json.close(']');
+    json.key("clipboard");
+    if (clipboard)
+        writeAdjustments(json, *clipboard);
+    else
+        json.null();
+    json.key("document");
+    if (!document) {
+        json.null().close('}');
+        return json.take();
+    }
+    json.open('{').key("name").string(document->name).key("variants").open('[');
+    for (const Variant& variant : document->variants) {
+        json.open('{')
+            .key("id")
+            .string(variant.id)
+            .key("name")
+            .string(variant.name)
+            .key("path")
+            .string(variant.path);
+        if (variant.width != 6000 || variant.height != 4000)
+            json.key("width").number(double(variant.width)).key("height").number(double(variant.height));
+        if (variant.rating != 0)
+            json.key("rating").number(double(variant.rating));
+        if (variant.colorTag != 0)
+            json.key("colorTag").number(double(variant.colorTag));
+        if (variant.pick)
+            json.key("pick").boolean(true);
+        if (variant.cropAspectRatio != u"Original")
+            json.key("cropAspectRatio").string(variant.cropAspectRatio);
+        if (variant.cropOrientation != defaultOrientation(variant))
+            json.key("cropOrientation").string(variant.cropOrientation);
+        if (variant.crop.left != 0 || variant.crop.top != 0 || variant.crop.width != double(variant.width) ||
+            variant.crop.height != double(variant.height)) {
+            json.key("crop").open('[').number(variant.crop.left).number(variant.crop.top);
+            json.number(variant.crop.width).number(variant.crop.height).close(']');
+        }
+        json.key("adjustments");
+        writeAdjustments(json, variant.adjustments);
+        json.key("layers").open('[');
+        for (const Layer& layer : variant.layers) {
+            json.open('{').key("id").number(double(layer.id)).key("name").string(layer.name);
+            if (layer.opacity != 100)
+                json.key("opacity").number(double(layer.opacity));
+            if (!layer.enabled)
+                json.key("enabled").boolean(false);
+            if (layer.background)
+                json.key("background").boolean(true);
+            const LayerMask& mask = layer.mask;
+            if (mask.filled || mask.inverted || mask.rasterized || mask.lumaRange || mask.feather != 0 ||
+                mask.refine != 0) {
+                json.key("mask")
+                    .open('{')
+                    .key("filled")
+                    .boolean(mask.filled)
+                    .key("inverted")
+                    .boolean(mask.inverted);
+                json.key("rasterized").boolean(mask.rasterized).key("lumaRange").boolean(mask.lumaRange);
+                json.key("feather").number(mask.feather).key("refine").number(mask.refine).close('}');
+            }
+            json.close('}');
+        }
+        json.close(']');
+        if (variant.layers.empty() || variant.currentLayerId != variant.layers.front().id)
+            json.key("currentLayer").number(double(variant.currentLayerId));
+        json.close('}');
+    }
+    json.close(']').key("selection").open('[');
+    for (const QString& id : document->selection)
+        json.string(id);
+    json.close(']').key("primary");
+    if (document->primary.isEmpty())
+        json.null();
+    else
+        json.string(document->primary);
+    json.key("processingQueue").open('[');
+    for (const QueueEntry& entry : document->queue) {
+        json.open('{').key("variant").string(entry.variantId).key("name").string(entry.name);
+        json.key("path").string(entry.path).close('}');
+    }
+    json.close(']').close('}').close('}');
+    return json.take();
 }
 
 std::optional<Catalog> Catalog::fromJson(const QJsonObject& json, QString* reason) {

@@ -3,6 +3,7 @@
 // installed styles, the adjustments clipboard and the one open document with its variants, layers,
 // selection and processing queue. Plain data with JSON conversion; the rules live in SimulatedApplication.
 
+#include <QHash>
 #include <QJsonObject>
 #include <QJsonValue>
 #include <QString>
@@ -78,7 +79,11 @@ struct Document {
     QString primary;                // empty when nothing is selected
     std::vector<QueueEntry> queue;
 
+    // Finds a variant by id through an index that rebuilds itself when the variants change.
     Variant* variant(const QString& id);
+
+private:
+    QHash<QString, size_t> index_;
 };
 
 struct Catalog {
@@ -106,6 +111,9 @@ struct Catalog {
 
     // `complete` writes every adjustment (the dump); otherwise only those that differ from their default.
     QJsonObject toJson(bool complete) const;
+    // The file form: the same schema with every value that equals its default left out, written directly
+    // (several times faster than building a QJsonObject first).
+    QByteArray toCompactJson() const;
     // Fails with a reason when the JSON is not a catalog of this schema.
     static std::optional<Catalog> fromJson(const QJsonObject& json, QString* reason);
 };

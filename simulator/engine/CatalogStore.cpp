@@ -99,7 +99,7 @@ bool CatalogStore::save(const Catalog& catalog, QString* reason) {
         *reason = file.errorString();
         return false;
     }
-    file.write(QJsonDocument(catalog.toJson(false)).toJson(QJsonDocument::Compact));
+    file.write(catalog.toCompactJson());
     file.flush();
     const int delay = qEnvironmentVariableIntValue(kWriteDelayEnvironmentVariable);
     if (delay > 0) {

@@ -19,8 +19,14 @@ TEST(CatalogStore, SparseFileFormRoundTripsToTheCompleteForm) {
     catalog.clipboard = catalog.document->variants[1].adjustments;
     catalog.document->queue.push_back({QStringLiteral("2"), QStringLiteral("n"), QStringLiteral("/p")});
 
-    const QJsonObject sparse = catalog.toJson(false);
-    EXPECT_LT(QJsonDocument(sparse).toJson().size(), QJsonDocument(catalog.toJson(true)).toJson().size() / 3);
+    catalog.document->variants[2].pick = true;
+    catalog.document->variants[2].layers.front().mask.feather = 2.5;
+    catalog.document->variants[3].cropAspectRatio = QStringLiteral("1:1");
+    catalog.document->variants[3].crop = {1000, 0, 4000, 4000};
+    catalog.document->variants[3].name = QStringLiteral("Quote \" back\\ line\n");
+    const QByteArray text = catalog.toCompactJson();
+    EXPECT_LT(text.size(), QJsonDocument(catalog.toJson(true)).toJson().size() / 5);
+    const QJsonObject sparse = QJsonDocument::fromJson(text).object();
     QString reason;
     const auto restored = Catalog::fromJson(sparse, &reason);
     ASSERT_TRUE(restored) << reason.toStdString();

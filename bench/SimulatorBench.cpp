@@ -1,0 +1,165 @@
+// The Capture One Simulator's cost: one script's round trip through OsascriptRunner and orbix-c1sim on a
+// 1,000-variant catalog, next to the same runner spawning a trivial program (/bin/true); plus the
+// in-process parts (parse + run, catalog load + save) that explain the difference.
+#include "captureone/OsascriptRunner.h"
+#include "engine/Catalog.h"
+#include "engine/CatalogStore.h"
+#include "engine/ScriptInterpreter.h"
+#include "engine/ScriptParser.h"
+#include "engine/SimulatedApplication.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QJsonDocument>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+namespace {
+
+constexpr int kVariants = 1000;
+const QString kTrivialProgram = QStringLiteral("/bin/true");
+
+const QString kStatusScript = QStringLiteral(
+    "tell application \"Capture One\"\n"
+    "    if not (exists current document) then error \"Open a Capture One catalog or session first.\"\n"
+    "    set selectedItems to selected variants\n"
+    "    if (count of selectedItems) is 0 then return \"No variants selected.\"\n"
+    "    set primaryItem to primary variant\n"
+    "    set itemName to name of primaryItem\n"
+    "    set itemPath to POSIX path of (file of primaryItem)\n"
+    "    set itemRating to rating of primaryItem\n"
+    "    return \"Selected variants: \" & (count of selectedItems) & \"\\nPrimary: \" & itemName & \"\\nFile: "
+    "\" & "
+    "itemPath & \"\\nRating: \" & itemRating\n"
+    "end tell");
+
+// Targets two photos by path: the loop walks all 1,000 variants of the document.
+const QString kTargetedAdjustmentScript = QStringLiteral(
+    "tell application \"Capture One\"\n"
+    "    set requestedPaths to {\"/Sample Photos/IMG_0500.CR3\", \"/Sample Photos/IMG_0999.CR3\"}\n"
+    "    set targetVariants to {}\n"
+    "    repeat with aVariant in (variants of current document)\n"
+    "        if (POSIX path of (file of aVariant)) is in requestedPaths then set end of targetVariants to "
+    "aVariant\n"
+    "    end repeat\n"
+    "    if (count of targetVariants) is 0 then error \"None of the selected Orbix photos are in the open "
+    "Capture "
+    "One document.\"\n"
+    "    repeat with aVariant in targetVariants\n"
+    "        set exposure of adjustments of aVariant to 0.5\n"
+    "    end repeat\n"
+    "    return \"Adjusted exposure on \" & (count of targetVariants) & \" selected variant(s).\"\n"
+    "end tell");
+
+struct Fixture {
+    QTemporaryDir dir;
+    QString catalog = dir.filePath(QStringLiteral("catalog.json"));
+    Fixture() {
+        orbix::c1sim::CatalogStore store(catalog);
+        QString reason;
+        store.lock(&reason);
+        store.save(orbix::c1sim::Catalog::withVariants(kVariants), &reason);
+        qputenv("ORBIX_C1SIM_CATALOG", catalog.toUtf8());
+    }
+};
+
+Fixture& fixture() {
+    static Fixture instance;
+    return instance;
+}
+
+void roundTrip(benchmark::State& state, const QString& program, const QString& script) {
+    fixture();
+    orbix::OsascriptRunner runner(program);
+    for (auto _ : state) {
+        QEventLoop loop;
+        orbix::ScriptOutcome outcome;
+        runner.run(script, [&](const orbix::ScriptOutcome& result) {
+            outcome = result;
+            loop.quit();
+        });
+        loop.exec();
+        if (outcome.status != orbix::ScriptOutcome::Status::success) {
+            state.SkipWithError("the script failed");
+            break;
+        }
+    }
+}
+
+void BM_RunnerTrivialProgram(benchmark::State& state) {
+    roundTrip(state, kTrivialProgram, kStatusScript);
+}
+void BM_RunnerSimulatorStatus(benchmark::State& state) {
+    roundTrip(state, QStringLiteral(ORBIX_C1SIM_PROGRAM), kStatusScript);
+}
+void BM_RunnerSimulatorTargetedAdjustment(benchmark::State& state) {
+    roundTrip(state, QStringLiteral(ORBIX_C1SIM_PROGRAM), kTargetedAdjustmentScript);
+}
+
+void BM_InterpretTargetedAdjustment(benchmark::State& state) {
+    using namespace orbix::c1sim;
+    const Catalog original = Catalog::withVariants(kVariants);
+    const Script script = std::get<Script>(parseScript(kTargetedAdjustmentScript));
+    for (auto _ : state) {
+        Catalog catalog = original;
+        SimulatedApplication application([&]() -> Catalog& { return catalog; });
+        ScriptInterpreter interpreter(application);
+        benchmark::DoNotOptimize(interpreter.run(script));
+    }
+}
+
+void BM_CatalogLoadAndSave(benchmark::State& state) {
+    using namespace orbix::c1sim;
+    CatalogStore store(fixture().catalog);
+    QString reason;
+    store.lock(&reason);
+    for (auto _ : state) {
+        auto catalog = store.load(&reason);
+        store.save(*catalog, &reason);
+    }
+}
+
+void BM_CatalogParse(benchmark::State& state) {
+    using namespace orbix::c1sim;
+    const QByteArray text = Catalog::withVariants(kVariants).toCompactJson();
+    for (auto _ : state) {
+        QString reason;
+        benchmark::DoNotOptimize(Catalog::fromJson(QJsonDocument::fromJson(text).object(), &reason));
+    }
+    state.counters["bytes"] = double(text.size());
+}
+
+void BM_CatalogSerialize(benchmark::State& state) {
+    using namespace orbix::c1sim;
+    const Catalog catalog = Catalog::withVariants(kVariants);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(catalog.toCompactJson());
+}
+
+constexpr int kRepetitions = 7;
+BENCHMARK(BM_RunnerTrivialProgram)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(kRepetitions)
+    ->ReportAggregatesOnly();
+BENCHMARK(BM_RunnerSimulatorStatus)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(kRepetitions)
+    ->ReportAggregatesOnly();
+BENCHMARK(BM_RunnerSimulatorTargetedAdjustment)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(kRepetitions)
+    ->ReportAggregatesOnly();
+BENCHMARK(BM_InterpretTargetedAdjustment)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CatalogLoadAndSave)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CatalogParse)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CatalogSerialize)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

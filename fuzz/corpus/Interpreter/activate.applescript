@@ -1,0 +1,3 @@
+tell application id "com.orbix.Orbix"
+    activate
+end tell
