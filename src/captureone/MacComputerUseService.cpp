@@ -11,6 +11,7 @@
 #include "uiautomation/UIAutomationService.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <charconv>
 #include <cmath>
 
@@ -90,8 +91,12 @@ QString uiMessage(const UIAutomationResult& result) {
     return {};
 }
 
-QUrl standardized(const QUrl& url) {
-    return QUrl::fromLocalFile(QDir::cleanPath(url.toLocalFile()));
+// The bundle's path with "." and ".." segments, trailing slashes and symbolic links resolved, so that the
+// same bundle reached two ways compares equal.
+QString standardized(const QUrl& url) {
+    const QString path = QDir::cleanPath(url.toLocalFile());
+    const QString canonical = QFileInfo(path).canonicalFilePath();
+    return canonical.isEmpty() ? path : canonical;
 }
 
 } // namespace

@@ -214,8 +214,11 @@ TEST_F(DispatcherTest, UiFallbackPolicyComesBeforeAnyAccessibilityCall) {
 
 TEST_F(DispatcherTest, UiFallbackActsOnTheSelectedVersionInFront) {
     userDefaults()->setValue("allowComputerControl", true);
-    captureOneInFront(v23);
-    EXPECT_EQ(summary("inspect_ui"), "Visible Capture One controls:\nAXButton: Auto Adjust");
+    const QString link = home.filePath("linked.app");
+    ASSERT_TRUE(QFile::link(v23, link));
+    workspace.frontmost = FrontmostApplication{"Capture One", QUrl::fromLocalFile(link + "/./")};
+    EXPECT_EQ(summary("inspect_ui"), "Visible Capture One controls:\nAXButton: Auto Adjust")
+        << "the same bundle through a link";
     EXPECT_TRUE(summary("click", [](auto& a) { a.targetName = "auto adjust"; }).startsWith("Capture One: "));
     ASSERT_EQ(accessibility.events().size(), 1u);
     EXPECT_EQ(accessibility.events()[0].kind, test::RecordingAccessibilityBackend::Event::Kind::press);
