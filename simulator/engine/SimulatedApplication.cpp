@@ -237,10 +237,10 @@ ObjectRef SimulatedApplication::application(const QString& nameOrId, bool byId) 
     return ref;
 }
 
-Document& SimulatedApplication::document(const ObjectRef& ref) {
+Document& SimulatedApplication::document(const ObjectRef& ref, const QString& what) {
     Catalog& state = catalog();
     if (!state.document)
-        throw appError(ref, kCantGetObject.arg(kNoDocument), errnum::kCantGet);
+        throw appError(ref, kCantGetObject.arg(what.isEmpty() ? kNoDocument : what), errnum::kCantGet);
     return *state.document;
 }
 
@@ -322,7 +322,7 @@ Value SimulatedApplication::applicationProperty(const ObjectRef& ref, const QStr
     if (name == u"name" && ref.kind == ObjectRef::Kind::Document)
         return Value(document(ref).name);
     if (name == u"variants" || name == u"selected variants") {
-        const Document& doc = document(ref);
+        const Document& doc = document(ref, name);
         List list;
         if (name == u"variants") {
             for (const Variant& each : doc.variants)
@@ -334,7 +334,7 @@ Value SimulatedApplication::applicationProperty(const ObjectRef& ref, const QStr
         return Value::list(std::move(list));
     }
     if (name == u"primary variant") {
-        const Document& doc = document(ref);
+        const Document& doc = document(ref, name);
         if (doc.primary.isEmpty())
             throw appError(ref, kCantGetObject.arg(kNoPrimary), errnum::kCantGet);
         return Value(variantRef(ref, doc.primary));

@@ -31,7 +31,8 @@ public:
 
 private:
     Catalog& catalog();
-    Document& document(const ObjectRef& ref);
+    // The open document; without one, a -1728 error naming `what` ("current document" by default).
+    Document& document(const ObjectRef& ref, const QString& what = {});
     Variant& variant(const ObjectRef& ref);
     Layer& layer(const ObjectRef& ref);
     Variant& variantArgument(const ObjectRef& target, const std::optional<Value>& value,
