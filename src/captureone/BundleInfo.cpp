@@ -13,33 +13,39 @@ struct PlistDeleter {
 } // namespace
 
 QHash<QString, QString> BundleInfo::stringProperties(const QString& bundlePath) {
+    return read(bundlePath).value_or(QHash<QString, QString>());
+}
+
+std::optional<QHash<QString, QString>> BundleInfo::read(const QString& bundlePath) {
+    // Info.plist files are small; anything larger is not one.
+    constexpr qint64 maximumBytes = 4 * 1024 * 1024;
     QFile file(bundlePath + QStringLiteral("/Contents/Info.plist"));
-    if (!file.open(QIODevice::ReadOnly)) {
-        return {};
+    if (file.size() > maximumBytes || !file.open(QIODevice::ReadOnly)) {
+        return std::nullopt;
     }
     return parseStringProperties(file.readAll());
 }
 
-QHash<QString, QString> BundleInfo::parseStringProperties(const QByteArray& data) {
+std::optional<QHash<QString, QString>> BundleInfo::parseStringProperties(const QByteArray& data) {
     QByteArray bytes = data;
     // libplist refuses XML that starts with a byte-order mark; editors do write one.
     if (bytes.startsWith("\xEF\xBB\xBF")) {
         bytes.remove(0, 3);
     }
     if (bytes.isEmpty() || bytes.size() > std::numeric_limits<uint32_t>::max()) {
-        return {};
+        return std::nullopt;
     }
     plist_t root = nullptr;
     plist_from_memory(bytes.constData(), uint32_t(bytes.size()), &root);
     std::unique_ptr<void, PlistDeleter> owner(root);
     if (!root || plist_get_node_type(root) != PLIST_DICT) {
-        return {};
+        return std::nullopt;
     }
     QHash<QString, QString> properties;
     plist_dict_iter iterator = nullptr;
     plist_dict_new_iter(root, &iterator);
     if (!iterator) {
-        return {};
+        return std::nullopt;
     }
     for (;;) {
         char* key = nullptr;

@@ -3,6 +3,7 @@
 
 #include <QHash>
 #include <QString>
+#include <optional>
 
 namespace orbix {
 
@@ -11,8 +12,10 @@ public:
     // The top-level string values of <bundlePath>/Contents/Info.plist. An unreadable or malformed file
     // gives an empty table: callers treat every property as absent.
     static QHash<QString, QString> stringProperties(const QString& bundlePath);
+    // The same, but none when the file is missing, unreadable, oversized or not a dictionary plist.
+    static std::optional<QHash<QString, QString>> read(const QString& bundlePath);
     // Parses plist bytes (XML or binary; a UTF-8 byte-order mark before XML is ignored).
-    static QHash<QString, QString> parseStringProperties(const QByteArray& data);
+    static std::optional<QHash<QString, QString>> parseStringProperties(const QByteArray& data);
 };
 
 } // namespace orbix
