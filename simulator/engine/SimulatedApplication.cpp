@@ -132,13 +132,13 @@ Value adjustmentToValue(const AdjustmentProperty& row, const QJsonValue& stored)
     return Value();
 }
 
-const QString& parameter(const CommandParameters& parameters, const QString& label, const Value** out) {
-    *out = nullptr;
+// The value of a labelled command parameter, or null when the command was sent without it.
+const Value* parameter(const CommandParameters& parameters, const QString& label) {
     for (const auto& [name, value] : parameters) {
         if (name == label)
-            *out = &value;
+            return &value;
     }
-    return label;
+    return nullptr;
 }
 
 // ---- crop geometry ----
@@ -561,8 +561,7 @@ Value SimulatedApplication::command(const ObjectRef& target, const QString& name
             throw appError(target, kCantMake.arg(QStringLiteral("missing value"), QStringLiteral("text")),
                            errnum::kCantMake);
         const QString styleName = textArgument(target, *direct);
-        const Value* to = nullptr;
-        parameter(parameters, QStringLiteral("to"), &to);
+        const Value* to = parameter(parameters, QStringLiteral("to"));
         Variant& variant = variantArgument(target, to ? std::optional<Value>(*to) : std::nullopt, name);
         for (const Style& style : catalog().styles) {
             if (style.name.compare(styleName, Qt::CaseInsensitive) == 0) {
@@ -637,12 +636,9 @@ Value SimulatedApplication::command(const ObjectRef& target, const QString& name
 }
 
 Value SimulatedApplication::makeLayer(const ObjectRef& target, const CommandParameters& parameters) {
-    const Value* kind = nullptr;
-    const Value* at = nullptr;
-    const Value* properties = nullptr;
-    parameter(parameters, QStringLiteral("new"), &kind);
-    parameter(parameters, QStringLiteral("at"), &at);
-    parameter(parameters, QStringLiteral("with properties"), &properties);
+    const Value* kind = parameter(parameters, QStringLiteral("new"));
+    const Value* at = parameter(parameters, QStringLiteral("at"));
+    const Value* properties = parameter(parameters, QStringLiteral("with properties"));
     const QString className = kind && kind->is<Enumerator>() ? kind->as<Enumerator>().name : QString();
     if (className != u"layer")
         throw appError(target, kOnlyLayers.arg(className), errnum::kNotUnderstood);
@@ -676,12 +672,10 @@ Value SimulatedApplication::makeLayer(const ObjectRef& target, const CommandPara
 
 void SimulatedApplication::importPhotos(const ObjectRef& target, const std::optional<Value>& direct,
                                         const CommandParameters& parameters) {
-    const Value* into = nullptr;
-    parameter(parameters, QStringLiteral("into"), &into);
+    const Value* into = parameter(parameters, QStringLiteral("into"));
     if (into && !(into->is<ObjectRef>() && into->as<ObjectRef>().kind == ObjectRef::Kind::Document))
         throw appError(target, kCantMake.arg(sourceText(*into), QStringLiteral("document")), errnum::kCantMake);
-    Document& doc = document(target);
-    Q_UNUSED(doc);
+    document(target); // importing needs an open document
     QString path;
     if (direct && direct->is<FileRef>())
         path = direct->as<FileRef>().path;
@@ -735,8 +729,7 @@ void SimulatedApplication::maskCommand(Layer& target, const QString& name, const
         mask.lumaRange = false;
         return;
     }
-    const Value* amount = nullptr;
-    parameter(parameters, QStringLiteral("amount"), &amount);
+    const Value* amount = parameter(parameters, QStringLiteral("amount"));
     const bool feather = name == u"feather mask";
     const double limit = feather ? kMaxFeather : kMaxRefine;
     const QString verb = feather ? QStringLiteral("feather") : QStringLiteral("refine");

@@ -58,7 +58,7 @@ protected:
     test::ScopedEnvironment bundledSimulator{"ORBIX_SIMULATOR_DIR", QByteArray()};
     test::SimulatorSession simulator{QStringLiteral(ORBIX_C1SIM_PROGRAM)};
     CaptureOneService service{std::make_shared<OsascriptRunner>(QStringLiteral(ORBIX_C1SIM_PROGRAM))};
-    const QStringList selection; // no target paths: the variants selected in the document
+    const QStringList selection{}; // no target paths: the variants selected in the document
 };
 
 } // namespace
