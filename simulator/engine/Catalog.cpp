@@ -332,10 +332,35 @@ QJsonArray stringArray(const std::vector<QString>& strings) {
 } // namespace
 
 AdjustmentValues defaultAdjustments() {
-    AdjustmentValues values;
-    for (const AdjustmentProperty& row : adjustments::table())
-        values.push_back(row.defaultValue);
-    return values;
+    return AdjustmentValues();
+}
+
+size_t AdjustmentValues::size() const {
+    return adjustments::table().size();
+}
+
+const QJsonValue& AdjustmentValues::operator[](size_t index) const {
+    const auto found = std::lower_bound(slots_.begin(), slots_.end(), index,
+                                        [](const auto& slot, size_t wanted) { return slot.first < wanted; });
+    if (found != slots_.end() && found->first == index)
+        return found->second;
+    return adjustments::table()[index].defaultValue;
+}
+
+QJsonValue& AdjustmentValues::operator[](size_t index) {
+    auto found = std::lower_bound(slots_.begin(), slots_.end(), index,
+                                  [](const auto& slot, size_t wanted) { return slot.first < wanted; });
+    if (found == slots_.end() || found->first != index)
+        found = slots_.insert(found, {index, adjustments::table()[index].defaultValue});
+    return found->second;
+}
+
+bool AdjustmentValues::operator==(const AdjustmentValues& other) const {
+    for (size_t i = 0; i < size(); ++i) {
+        if ((*this)[i] != other[i])
+            return false;
+    }
+    return true;
 }
 
 Layer* Variant::layer(qint64 id) {

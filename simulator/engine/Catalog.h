@@ -40,7 +40,19 @@ struct CropRect {
     double height = 0;
 };
 
-using AdjustmentValues = std::vector<QJsonValue>; // one value per row of the adjustment table
+// One value per row of the adjustment table, stored sparsely: a row never set reads as its default, so a
+// catalog of untouched variants costs next to nothing to load.
+class AdjustmentValues {
+public:
+    size_t size() const;
+    const QJsonValue& operator[](size_t index) const;
+    // A settable slot (created holding the default).
+    QJsonValue& operator[](size_t index);
+    bool operator==(const AdjustmentValues& other) const;
+
+private:
+    std::vector<std::pair<size_t, QJsonValue>> slots_; // sorted by index
+};
 
 struct Variant {
     QString id;
