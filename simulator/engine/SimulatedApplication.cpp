@@ -449,8 +449,7 @@ void SimulatedApplication::setVariantProperty(const ObjectRef& ref, const QStrin
             target.crop = fitInside(target.crop, 1);
         return;
     }
-    // Known read-only properties and unknown ones are refused alike.
-    variantProperty(ref, name);
+    // Read-only properties and unknown ones are refused alike.
     throw appError(ref, kCantSet.arg(name, sourceText(Value(ref)), sourceText(value)), errnum::kCantSet);
 }
 

@@ -145,6 +145,8 @@ TEST_F(SimulatedApplicationTest, RatingPickColourTagAndTheirLimits) {
         "Capture One got an error: Can’t set color tag to 8: the value must be a whole number from 0 to 7.");
     EXPECT_EQ(refused(perVariantScript({u"set name of aVariant to \"x\""_qs}, u"return 1"_qs)).left(40),
               "Capture One got an error: Can’t set name");
+    EXPECT_EQ(refused(perVariantScript({u"set sharpness of aVariant to 1"_qs}, u"return 1"_qs)).left(45),
+              "Capture One got an error: Can’t set sharpness");
 }
 
 TEST_F(SimulatedApplicationTest, TargetPathsPickVariantsOfTheDocument) {
