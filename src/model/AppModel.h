@@ -16,7 +16,9 @@
 #include <QString>
 #include <QUuid>
 #include <functional>
+#include <memory>
 #include <optional>
+#include <vector>
 
 namespace orbix {
 
@@ -137,6 +139,17 @@ private:
     // Runs work on the next turn of the event loop while the model still exists: the roads' "background
     // task", so that submitPrompt returns before any road's result is published.
     void later(std::function<void()> work);
+
+    // One "property:amount:flag" item of an inferred batch adjustment.
+    struct AdjustmentStep {
+        QString property;
+        QString amount;
+        bool relative = true;
+    };
+    // Applies the steps from `index` on, one after the other, then reports the collected replies.
+    void runAdjustmentSteps(std::shared_ptr<const std::vector<AdjustmentStep>> steps, size_t index,
+                            QStringList replies, const QStringList& paths,
+                            std::function<void(const QString&)> finish);
 
     void runConnectionTest();
     void runLocalCommand(const QString& text);

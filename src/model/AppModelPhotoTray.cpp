@@ -167,42 +167,37 @@ void AppModel::runImportedPhotoBatchIntent(const ImportedPhotoBatchIntent& inten
     case Kind::adjustSliders: {
         // Each "property:amount:1" item is a relative change of its own, applied one after the other; the
         // replies are reported together.
-        struct Step {
-            QString property;
-            QString amount;
-            bool relative;
-        };
-        auto steps = std::make_shared<std::vector<Step>>();
+        auto steps = std::make_shared<std::vector<AdjustmentStep>>();
         for (const QString& item : intent.text.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
             const QStringList parts = item.split(QLatin1Char(':'));
             if (parts.size() == 3) {
                 steps->push_back({parts[0], parts[1], parts[2] == QStringLiteral("1")});
             }
         }
-        auto replies = std::make_shared<QStringList>();
-        auto runStep = std::make_shared<std::function<void(size_t)>>();
-        *runStep = [self, steps, replies, runStep, paths, finish](size_t index) {
-            if (!self) {
-                return;
-            }
-            if (index == steps->size()) {
-                *runStep = nullptr; // breaks the self-reference
-                finish(replies->join(QLatin1Char('\n')));
-                return;
-            }
-            const Step& step = (*steps)[index];
-            self->services_.captureOne->setAdjustment(step.property, step.amount, step.relative, paths,
-                                                      [replies, runStep, index](const QString& reply) {
-                                                          replies->append(reply);
-                                                          if (*runStep) {
-                                                              (*runStep)(index + 1);
-                                                          }
-                                                      });
-        };
-        (*runStep)(0);
+        runAdjustmentSteps(std::move(steps), 0, {}, paths, finish);
         return;
     }
     }
+}
+
+void AppModel::runAdjustmentSteps(std::shared_ptr<const std::vector<AdjustmentStep>> steps, size_t index,
+                                  QStringList replies, const QStringList& paths,
+                                  std::function<void(const QString&)> finish) {
+    if (index == steps->size()) {
+        finish(replies.join(QLatin1Char('\n')));
+        return;
+    }
+    const AdjustmentStep& step = (*steps)[index];
+    QPointer<AppModel> self(this);
+    services_.captureOne->setAdjustment(
+        step.property, step.amount, step.relative, paths,
+        [self, steps, index, replies, paths, finish](const QString& reply) mutable {
+            if (!self) {
+                return;
+            }
+            replies.append(reply);
+            self->runAdjustmentSteps(steps, index + 1, std::move(replies), paths, std::move(finish));
+        });
 }
 
 } // namespace orbix

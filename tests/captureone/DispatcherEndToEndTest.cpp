@@ -140,10 +140,10 @@ TEST_F(DispatcherEndToEnd, EveryCaptureOneActionRunsInTheSimulator) {
         {"Started importing " + shoot + ".",
          [&](auto& a) { a.action = "c1_import_folder", a.folderPath = shoot; }},
     };
-    for (const auto& [expected, fill] : selectionActions) {
+    for (const auto& entry : selectionActions) {
         ComputerUseArguments probe;
-        fill(probe);
-        EXPECT_EQ(act("", [&](auto& a) { fill(a); }), expected) << probe.action.toStdString();
+        entry.second(probe);
+        EXPECT_EQ(act("", entry.second), entry.first) << probe.action.toStdString();
     }
     const QJsonObject first = variant(0);
     EXPECT_EQ(first.value("rating").toInt(), 4);
