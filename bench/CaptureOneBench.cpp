@@ -16,7 +16,8 @@ static void ParseAndBuildSliderScript(benchmark::State& state) {
     for (auto _ : state) {
         const auto command = CaptureOneCommandParser::parse(prompt, false);
         const auto definition = CaptureOneCapabilities::adjustment(command->text);
-        const auto value = CaptureOneCapabilities::valueExpression(*definition, QString::number(command->number));
+        const auto value =
+            CaptureOneCapabilities::valueExpression(*definition, QString::number(command->number));
         const QString statement = QStringLiteral("set %1 of adjustments of aVariant to ((%1 of adjustments of "
                                                  "aVariant) + %2)")
                                       .arg(definition->property, *value);
