@@ -42,16 +42,21 @@ ScriptOutcome OsascriptRunner::outcomeFrom(int exitCode, const QByteArray& stand
         }
         return {ScriptOutcome::Status::success, result};
     }
-    // "[PATH:]START:END: execution error: MESSAGE (NUMBER)"; other lines may be unrelated warnings, so the
-    // last matching line wins.
+    // "[PATH:]START:END: execution error: MESSAGE (NUMBER)" starting a line. The message runs to the first
+    // " (NUMBER)" at a line end, so one that contains line feeds (a style name with one, say) stays whole.
+    // Other lines may be unrelated warnings: the last error wins.
     static const QRegularExpression executionError(
-        QStringLiteral("^(?:.*?:)?-?[0-9]+:-?[0-9]+: execution error: (.*) \\((-?[0-9]+)\\)$"));
-    const QStringList lines = QString::fromUtf8(standardError).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    for (auto line = lines.crbegin(); line != lines.crend(); ++line) {
-        const auto match = executionError.match(*line);
-        if (match.hasMatch()) {
-            return {ScriptOutcome::Status::executionError, match.captured(1)};
-        }
+        QStringLiteral("^(?:[^\\n]*?:)?-?[0-9]+:-?[0-9]+: execution error: (.*?) \\((-?[0-9]+)\\)$"),
+        QRegularExpression::MultilineOption | QRegularExpression::DotMatchesEverythingOption);
+    QString message;
+    bool found = false;
+    auto matches = executionError.globalMatch(QString::fromUtf8(standardError));
+    while (matches.hasNext()) {
+        message = matches.next().captured(1);
+        found = true;
+    }
+    if (found) {
+        return {ScriptOutcome::Status::executionError, message};
     }
     return {ScriptOutcome::Status::notPrepared, {}};
 }

@@ -58,6 +58,11 @@ TEST_F(OsascriptRunnerTest, ExecutionErrorsLoseTheirPositionAndNumber) {
         runWith(program("echo '/tmp/s.scpt:0:7: execution error: The variable x is not defined. (-2753)' >&2\n"
                         "exit 1")),
         (ScriptOutcome{Status::executionError, "The variable x is not defined."}));
+    EXPECT_EQ(
+        runWith(program("printf '5:9: execution error: Can’t get style \"a\\nb (2)\". (-1728)\\nwarning: x\\n' "
+                        ">&2\nexit 1")),
+        (ScriptOutcome{Status::executionError, "Can’t get style \"a\nb (2)\"."}))
+        << "a message with a line feed stays whole";
 }
 
 TEST_F(OsascriptRunnerTest, SyntaxErrorsAndMissingProgramsAreNotPrepared) {
