@@ -58,6 +58,21 @@ class AppModel : public QObject {
                    isArtifactPanelClearedChanged)
     Q_PROPERTY(bool shouldFocusPrompt READ shouldFocusPrompt NOTIFY shouldFocusPromptChanged)
     Q_PROPERTY(bool isWakeWordListening READ isWakeWordListening NOTIFY isWakeWordListeningChanged)
+    // The same state for property-based observers: enumerations as their raw values ("" for none),
+    // identifiers as QUuid (null for none), lists by their sizes (read them through the accessors).
+    Q_PROPERTY(QString selectedSection READ selectedSectionRawValue NOTIFY selectedSectionChanged)
+    Q_PROPERTY(QUuid selectedArtifactID READ selectedArtifactUuid WRITE setSelectedArtifactUuid NOTIFY
+                   selectedArtifactIDChanged)
+    Q_PROPERTY(QString inputMode READ inputModeRawValue NOTIFY inputModeChanged)
+    Q_PROPERTY(QString assistantProviderKind READ assistantProviderKindRawValue CONSTANT)
+    Q_PROPERTY(QString realtimeVoiceState READ realtimeVoiceStateRawValue NOTIFY realtimeVoiceStateChanged)
+    Q_PROPERTY(QUuid tempVoiceArtifactID READ tempVoiceArtifactUuid NOTIFY tempVoiceArtifactIDChanged)
+    Q_PROPERTY(int messageCount READ messageCount NOTIFY messagesChanged)
+    Q_PROPERTY(int artifactCount READ artifactCount NOTIFY artifactsChanged)
+    Q_PROPERTY(int importedPhotoCount READ importedPhotoCount NOTIFY importedPhotosChanged)
+    Q_PROPERTY(
+        int selectedImportedPhotoCount READ selectedImportedPhotoCount NOTIFY selectedImportedPhotoIDsChanged)
+    Q_PROPERTY(bool hasActiveUpdate READ hasActiveUpdate NOTIFY activeUpdateChanged)
 
 public:
     explicit AppModel(AppModelServices services, QObject* parent = nullptr);
@@ -84,6 +99,24 @@ public:
     const QList<ImportedPhotoAsset>& importedPhotos() const { return importedPhotos_; }
     const QSet<QUuid>& selectedImportedPhotoIDs() const { return selectedImportedPhotoIDs_; }
     const std::optional<ProductUpdate>& activeUpdate() const { return activeUpdate_; }
+
+    // Property forms of the state above.
+    QString selectedSectionRawValue() const {
+        return selectedSection_ ? rawValue(*selectedSection_) : QString();
+    }
+    QUuid selectedArtifactUuid() const { return selectedArtifactID_.value_or(QUuid()); }
+    void setSelectedArtifactUuid(const QUuid& id) {
+        setSelectedArtifactID(id.isNull() ? std::nullopt : std::optional<QUuid>(id));
+    }
+    QString inputModeRawValue() const { return rawValue(inputMode_); }
+    QString assistantProviderKindRawValue() const { return rawValue(assistantProviderKind_); }
+    QString realtimeVoiceStateRawValue() const { return rawValue(realtimeVoiceState_); }
+    QUuid tempVoiceArtifactUuid() const { return tempVoiceArtifactID_.value_or(QUuid()); }
+    int messageCount() const { return int(messages_.size()); }
+    int artifactCount() const { return int(artifacts_.size()); }
+    int importedPhotoCount() const { return int(importedPhotos_.size()); }
+    int selectedImportedPhotoCount() const { return int(selectedImportedPhotoIDs_.size()); }
+    bool hasActiveUpdate() const { return activeUpdate_.has_value(); }
 
     // Derived.
     std::optional<Artifact> selectedArtifact() const;

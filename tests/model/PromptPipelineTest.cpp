@@ -164,6 +164,12 @@ TEST_F(AppModelTest, SessionsKeepTheTrayAndSelectionRulesHold) {
     EXPECT_EQ(model->importedPhotos().size(), 1);
     EXPECT_EQ(model->selectedImportedPhotos().size(), 1);
 
+    EXPECT_EQ(model->property("selectedArtifactID").toUuid(), QUuid());
+    EXPECT_EQ(model->property("selectedSection").toString(), "chat");
+    EXPECT_EQ(model->property("importedPhotoCount").toInt(), 1);
+    model->setProperty("promptText", "via the property");
+    EXPECT_EQ(model->promptText(), "via the property");
+
     bool focus = model->shouldFocusPrompt();
     model->applyIntentRoute(AppIntentRoute::make(SidebarSection::chat, QString()));
     EXPECT_EQ(model->shouldFocusPrompt(), focus);
