@@ -45,7 +45,8 @@ int main(int argc, char** argv) {
         QStringLiteral("TEXT"));
     const QCommandLineOption jsonOption(
         QStringLiteral("json"), QStringLiteral("At the end, print the conversation, artifacts and photo "
-                                               "tray as one JSON object."));
+                                               "tray as one JSON object on standard output; the running "
+                                               "transcript then goes to standard error."));
     parser.addOption(promptOption);
     parser.addOption(jsonOption);
     parser.process(app);
