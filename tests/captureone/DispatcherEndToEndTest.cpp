@@ -1,5 +1,6 @@
 // The dispatcher against the Capture One Simulator: every action name runs its generated script for real,
 // and opening a version launches that bundle's executable through the platform workspace.
+#include "DispatchAction.h"
 #include "captureone/CaptureOneApplicationResolver.h"
 #include "captureone/CaptureOneService.h"
 #include "captureone/MacComputerUseService.h"
@@ -48,16 +49,8 @@ protected:
     }
     void TearDown() override { CaptureOneApplicationResolver::setPreferredApplicationPath(std::nullopt); }
 
-    QString act(const char* action, const std::function<void(ComputerUseArguments&)>& fill = {}) {
-        ComputerUseArguments arguments;
-        arguments.action = action;
-        if (fill) {
-            fill(arguments);
-        }
-        std::optional<ComputerUseResult> result;
-        dispatcher.executeAction(arguments, [&](const ComputerUseResult& r) { result = r; });
-        EXPECT_TRUE(test::waitUntil([&] { return result.has_value(); }, std::chrono::seconds(20))) << action;
-        return result ? result->summary : QString();
+    QString act(const char* action, const test::FillArguments& fill = {}) {
+        return test::dispatchAction(dispatcher, action, fill).summary;
     }
     QJsonObject application() { return simulator.dump().value("application").toObject(); }
     QJsonObject variant(int index) { return simulator.variants()[index].toObject(); }
@@ -104,7 +97,7 @@ TEST_F(DispatcherEndToEnd, OpenAppLaunchesPinsAndUnpinsVersions) {
 TEST_F(DispatcherEndToEnd, EveryCaptureOneActionRunsInTheSimulator) {
     const QString shoot = home.filePath("Shoot");
     test::writeFile(shoot + "/frame 1.jpg", "x");
-    const std::vector<std::pair<QString, std::function<void(ComputerUseArguments&)>>> selectionActions{
+    const std::vector<std::pair<QString, test::FillArguments>> selectionActions{
         {"Adjusted exposure on 2 selected variant(s).",
          [](auto& a) { a.action = "c1_adjust_slider", a.slider = "exposure", a.value = 0.5; }},
         {"Adjusted black and white on 2 selected variant(s).",

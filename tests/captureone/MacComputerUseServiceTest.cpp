@@ -1,5 +1,6 @@
 #include "captureone/MacComputerUseService.h"
 
+#include "DispatchAction.h"
 #include "RecordingScriptRunner.h"
 #include "TestBundles.h"
 #include "captureone/CaptureOneApplicationResolver.h"
@@ -41,18 +42,10 @@ protected:
         userDefaults()->remove("allowComputerControl");
     }
 
-    ComputerUseResult act(const char* action, const std::function<void(ComputerUseArguments&)>& fill = {}) {
-        ComputerUseArguments arguments;
-        arguments.action = action;
-        if (fill) {
-            fill(arguments);
-        }
-        std::optional<ComputerUseResult> result;
-        dispatcher.executeAction(arguments, [&](const ComputerUseResult& r) { result = r; });
-        EXPECT_TRUE(test::waitUntil([&] { return result.has_value(); }));
-        return result.value_or(ComputerUseResult{});
+    ComputerUseResult act(const char* action, const test::FillArguments& fill = {}) {
+        return test::dispatchAction(dispatcher, action, fill);
     }
-    QString summary(const char* action, const std::function<void(ComputerUseArguments&)>& fill = {}) {
+    QString summary(const char* action, const test::FillArguments& fill = {}) {
         return act(action, fill).summary;
     }
     QString typed(const char* command) {
