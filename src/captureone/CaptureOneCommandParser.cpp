@@ -27,7 +27,7 @@ CaptureOneCommand simple(CaptureOneCommand::Kind kind) {
 } // namespace
 
 std::optional<QString> CaptureOneCommandParser::folderPath(const QString& textValue) {
-    const QString lower = textValue.toLower();
+    const QString lower = text::lowerKeepingOffsets(textValue);
     if (!lower.contains(QStringLiteral("import"))) {
         return std::nullopt;
     }
@@ -36,8 +36,6 @@ std::optional<QString> CaptureOneCommandParser::folderPath(const QString& textVa
         if (at < 0) {
             continue;
         }
-        // Lower-casing can change lengths outside Latin scripts; the offsets of these markers are taken on
-        // the lower-cased text, which keeps its length for the texts typed here.
         const QString path = text::trimmedName(QStringView(textValue).mid(at + marker.size()));
         if (!path.isEmpty()) {
             return path;
@@ -47,7 +45,7 @@ std::optional<QString> CaptureOneCommandParser::folderPath(const QString& textVa
 }
 
 std::optional<QString> CaptureOneCommandParser::styleName(const QString& textValue) {
-    const QString lower = textValue.toLower();
+    const QString lower = text::lowerKeepingOffsets(textValue);
     const QString marker = QStringLiteral(" style ");
     const qsizetype at = lower.indexOf(marker);
     if (at < 0) {

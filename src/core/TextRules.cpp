@@ -45,6 +45,14 @@ QString trimmedName(QStringView text) {
     return text.mid(begin, end - begin).toString();
 }
 
+QString lowerKeepingOffsets(QStringView text) {
+    QString lower = text.toString();
+    for (QChar& c : lower) {
+        c = c.toLower();
+    }
+    return lower;
+}
+
 QString compactKey(QStringView text) {
     const QString lower = text.toString().toLower();
     QString key;

@@ -21,6 +21,11 @@ QString trimmed(QStringView text);
 // Style names and folder paths: blank, . , ! ? line feed, tab, " and ' trimmed from both ends only.
 QString trimmedName(QStringView text);
 
+// Lower-cased one UTF-16 unit at a time, so that every offset into the result is the same offset into the
+// text: for finding a marker in lower case and cutting the text as typed at that place. (Full lower-casing
+// can change the length: "İ" becomes two units.)
+QString lowerKeepingOffsets(QStringView text);
+
 // Lower-cased, keeping only letters and numbers (any script): the key used to compare adjustment names.
 QString compactKey(QStringView text);
 // Lower-cased; letters, digits and white space kept; words joined by single blanks. Used to compare

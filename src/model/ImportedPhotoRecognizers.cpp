@@ -70,7 +70,7 @@ QString trimPunctuation(QStringView value) {
 } // namespace
 
 std::optional<QString> importFolderPath(const QString& textValue) {
-    const QString lower = textValue.toLower();
+    const QString lower = text::lowerKeepingOffsets(textValue);
     if (!lower.contains(QStringLiteral("import")) || !containsAny(lower, {"folder", "photos"})) {
         return std::nullopt;
     }
@@ -96,7 +96,7 @@ bool referencesImportedPhotoSelection(const QString& lowerText) {
 }
 
 std::optional<QString> presetName(const QString& textValue) {
-    const QString lower = textValue.toLower();
+    const QString lower = text::lowerKeepingOffsets(textValue);
     const qsizetype apply = lower.indexOf(QStringLiteral("apply "));
     if (apply >= 0) {
         const qsizetype start = apply + 6;

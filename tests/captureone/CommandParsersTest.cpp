@@ -59,6 +59,9 @@ TEST(CaptureOneCommandParser, RulesInOrder) {
     EXPECT_EQ(parse("capture one import folder \"/a b/c\" from '/d e/f'!"),
               command(Kind::importFolder, "/d e/f"));
     EXPECT_EQ(parse("capture one apply style Portrait Warm"), command(Kind::applyStyle, "Portrait Warm"));
+    EXPECT_EQ(parse("İstanbul in capture one: import from /Çekim/Gün 1"),
+              command(Kind::importFolder, "/Çekim/Gün 1"))
+        << "a capital dotted I before the marker keeps the cut in place";
     EXPECT_EQ(parse("capture one use the style ."), command(Kind::applyStyle, ""));
     EXPECT_EQ(parse("capture one style Portrait Warm"), std::nullopt);
     EXPECT_EQ(parse("capture one unpick"), command(Kind::pick, {}, 0, false));

@@ -39,6 +39,8 @@ TEST(TextRules, NormalisationKeys) {
     EXPECT_EQ(text::normalizedPhrase(u"That's it.\n"), "thats it");
     EXPECT_EQ(text::capitalizedWords(u"black and white red sensitivity"), "Black And White Red Sensitivity");
     EXPECT_EQ(text::capitalizedWords(u"clear luma range"), "Clear Luma Range");
+    EXPECT_EQ(text::lowerKeepingOffsets(u"İSTANBUL FROM").size(), 13) << "full lower-casing gives 14";
+    EXPECT_TRUE(text::lowerKeepingOffsets(u"İSTANBUL FROM").endsWith("stanbul from"));
 }
 
 TEST(TextRules, ShortestRealTextAlwaysHasAFraction) {

@@ -16,6 +16,7 @@ TEST(ImportedPhotoRecognizers, FolderPaths) {
     EXPECT_EQ(R::importFolderPath("import the folder from /Card/DCIM/Day 2"), "/Card/DCIM/Day 2");
     EXPECT_EQ(R::importFolderPath("import photos in folder /x, please"), "/x, please") << "inner commas stay";
     EXPECT_EQ(R::importFolderPath("import from /Card"), std::nullopt) << "needs folder or photos";
+    EXPECT_EQ(R::importFolderPath("İstanbul: import photos from /Shoot"), "/Shoot");
     EXPECT_EQ(R::importFolderPath("import photos from ."), std::nullopt);
     EXPECT_EQ(R::stripMatchingQuotes(" \"a\" "), "a");
     EXPECT_EQ(R::stripMatchingQuotes("\"a'"), "\"a'");
