@@ -32,17 +32,20 @@ QString trimmed(QStringView text) {
     return text.trimmed().toString();
 }
 
-QString trimmedName(QStringView text) {
-    static const QString trimSet = QStringLiteral(" .,!?\n\t\"'");
+QString trimmedOf(QStringView text, QStringView characters) {
     qsizetype begin = 0;
     qsizetype end = text.size();
-    while (begin < end && trimSet.contains(text[begin])) {
+    while (begin < end && characters.contains(text[begin])) {
         ++begin;
     }
-    while (end > begin && trimSet.contains(text[end - 1])) {
+    while (end > begin && characters.contains(text[end - 1])) {
         --end;
     }
     return text.mid(begin, end - begin).toString();
+}
+
+QString trimmedName(QStringView text) {
+    return trimmedOf(text, u" .,!?\n\t\"'");
 }
 
 QString lowerKeepingOffsets(QStringView text) {

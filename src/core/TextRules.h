@@ -18,6 +18,8 @@ std::optional<double> firstNumber(QStringView text);
 
 // White space and line breaks trimmed from both ends.
 QString trimmed(QStringView text);
+// The text without any of `characters` at either end.
+QString trimmedOf(QStringView text, QStringView characters);
 // Style names and folder paths: blank, . , ! ? line feed, tab, " and ' trimmed from both ends only.
 QString trimmedName(QStringView text);
 

@@ -56,16 +56,7 @@ namespace {
 // Space, full stop, comma, exclamation and question marks, line feed and tab: no quotes, unlike the
 // command parser's set, because quotes are stripped as a matching pair afterwards.
 QString trimPunctuation(QStringView value) {
-    static const QString trimSet = QStringLiteral(" .,!?\n\t");
-    qsizetype begin = 0;
-    qsizetype end = value.size();
-    while (begin < end && trimSet.contains(value[begin])) {
-        ++begin;
-    }
-    while (end > begin && trimSet.contains(value[end - 1])) {
-        --end;
-    }
-    return value.mid(begin, end - begin).toString();
+    return text::trimmedOf(value, u" .,!?\n\t");
 }
 } // namespace
 
