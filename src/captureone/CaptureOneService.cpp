@@ -64,10 +64,15 @@ void CaptureOneService::run(const QString& script, Completion completion) {
         completion(noApplicationInApplications);
         return;
     }
+    runOn(*application, script, std::move(completion));
+}
+
+void CaptureOneService::runOn(const CaptureOneApplication& application, const QString& script,
+                              Completion completion) {
     QString pinned = script;
     pinned.replace(CaptureOneScripts::genericTellOpening,
-                   QStringLiteral("tell application ") + text::appleScriptQuoted(application->scriptName));
-    runner_->run(pinned, [this, application = *application, completion](const ScriptOutcome& outcome) {
+                   QStringLiteral("tell application ") + text::appleScriptQuoted(application.scriptName));
+    runner_->run(pinned, [this, application, completion = std::move(completion)](const ScriptOutcome& outcome) {
         finishRun(application, outcome, completion);
     });
 }
@@ -122,10 +127,11 @@ void CaptureOneService::setAdjustment(const QString& name, const QString& rawVal
             ? QStringLiteral("set %1 of adjustments of aVariant to ((%1 of adjustments of aVariant) + %2)")
                   .arg(property, *value)
             : QStringLiteral("set %1 of adjustments of aVariant to %2").arg(property, *value);
-    run(CaptureOneScripts::perVariantScript(
-            targetPaths, {statement},
-            variantsText(QStringLiteral("Adjusted ") + property + QStringLiteral(" on "))),
-        std::move(completion));
+    runOn(*application,
+          CaptureOneScripts::perVariantScript(
+              targetPaths, {statement},
+              variantsText(QStringLiteral("Adjusted ") + property + QStringLiteral(" on "))),
+          std::move(completion));
 }
 
 void CaptureOneService::adjustSliders(const QString& adjustments, const QStringList& targetPaths,
@@ -183,7 +189,8 @@ void CaptureOneService::adjustSliders(const QString& adjustments, const QStringL
     }
     const QString returnLine =
         variantsText(QStringLiteral("Applied %1 adjustment(s) to ").arg(qsizetype(pairs.size())));
-    run(CaptureOneScripts::perVariantScript(targetPaths, statements, returnLine), std::move(completion));
+    runOn(*application, CaptureOneScripts::perVariantScript(targetPaths, statements, returnLine),
+          std::move(completion));
 }
 
 void CaptureOneService::applyStyle(const QString& name, const QStringList& targetPaths, Completion completion) {
@@ -246,9 +253,10 @@ void CaptureOneService::runVariantCommand(const QString& command, const QString&
                    QLatin1Char('.'));
         return;
     }
-    run(CaptureOneScripts::perVariantScript(targetPaths, {command + QStringLiteral(" aVariant")},
-                                            variantsText(completionText + QLatin1Char(' '))),
-        std::move(completion));
+    runOn(*application,
+          CaptureOneScripts::perVariantScript(targetPaths, {command + QStringLiteral(" aVariant")},
+                                              variantsText(completionText + QLatin1Char(' '))),
+          std::move(completion));
 }
 
 void CaptureOneService::copyPrimaryAdjustmentsToSelected(Completion completion) {
@@ -259,7 +267,7 @@ void CaptureOneService::copyPrimaryAdjustmentsToSelected(Completion completion) 
         completion(copyApplyUnsupportedMessage);
         return;
     }
-    run(CaptureOneScripts::copyAdjustmentsScript(), std::move(completion));
+    runOn(*application, CaptureOneScripts::copyAdjustmentsScript(), std::move(completion));
 }
 
 void CaptureOneService::setCrop(const QString& specification, const QStringList& targetPaths,
@@ -299,9 +307,10 @@ void CaptureOneService::setCrop(const QString& specification, const QStringList&
         }
         statements << QStringLiteral("set crop orientation of aVariant to ") + orientation;
     }
-    run(CaptureOneScripts::perVariantScript(targetPaths, statements,
-                                            variantsText(QStringLiteral("Updated crop settings on "))),
-        std::move(completion));
+    runOn(*application,
+          CaptureOneScripts::perVariantScript(targetPaths, statements,
+                                              variantsText(QStringLiteral("Updated crop settings on "))),
+          std::move(completion));
 }
 
 void CaptureOneService::createAdjustmentLayer(const QString& name, const QStringList& targetPaths,
@@ -382,15 +391,17 @@ void CaptureOneService::modifyCurrentMask(const QString& specification, const QS
         return;
     }
     runOnCurrentLayers({statement}, QStringLiteral("Updated the current mask on"), targetPaths,
-                       std::move(completion));
+                       std::move(completion), *application);
 }
 
 void CaptureOneService::runOnCurrentLayers(const QStringList& statements, const QString& completionText,
-                                           const QStringList& targetPaths, Completion completion) {
+                                           const QStringList& targetPaths, Completion completion,
+                                           const std::optional<CaptureOneApplication>& application) {
     QStringList body{QStringLiteral("set activeLayer to current layer of aVariant")};
     body += statements;
-    run(CaptureOneScripts::perVariantScript(targetPaths, body, variantsText(completionText + QLatin1Char(' '))),
-        std::move(completion));
+    const QString script =
+        CaptureOneScripts::perVariantScript(targetPaths, body, variantsText(completionText + QLatin1Char(' ')));
+    application ? runOn(*application, script, std::move(completion)) : run(script, std::move(completion));
 }
 
 void CaptureOneService::getStatus(Completion completion) {

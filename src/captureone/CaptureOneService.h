@@ -63,8 +63,13 @@ signals:
     void lastMessageChanged(const QString& message);
 
 private:
+    // Runs a script on an application already resolved (and probed) by the operation, so the version that
+    // was checked is the one that receives the script, and the folders are listed once per command.
+    void runOn(const CaptureOneApplication& application, const QString& script, Completion completion);
+    // `application`: the one the caller resolved, else it is resolved here.
     void runOnCurrentLayers(const QStringList& statements, const QString& completionText,
-                            const QStringList& targetPaths, Completion completion);
+                            const QStringList& targetPaths, Completion completion,
+                            const std::optional<CaptureOneApplication>& application = std::nullopt);
     void finishRun(const CaptureOneApplication& application, const ScriptOutcome& outcome,
                    const Completion& completion);
 
