@@ -49,6 +49,35 @@ const QString unusableColorTagText =
     QStringLiteral("Orbix can’t use that color tag: Capture One needs a whole number from 0 to 7.");
 constexpr int inspectLineLimit = 200;
 
+// The per-variant commands, with the past-tense text that starts their replies.
+struct VariantCommand {
+    const char* command;
+    const char* completion;
+};
+constexpr VariantCommand autoAdjust{"autoadjust", "Auto-adjusted"};
+constexpr VariantCommand resetAdjustments{"reset adjustments", "Reset adjustments on"};
+constexpr VariantCommand cloneVariant{"clone variant", "Cloned"};
+constexpr VariantCommand maximumCrop{"maximum crop", "Applied maximum crop to"};
+
+void runVariant(CaptureOneService& captureOne, const VariantCommand& variant, const QStringList& targets,
+                const CaptureOneService::Completion& answer) {
+    captureOne.runVariantCommand(QString::fromUtf8(variant.command), QString::fromUtf8(variant.completion),
+                                 targets, answer);
+}
+
+// A rating or colour tag from a number: refused unless it is finite and fits a signed 64-bit integer.
+void setRatingOrColorTag(CaptureOneService& captureOne, bool rating, double number, const QStringList& targets,
+                         const CaptureOneService::Completion& answer) {
+    const auto whole = text::truncatedInteger(number);
+    if (!whole) {
+        answer(rating ? unusableRatingText : unusableColorTagText);
+    } else if (rating) {
+        captureOne.setRating(*whole, targets, answer);
+    } else {
+        captureOne.setColorTag(*whole, targets, answer);
+    }
+}
+
 QString lowerTrimmed(const QString& value) {
     return text::trimmed(value).toLower();
 }
@@ -125,11 +154,6 @@ void MacComputerUseService::executeAction(const ComputerUseArguments& a, Complet
     const TextCompletion answer = [completion](const QString& summary) { completion({summary, std::nullopt}); };
     const QStringList& targets = a.targetPaths;
     const QString sliderName = a.slider ? *a.slider : a.targetName.value_or(QString());
-    // Rating and colour tag: the value, else the number in the text, truncated toward zero.
-    const auto wholeNumber = [&]() -> std::optional<qint64> {
-        return text::truncatedInteger(a.value ? *a.value : numberInText(a.text));
-    };
-
     if (action == QStringLiteral("open_app")) {
         const auto named = CaptureOneApplicationResolver::explicitRequestedName(a.prompt);
         openCaptureOne(named ? named : a.appName, answer);
@@ -148,30 +172,24 @@ void MacComputerUseService::executeAction(const ComputerUseArguments& a, Complet
     } else if (action == QStringLiteral("c1_set_pick")) {
         const QString word = a.text ? *a.text : a.targetName.value_or(QStringLiteral("pick"));
         captureOne_.setPick(word.toLower() != QStringLiteral("unpick"), targets, answer);
-    } else if (action == QStringLiteral("c1_set_rating")) {
-        const auto rating = wholeNumber();
-        rating ? captureOne_.setRating(*rating, targets, answer) : answer(unusableRatingText);
-    } else if (action == QStringLiteral("c1_set_color_tag")) {
-        const auto tag = wholeNumber();
-        tag ? captureOne_.setColorTag(*tag, targets, answer) : answer(unusableColorTagText);
+    } else if (action == QStringLiteral("c1_set_rating") || action == QStringLiteral("c1_set_color_tag")) {
+        // The value, else the number in the text, truncated toward zero.
+        setRatingOrColorTag(captureOne_, action == QStringLiteral("c1_set_rating"),
+                            a.value ? *a.value : numberInText(a.text), targets, answer);
     } else if (action == QStringLiteral("c1_process")) {
         captureOne_.processSelected(answer);
     } else if (action == QStringLiteral("c1_auto_adjust")) {
-        captureOne_.runVariantCommand(QStringLiteral("autoadjust"), QStringLiteral("Auto-adjusted"), targets,
-                                      answer);
+        runVariant(captureOne_, autoAdjust, targets, answer);
     } else if (action == QStringLiteral("c1_reset_adjustments")) {
-        captureOne_.runVariantCommand(QStringLiteral("reset adjustments"),
-                                      QStringLiteral("Reset adjustments on"), targets, answer);
+        runVariant(captureOne_, resetAdjustments, targets, answer);
     } else if (action == QStringLiteral("c1_copy_apply_adjustments")) {
         captureOne_.copyPrimaryAdjustmentsToSelected(answer);
     } else if (action == QStringLiteral("c1_clone_variant")) {
-        captureOne_.runVariantCommand(QStringLiteral("clone variant"), QStringLiteral("Cloned"), targets,
-                                      answer);
+        runVariant(captureOne_, cloneVariant, targets, answer);
     } else if (action == QStringLiteral("c1_rotate")) {
         captureOne_.rotate(firstPresent({&a.text, &a.targetName}), targets, answer);
     } else if (action == QStringLiteral("c1_maximum_crop")) {
-        captureOne_.runVariantCommand(QStringLiteral("maximum crop"), QStringLiteral("Applied maximum crop to"),
-                                      targets, answer);
+        runVariant(captureOne_, maximumCrop, targets, answer);
     } else if (action == QStringLiteral("c1_set_crop")) {
         captureOne_.setCrop(a.text.value_or(QString()), targets, answer);
     } else if (action == QStringLiteral("c1_create_layer")) {
@@ -219,26 +237,22 @@ void MacComputerUseService::execute(const QString& command, Completion completio
         answer(captureOne_.capabilitySummary());
         return;
     case Kind::autoAdjust:
-        captureOne_.runVariantCommand(QStringLiteral("autoadjust"), QStringLiteral("Auto-adjusted"), selection,
-                                      answer);
+        runVariant(captureOne_, autoAdjust, selection, answer);
         return;
     case Kind::resetAdjustments:
-        captureOne_.runVariantCommand(QStringLiteral("reset adjustments"),
-                                      QStringLiteral("Reset adjustments on"), selection, answer);
+        runVariant(captureOne_, resetAdjustments, selection, answer);
         return;
     case Kind::copyAdjustments:
         captureOne_.copyPrimaryAdjustmentsToSelected(answer);
         return;
     case Kind::cloneVariant:
-        captureOne_.runVariantCommand(QStringLiteral("clone variant"), QStringLiteral("Cloned"), selection,
-                                      answer);
+        runVariant(captureOne_, cloneVariant, selection, answer);
         return;
     case Kind::rotate:
         captureOne_.rotate(parsed->text, selection, answer);
         return;
     case Kind::maximumCrop:
-        captureOne_.runVariantCommand(QStringLiteral("maximum crop"), QStringLiteral("Applied maximum crop to"),
-                                      selection, answer);
+        runVariant(captureOne_, maximumCrop, selection, answer);
         return;
     case Kind::status:
         captureOne_.getStatus(answer);
@@ -256,18 +270,9 @@ void MacComputerUseService::execute(const QString& command, Completion completio
         captureOne_.setPick(parsed->flag, selection, answer);
         return;
     case Kind::rating:
-    case Kind::colorTag: {
-        const auto number = text::truncatedInteger(parsed->number);
-        const bool rating = parsed->kind == Kind::rating;
-        if (!number) {
-            answer(rating ? unusableRatingText : unusableColorTagText);
-        } else if (rating) {
-            captureOne_.setRating(*number, selection, answer);
-        } else {
-            captureOne_.setColorTag(*number, selection, answer);
-        }
+    case Kind::colorTag:
+        setRatingOrColorTag(captureOne_, parsed->kind == Kind::rating, parsed->number, selection, answer);
         return;
-    }
     case Kind::slider:
         captureOne_.setAdjustment(parsed->text, text::shortestRealText(parsed->number), parsed->flag, selection,
                                   answer);
