@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <deque>
 #include <unordered_set>
+#include <variant>
 
 namespace orbix {
 
@@ -189,11 +190,8 @@ ElementRef UIAutomationService::findElement(const QString& name, const ElementRe
     return candidates.empty() ? nullptr : candidates.front().element;
 }
 
-UIAutomationResult UIAutomationService::clickVisibleElement(const QString& name) {
-    const QString target = text::trimmed(name);
-    if (target.isEmpty()) {
-        return UIAutomationResult::failure(noClickTargetText);
-    }
+std::variant<ElementRef, UIAutomationResult>
+UIAutomationService::locate(const QString& target, ElementPurpose purpose, const QString& notFoundText) {
     if (!backend_.isProcessTrusted(true)) {
         return UIAutomationResult::accessibilityNotTrusted();
     }
@@ -201,10 +199,23 @@ UIAutomationResult UIAutomationService::clickVisibleElement(const QString& name)
     if (!application) {
         return UIAutomationResult::failure(noFrontmostAppText);
     }
-    const ElementRef element = findElement(target, application, ElementPurpose::click);
+    ElementRef element = findElement(target, application, purpose);
     if (!element) {
-        return UIAutomationResult::failure(couldNotFindText(target));
+        return UIAutomationResult::failure(notFoundText);
     }
+    return element;
+}
+
+UIAutomationResult UIAutomationService::clickVisibleElement(const QString& name) {
+    const QString target = text::trimmed(name);
+    if (target.isEmpty()) {
+        return UIAutomationResult::failure(noClickTargetText);
+    }
+    const auto located = locate(target, ElementPurpose::click, couldNotFindText(target));
+    if (const auto* stop = std::get_if<UIAutomationResult>(&located)) {
+        return *stop;
+    }
+    const ElementRef& element = std::get<ElementRef>(located);
     if (backend_.performPress(element)) {
         return UIAutomationResult::success(clickedText(target));
     }
@@ -221,17 +232,11 @@ UIAutomationResult UIAutomationService::focusField(const QString& name) {
     if (target.isEmpty()) {
         return UIAutomationResult::failure(noFieldTargetText);
     }
-    if (!backend_.isProcessTrusted(true)) {
-        return UIAutomationResult::accessibilityNotTrusted();
+    const auto located = locate(target, ElementPurpose::textEntry, couldNotFindFieldText(target));
+    if (const auto* stop = std::get_if<UIAutomationResult>(&located)) {
+        return *stop;
     }
-    const ElementRef application = backend_.frontmostApplicationElement();
-    if (!application) {
-        return UIAutomationResult::failure(noFrontmostAppText);
-    }
-    const ElementRef element = findElement(target, application, ElementPurpose::textEntry);
-    if (!element) {
-        return UIAutomationResult::failure(couldNotFindFieldText(target));
-    }
+    const ElementRef& element = std::get<ElementRef>(located);
     backend_.setFocused(element, true);
     if (const auto center = centerPoint(element)) {
         backend_.postClick(*center);

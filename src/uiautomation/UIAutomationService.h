@@ -13,6 +13,7 @@
 #include <QStringList>
 #include <cstdint>
 #include <optional>
+#include <variant>
 #include <vector>
 
 namespace orbix {
@@ -52,6 +53,10 @@ public:
     std::optional<ScreenPoint> centerPoint(const ElementRef& element);
 
 private:
+    // After the trust check, the named element in the frontmost application; or the outcome that ends the
+    // operation (not trusted, no frontmost application, `notFoundText`).
+    std::variant<ElementRef, UIAutomationResult> locate(const QString& target, ElementPurpose purpose,
+                                                        const QString& notFoundText);
     // The five child lists concatenated, at most limit entries in all.
     std::vector<ElementRef> allChildren(const ElementRef& element, std::size_t limit = SIZE_MAX);
     bool offersPress(const ElementRef& element);
