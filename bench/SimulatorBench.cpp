@@ -1,6 +1,7 @@
 // The Capture One Simulator's cost: one script's round trip through OsascriptRunner and orbix-c1sim on a
 // 1,000-variant catalog, next to the same runner spawning a trivial program (/bin/true); plus the
 // in-process parts (parse + run, catalog load + save) that explain the difference.
+#include "captureone/CaptureOneScripts.h"
 #include "captureone/OsascriptRunner.h"
 #include "engine/Catalog.h"
 #include "engine/CatalogStore.h"
@@ -19,37 +20,13 @@ namespace {
 constexpr int kVariants = 1000;
 const QString kTrivialProgram = QStringLiteral("/bin/true");
 
-const QString kStatusScript = QStringLiteral(
-    "tell application \"Capture One\"\n"
-    "    if not (exists current document) then error \"Open a Capture One catalog or session first.\"\n"
-    "    set selectedItems to selected variants\n"
-    "    if (count of selectedItems) is 0 then return \"No variants selected.\"\n"
-    "    set primaryItem to primary variant\n"
-    "    set itemName to name of primaryItem\n"
-    "    set itemPath to POSIX path of (file of primaryItem)\n"
-    "    set itemRating to rating of primaryItem\n"
-    "    return \"Selected variants: \" & (count of selectedItems) & \"\\nPrimary: \" & itemName & \"\\nFile: "
-    "\" & "
-    "itemPath & \"\\nRating: \" & itemRating\n"
-    "end tell");
-
+// The scripts exactly as Orbix builds them.
+const QString kStatusScript = orbix::CaptureOneScripts::statusScript();
 // Targets two photos by path: the loop walks all 1,000 variants of the document.
-const QString kTargetedAdjustmentScript = QStringLiteral(
-    "tell application \"Capture One\"\n"
-    "    set requestedPaths to {\"/Sample Photos/IMG_0500.CR3\", \"/Sample Photos/IMG_0999.CR3\"}\n"
-    "    set targetVariants to {}\n"
-    "    repeat with aVariant in (variants of current document)\n"
-    "        if (POSIX path of (file of aVariant)) is in requestedPaths then set end of targetVariants to "
-    "aVariant\n"
-    "    end repeat\n"
-    "    if (count of targetVariants) is 0 then error \"None of the selected Orbix photos are in the open "
-    "Capture "
-    "One document.\"\n"
-    "    repeat with aVariant in targetVariants\n"
-    "        set exposure of adjustments of aVariant to 0.5\n"
-    "    end repeat\n"
-    "    return \"Adjusted exposure on \" & (count of targetVariants) & \" selected variant(s).\"\n"
-    "end tell");
+const QString kTargetedAdjustmentScript = orbix::CaptureOneScripts::perVariantScript(
+    {QStringLiteral("/Sample Photos/IMG_0500.CR3"), QStringLiteral("/Sample Photos/IMG_0999.CR3")},
+    {QStringLiteral("set exposure of adjustments of aVariant to 0.5")},
+    orbix::CaptureOneScripts::countReturnLine(QStringLiteral("Adjusted exposure on ")));
 
 struct Fixture {
     QTemporaryDir dir;
