@@ -169,6 +169,7 @@ private:
     void appendAssistantMessage(const QString& content);
     void appendArtifact(Artifact artifact, bool select);
     void setArtifacts(QList<Artifact> artifacts);
+    void removeUpdateArtifacts();
     // Runs work on the next turn of the event loop while the model still exists: the roads' "background
     // task", so that submitPrompt returns before any road's result is published.
     void later(std::function<void()> work);

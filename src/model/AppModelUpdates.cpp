@@ -11,6 +11,11 @@ namespace {
 const QString updateArtifactTitle = QStringLiteral("Update Available");
 } // namespace
 
+void AppModel::removeUpdateArtifacts() {
+    artifacts_.removeIf([](const Artifact& artifact) { return artifact.kind == ArtifactKind::update; });
+    emit artifactsChanged();
+}
+
 void AppModel::checkForProductUpdate() {
     if (!services_.productUpdateService) {
         return;
@@ -41,9 +46,7 @@ void AppModel::showUpdateAvailableArtifact(const ProductUpdate& update) {
         body += QStringLiteral("\n\nThis update is required before continuing.");
     }
     body += QStringLiteral("\n\n") + update.releaseNotes;
-    QList<Artifact> remaining = artifacts_;
-    remaining.removeIf([](const Artifact& artifact) { return artifact.kind == ArtifactKind::update; });
-    setArtifacts(remaining);
+    removeUpdateArtifacts();
     appendArtifact(Artifact::make(ArtifactKind::update, updateArtifactTitle, ArtifactStatus::ready, body),
                    true);
     setSelectedSection(SidebarSection::chat);
@@ -55,9 +58,7 @@ void AppModel::dismissAvailableUpdate() {
     }
     activeUpdate_.reset();
     emit activeUpdateChanged();
-    QList<Artifact> remaining = artifacts_;
-    remaining.removeIf([](const Artifact& artifact) { return artifact.kind == ArtifactKind::update; });
-    setArtifacts(remaining);
+    removeUpdateArtifacts();
     const bool selectionStillThere =
         selectedArtifactID_ &&
         std::any_of(artifacts_.cbegin(), artifacts_.cend(),
