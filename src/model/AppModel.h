@@ -37,7 +37,12 @@ struct VoiceHooks {
     std::function<void(bool enabled)> setVoiceMode;
     std::function<void(const QString& text)> speak;
     std::function<void()> finishLocalFeedbackAndScheduleIdleDisconnect;
+    std::function<void()> startWakeWordListeningWhenReady;
 };
+
+// Shows a folder chooser without blocking and calls `confirmed` with the chosen folder if the user
+// confirms; never calls it on cancel. The window supplies it: the model cannot show widgets.
+using FolderChooser = std::function<void(std::function<void(const QUrl& folder)> confirmed)>;
 
 struct AppModelServices {
     AssistantProvider* assistantProvider = nullptr;
@@ -126,6 +131,12 @@ public:
     void startNewSession();
     void setMode(InputMode mode);
     void applyIntentRoute(const AppIntentRoute& route);
+    // Asks the composer to take keyboard focus: toggles shouldFocusPrompt, so every request is a change.
+    void togglePromptFocus();
+
+    // Voice entry points of the window; the voice hooks decide what they do.
+    void startComputerUseVoiceMode();
+    void startWakeWordListeningWhenReady();
 
     // The typed road.
     void submitPrompt();
@@ -133,6 +144,9 @@ public:
     static bool isCaptureOneConnectionTest(const QString& text);
 
     // The photo tray.
+    void setFolderChooser(FolderChooser chooser);
+    // Shows the folder chooser; a confirmed folder is imported if the model still exists by then.
+    void importPhotosFromFolder();
     void importPhotos(const QUrl& folder, std::function<void()> done = {});
     void selectImportedPhoto(const ImportedPhotoAsset& photo, bool extendingSelection);
     void removeImportedPhoto(const ImportedPhotoAsset& photo);
@@ -210,6 +224,7 @@ private:
     std::optional<ProductUpdate> activeUpdate_;
 
     std::optional<QString> dismissedUpdateVersion_;
+    FolderChooser folderChooser_;
 };
 
 } // namespace orbix
