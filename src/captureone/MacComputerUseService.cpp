@@ -12,6 +12,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -108,6 +109,22 @@ QString firstPresent(std::initializer_list<const std::optional<QString>*> candid
     return {};
 }
 
+// Controls whose names contain one of these words are never pressed through the UI fallback.
+bool namesDestructiveControl(const QString& name) {
+    const QString lower = name.toLower();
+    for (const char* word : {"delete", "trash", "remove", "erase", "overwrite", "empty trash", "reset"}) {
+        if (lower.contains(QLatin1String(word))) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The same test applied to the element a request was matched to, whose name may say more than the request.
+bool vetoDestructiveElement(const QStringList& namingTexts) {
+    return std::any_of(namingTexts.cbegin(), namingTexts.cend(), namesDestructiveControl);
+}
+
 QString uiMessage(const UIAutomationResult& result) {
     switch (result.outcome()) {
     case UIAutomationResult::Outcome::success:
@@ -116,6 +133,8 @@ QString uiMessage(const UIAutomationResult& result) {
         return QStringLiteral("Capture One UI automation failed: ") + result.detail();
     case UIAutomationResult::Outcome::accessibilityNotTrusted:
         return accessibilityNotTrustedText;
+    case UIAutomationResult::Outcome::refused:
+        return destructiveClickText;
     }
     return {};
 }
@@ -348,13 +367,10 @@ QString MacComputerUseService::clickCaptureOneElement(const QString& name) {
     if (const auto blocker = uiAutomationBlocker()) {
         return *blocker;
     }
-    const QString lower = name.toLower();
-    for (const char* word : {"delete", "trash", "remove", "erase", "overwrite", "empty trash", "reset"}) {
-        if (lower.contains(QLatin1String(word))) {
-            return destructiveClickText;
-        }
+    if (namesDestructiveControl(name)) {
+        return destructiveClickText;
     }
-    return uiMessage(UIAutomationService(accessibility_).clickVisibleElement(name));
+    return uiMessage(UIAutomationService(accessibility_).clickVisibleElement(name, vetoDestructiveElement));
 }
 
 QString MacComputerUseService::typeInCaptureOne(const QString& textValue, const std::optional<QString>& field) {
@@ -362,7 +378,14 @@ QString MacComputerUseService::typeInCaptureOne(const QString& textValue, const 
         return *blocker;
     }
     UIAutomationService automation(accessibility_);
-    return uiMessage(field ? automation.typeText(textValue, *field) : automation.typeText(textValue));
+    if (!field) {
+        return uiMessage(automation.typeText(textValue));
+    }
+    // Focusing a field clicks it: a destructive control is refused as for a click.
+    if (namesDestructiveControl(*field)) {
+        return destructiveClickText;
+    }
+    return uiMessage(automation.typeText(textValue, *field, vetoDestructiveElement));
 }
 
 QString MacComputerUseService::pressCaptureOneKey(const QString& shortcut) {
@@ -378,6 +401,10 @@ QString MacComputerUseService::pressCaptureOneKey(const QString& shortcut) {
     if (!key) {
         return QStringLiteral("Could not parse the Capture One keyboard shortcut ") + shortcut +
                QLatin1Char('.');
+    }
+    // "delete key", "cmd delete" or "shift backspace" still send the delete key.
+    if (key->isDeleteKey()) {
+        return destructiveKeyText;
     }
     return uiMessage(UIAutomationService(accessibility_).pressKey(*key));
 }

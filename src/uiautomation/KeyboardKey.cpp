@@ -95,7 +95,13 @@ std::optional<KeyboardKey> KeyboardKey::parse(const QString& shortcut) {
     if (keyName.isEmpty()) {
         return std::nullopt;
     }
-    return KeyboardKey{displayNameFor(keyName, modifiers), keyCodeFor(keyName), modifiers};
+    return KeyboardKey{displayNameFor(keyName, modifiers), keyCodeFor(keyName), modifiers, keyName};
+}
+
+bool KeyboardKey::isDeleteKey() const {
+    // Forward delete has no code in the table, so it is also known by name.
+    return keyCode == deleteKeyCode || keyCode == forwardDeleteKeyCode ||
+           keyName == QStringLiteral("forward delete");
 }
 
 } // namespace orbix

@@ -17,6 +17,16 @@ struct KeyboardKey {
     // Absent when the key name is not in the key table.
     std::optional<std::uint16_t> keyCode;
     ModifierFlags modifiers = 0;
+    // The key name as parsed: lower-case words without the modifiers ("z", "return", "forward delete").
+    QString keyName;
+
+    // The Mac "delete" key (backspace) and forward delete.
+    static constexpr std::uint16_t deleteKeyCode = 51;
+    static constexpr std::uint16_t forwardDeleteKeyCode = 117;
+
+    // Whether the shortcut erases: the delete or forward delete key, with or without modifiers, whatever
+    // the spelling that led to it.
+    bool isDeleteKey() const;
 
     // None when the shortcut names no key (empty, or modifiers only).
     static std::optional<KeyboardKey> parse(const QString& shortcut);

@@ -190,8 +190,21 @@ ElementRef UIAutomationService::findElement(const QString& name, const ElementRe
     return candidates.empty() ? nullptr : candidates.front().element;
 }
 
-std::variant<ElementRef, UIAutomationResult>
-UIAutomationService::locate(const QString& target, ElementPurpose purpose, const QString& notFoundText) {
+QStringList UIAutomationService::namingTexts(const ElementRef& element) {
+    QStringList texts;
+    for (const StringAttribute attribute :
+         {StringAttribute::title, StringAttribute::description, StringAttribute::identifier}) {
+        if (auto value = nonEmpty(backend_.stringAttribute(element, attribute))) {
+            texts.append(std::move(*value));
+        }
+    }
+    return texts;
+}
+
+std::variant<ElementRef, UIAutomationResult> UIAutomationService::locate(const QString& target,
+                                                                         ElementPurpose purpose,
+                                                                         const QString& notFoundText,
+                                                                         const ElementVeto& veto) {
     if (!backend_.isProcessTrusted(true)) {
         return UIAutomationResult::accessibilityNotTrusted();
     }
@@ -203,15 +216,19 @@ UIAutomationService::locate(const QString& target, ElementPurpose purpose, const
     if (!element) {
         return UIAutomationResult::failure(notFoundText);
     }
+    // A harmless request can match a harmful control by prefix or substring: judge what would be pressed.
+    if (veto && veto(namingTexts(element))) {
+        return UIAutomationResult::refused();
+    }
     return element;
 }
 
-UIAutomationResult UIAutomationService::clickVisibleElement(const QString& name) {
+UIAutomationResult UIAutomationService::clickVisibleElement(const QString& name, const ElementVeto& veto) {
     const QString target = text::trimmed(name);
     if (target.isEmpty()) {
         return UIAutomationResult::failure(noClickTargetText);
     }
-    const auto located = locate(target, ElementPurpose::click, couldNotFindText(target));
+    const auto located = locate(target, ElementPurpose::click, couldNotFindText(target), veto);
     if (const auto* stop = std::get_if<UIAutomationResult>(&located)) {
         return *stop;
     }
@@ -227,12 +244,12 @@ UIAutomationResult UIAutomationService::clickVisibleElement(const QString& name)
     return UIAutomationResult::success(clickedText(target));
 }
 
-UIAutomationResult UIAutomationService::focusField(const QString& name) {
+UIAutomationResult UIAutomationService::focusField(const QString& name, const ElementVeto& veto) {
     const QString target = text::trimmed(name);
     if (target.isEmpty()) {
         return UIAutomationResult::failure(noFieldTargetText);
     }
-    const auto located = locate(target, ElementPurpose::textEntry, couldNotFindFieldText(target));
+    const auto located = locate(target, ElementPurpose::textEntry, couldNotFindFieldText(target), veto);
     if (const auto* stop = std::get_if<UIAutomationResult>(&located)) {
         return *stop;
     }
@@ -269,8 +286,9 @@ UIAutomationResult UIAutomationService::typeText(const QString& text) {
     return UIAutomationResult::success(typedTextText);
 }
 
-UIAutomationResult UIAutomationService::typeText(const QString& text, const QString& fieldName) {
-    UIAutomationResult focused = focusField(fieldName);
+UIAutomationResult UIAutomationService::typeText(const QString& text, const QString& fieldName,
+                                                 const ElementVeto& veto) {
+    UIAutomationResult focused = focusField(fieldName, veto);
     if (!focused.isSuccess()) {
         return focused;
     }

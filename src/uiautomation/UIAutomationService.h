@@ -12,6 +12,7 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <variant>
 #include <vector>
@@ -22,6 +23,10 @@ struct ElementCandidate {
     ElementRef element;
     int score = 0;
 };
+
+// Judges the element a name was matched to, before any input reaches it: given the texts that name it
+// (title, description and identifier, those present), true stops the operation with the refused outcome.
+using ElementVeto = std::function<bool(const QStringList& namingTexts)>;
 
 class UIAutomationService {
 public:
@@ -39,12 +44,12 @@ public:
     std::optional<ElementCandidate> candidate(const ElementRef& element, const QString& normalizedTarget,
                                               ElementPurpose purpose);
 
-    UIAutomationResult clickVisibleElement(const QString& name);
-    UIAutomationResult focusField(const QString& name);
+    UIAutomationResult clickVisibleElement(const QString& name, const ElementVeto& veto = {});
+    UIAutomationResult focusField(const QString& name, const ElementVeto& veto = {});
     // Types the trimmed text into whatever has keyboard focus.
     UIAutomationResult typeText(const QString& text);
     // Focuses the named field, then types the text exactly as given.
-    UIAutomationResult typeText(const QString& text, const QString& fieldName);
+    UIAutomationResult typeText(const QString& text, const QString& fieldName, const ElementVeto& veto = {});
     UIAutomationResult pressKey(const KeyboardKey& key);
 
     // The element's text values (title, description, value, help, placeholder, identifier), those present.
@@ -54,9 +59,11 @@ public:
 
 private:
     // After the trust check, the named element in the frontmost application; or the outcome that ends the
-    // operation (not trusted, no frontmost application, `notFoundText`).
+    // operation (not trusted, no frontmost application, `notFoundText`, refused by the veto).
     std::variant<ElementRef, UIAutomationResult> locate(const QString& target, ElementPurpose purpose,
-                                                        const QString& notFoundText);
+                                                        const QString& notFoundText, const ElementVeto& veto);
+    // Title, description and identifier, those present and non-empty.
+    QStringList namingTexts(const ElementRef& element);
     // The five child lists concatenated, at most limit entries in all.
     std::vector<ElementRef> allChildren(const ElementRef& element, std::size_t limit = SIZE_MAX);
     bool offersPress(const ElementRef& element);

@@ -226,6 +226,69 @@ TEST_F(DispatcherTest, UiFallbackActsOnTheSelectedVersionInFront) {
         "Enable Accessibility permission for Orbix in System Settings > Privacy & Security > Accessibility.");
 }
 
+TEST_F(DispatcherTest, UiFallbackJudgesWhatWouldBePressedAndWhichKeyWouldBeSent) {
+    userDefaults()->setValue("allowComputerControl", true);
+    captureOneInFront(v23);
+    using test::FakeElement;
+    for (const char* title : {"Move to Trash", "Reset All Adjustments", "Delete Variant", "Empty Trash…"}) {
+        accessibility.addChild(application, FakeElement::withRole("AXButton", title).pressable());
+    }
+    // Harmless names with a destructive description or identifier.
+    accessibility.addChild(application, FakeElement::withRole("AXButton", "Clean Up")
+                                            .set(StringAttribute::description, "Removes unused variants")
+                                            .pressable()
+                                            .framed({0, 0}, {10, 10}));
+    accessibility.addChild(application, FakeElement::withRole("AXMenuItem", "Tidy")
+                                            .set(StringAttribute::identifier, "eraseAllMasksMenuItem")
+                                            .pressable());
+    accessibility.addChild(application, FakeElement::withRole("AXTextField", "Batch Rename")
+                                            .set(StringAttribute::description, "Overwrites existing file names")
+                                            .framed({0, 20}, {100, 20}));
+    accessibility.addChild(application,
+                           FakeElement::withRole("AXTextField", "Caption").framed({0, 50}, {100, 20}));
+
+    const QString clickRefusal =
+        "Orbix will not click destructive Capture One controls through UI fallback. Use a dedicated, validated "
+        "Capture One command instead.";
+    for (const char* fragment : {"Move to", "move", "Rese", "All Adjustments", "Del", "Variant", "Empty",
+                                 "Trash", "clean up", "Tidy"}) {
+        EXPECT_EQ(summary("click", [&](auto& a) { a.targetName = fragment; }), clickRefusal) << fragment;
+    }
+    EXPECT_EQ(summary("type",
+                      [](auto& a) {
+                          a.text = "holiday";
+                          a.targetName = "batch";
+                      }),
+              clickRefusal)
+        << "a destructive description behind the matched field";
+    EXPECT_EQ(summary("type",
+                      [](auto& a) {
+                          a.text = "x";
+                          a.targetName = "Delete Variant";
+                      }),
+              clickRefusal)
+        << "a destructive field name is refused before any lookup";
+
+    const QString keyRefusal = "Orbix will not send destructive delete keys through Capture One UI fallback.";
+    for (const char* spelling :
+         {"delete key", "Delete Key", "cmd delete", "command backspace", "shift backspace", "ctrl alt delete",
+          "backspace key", " DELETE ", "forward delete key", "cmd forward delete", "option shift delete"}) {
+        EXPECT_EQ(summary("press_key", [&](auto& a) { a.key = spelling; }), keyRefusal) << spelling;
+    }
+    EXPECT_TRUE(accessibility.events().empty()) << "nothing was pressed, focused, clicked, typed or posted";
+
+    // Harmless requests still act.
+    EXPECT_EQ(summary("type",
+                      [](auto& a) {
+                          a.text = "Beach";
+                          a.targetName = "caption";
+                      }),
+              "Capture One: Typed text into caption.");
+    EXPECT_EQ(accessibility.typedText(), "Beach");
+    EXPECT_EQ(summary("press_key", [](auto& a) { a.key = "cmd shift z"; }),
+              "Capture One: Pressed Command-Shift-Z.");
+}
+
 TEST_F(DispatcherTest, TypedCommandsRunOnTheSelection) {
     EXPECT_EQ(typed("  \n"), "No command provided.");
     EXPECT_EQ(typed("make it pop"), "Orbix supports Capture One commands only.");

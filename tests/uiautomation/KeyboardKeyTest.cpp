@@ -15,16 +15,18 @@ TEST(KeyboardKeyTest, ModifiersAreCollectedAndNamedInFixedOrder) {
 
     EXPECT_EQ(KeyboardKey::parse(QStringLiteral("shift cmd z")), key);
     EXPECT_EQ(KeyboardKey::parse(QStringLiteral("  Ctrl\tALT  option q ")),
-              (KeyboardKey{QStringLiteral("Option-Control-Q"), 12, modifier::control | modifier::option}));
+              (KeyboardKey{QStringLiteral("Option-Control-Q"), 12, modifier::control | modifier::option,
+                           QStringLiteral("q")}));
 }
 
 TEST(KeyboardKeyTest, KeyWordIsRemovedAndNamesAreLookedUp) {
-    EXPECT_EQ(KeyboardKey::parse(QStringLiteral("return key")), (KeyboardKey{QStringLiteral("Return"), 36, 0}));
+    EXPECT_EQ(KeyboardKey::parse(QStringLiteral("return key")),
+              (KeyboardKey{QStringLiteral("Return"), 36, 0, QStringLiteral("return")}));
     EXPECT_EQ(KeyboardKey::parse(QStringLiteral("Enter"))->keyCode, 36);
     EXPECT_EQ(KeyboardKey::parse(QStringLiteral("esc"))->keyCode, 53);
     EXPECT_EQ(KeyboardKey::parse(QStringLiteral("Backspace"))->keyCode, 51);
     EXPECT_EQ(KeyboardKey::parse(QStringLiteral("up arrow key")),
-              (KeyboardKey{QStringLiteral("Up Arrow"), std::nullopt, 0}));
+              (KeyboardKey{QStringLiteral("Up Arrow"), std::nullopt, 0, QStringLiteral("up arrow")}));
 }
 
 TEST(KeyboardKeyTest, ShortcutsWithoutAKeyOrWithUnknownKeys) {
@@ -34,9 +36,9 @@ TEST(KeyboardKeyTest, ShortcutsWithoutAKeyOrWithUnknownKeys) {
 
     // A plus sign is not a separator.
     EXPECT_EQ(KeyboardKey::parse(QStringLiteral("cmd+z")),
-              (KeyboardKey{QStringLiteral("Cmd+Z"), std::nullopt, 0}));
+              (KeyboardKey{QStringLiteral("Cmd+Z"), std::nullopt, 0, QStringLiteral("cmd+z")}));
     EXPECT_EQ(KeyboardKey::parse(QStringLiteral("page down")),
-              (KeyboardKey{QStringLiteral("Page Down"), std::nullopt, 0}));
+              (KeyboardKey{QStringLiteral("Page Down"), std::nullopt, 0, QStringLiteral("page down")}));
     for (const char* name : {"f1", "home", "end", "forward delete", "page up"}) {
         EXPECT_FALSE(KeyboardKey::keyCodeFor(QLatin1String(name))) << name;
     }
