@@ -1,0 +1,72 @@
+#pragma once
+// The photo tray: the caption "Imported Photos" above a grid of 64-pixel tiles whose column count
+// adapts to the width. Tiles are painted, not widgets, so a tray of thousands of photos lays out and
+// scrolls at once; only visible tiles ask for their thumbnails.
+
+#include "views/ImportedPhotoThumbnail.h"
+
+#include <QList>
+#include <QWidget>
+
+namespace orbix {
+class AppModel;
+}
+
+namespace orbix::views {
+
+class ThumbnailLoader;
+
+class ImportedPhotoGridView : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int kCellSpacing = 10;
+
+    explicit ImportedPhotoGridView(AppModel& model, QWidget* parent = nullptr);
+    ~ImportedPhotoGridView() override;
+
+    // The number of columns at a width: cells at least one tile wide, kCellSpacing apart.
+    static int columns(int width);
+
+    const QList<ImportedPhotoThumbnail>& thumbnails() const { return thumbnails_; }
+    // The tile of the photo at this tray index, in widget coordinates.
+    QRectF tileRect(int index) const;
+    ThumbnailLoader& loader() const { return *loader_; }
+    // The tooltip at a point: the remove button's, the photo's name on a tile, or nothing.
+    QString toolTipAt(const QPointF& position) const;
+
+    bool hasHeightForWidth() const override { return true; }
+    int heightForWidth(int width) const override;
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    bool event(QEvent* event) override;
+
+private:
+    struct Hit {
+        int index = -1;
+        bool onRemoveButton = false;
+        friend bool operator==(const Hit&, const Hit&) = default;
+    };
+
+    void rebuildThumbnails();
+    void refreshSelection();
+    Hit hitAt(const QPointF& position) const;
+    int captionHeight() const;
+    QFont captionFont() const;
+
+    AppModel& model_;
+    ThumbnailLoader* loader_ = nullptr;
+    QList<ImportedPhotoThumbnail> thumbnails_;
+    Hit pressed_;
+    // The modifiers of the click being handled, read by the tiles' actions.
+    Qt::KeyboardModifiers clickModifiers_;
+    Hit hovered_;
+};
+
+} // namespace orbix::views

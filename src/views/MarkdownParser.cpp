@@ -1,0 +1,142 @@
+#include "views/MarkdownParser.h"
+
+#include <QRegularExpression>
+
+namespace orbix::views {
+namespace {
+
+constexpr QStringView kBoldMarker = u"**";
+
+bool isLineBreak(QChar c) {
+    switch (c.unicode()) {
+    case 0x000A: // line feed
+    case 0x000B: // vertical tab
+    case 0x000C: // form feed
+    case 0x000D: // carriage return
+    case 0x0085: // next line
+    case 0x2028: // line separator
+    case 0x2029: // paragraph separator
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool isSpaceOrTab(QChar c) {
+    return c == QLatin1Char(' ') || c == QLatin1Char('\t');
+}
+
+QStringView trimSpacesAndTabs(QStringView text) {
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && isSpaceOrTab(text[begin])) {
+        ++begin;
+    }
+    while (end > begin && isSpaceOrTab(text[end - 1])) {
+        --end;
+    }
+    return text.sliced(begin, end - begin);
+}
+
+// Digits, a full stop, one white-space character. Digits and white space in the Unicode sense.
+const QRegularExpression& numberedItemPattern() {
+    static const QRegularExpression pattern(QStringLiteral("^\\d+\\.\\s"),
+                                            QRegularExpression::UseUnicodePropertiesOption);
+    return pattern;
+}
+
+MarkdownElement element(MarkdownElement::Kind kind, QStringView text) {
+    return MarkdownElement{QUuid::createUuid(), kind, text.toString()};
+}
+
+MarkdownElement classify(QStringView rawLine) {
+    using Kind = MarkdownElement::Kind;
+    const QStringView line = trimSpacesAndTabs(rawLine);
+    if (line.isEmpty()) {
+        return element(Kind::spacer, {});
+    }
+    // Markers and the kinds they start, in the order they are tried; the text after a marker is kept as is.
+    struct Marker {
+        QStringView prefix;
+        Kind kind;
+    };
+    static constexpr Marker markers[] = {
+        {u"# ", Kind::h1},     {u"## ", Kind::h2},    {u"### ", Kind::h3},
+        {u"- ", Kind::bullet}, {u"* ", Kind::bullet},
+    };
+    for (const Marker& marker : markers) {
+        if (line.startsWith(marker.prefix)) {
+            return element(marker.kind, line.sliced(marker.prefix.size()));
+        }
+    }
+    if (numberedItemPattern().match(line.toString()).hasMatch()) {
+        const qsizetype fullStop = line.indexOf(QLatin1Char('.'));
+        return element(Kind::numbered, trimSpacesAndTabs(line.sliced(fullStop + 1)));
+    }
+    return element(Kind::paragraph, line);
+}
+
+} // namespace
+
+QList<MarkdownElement> parseMarkdownLines(QStringView markdown) {
+    QList<MarkdownElement> elements;
+    qsizetype lineStart = 0;
+    for (qsizetype index = 0; index < markdown.size(); ++index) {
+        if (!isLineBreak(markdown[index])) {
+            continue;
+        }
+        elements.append(classify(markdown.sliced(lineStart, index - lineStart)));
+        // Windows line endings: the line feed after a carriage return belongs to the same break.
+        if (markdown[index] == QLatin1Char('\r') && index + 1 < markdown.size() &&
+            markdown[index + 1] == QLatin1Char('\n')) {
+            ++index;
+        }
+        lineStart = index + 1;
+    }
+    elements.append(classify(markdown.sliced(lineStart)));
+    return elements;
+}
+
+StyledText parseInlineStyles(QStringView text) {
+    // Each opening marker pairs with the next marker after it; the text between is bold and both markers
+    // go. Searching on after the closing marker gives the same result as removing the pair and starting
+    // over from the beginning: nothing before the closing marker can form a new pair.
+    StyledText styled;
+    styled.text.reserve(text.size());
+    qsizetype cursor = 0;
+    while (true) {
+        const qsizetype open = text.indexOf(kBoldMarker, cursor);
+        if (open < 0) {
+            break;
+        }
+        const qsizetype close = text.indexOf(kBoldMarker, open + kBoldMarker.size());
+        if (close < 0) {
+            break;
+        }
+        styled.text += text.sliced(cursor, open - cursor);
+        const QStringView bold = text.sliced(open + kBoldMarker.size(), close - open - kBoldMarker.size());
+        if (!bold.isEmpty()) {
+            styled.boldSpans.append({styled.text.size(), bold.size()});
+            styled.text += bold;
+        }
+        cursor = close + kBoldMarker.size();
+    }
+    styled.text += text.sliced(cursor);
+    return styled;
+}
+
+QString StyledText::toHtml() const {
+    QString html = QStringLiteral("<span style=\"white-space: pre-wrap;\">");
+    qsizetype cursor = 0;
+    for (const Span& span : boldSpans) {
+        html += text.sliced(cursor, span.start - cursor).toHtmlEscaped();
+        html += QStringLiteral("<b>") + text.sliced(span.start, span.length).toHtmlEscaped() +
+                QStringLiteral("</b>");
+        cursor = span.start + span.length;
+    }
+    html += text.sliced(cursor).toHtmlEscaped();
+    html += QStringLiteral("</span>");
+    return html;
+}
+
+} // namespace orbix::views

@@ -1,0 +1,42 @@
+#pragma once
+// The small line-based Markdown subset of artifact bodies: three heading levels, bullets, numbered items,
+// paragraphs, blank-line spacers and bold spans. Pure functions, no widgets, so tests and the fuzzer
+// reach them without a screen.
+
+#include <QList>
+#include <QString>
+#include <QStringView>
+#include <QUuid>
+
+namespace orbix::views {
+
+struct MarkdownElement {
+    enum class Kind { h1, h2, h3, bullet, numbered, paragraph, spacer };
+
+    QUuid id; // fresh on every parse; identity for list rendering only
+    Kind kind = Kind::paragraph;
+    QString text;
+};
+
+// Splits the text into lines and classifies each one. A carriage return followed by a line feed is one
+// line break; any other newline character (LF, CR, VT, FF, NEL, LS, PS) ends a line on its own.
+QList<MarkdownElement> parseMarkdownLines(QStringView markdown);
+
+// A text with bold character ranges, the markers removed.
+struct StyledText {
+    struct Span {
+        qsizetype start = 0;
+        qsizetype length = 0;
+        friend bool operator==(const Span&, const Span&) = default;
+    };
+    QString text;
+    QList<Span> boldSpans; // in text order, not overlapping
+
+    // The text as Qt rich text (escaped, bold spans in <b>, white space kept).
+    QString toHtml() const;
+};
+
+// Pairs of "**" make the text between them bold; a marker without a partner stays visible.
+StyledText parseInlineStyles(QStringView text);
+
+} // namespace orbix::views
