@@ -67,7 +67,13 @@ void FirebaseAnonymousAuthService::idToken(const ProductConfiguration& configura
     const auto cache = userDefaults();
     const QVariant cachedToken = cache->value(idTokenKey);
     const double expiresAt = cache->value(expiresAtKey).toDouble();
-    if (cachedToken.isValid() && !cachedToken.toString().isEmpty() && clock_() + renewalMargin < expiresAt) {
+    if (cachedToken.isValid()) {
+        // A file written before it was kept private becomes private now.
+        restrictToOwner(*cache);
+    }
+    // A cached token that could not go into a header (an edited file) is renewed like a stale one.
+    if (cachedToken.isValid() && isUsableCredential(cachedToken.toString()) &&
+        clock_() + renewalMargin < expiresAt) {
         QTimer::singleShot(0, session_, [completion = std::move(completion), token = cachedToken.toString()] {
             completion(TokenResult::success(token));
         });
@@ -183,14 +189,25 @@ void FirebaseAnonymousAuthService::signUp(const QString& apiKey, TokenCompletion
             }
         }
 
+        // The token becomes an "Authorization" header: one with a line break or another control character
+        // in it is an invalid reply, never a header.
+        if (!isUsableCredential(token.value())) {
+            completion(TokenResult::failure(Failure{DecodingError::wrongFormat}));
+            return;
+        }
+
         double lifetime = defaultLifetime;
         if (expiresIn.value()) {
             lifetime = text::parseFiniteReal(*expiresIn.value()).value_or(defaultLifetime);
         }
+        // The token is cached only in a file that others cannot read; without one it is used uncached.
         const auto cache = userDefaults();
-        cache->setValue(idTokenKey, token.value());
-        cache->setValue(expiresAtKey, clock() + lifetime);
-        cache->sync();
+        if (restrictToOwner(*cache)) {
+            cache->setValue(idTokenKey, token.value());
+            cache->setValue(expiresAtKey, clock() + lifetime);
+            cache->sync();
+            restrictToOwner(*cache);
+        }
         completion(TokenResult::success(token.value()));
     });
 }

@@ -5,8 +5,11 @@
 //
 // Contract: idToken calls its completion exactly once, from the event loop, with a token that has more
 // than renewalMargin seconds of life left, or with a failure whose description is user-facing text.
-// A failed sign-up leaves the cache untouched. Neither the token nor the API key is ever logged or put
-// into a failure description. The cache lives in the user defaults (core/UserDefaults.h).
+// A failed sign-up leaves the cache untouched. A token that could not be sent as a header (empty, blanks,
+// control characters, line breaks, non-ASCII) is an invalid reply (DecodingError::wrongFormat) and is never
+// cached or returned. Neither the token nor the API key is ever logged or put into a failure description.
+// The cache lives in the user defaults (core/UserDefaults.h), whose file is made owner-only (0600) before
+// the token is written into it.
 
 #include "services/HttpExchange.h"
 #include "services/JsonDecoding.h"

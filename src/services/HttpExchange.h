@@ -3,11 +3,20 @@
 //
 // Contract:
 // - The completion is called exactly once, from the event loop (never from inside sendHttpRequest), with
-//   either the HTTP reply (any status; the body as received) or a transport failure.
+//   either the HTTP reply (any status; the whole body) or a transport failure.
+// - A reply cut off before the end of its body (shorter than its Content-Length, or a connection closed
+//   mid-body) is the failure connectionLost, never a shorter body.
 // - A request fails with NetworkFailure::timedOut when nothing has been sent or received for the request's
 //   time-out; the time-out restarts on every progress of the upload or download.
-// - Requests that carry a credential only follow redirects within the same origin, so a bearer token never
-//   travels to another host.
+// - A POST reaches the server at most once per call. Qt resends a request by itself when the connection
+//   closes before any reply; that resend is refused for POSTs (the call fails with connectionLost). GETs may
+//   still be resent by Qt.
+// - Redirects are followed here, at most maximumRedirects of them: 307 and 308 repeat the method and body,
+//   which the server asked for; 301, 302 and 303 turn a POST into a GET without a body. Requests that carry a
+//   credential follow redirects only within the same origin (redirectToAnotherServer otherwise), so a bearer
+//   token never travels to another host; other requests never follow a redirect from https to http.
+// - Header names and values holding control characters (line breaks above all) are never sent: the call
+//   fails with invalidHeader.
 // - Failure descriptions are fixed sentences: they never contain the URL, headers or body.
 // - The session must outlive the requests sent through it.
 
@@ -51,6 +60,9 @@ enum class NetworkFailure {
     connectionLost,
     secureConnectionFailed,
     tooManyRedirects,
+    redirectToAnotherServer,
+    insecureRedirect,
+    invalidHeader,
     unsupportedURL,
     unknown,
 };
@@ -61,7 +73,14 @@ QString description(NetworkFailure failure);
 using HttpOutcome = Result<HttpReply, NetworkFailure>;
 using HttpCompletion = std::function<void(HttpOutcome)>;
 
+// Redirects followed per call before it fails with tooManyRedirects.
+inline constexpr int maximumRedirects = 20;
+
 void sendHttpRequest(QNetworkAccessManager& session, const HttpRequest& request, HttpCompletion completion);
+
+// Whether a credential received from the network (an identity token, a client secret) can be placed in a
+// header as it is: non-empty, visible ASCII only (no blanks, control characters or line breaks).
+bool isUsableCredential(const QString& credential);
 
 // Header values used by every JSON exchange.
 inline const QByteArray kContentTypeHeader = QByteArrayLiteral("Content-Type");

@@ -152,23 +152,24 @@ void OpenAIAssistantProvider::createResponse(const QString& prompt, const std::o
         return;
     }
 
-    // Public builds always use the proxy, even when a local key exists.
-    const auto url = configuration.productEndpoint(kProxySuffix);
-    if (!url) {
-        failLater(std::move(completion), OpenAIProviderError::invalidResponse());
-        return;
-    }
+    // Public builds always use the proxy, even when a local key exists. The identity token comes first, so
+    // an unusable back-end URL is reported by the authentication step.
     const QByteArray proxyBody =
         QJsonDocument(QJsonObject{{QStringLiteral("payload"), body}}).toJson(QJsonDocument::Compact);
     const FirebaseAnonymousAuthService auth(*session_, options_.network, options_.clock);
     auto self = *this;
-    auth.idToken(configuration, [self, url = *url, proxyBody, completion = std::move(completion)](
+    auth.idToken(configuration, [self, configuration, proxyBody, completion = std::move(completion)](
                                     FirebaseAnonymousAuthService::TokenResult token) {
         if (!token) {
             completion(TextResult::failure(OpenAIProviderError::requestFailed(token.error().description())));
             return;
         }
-        self.send(url, proxyBody, token.value(), completion);
+        const auto url = configuration.productEndpoint(kProxySuffix);
+        if (!url) {
+            completion(TextResult::failure(OpenAIProviderError::invalidResponse()));
+            return;
+        }
+        self.send(*url, proxyBody, token.value(), completion);
     });
 }
 

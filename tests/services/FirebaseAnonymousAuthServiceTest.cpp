@@ -4,8 +4,12 @@
 #include "support/LocalHttpServer.h"
 #include "support/TestSupport.h"
 
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QNetworkAccessManager>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace orbix;
 using orbix::test::LocalHttpServer;
@@ -186,4 +190,56 @@ TEST_F(FirebaseAnonymousAuthServiceTest, FailuresLeaveTheCacheAlone) {
         EXPECT_TRUE(cachedToken() == "old-token") << c.name << ": cached token replaced";
         EXPECT_EQ(cachedExpiry(), kNow + 10) << c.name;
     }
+}
+
+TEST_F(FirebaseAnonymousAuthServiceTest, TokensThatCannotBeHeadersAreInvalidReplies) {
+    const QString undecodable =
+        QStringLiteral("The data couldn\u2019t be read because it isn\u2019t in the correct format.");
+    for (const QString& token : {QStringLiteral("abc\r\nX-Injected: 1"), QStringLiteral("abc\n"),
+                                 QStringLiteral("abc\rdef"), QStringLiteral("a b"), QString()}) {
+        clearCache();
+        signUpReplies(QJsonDocument(QJsonObject{{"idToken", token}, {"expiresIn", "3600"}}).toJson());
+        EXPECT_EQ(failureText(idToken()), undecodable) << token.toStdString();
+        EXPECT_TRUE(cachedToken().isEmpty()) << "nothing cached";
+    }
+
+    // A cached token that could not be a header (an edited settings file) is replaced by a new sign-up.
+    signUpReplies(R"({"idToken":")" + kToken.toUtf8() + R"("})");
+    cache("cached\r\nX-Injected: 1", kNow + 3600);
+    const auto result = idToken();
+    ASSERT_TRUE(result);
+    EXPECT_TRUE(result.value() == kToken);
+}
+
+TEST_F(FirebaseAnonymousAuthServiceTest, SettingsFileIsOwnerOnlyWhileItHoldsAToken) {
+    const mode_t previousMask = ::umask(022);
+    const auto modeOf = [](const QString& path) {
+        struct stat status {};
+        return ::stat(QFile::encodeName(path).constData(), &status) == 0 ? (status.st_mode & 0777) : 0u;
+    };
+    const QString path = userDefaults()->fileName();
+    signUpReplies(R"({"idToken":")" + kToken.toUtf8() + R"("})");
+
+    // Created by the token write.
+    QFile::remove(path);
+    ASSERT_TRUE(idToken());
+    ASSERT_TRUE(cachedToken() == kToken);
+    EXPECT_EQ(modeOf(path), 0600u);
+
+    // Every later write replaces the file and keeps the mode.
+    userDefaults()->setValue("allowComputerControl", true);
+    userDefaults()->sync();
+    EXPECT_EQ(modeOf(path), 0600u);
+    clearCache();
+    userDefaults()->remove("allowComputerControl");
+    userDefaults()->sync();
+    EXPECT_EQ(modeOf(path), 0600u);
+
+    // A file that others could read is made private before the token goes into it.
+    ASSERT_TRUE(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                QFileDevice::ReadGroup | QFileDevice::ReadOther));
+    ASSERT_EQ(modeOf(path), 0644u);
+    ASSERT_TRUE(idToken());
+    EXPECT_EQ(modeOf(path), 0600u);
+    ::umask(previousMask);
 }

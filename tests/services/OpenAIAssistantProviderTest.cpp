@@ -285,3 +285,64 @@ TEST_F(OpenAIAssistantProviderTest, IdentityFailuresReachTheMessage) {
               "OpenAI request failed: Orbix authentication is not configured.");
     EXPECT_TRUE(server_.requestsTo(kProxyPath).isEmpty());
 }
+
+TEST_F(OpenAIAssistantProviderTest, ProxyRequestsAreSentOnceAndOnlyToTheBackEnd) {
+    server_.route("GET", "/v1/public-config", ScriptedReply::json(200, R"({"firebase":{"apiKey":"AIza"}})"));
+    server_.route("POST", "/v1/accounts:signUp",
+                  ScriptedReply::json(200, R"({"idToken":")" + kIdToken.toUtf8() + R"(","expiresIn":"3600"})"));
+    const auto p = provider(BuildFlavor::public_);
+
+    // Dropped before any reply: one paid model run at most.
+    server_.route("POST", kProxyPath, ScriptedReply::dropped());
+    EXPECT_EQ(respond(p, "hello").message.content, "OpenAI request failed: The network connection was lost.");
+    EXPECT_EQ(server_.requestsTo(kProxyPath).size(), 1);
+
+    // A complete-looking reply cut off before its announced length.
+    const QByteArray padded = replyWithOutputText(kModelReply) + QByteArray(32, ' ');
+    server_.route("POST", kProxyPath, ScriptedReply::json(200, padded).cutOffAfter(padded.trimmed().size()));
+    EXPECT_EQ(respond(p, "hello").message.content, "OpenAI request failed: The network connection was lost.");
+
+    // The token travels to a redirect on the same server only.
+    LocalHttpServer elsewhere;
+    ASSERT_TRUE(elsewhere.listen());
+    for (const int status : {307, 308}) {
+        server_.route("POST", kProxyPath,
+                      ScriptedReply::redirect(status, elsewhere.url().toEncoded() + kProxyPath.toUtf8()));
+        EXPECT_EQ(respond(p, "hello").message.content,
+                  "OpenAI request failed: Orbix refused a redirect to another server.");
+    }
+    EXPECT_TRUE(elsewhere.requests().isEmpty());
+    server_.route("POST", kProxyPath, ScriptedReply::redirect(307, "/v2/responses"));
+    server_.route("POST", "/v2/responses", ScriptedReply::json(200, replyWithOutputText(kModelReply)));
+    EXPECT_EQ(respond(p, "hello").message.content, "Exposure raised.");
+    const auto moved = server_.requestsTo("/v2/responses");
+    ASSERT_EQ(moved.size(), 1);
+    EXPECT_EQ(moved[0].json(), server_.requestsTo(kProxyPath).last().json()) << "the body is kept";
+    EXPECT_TRUE(moved[0].header("Authorization") == "Bearer " + kIdToken.toUtf8());
+    EXPECT_EQ(server_.requestsTo("/v1/accounts:signUp").size(), 1);
+
+    // An identity token with a line break never becomes a header.
+    clearCache();
+    server_.route("POST", "/v1/accounts:signUp",
+                  ScriptedReply::json(200, R"({"idToken":"abc\r\nX-Injected: 1","expiresIn":"3600"})"));
+    const int proxyRequests = int(server_.requestsTo(kProxyPath).size());
+    EXPECT_EQ(
+        respond(p, "hello").message.content,
+        "OpenAI request failed: The data couldn\u2019t be read because it isn\u2019t in the correct format.");
+    EXPECT_EQ(server_.requestsTo(kProxyPath).size(), proxyRequests);
+}
+
+TEST_F(OpenAIAssistantProviderTest, ProxyModeObtainsTheTokenBeforeBuildingTheProxyUrl) {
+    OpenAIAssistantProviderOptions options;
+    options.network = NetworkSettings::defaults();
+    options.network.identityToolkitOrigin = server_.url();
+    options.lookup = [](const QString&) { return std::nullopt; };
+    options.configuration = [this] {
+        auto unusable = configuration(BuildFlavor::public_);
+        unusable.backendURL = QUrl(QStringLiteral("file:///srv/backend"));
+        return unusable;
+    };
+    const OpenAIAssistantProvider p(network_, options);
+    EXPECT_EQ(respond(p, "hello").message.content, "OpenAI request failed: The authentication URL is invalid.");
+    EXPECT_TRUE(server_.requests().isEmpty());
+}

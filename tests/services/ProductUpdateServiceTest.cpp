@@ -132,4 +132,11 @@ TEST_F(ProductUpdateServiceTest, ErrorStatusIsNoInformationButBadRepliesAreError
     result = check("1.0");
     ASSERT_FALSE(result);
     EXPECT_EQ(result.error(), ProductUpdateService::Failure(NetworkFailure::connectionLost));
+
+    // A whole update record followed by padding, cut off after the record: not an update.
+    const QByteArray padded = updateReply("2.0", "required") + QByteArray(16, '\n');
+    server_.route("GET", kPath, ScriptedReply::json(200, padded).cutOffAfter(padded.trimmed().size()));
+    result = check("1.0");
+    ASSERT_FALSE(result);
+    EXPECT_EQ(result.error(), ProductUpdateService::Failure(NetworkFailure::connectionLost));
 }

@@ -22,6 +22,16 @@ QByteArray reasonPhrase(int status) {
         return "Created";
     case 204:
         return "No Content";
+    case 301:
+        return "Moved Permanently";
+    case 302:
+        return "Found";
+    case 303:
+        return "See Other";
+    case 307:
+        return "Temporary Redirect";
+    case 308:
+        return "Permanent Redirect";
     case 400:
         return "Bad Request";
     case 401:
@@ -68,6 +78,24 @@ ScriptedReply ScriptedReply::json(int status, QByteArray body) {
 ScriptedReply ScriptedReply::text(int status, QByteArray body) {
     ScriptedReply reply = json(status, std::move(body));
     reply.headers = {{"Content-Type", "text/plain; charset=utf-8"}};
+    return reply;
+}
+
+ScriptedReply ScriptedReply::redirect(int status, const QByteArray& location) {
+    ScriptedReply reply = json(status, QByteArray());
+    reply.headers = {{"Location", location}};
+    return reply;
+}
+
+ScriptedReply ScriptedReply::cutOffAfter(qsizetype bytes) const {
+    ScriptedReply reply = *this;
+    reply.cutAfter = bytes;
+    return reply;
+}
+
+ScriptedReply ScriptedReply::inChunks() const {
+    ScriptedReply reply = *this;
+    reply.chunked = true;
     return reply;
 }
 
@@ -255,13 +283,22 @@ void LocalHttpServer::answer(QTcpSocket* socket, const RecordedRequest& request)
             guarded->abort();
             return;
         }
-        QByteArray response =
-            "HTTP/1.1 " + QByteArray::number(reply.status) + ' ' + reasonPhrase(reply.status) +
-            "\r\nContent-Length: " + QByteArray::number(reply.body.size()) + "\r\nConnection: close\r\n";
+        QByteArray response = "HTTP/1.1 " + QByteArray::number(reply.status) + ' ' +
+                              reasonPhrase(reply.status) + "\r\nConnection: close\r\n";
+        QByteArray body = reply.body;
+        if (reply.chunked) {
+            response += "Transfer-Encoding: chunked\r\n";
+            body = QByteArray::number(body.size(), 16) + "\r\n" + body + "\r\n0\r\n\r\n";
+        } else {
+            response += "Content-Length: " + QByteArray::number(body.size()) + "\r\n";
+        }
         for (const auto& [name, value] : reply.headers) {
             response += name + ": " + value + "\r\n";
         }
-        response += "\r\n" + reply.body;
+        if (reply.cutAfter) {
+            body.truncate(*reply.cutAfter);
+        }
+        response += "\r\n" + body;
         guarded->write(response);
         guarded->disconnectFromHost();
     };

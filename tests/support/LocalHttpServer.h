@@ -2,7 +2,8 @@
 // A small HTTP/1.1 server on 127.0.0.1 for tests that play a remote service (OpenAI, the identity
 // toolkit, the back end). It records every request (method, path, query, headers, body) and answers with
 // scripted replies: a status and body, after an optional delay, or a dropped connection, or no answer at
-// all. One request per connection; every reply closes its connection.
+// all; a reply can also be cut off part-way through its body or sent in chunked encoding. One request per
+// connection; every reply closes its connection.
 
 #include <QByteArray>
 #include <QHash>
@@ -47,12 +48,21 @@ struct ScriptedReply {
     QByteArray body;
     QList<QPair<QByteArray, QByteArray>> headers{{"Content-Type", "application/json"}};
     std::chrono::milliseconds delay{0};
+    // The headers announce the whole body, but only this many bytes of the body as sent (chunk framing
+    // included) are written before the connection closes.
+    std::optional<qsizetype> cutAfter;
+    // "Transfer-Encoding: chunked" (one chunk and the closing one) instead of a Content-Length.
+    bool chunked = false;
 
     static ScriptedReply json(int status, QByteArray body);
     static ScriptedReply text(int status, QByteArray body);
+    // A redirect with this status to the location (absolute or relative).
+    static ScriptedReply redirect(int status, const QByteArray& location);
     static ScriptedReply dropped();
     static ScriptedReply never();
     ScriptedReply after(std::chrono::milliseconds wait) const;
+    ScriptedReply cutOffAfter(qsizetype bytes) const;
+    ScriptedReply inChunks() const;
 };
 
 class LocalHttpServer : public QObject {
