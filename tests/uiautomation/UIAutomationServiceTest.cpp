@@ -292,3 +292,41 @@ TEST_F(UIAutomationServiceTest, PressingKeys) {
 
 } // namespace
 } // namespace orbix
+
+namespace orbix {
+namespace {
+
+TEST_F(UIAutomationServiceTest, VetoSeesTheMatchedElementsNamesBeforeAnyInput) {
+    add(FakeElement::withRole(QStringLiteral("AXButton"), QStringLiteral("Tidy"))
+            .set(A::description, QStringLiteral("Removes unused variants"))
+            .set(A::identifier, QStringLiteral("tidyButton"))
+            .set(A::help, QStringLiteral("not a name"))
+            .pressable()
+            .framed(topLeft, extent));
+    add(FakeElement::withRole(QStringLiteral("AXTextField"), QStringLiteral("Caption"))
+            .framed(topLeft, extent));
+    QList<QStringList> seen;
+    const ElementVeto refuseAll = [&](const QStringList& names) {
+        seen.append(names);
+        return true;
+    };
+
+    EXPECT_EQ(service.clickVisibleElement(QStringLiteral("tid"), refuseAll), UIAutomationResult::refused());
+    EXPECT_EQ(service.typeText(QStringLiteral("hello"), QStringLiteral("capt"), refuseAll),
+              UIAutomationResult::refused());
+    EXPECT_EQ(seen, (QList<QStringList>{{QStringLiteral("Tidy"), QStringLiteral("Removes unused variants"),
+                                         QStringLiteral("tidyButton")},
+                                        {QStringLiteral("Caption")}}));
+    EXPECT_TRUE(backend.events().empty()) << "no press, focus, click or keystroke";
+
+    // Nothing matched: the veto is not consulted and the failure is the usual one.
+    EXPECT_EQ(service.clickVisibleElement(QStringLiteral("Export"), refuseAll),
+              UIAutomationResult::failure(QStringLiteral("Could not find Export on screen.")));
+    EXPECT_EQ(seen.size(), 2);
+    // A veto that lets the element pass changes nothing.
+    EXPECT_EQ(service.clickVisibleElement(QStringLiteral("tidy"), [](const QStringList&) { return false; }),
+              UIAutomationResult::success(QStringLiteral("Clicked tidy.")));
+}
+
+} // namespace
+} // namespace orbix
