@@ -1,0 +1,183 @@
+#include "views/ArtifactInspectorView.h"
+
+#include "AppModelTestHarness.h"
+#include "views/ArtifactDetailView.h"
+#include "views/ImportedPhotoGridView.h"
+#include "views/MarkdownContentView.h"
+#include "views/MessageArtifactView.h"
+#include "views/ThumbnailLoader.h"
+#include "views/UpdateArtifactView.h"
+
+#include <QImage>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QToolButton>
+
+using namespace orbix;
+using namespace orbix::test;
+using namespace orbix::views;
+
+namespace {
+
+class ArtifactInspectorTest : public AppModelTest {
+protected:
+    ArtifactInspectorView& showInspector() {
+        inspector = std::make_unique<ArtifactInspectorView>(*model);
+        inspector->resize(420, 700);
+        inspector->show();
+        return *inspector;
+    }
+    QString title() const { return inspector->titleLabel()->text(); }
+    // Deleted documents go on the next turn of the event loop.
+    QWidget* document() {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        return inspector->documentWidget();
+    }
+    template <typename View>
+    View* documentAs() {
+        return qobject_cast<View*>(document());
+    }
+    void showUpdate(ProductUpdateMode mode) {
+        model->showUpdateAvailableArtifact(
+            ProductUpdate{"2.0", "1.0", mode, "Faster imports.", QUrl("https://example.com/get")});
+    }
+
+    std::unique_ptr<ArtifactInspectorView> inspector;
+};
+
+} // namespace
+
+TEST_F(ArtifactInspectorTest, HeaderAndDocumentFollowTheSelectionRules) {
+    makeModel();
+    showInspector();
+    EXPECT_EQ(title(), "Waiting for Response");
+    EXPECT_EQ(document(), nullptr);
+    EXPECT_FALSE(inspector->photoGrid()->isVisible()) << "no tray without photos";
+
+    server.enqueue("POST", "/v1/responses", modelReply({{"message", "Hello <there> & welcome."}}));
+    submit("hello there");
+    EXPECT_EQ(title(), "Realtime Output");
+    auto* reply = documentAs<MessageArtifactView>();
+    ASSERT_NE(reply, nullptr);
+    EXPECT_EQ(reply->message().content, "Hello <there> & welcome.");
+    EXPECT_TRUE(
+        reply->findChild<QLabel*>("messageContent")->text().contains("Hello &lt;there&gt; &amp; welcome."));
+
+    model->showProductScopeNotice();
+    const Artifact notice = model->artifacts().constLast();
+    EXPECT_EQ(title(), notice.title);
+    auto* detail = documentAs<ArtifactDetailView>();
+    ASSERT_NE(detail, nullptr);
+    ASSERT_NE(detail->markdownView(), nullptr);
+    EXPECT_EQ(detail->markdownView()->markdown(), notice.body);
+
+    QTest::mouseClick(inspector->clearButton(), Qt::LeftButton);
+    EXPECT_EQ(title(), "Waiting for Response") << "cleared, although the conversation has replies";
+    EXPECT_EQ(document(), nullptr);
+    EXPECT_EQ(model->artifacts().size(), 1) << "clearing deletes nothing";
+    EXPECT_FALSE(model->selectedArtifactID().has_value());
+    EXPECT_EQ(inspector->clearButton()->toolTip(), "Clear Artifact");
+
+    model->setSelectedArtifactID(notice.id);
+    EXPECT_EQ(title(), notice.title) << "selecting an artifact reopens the inspector";
+    ASSERT_NE(documentAs<ArtifactDetailView>(), nullptr);
+
+    model->setSelectedArtifactID(std::nullopt);
+    EXPECT_EQ(title(), "Realtime Output");
+    ASSERT_NE(documentAs<MessageArtifactView>(), nullptr);
+    EXPECT_EQ(documentAs<MessageArtifactView>()->message().content, model->messages().constLast().content);
+}
+
+TEST_F(ArtifactInspectorTest, UpdateArtifactsShowTheUpdateViewWithLaterOnlyWhenNotRequired) {
+    makeModel();
+    showInspector();
+    showUpdate(ProductUpdateMode::recommended);
+    auto* detail = documentAs<ArtifactDetailView>();
+    ASSERT_NE(detail, nullptr);
+    EXPECT_EQ(detail->markdownView(), nullptr) << "an update is not shown as Markdown";
+    UpdateArtifactView* update = detail->updateView();
+    ASSERT_NE(update, nullptr);
+    EXPECT_GE(update->downloadButton()->width(), 190);
+    EXPECT_EQ(update->downloadButton()->text(), "Download Update");
+    ASSERT_NE(update->laterButton(), nullptr);
+    EXPECT_EQ(update->laterButton()->text(), "Later");
+
+    QTest::mouseClick(update->laterButton(), Qt::LeftButton);
+    EXPECT_FALSE(model->activeUpdate().has_value());
+    EXPECT_TRUE(model->artifacts().isEmpty());
+    EXPECT_EQ(document(), nullptr);
+    EXPECT_EQ(title(), "Waiting for Response");
+
+    showUpdate(ProductUpdateMode::required);
+    detail = documentAs<ArtifactDetailView>();
+    ASSERT_NE(detail, nullptr);
+    ASSERT_NE(detail->updateView(), nullptr);
+    EXPECT_EQ(detail->updateView()->laterButton(), nullptr);
+    EXPECT_EQ(detail->updateView()->findChildren<QPushButton*>().size(), 1);
+}
+
+TEST_F(ArtifactInspectorTest, TrayClicksSelectExtendAndRemove) {
+    makeModel();
+    const QString folder = makeFolder("tray", {});
+    for (const QString name : {"p1.jpg", "p2.png", "p3.jpg"}) {
+        QImage image(120, 80, QImage::Format_RGB32);
+        image.fill(Qt::darkCyan);
+        ASSERT_TRUE(image.save(folder + "/" + name));
+    }
+    submit("import photos from " + folder);
+    ASSERT_EQ(model->importedPhotos().size(), 3);
+    const QList<ImportedPhotoAsset> photos = model->importedPhotos();
+    showInspector();
+    ImportedPhotoGridView* grid = inspector->photoGrid();
+    ASSERT_TRUE(grid->isVisible());
+    ASSERT_EQ(grid->thumbnails().size(), 3);
+    EXPECT_TRUE(grid->thumbnails()[0].isSelected) << "an import selects the photos it added";
+
+    const auto click = [&](int index, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QTest::mouseClick(grid, Qt::LeftButton, modifiers, grid->tileRect(index).center().toPoint());
+    };
+    const auto selected = [&] {
+        QStringList names;
+        for (const auto& photo : model->selectedImportedPhotos()) {
+            names << photo.displayName;
+        }
+        return names;
+    };
+    click(1);
+    EXPECT_EQ(selected(), QStringList{"p2"});
+    click(0, Qt::ControlModifier);
+    EXPECT_EQ(selected(), QStringList({"p1", "p2"}));
+    click(2, Qt::ShiftModifier);
+    EXPECT_EQ(selected(), QStringList({"p1", "p2", "p3"}));
+    click(1, Qt::ControlModifier);
+    EXPECT_EQ(selected(), QStringList({"p1", "p3"})) << "extending toggles";
+    click(2);
+    EXPECT_EQ(selected(), QStringList{"p3"}) << "a plain click selects that photo only";
+    EXPECT_TRUE(grid->thumbnails()[2].isSelected);
+    EXPECT_FALSE(grid->thumbnails()[0].isSelected);
+
+    const QPointF removeButton = ImportedPhotoThumbnail::removeButtonRect(grid->tileRect(2)).center();
+    EXPECT_EQ(grid->toolTipAt(removeButton), "Remove from tray");
+    EXPECT_EQ(grid->toolTipAt(grid->tileRect(0).center()), "p1");
+    QTest::mouseClick(grid, Qt::LeftButton, Qt::NoModifier, removeButton.toPoint());
+    ASSERT_EQ(model->importedPhotos().size(), 2);
+    EXPECT_EQ(model->importedPhotos()[1], photos[1]);
+    EXPECT_TRUE(model->selectedImportedPhotoIDs().isEmpty()) << "the removed photo leaves the selection";
+    EXPECT_EQ(grid->thumbnails().size(), 2);
+
+    // Painting asks for the visible thumbnails; they arrive decoded.
+    ASSERT_TRUE(waitUntil([&] {
+        grid->grab();
+        const auto picture = grid->loader().thumbnail(photos[0].url.toLocalFile());
+        return picture && !picture->isNull();
+    }));
+}
+
+TEST_F(ArtifactInspectorTest, GridColumnsAdaptToTheWidth) {
+    EXPECT_EQ(ImportedPhotoGridView::columns(10), 1);
+    EXPECT_EQ(ImportedPhotoGridView::columns(64), 1);
+    EXPECT_EQ(ImportedPhotoGridView::columns(137), 1);
+    EXPECT_EQ(ImportedPhotoGridView::columns(138), 2);
+    EXPECT_EQ(ImportedPhotoGridView::columns(364), 5);
+}

@@ -1,0 +1,111 @@
+#include "views/ThumbnailLoader.h"
+
+#include "support/TestSupport.h"
+
+#include <QColor>
+#include <QFile>
+#include <QImage>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace orbix::views;
+using orbix::test::waitUntil;
+
+namespace {
+
+// A picture whose left half is red and right half blue, wider than tall, so a centred square crop shows
+// both halves and a stretched one would not.
+QImage halves(int width, int height) {
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(Qt::blue);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width / 2; ++x) {
+            image.setPixel(x, y, qRgb(255, 0, 0));
+        }
+    }
+    return image;
+}
+
+bool near(QRgb pixel, QColor expected) {
+    return qAbs(qRed(pixel) - expected.red()) < 40 && qAbs(qGreen(pixel) - expected.green()) < 40 &&
+           qAbs(qBlue(pixel) - expected.blue()) < 40;
+}
+
+} // namespace
+
+TEST(ThumbnailLoader, DecodesJpegAndPngIntoCentredSquaresAndMarksOtherFilesUnreadable) {
+    QTemporaryDir folder;
+    const QString jpeg = folder.filePath("wide.jpg");
+    const QString png = folder.filePath("wide.PNG");
+    const QString text = folder.filePath("notes.jpg");
+    ASSERT_TRUE(halves(1200, 600).save(jpeg, "JPEG", 90));
+    ASSERT_TRUE(halves(300, 150).save(png, "PNG"));
+    orbix::test::writeFile(text, "not a picture");
+
+    ThumbnailLoader loader(64);
+    QSignalSpy ready(&loader, &ThumbnailLoader::thumbnailsReady);
+    for (const QString& path : {jpeg, png, text, folder.filePath("missing.png")}) {
+        EXPECT_FALSE(loader.thumbnail(path).has_value()) << "nothing before it is decoded";
+    }
+    QStringList delivered;
+    ASSERT_TRUE(waitUntil([&] {
+        for (const QList<QVariant>& batch : std::as_const(ready)) {
+            for (const QString& path : batch.at(0).toStringList()) {
+                if (!delivered.contains(path)) {
+                    delivered << path;
+                }
+            }
+        }
+        return delivered.size() == 4;
+    }));
+    EXPECT_LE(ready.size(), 4);
+
+    for (const QString& path : {jpeg, png}) {
+        const std::optional<QImage> image = loader.thumbnail(path);
+        ASSERT_TRUE(image.has_value());
+        ASSERT_EQ(image->size(), QSize(64, 64)) << path.toStdString();
+        EXPECT_TRUE(near(image->pixel(8, 32), Qt::red)) << path.toStdString();
+        EXPECT_TRUE(near(image->pixel(56, 32), Qt::blue)) << path.toStdString();
+    }
+    ASSERT_TRUE(loader.thumbnail(text).has_value());
+    EXPECT_TRUE(loader.thumbnail(text)->isNull());
+    EXPECT_TRUE(loader.thumbnail(folder.filePath("missing.png"))->isNull());
+}
+
+TEST(ThumbnailLoader, AChangedFileIsDecodedAgainAndAnUnchangedOneIsNot) {
+    QTemporaryDir folder;
+    const QString path = folder.filePath("photo.png");
+    QImage red(80, 80, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    ASSERT_TRUE(red.save(path, "PNG"));
+
+    ThumbnailLoader loader(32);
+    QSignalSpy ready(&loader, &ThumbnailLoader::thumbnailsReady);
+    loader.thumbnail(path);
+    ASSERT_TRUE(waitUntil([&] { return ready.size() == 1; }));
+
+    loader.revalidate();
+    loader.waitForDone();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(ready.size(), 1) << "same modification time and size: nothing to report";
+
+    QImage green(90, 60, QImage::Format_RGB32);
+    green.fill(Qt::green);
+    ASSERT_TRUE(green.save(path, "PNG"));
+    loader.revalidate();
+    ASSERT_TRUE(waitUntil([&] { return ready.size() == 2; }));
+    EXPECT_TRUE(near(loader.thumbnail(path)->pixel(16, 16), Qt::green));
+}
+
+TEST(ThumbnailLoader, RawFilesFallBackToTheImageReaderWhenTheyHoldNoPreview) {
+    QTemporaryDir folder;
+    // A TIFF under a RAW extension: LibRaw finds no embedded preview, the TIFF reader does the rest.
+    const QString path = folder.filePath("frame.dng");
+    ASSERT_TRUE(halves(200, 100).save(path, "TIFF"));
+    EXPECT_TRUE(ThumbnailLoader::isRawFile(path));
+    EXPECT_FALSE(ThumbnailLoader::isRawFile(folder.filePath("frame.tif")));
+    const QImage image = ThumbnailLoader::decodeThumbnail(path, 40);
+    ASSERT_EQ(image.size(), QSize(40, 40));
+    EXPECT_TRUE(near(image.pixel(4, 20), Qt::red));
+}
