@@ -177,8 +177,11 @@ void ImportedPhotoGridView::paintEvent(QPaintEvent* event) {
             }
             const ImportedPhotoThumbnail& thumbnail = thumbnails_[index];
             const std::optional<QImage> picture = loader_->thumbnail(thumbnail.photo.url.toLocalFile());
-            const bool removeHovered = hovered_.index == index && hovered_.onRemoveButton;
-            thumbnail.paint(painter, tile, picture, removeHovered, palette);
+            using Hover = ImportedPhotoThumbnail::Hover;
+            const Hover hover = hovered_.index != index   ? Hover::none
+                                : hovered_.onRemoveButton ? Hover::removeButton
+                                                          : Hover::tile;
+            thumbnail.paint(painter, tile, picture, hover, palette);
         }
     }
 }

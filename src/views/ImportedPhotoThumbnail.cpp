@@ -27,7 +27,7 @@ QRectF ImportedPhotoThumbnail::removeButtonRect(const QRectF& tile) {
 }
 
 void ImportedPhotoThumbnail::paint(QPainter& painter, const QRectF& tile, const std::optional<QImage>& picture,
-                                   bool removeHovered, const QPalette& palette) const {
+                                   Hover hover, const QPalette& palette) const {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
@@ -68,9 +68,14 @@ void ImportedPhotoThumbnail::paint(QPainter& painter, const QRectF& tile, const 
         painter.drawRoundedRect(tile.adjusted(0.5, 0.5, -0.5, -0.5), kCornerRadius, kCornerRadius);
     }
 
+    if (hover == Hover::none) {
+        painter.restore();
+        return;
+    }
     const QRectF remove = removeButtonRect(tile);
     painter.setPen(Qt::NoPen);
-    painter.setBrush(QColor(0, 0, 0, qRound(255 * (removeHovered ? 0.9 : kRemoveBackgroundOpacity))));
+    const qreal opacity = hover == Hover::removeButton ? 0.9 : kRemoveBackgroundOpacity;
+    painter.setBrush(QColor(0, 0, 0, qRound(255 * opacity)));
     painter.drawEllipse(remove.adjusted(1.5, 1.5, -1.5, -1.5));
     paintSymbol(painter, remove, u"xmark.circle.fill", Qt::white, kRemoveSymbolSize);
     painter.restore();

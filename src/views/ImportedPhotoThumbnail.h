@@ -27,8 +27,11 @@ struct ImportedPhotoThumbnail {
     // The remove button inside a tile.
     static QRectF removeButtonRect(const QRectF& tile);
 
-    // `picture` is absent while loading and null when the file cannot be read as a picture.
-    void paint(QPainter& painter, const QRectF& tile, const std::optional<QImage>& picture, bool removeHovered,
+    enum class Hover { none, tile, removeButton };
+
+    // `picture` is absent while loading and null when the file cannot be read as a picture. The remove
+    // button shows while the pointer is over the tile, so a full tray does not read as a wall of buttons.
+    void paint(QPainter& painter, const QRectF& tile, const std::optional<QImage>& picture, Hover hover,
                const QPalette& palette) const;
 };
 
