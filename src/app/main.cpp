@@ -1,12 +1,22 @@
-// orbix: the Orbix assistant. With --prompt or with prompts on standard input it runs headless: each
-// prompt goes through the same pipeline as a typed request in the window.
+// orbix: the Orbix assistant. With no option it opens the main window. With --prompt, or with prompts
+// piped to standard input, it runs headless: each prompt goes through the same pipeline as a typed
+// request in the window. --screenshot renders the window offscreen after answering the prompts.
 #include "app/CommandLineFrontEnd.h"
 #include "app/OrbixRuntime.h"
+#include "app/WindowPalette.h"
+#include "app/WindowScreenshot.h"
+#include "core/RealtimeVoiceState.h"
+#include "model/AppModel.h"
+#include "views/ContentView.h"
 
+#include <QApplication>
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QStyleFactory>
 #include <QTextStream>
 #include <cstdio>
+#include <memory>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -24,45 +34,168 @@ const char* const environmentHelp = R"(Environment (also read from .env.local fi
   ORBIX_C1SIM_CATALOG          the Capture One Simulator's catalog file
 )";
 
+struct Options {
+    QCommandLineOption prompt{QStringList{"p", "prompt"},
+                              QStringLiteral("Submit TEXT as a typed request (repeatable, in order)."),
+                              QStringLiteral("TEXT")};
+    QCommandLineOption json{QStringLiteral("json"),
+                            QStringLiteral("At the end, print the conversation, artifacts and photo tray as "
+                                           "one JSON object on standard output; the running transcript then "
+                                           "goes to standard error.")};
+    QCommandLineOption screenshot{QStringLiteral("screenshot"),
+                                  QStringLiteral("Answer the --prompt requests, then render the main window "
+                                                 "offscreen into FILE (PNG) and exit."),
+                                  QStringLiteral("FILE")};
+    QCommandLineOption size{QStringLiteral("size"),
+                            QStringLiteral("With --screenshot: the window size (default 1120x720)."),
+                            QStringLiteral("WxH"), QStringLiteral("1120x720")};
+    QCommandLineOption palette{QStringLiteral("palette"),
+                               QStringLiteral("With --screenshot: render in the light or dark palette."),
+                               QStringLiteral("light|dark"), QStringLiteral("light")};
+    QCommandLineOption voiceState{QStringLiteral("voice-state"),
+                                  QStringLiteral("With --screenshot: show the microphone in this voice state "
+                                                 "(idle, connecting, recording, speaking, failed)."),
+                                  QStringLiteral("STATE"), QStringLiteral("idle")};
+
+    void addTo(QCommandLineParser& parser) const {
+        parser.setApplicationDescription(
+            QStringLiteral("Orbix operates Capture One from typed requests.\n\nWith no option the window "
+                           "opens. Prompts piped to standard input are answered one per line without a "
+                           "window.\n\n") +
+            QString::fromUtf8(environmentHelp));
+        parser.addHelpOption();
+        parser.addVersionOption();
+        parser.addOptions({prompt, json, screenshot, size, palette, voiceState});
+    }
+};
+
+enum class LaunchMode { headless, window, screenshot };
+
+bool standardInputIsPiped() {
+    struct stat info {};
+    return fstat(STDIN_FILENO, &info) == 0 && (S_ISFIFO(info.st_mode) || S_ISREG(info.st_mode));
+}
+
+// Decided before any application object exists: only the window and the screenshot need a GUI, so the
+// command line keeps working without a display.
+LaunchMode launchModeFor(int argc, char** argv, const Options& options) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) {
+        arguments << QString::fromLocal8Bit(argv[i]);
+    }
+    QCommandLineParser parser;
+    options.addTo(parser);
+    if (!parser.parse(arguments) || parser.isSet(QStringLiteral("help")) ||
+        parser.isSet(QStringLiteral("version"))) {
+        return LaunchMode::headless; // the parser reports the error or prints help without a GUI
+    }
+    if (parser.isSet(options.screenshot)) {
+        return LaunchMode::screenshot;
+    }
+    if (parser.isSet(options.prompt) || parser.isSet(options.json) || standardInputIsPiped()) {
+        return LaunchMode::headless;
+    }
+    return LaunchMode::window;
+}
+
+std::unique_ptr<QCoreApplication> makeApplication(LaunchMode mode, int& argc, char** argv) {
+    if (mode == LaunchMode::headless) {
+        return std::make_unique<QCoreApplication>(argc, argv);
+    }
+    if (mode == LaunchMode::screenshot && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    return std::make_unique<QApplication>(argc, argv);
+}
+
+int runHeadless(orbix::AppModel& model, const QCommandLineParser& parser, const Options& options) {
+    orbix::CommandLineFrontEnd::Options frontEndOptions;
+    frontEndOptions.prompts = parser.values(options.prompt);
+    frontEndOptions.printJson = parser.isSet(options.json);
+    frontEndOptions.readStandardInput = frontEndOptions.prompts.isEmpty();
+    if (frontEndOptions.readStandardInput && isatty(STDIN_FILENO)) {
+        QTextStream(stderr) << "Type a request per line; end with Ctrl-D.\n";
+    }
+    QTextStream output(stdout);
+    QTextStream errors(stderr);
+    orbix::CommandLineFrontEnd frontEnd(model, frontEndOptions, frontEndOptions.printJson ? errors : output,
+                                        output);
+    frontEnd.start([] { QCoreApplication::exit(0); });
+    return QCoreApplication::exec();
+}
+
+int runWindow(orbix::AppModel& model) {
+    orbix::views::ContentView window(model);
+    window.show();
+    return QApplication::exec();
+}
+
+int runScreenshot(orbix::AppModel& model, const QCommandLineParser& parser, const Options& options) {
+    QTextStream errors(stderr);
+    orbix::WindowScreenshotOptions screenshot;
+    screenshot.file = parser.value(options.screenshot);
+    screenshot.size = orbix::parseWindowSize(parser.value(options.size));
+    if (!screenshot.size.isValid()) {
+        errors << "orbix: --size wants WIDTHxHEIGHT, for example 1440x900\n";
+        return 2;
+    }
+    const auto voiceState =
+        orbix::enumFromRawValue<orbix::RealtimeVoiceState>(parser.value(options.voiceState));
+    if (!voiceState) {
+        errors << "orbix: --voice-state wants idle, connecting, recording, speaking or failed\n";
+        return 2;
+    }
+    const QString paletteName = parser.value(options.palette);
+    if (paletteName != QStringLiteral("light") && paletteName != QStringLiteral("dark")) {
+        errors << "orbix: --palette wants light or dark\n";
+        return 2;
+    }
+    // A fixed style so screenshots look the same on every machine.
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    if (paletteName == QStringLiteral("dark")) {
+        QApplication::setPalette(orbix::darkWindowPalette());
+    }
+
+    orbix::CommandLineFrontEnd::Options frontEndOptions;
+    frontEndOptions.prompts = parser.values(options.prompt);
+    QTextStream output(stdout);
+    orbix::CommandLineFrontEnd frontEnd(model, frontEndOptions, output, output);
+    int status = 0;
+    frontEnd.start([&] {
+        model.setRealtimeVoiceState(*voiceState);
+        const QString error = orbix::renderWindowScreenshot(model, screenshot);
+        if (!error.isEmpty()) {
+            errors << "orbix: " << error << Qt::endl;
+            status = 1;
+        }
+        QCoreApplication::exit(status);
+    });
+    QCoreApplication::exec();
+    return status;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    const Options options;
+    const LaunchMode mode = launchModeFor(argc, argv, options);
+    const std::unique_ptr<QCoreApplication> app = makeApplication(mode, argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Orbix"));
     QCoreApplication::setApplicationName(QStringLiteral("Orbix"));
     QCoreApplication::setApplicationVersion(QStringLiteral(ORBIX_VERSION));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral(
-            "Orbix operates Capture One from typed requests.\n\nWithout --prompt, prompts are read from "
-            "standard input, one per line.\n\n") +
-        QString::fromUtf8(environmentHelp));
-    parser.addHelpOption();
-    parser.addVersionOption();
-    const QCommandLineOption promptOption(
-        QStringList{"p", "prompt"}, QStringLiteral("Submit TEXT as a typed request (repeatable, in order)."),
-        QStringLiteral("TEXT"));
-    const QCommandLineOption jsonOption(
-        QStringLiteral("json"), QStringLiteral("At the end, print the conversation, artifacts and photo "
-                                               "tray as one JSON object on standard output; the running "
-                                               "transcript then goes to standard error."));
-    parser.addOption(promptOption);
-    parser.addOption(jsonOption);
-    parser.process(app);
-
-    orbix::CommandLineFrontEnd::Options options;
-    options.prompts = parser.values(promptOption);
-    options.printJson = parser.isSet(jsonOption);
-    options.readStandardInput = options.prompts.isEmpty();
-    if (options.readStandardInput && isatty(STDIN_FILENO)) {
-        QTextStream(stderr) << "Type a request per line; end with Ctrl-D.\n";
-    }
+    options.addTo(parser);
+    parser.process(*app);
 
     orbix::OrbixRuntime runtime;
-    QTextStream output(stdout);
-    QTextStream errors(stderr);
-    orbix::CommandLineFrontEnd frontEnd(runtime.model(), options, options.printJson ? errors : output, output);
-    frontEnd.start([] { QCoreApplication::exit(0); });
-    return app.exec();
+    switch (mode) {
+    case LaunchMode::window:
+        return runWindow(runtime.model());
+    case LaunchMode::screenshot:
+        return runScreenshot(runtime.model(), parser, options);
+    case LaunchMode::headless:
+        break;
+    }
+    return runHeadless(runtime.model(), parser, options);
 }

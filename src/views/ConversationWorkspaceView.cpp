@@ -1,0 +1,129 @@
+#include "views/ConversationWorkspaceView.h"
+
+#include "model/AppModel.h"
+#include "views/MicControlView.h"
+#include "views/PromptComposerView.h"
+#include "views/ViewPalette.h"
+
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QVBoxLayout>
+
+namespace orbix::views {
+namespace {
+
+// Title and callout sizes relative to the body font, as desktop type ramps set them.
+constexpr qreal kTitleScale = 1.55;
+constexpr qreal kSubtitleScale = 1.05;
+constexpr int kMicToTitleSpacing = 22;
+constexpr int kTitleToSubtitleSpacing = 6;
+
+} // namespace
+
+ConversationWorkspaceView::ConversationWorkspaceView(AppModel& model, QWidget* parent)
+    : QWidget(parent), model_(model) {
+    setObjectName(QStringLiteral("conversationWorkspace"));
+
+    auto* column = new QWidget(this);
+    column->setMaximumWidth(kMaximumColumnWidth);
+    mic_ = new MicControlView(model_, column);
+    title_ = new QLabel(column);
+    title_->setObjectName(QStringLiteral("statusTitle"));
+    title_->setAlignment(Qt::AlignHCenter);
+    subtitle_ = new QLabel(column);
+    subtitle_->setObjectName(QStringLiteral("statusSubtitle"));
+    subtitle_->setAlignment(Qt::AlignHCenter);
+    subtitle_->setWordWrap(true);
+    composer_ = new PromptComposerView(model_, column);
+
+    auto* columnLayout = new QVBoxLayout(column);
+    columnLayout->setContentsMargins(0, 0, 0, 0);
+    columnLayout->setSpacing(0);
+    columnLayout->addStretch(1);
+    columnLayout->addWidget(mic_);
+    columnLayout->addSpacing(kMicToTitleSpacing);
+    columnLayout->addWidget(title_);
+    columnLayout->addSpacing(kTitleToSubtitleSpacing);
+    columnLayout->addWidget(subtitle_);
+    columnLayout->addStretch(1);
+    columnLayout->addWidget(composer_);
+
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(kHorizontalPadding, 0, kHorizontalPadding, kBottomPadding);
+    layout->addWidget(column, 1, Qt::AlignHCenter);
+
+    connect(&model_, &AppModel::realtimeVoiceStateChanged, this, &ConversationWorkspaceView::updateStatus);
+    connect(&model_, &AppModel::isWakeWordListeningChanged, this, &ConversationWorkspaceView::updateStatus);
+    applyFonts();
+    updateStatus();
+}
+
+QString ConversationWorkspaceView::statusTitle(RealtimeVoiceState state) {
+    switch (state) {
+    case RealtimeVoiceState::idle:
+        return QStringLiteral("Ready");
+    case RealtimeVoiceState::connecting:
+        return QStringLiteral("Connecting");
+    case RealtimeVoiceState::recording:
+        return QStringLiteral("Listening");
+    case RealtimeVoiceState::speaking:
+        return QStringLiteral("Responding");
+    case RealtimeVoiceState::failed:
+        return QStringLiteral("Voice Failed");
+    }
+    return QString();
+}
+
+QString ConversationWorkspaceView::statusSubtitle(RealtimeVoiceState state, bool isWakeWordListening) {
+    switch (state) {
+    case RealtimeVoiceState::idle:
+        return isWakeWordListening ? QStringLiteral("Say \"Hey Orbix\" or type a prompt.")
+                                   : QStringLiteral("Use voice or type a prompt.");
+    case RealtimeVoiceState::connecting:
+        return QStringLiteral("Starting GPT Realtime 2.");
+    case RealtimeVoiceState::recording:
+        return QStringLiteral("Speak naturally. Orbix is listening.");
+    case RealtimeVoiceState::speaking:
+        return QStringLiteral("Response is playing and updating the artifact.");
+    case RealtimeVoiceState::failed:
+        return QStringLiteral("Check configuration and try again.");
+    }
+    return QString();
+}
+
+void ConversationWorkspaceView::updateStatus() {
+    const RealtimeVoiceState state = model_.realtimeVoiceState();
+    title_->setText(statusTitle(state));
+    subtitle_->setText(statusSubtitle(state, model_.isWakeWordListening()));
+}
+
+void ConversationWorkspaceView::applyFonts() {
+    const QPalette& pal = palette();
+    QFont titleFont = font();
+    titleFont.setPointSizeF(titleFont.pointSizeF() * kTitleScale);
+    titleFont.setWeight(QFont::DemiBold);
+    title_->setFont(titleFont);
+
+    QFont subtitleFont = font();
+    subtitleFont.setPointSizeF(subtitleFont.pointSizeF() * kSubtitleScale);
+    subtitle_->setFont(subtitleFont);
+    QPalette subtitlePalette = subtitle_->palette();
+    subtitlePalette.setColor(QPalette::WindowText, views::namedColor(views::NamedColor::Secondary, pal));
+    subtitle_->setPalette(subtitlePalette);
+}
+
+void ConversationWorkspaceView::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), views::namedColor(views::NamedColor::TextBackground, palette()));
+}
+
+void ConversationWorkspaceView::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::FontChange) {
+        applyFonts();
+    }
+}
+
+} // namespace orbix::views

@@ -1,0 +1,52 @@
+#pragma once
+// The left pane of the main window: a centred column on the text background with the microphone control,
+// the status title and subtitle of the voice state, and the prompt composer at the bottom.
+
+#include "core/RealtimeVoiceState.h"
+
+#include <QWidget>
+
+class QLabel;
+
+namespace orbix {
+class AppModel;
+}
+
+namespace orbix::views {
+
+class MicControlView;
+class PromptComposerView;
+
+class ConversationWorkspaceView : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int kMaximumColumnWidth = 620;
+    static constexpr int kHorizontalPadding = 32;
+    static constexpr int kBottomPadding = 24;
+
+    explicit ConversationWorkspaceView(AppModel& model, QWidget* parent = nullptr);
+
+    static QString statusTitle(RealtimeVoiceState state);
+    static QString statusSubtitle(RealtimeVoiceState state, bool isWakeWordListening);
+
+    MicControlView* micControl() const { return mic_; }
+    PromptComposerView* composer() const { return composer_; }
+    QLabel* titleLabel() const { return title_; }
+    QLabel* subtitleLabel() const { return subtitle_; }
+
+protected:
+    void changeEvent(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void updateStatus();
+    void applyFonts();
+
+    AppModel& model_;
+    MicControlView* mic_ = nullptr;
+    QLabel* title_ = nullptr;
+    QLabel* subtitle_ = nullptr;
+    PromptComposerView* composer_ = nullptr;
+};
+
+} // namespace orbix::views

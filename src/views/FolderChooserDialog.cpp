@@ -1,0 +1,24 @@
+#include "views/FolderChooserDialog.h"
+
+#include <QFileDialog>
+#include <QPointer>
+
+namespace orbix::views {
+
+FolderChooser makeFolderChooserDialog(QWidget* parent) {
+    return [parent = QPointer<QWidget>(parent)](std::function<void(const QUrl&)> confirmed) {
+        auto* dialog = new QFileDialog(parent, QStringLiteral("Choose a folder to import into Capture One."));
+        dialog->setObjectName(QStringLiteral("importPhotosDialog"));
+        dialog->setAttribute(Qt::WA_DeleteOnClose);
+        dialog->setWindowModality(Qt::NonModal);
+        dialog->setAcceptMode(QFileDialog::AcceptOpen);
+        dialog->setFileMode(QFileDialog::Directory);
+        dialog->setOption(QFileDialog::ShowDirsOnly);
+        dialog->setLabelText(QFileDialog::Accept, QStringLiteral("Import Photos"));
+        QObject::connect(dialog, &QFileDialog::urlSelected, dialog,
+                         [confirmed = std::move(confirmed)](const QUrl& folder) { confirmed(folder); });
+        dialog->show();
+    };
+}
+
+} // namespace orbix::views

@@ -1,0 +1,13 @@
+#pragma once
+// The folder chooser the window lends the model for "Import Photos": a non-modal directory dialog.
+
+#include "model/AppModel.h"
+
+class QWidget;
+
+namespace orbix::views {
+
+// A chooser whose dialogs open over `parent` (or on their own once the parent is gone).
+FolderChooser makeFolderChooserDialog(QWidget* parent);
+
+} // namespace orbix::views

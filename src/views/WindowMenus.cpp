@@ -1,0 +1,58 @@
+#include "views/WindowMenus.h"
+
+#include "model/AppModel.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+#include <QWidget>
+
+namespace orbix::views {
+namespace {
+
+// Qt::CTRL is the Command key on macOS, so one set of shortcuts serves every platform.
+QAction* addCommand(QMenu& menu, const QString& text, const QKeySequence& shortcut, const QString& name) {
+    QAction* action = menu.addAction(text);
+    action->setShortcut(shortcut);
+    action->setObjectName(name);
+    // The shortcuts work while any widget of the window has focus, the prompt field included.
+    action->setShortcutContext(Qt::WindowShortcut);
+    return action;
+}
+
+} // namespace
+
+void installWindowMenus(QMenuBar& menuBar, AppModel& model, QWidget& window) {
+    QMenu* file = menuBar.addMenu(QStringLiteral("&File"));
+    file->setObjectName(QStringLiteral("fileMenu"));
+    QAction* newSession = addCommand(*file, QStringLiteral("New Session"), QKeySequence(Qt::CTRL | Qt::Key_N),
+                                     QStringLiteral("newSessionAction"));
+    QObject::connect(newSession, &QAction::triggered, &model, [&model] { model.startNewSession(); });
+#ifndef Q_OS_MACOS
+    // macOS puts Quit in the application menu; elsewhere File is where people look for it.
+    file->addSeparator();
+    QAction* quit = file->addAction(QStringLiteral("Quit"));
+    quit->setShortcut(QKeySequence::Quit);
+    quit->setMenuRole(QAction::QuitRole);
+    QObject::connect(quit, &QAction::triggered, &window, &QWidget::close);
+#else
+    Q_UNUSED(window);
+#endif
+
+    QMenu* assistant = menuBar.addMenu(QStringLiteral("Assistant"));
+    assistant->setObjectName(QStringLiteral("assistantMenu"));
+    QAction* focus = addCommand(*assistant, QStringLiteral("Focus Prompt"), QKeySequence(Qt::CTRL | Qt::Key_L),
+                                QStringLiteral("focusPromptAction"));
+    QObject::connect(focus, &QAction::triggered, &model, [&model] { model.togglePromptFocus(); });
+    assistant->addSeparator();
+    QAction* voice =
+        addCommand(*assistant, QStringLiteral("Enable Voice"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V),
+                   QStringLiteral("enableVoiceAction"));
+    QObject::connect(voice, &QAction::triggered, &model, [&model] { model.setMode(InputMode::voice); });
+    QAction* quiet =
+        addCommand(*assistant, QStringLiteral("Enable Quiet"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Q),
+                   QStringLiteral("enableQuietAction"));
+    QObject::connect(quiet, &QAction::triggered, &model, [&model] { model.setMode(InputMode::quiet); });
+}
+
+} // namespace orbix::views
