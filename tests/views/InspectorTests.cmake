@@ -2,6 +2,7 @@
 list(APPEND ORBIX_VIEWS_TEST_SOURCES
     ArtifactInspectorViewTest.cpp
     MarkdownParserTest.cpp
+    MinimalDng.h
     ThumbnailLoaderTest.cpp
 )
 # The inspector tests run over the model harness (shared with the window tests).

@@ -1,7 +1,9 @@
 #include "views/ThumbnailLoader.h"
 
+#include "MinimalDng.h"
 #include "support/TestSupport.h"
 
+#include <QBuffer>
 #include <QColor>
 #include <QFile>
 #include <QImage>
@@ -108,4 +110,19 @@ TEST(ThumbnailLoader, RawFilesFallBackToTheImageReaderWhenTheyHoldNoPreview) {
     const QImage image = ThumbnailLoader::decodeThumbnail(path, 40);
     ASSERT_EQ(image.size(), QSize(40, 40));
     EXPECT_TRUE(near(image.pixel(4, 20), Qt::red));
+}
+
+TEST(ThumbnailLoader, RawFilesShowTheirEmbeddedPreview) {
+    QTemporaryDir folder;
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(halves(300, 200).save(&buffer, "JPEG", 90));
+    const QString path = folder.filePath("IMG_0001.DNG");
+    orbix::test::writeMinimalDng(path, jpeg, QSize(300, 200));
+
+    const QImage image = ThumbnailLoader::decodeThumbnail(path, 48);
+    ASSERT_EQ(image.size(), QSize(48, 48));
+    EXPECT_TRUE(near(image.pixel(4, 24), Qt::red)) << "the preview, not the sensor data";
+    EXPECT_TRUE(near(image.pixel(44, 24), Qt::blue));
 }
