@@ -3,6 +3,8 @@
 #include "captureone/CaptureOneSliderPromptParser.h"
 #include "captureone/Workspace.h"
 #include "core/TextRules.h"
+#include "core/TypedNames.h"
+#include "core/WordMatching.h"
 
 #include <cmath>
 #include <initializer_list>
@@ -11,34 +13,40 @@ namespace orbix {
 
 namespace {
 
-bool containsAny(const QString& lower, std::initializer_list<const char*> needles) {
-    for (const char* needle : needles) {
-        if (lower.contains(QLatin1String(needle))) {
-            return true;
-        }
-    }
-    return false;
-}
-
 CaptureOneCommand simple(CaptureOneCommand::Kind kind) {
     return {kind, {}, 0, false};
 }
 
 } // namespace
 
+namespace {
+
+// The name or path written after a marker: the quoted text when it starts with a quoted span, else the
+// rest trimmed with the name trimming set.
+QString typedNameAfter(QStringView rest) {
+    if (const auto quoted = text::leadingQuotedText(rest)) {
+        return *quoted;
+    }
+    return text::trimmedName(rest);
+}
+
+} // namespace
+
 std::optional<QString> CaptureOneCommandParser::folderPath(const QString& textValue) {
     const QString lower = text::lowerKeepingOffsets(textValue);
-    if (!lower.contains(QStringLiteral("import"))) {
+    if (!text::containsWords(lower, u"import")) {
         return std::nullopt;
     }
+    // Markers inside a quoted path ("/Shoots/From Above") are part of the path.
+    const QString searched = text::maskedQuotedSpans(lower);
     for (const QString& marker : {QStringLiteral(" from "), QStringLiteral(" folder ")}) {
-        const qsizetype at = lower.lastIndexOf(marker);
+        const qsizetype at = searched.lastIndexOf(marker);
         if (at < 0) {
             continue;
         }
-        const QString path = text::trimmedName(QStringView(textValue).mid(at + marker.size()));
+        const QString path = typedNameAfter(QStringView(textValue).mid(at + marker.size()));
         if (!path.isEmpty()) {
-            return path;
+            return text::expandedHomePath(path);
         }
     }
     return std::nullopt;
@@ -47,15 +55,19 @@ std::optional<QString> CaptureOneCommandParser::folderPath(const QString& textVa
 std::optional<QString> CaptureOneCommandParser::styleName(const QString& textValue) {
     const QString lower = text::lowerKeepingOffsets(textValue);
     const QString marker = QStringLiteral(" style ");
-    const qsizetype at = lower.indexOf(marker);
+    const qsizetype at = text::maskedQuotedSpans(lower).indexOf(marker);
     if (at < 0) {
         return std::nullopt;
     }
-    const QString before = lower.left(at);
-    if (!before.contains(QStringLiteral("apply")) && !before.contains(QStringLiteral("use"))) {
+    const QStringView before = QStringView(lower).left(at);
+    if (!text::containsWords(before, u"apply") && !text::containsWords(before, u"use")) {
         return std::nullopt;
     }
-    return text::trimmedName(QStringView(textValue).mid(at + marker.size()));
+    const QStringView rest = QStringView(textValue).mid(at + marker.size());
+    if (const auto quoted = text::leadingQuotedText(rest)) {
+        return *quoted;
+    }
+    return text::trimmedName(text::withoutTargetPhrase(rest));
 }
 
 std::optional<CaptureOneCommand> CaptureOneCommandParser::parse(const QString& textValue,
@@ -75,37 +87,37 @@ std::optional<CaptureOneCommand> CaptureOneCommandParser::parse(const QString& t
     if (!lower.contains(QStringLiteral("capture one")) && !captureOneInFront) {
         return std::nullopt;
     }
-    if (lower.contains(QStringLiteral("open capture one"))) {
+    if (text::containsWords(lower, u"open capture one")) {
         return CaptureOneCommand{Kind::open, textValue, 0, false};
     }
-    if (containsAny(lower, {"what can", "capabilities", "supported tools"})) {
+    if (text::containsAnyWords(lower, {"what can", "capabilities", "supported tools"})) {
         return simple(Kind::capabilities);
     }
-    if (containsAny(lower, {"auto adjust", "autoadjust"})) {
+    if (text::containsAnyWords(lower, {"auto adjust", "autoadjust"})) {
         return simple(Kind::autoAdjust);
     }
-    if (containsAny(lower, {"reset adjustments", "reset all adjustments"})) {
+    if (text::containsAnyWords(lower, {"reset adjustments", "reset all adjustments"})) {
         return simple(Kind::resetAdjustments);
     }
-    if (containsAny(lower, {"copy adjustments", "apply adjustments from primary"})) {
+    if (text::containsAnyWords(lower, {"copy adjustments", "apply adjustments from primary"})) {
         return simple(Kind::copyAdjustments);
     }
-    if (containsAny(lower, {"clone variant", "new variant"})) {
+    if (text::containsAnyWords(lower, {"clone variant", "new variant"})) {
         return simple(Kind::cloneVariant);
     }
-    if (lower.contains(QStringLiteral("rotate left"))) {
+    if (text::containsWords(lower, u"rotate left")) {
         return CaptureOneCommand{Kind::rotate, QStringLiteral("left"), 0, false};
     }
-    if (lower.contains(QStringLiteral("rotate right"))) {
+    if (text::containsWords(lower, u"rotate right")) {
         return CaptureOneCommand{Kind::rotate, QStringLiteral("right"), 0, false};
     }
-    if (containsAny(lower, {"maximum crop", "max crop"})) {
+    if (text::containsAnyWords(lower, {"maximum crop", "max crop"})) {
         return simple(Kind::maximumCrop);
     }
-    if (containsAny(lower, {"status", "selected photo", "current photo"})) {
+    if (text::containsAnyWords(lower, {"status", "selected photo", "current photo"})) {
         return simple(Kind::status);
     }
-    if (containsAny(lower, {"process", "export"})) {
+    if (text::containsAnyWords(lower, {"process", "export"})) {
         return simple(Kind::process);
     }
     if (const auto path = folderPath(textValue)) {
@@ -114,21 +126,22 @@ std::optional<CaptureOneCommand> CaptureOneCommandParser::parse(const QString& t
     if (const auto style = styleName(textValue)) {
         return CaptureOneCommand{Kind::applyStyle, *style, 0, false};
     }
-    if (containsAny(lower, {"unpick", "clear pick"})) {
+    if (text::containsAnyWords(lower, {"unpick", "clear pick"})) {
         return CaptureOneCommand{Kind::pick, {}, 0, false};
     }
-    if (containsAny(lower, {"pick", "keeper"})) {
+    if (text::containsAnyWords(lower, {"pick", "keeper"})) {
         return CaptureOneCommand{Kind::pick, {}, 0, true};
     }
-    const auto number = text::firstNumber(lower);
-    if (containsAny(lower, {"color tag", "tag"}) && number) {
+    const auto numberMatch = text::firstNumberMatch(lower);
+    const auto number = numberMatch ? std::optional<double>(numberMatch->value) : std::nullopt;
+    if (text::containsAnyWords(lower, {"color tag", "tag"}) && number) {
         return CaptureOneCommand{Kind::colorTag, {}, std::trunc(*number), false};
     }
-    if (containsAny(lower, {"star", "rating", "rate"}) && number) {
+    if (text::containsAnyWords(lower, {"star", "stars", "rating", "rate"}) && number) {
         return CaptureOneCommand{Kind::rating, {}, std::trunc(*number), false};
     }
     if (const auto slider = CaptureOneSliderPromptParser::sliderName(lower); slider && number) {
-        const auto change = CaptureOneSliderPromptParser::change(lower, *slider, *number);
+        const auto change = CaptureOneSliderPromptParser::change(lower, *slider, *numberMatch);
         return CaptureOneCommand{Kind::slider, change.sliderName, change.value, change.relative};
     }
     return std::nullopt;

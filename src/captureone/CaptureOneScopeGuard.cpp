@@ -6,17 +6,16 @@
 namespace orbix::CaptureOneScopeGuard {
 
 bool isOffProductAppRequest(const QString& text) {
-    static const QStringList appVerbs{"open ",    "launch ",  "start ", "switch to ",
-                                      "control ", "work in ", "use "};
     static const QStringList captureOneNouns{"catalog", "session", "folder", "photos",
                                              "photo",   "image",   "images", "document"};
     const QString lower = text.toLower();
     if (lower.contains(QStringLiteral("capture one"))) {
         return false;
     }
-    const bool hasVerb = std::any_of(appVerbs.cbegin(), appVerbs.cend(),
-                                     [&](const QString& verb) { return lower.contains(verb); });
-    if (!hasVerb) {
+    // Whole words, each followed by something ("because" holds no "use ").
+    static const QRegularExpression appVerb(
+        QStringLiteral("(?<![\\p{L}\\p{N}])(?:open|launch|start|switch to|control|work in|use) "));
+    if (!lower.contains(appVerb)) {
         return false;
     }
     static const QRegularExpression wordSeparators(QStringLiteral("[^\\p{L}\\p{N}]+"));

@@ -5,6 +5,7 @@
 #include "captureone/CaptureOneScripts.h"
 #include "captureone/OsascriptRunner.h"
 #include "core/TextRules.h"
+#include "core/TypedNames.h"
 
 #include <QRegularExpression>
 
@@ -202,7 +203,9 @@ void CaptureOneService::applyStyle(const QString& name, const QStringList& targe
 }
 
 void CaptureOneService::importFolder(const QString& path, Completion completion) {
-    run(CaptureOneScripts::importScript(text::appleScriptEscaped(path)), std::move(completion));
+    // A path the model or a person wrote may start with "~": Capture One wants the folder itself.
+    run(CaptureOneScripts::importScript(text::appleScriptEscaped(text::expandedHomePath(path))),
+        std::move(completion));
 }
 
 void CaptureOneService::setPick(bool picked, const QStringList& targetPaths, Completion completion) {

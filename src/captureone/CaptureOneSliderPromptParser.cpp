@@ -1,10 +1,20 @@
 #include "captureone/CaptureOneSliderPromptParser.h"
 
-#include "core/TextRules.h"
+#include "core/WordMatching.h"
 
 #include <cmath>
 
 namespace orbix {
+
+namespace {
+
+// Whether the number is written right after the word "to" ("to 1.5", "to -0,3").
+bool introducedByTo(const QString& lowerText, const text::NumberMatch& number) {
+    const QStringView before = QStringView(lowerText).left(number.start).trimmed();
+    return before.endsWith(u"to") && (before.size() == 2 || !text::isWordCharacter(before[before.size() - 3]));
+}
+
+} // namespace
 
 const QStringList CaptureOneSliderPromptParser::sliderWords{
     "exposure", "brightness",  "contrast", "highlights", "shadows",   "whites",
@@ -12,7 +22,7 @@ const QStringList CaptureOneSliderPromptParser::sliderWords{
 
 std::optional<QString> CaptureOneSliderPromptParser::sliderName(const QString& lowerText) {
     for (const QString& word : sliderWords) {
-        if (lowerText.contains(word)) {
+        if (text::containsWords(lowerText, word)) {
             return word;
         }
     }
@@ -20,17 +30,16 @@ std::optional<QString> CaptureOneSliderPromptParser::sliderName(const QString& l
 }
 
 ParsedCaptureOneSliderCommand CaptureOneSliderPromptParser::change(const QString& lowerText,
-                                                                   const QString& slider, double number) {
-    if (lowerText.contains(QStringLiteral(" set ")) || lowerText.startsWith(QStringLiteral("set "))) {
-        return {slider, number, false};
+                                                                   const QString& slider,
+                                                                   const text::NumberMatch& number) {
+    if (lowerText.contains(QStringLiteral(" set ")) || lowerText.startsWith(QStringLiteral("set ")) ||
+        introducedByTo(lowerText, number)) {
+        return {slider, number.value, false};
     }
-    static const QStringList decreaseWords{"reduce", "decrease", "lower", "darken"};
-    for (const QString& word : decreaseWords) {
-        if (lowerText.contains(word)) {
-            return {slider, -std::fabs(number), true};
-        }
+    if (text::containsAnyWords(lowerText, {"reduce", "decrease", "lower", "darken"})) {
+        return {slider, -std::fabs(number.value), true};
     }
-    return {slider, number, true};
+    return {slider, number.value, true};
 }
 
 std::optional<ParsedCaptureOneSliderCommand> CaptureOneSliderPromptParser::parse(const QString& textValue) {
@@ -39,7 +48,7 @@ std::optional<ParsedCaptureOneSliderCommand> CaptureOneSliderPromptParser::parse
     if (!slider) {
         return std::nullopt;
     }
-    const auto number = text::firstNumber(lower);
+    const auto number = text::firstNumberMatch(lower);
     if (!number) {
         return std::nullopt;
     }

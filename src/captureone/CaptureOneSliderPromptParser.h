@@ -1,5 +1,8 @@
 #pragma once
-// Extracts one slider change ("make these brighter by 0.3", "set exposure to 1") from a sentence.
+// Extracts one slider change ("make these brighter by 0.3", "set exposure to 1") from a sentence. Slider
+// and decrease words count only as whole words ("lower" is not found in "slower").
+
+#include "core/TextRules.h"
 
 #include <QString>
 #include <QStringList>
@@ -22,10 +25,12 @@ public:
     static const QStringList sliderWords;
 
     static std::optional<ParsedCaptureOneSliderCommand> parse(const QString& text);
-    // The first slider word contained in the lower-cased text.
+    // The first slider word that the lower-cased text holds as a whole word.
     static std::optional<QString> sliderName(const QString& lowerText);
-    // Absolute for "set", negative relative for a decrease word, else relative as found.
-    static ParsedCaptureOneSliderCommand change(const QString& lowerText, const QString& slider, double number);
+    // Absolute for "set" or for a value introduced by "to" ("change exposure to 1.5"); else negative
+    // relative for a decrease word; else relative as found.
+    static ParsedCaptureOneSliderCommand change(const QString& lowerText, const QString& slider,
+                                                const text::NumberMatch& number);
 };
 
 } // namespace orbix

@@ -18,14 +18,32 @@ QString appleScriptQuoted(QStringView text) {
     return QLatin1Char('"') + appleScriptEscaped(text) + QLatin1Char('"');
 }
 
-std::optional<double> firstNumber(QStringView text) {
-    // \d must stay ASCII: digits of other scripts are not numbers for Capture One.
-    static const QRegularExpression pattern(QStringLiteral("[-+]?(?:[0-9]+(?:\\.[0-9]+)?|\\.[0-9]+)"));
+std::optional<NumberMatch> firstNumberMatch(QStringView text) {
+    // \d must stay ASCII: digits of other scripts are not numbers for Capture One. Thousands groups are
+    // tried first, so "5,200" is not read as 5.2.
+    static const QRegularExpression pattern(
+        QStringLiteral("(?<sign>[-+]?)(?:(?<grouped>(?<![0-9])[1-9][0-9]{0,2}(?:,[0-9]{3})+(?![0-9])"
+                       "(?:\\.[0-9]+)?)|(?<plain>[0-9]+(?:[.,][0-9]+)?|\\.[0-9]+))"));
     const auto match = pattern.match(text);
     if (!match.hasMatch()) {
         return std::nullopt;
     }
-    return parseFiniteReal(match.capturedView(0));
+    QString written = match.captured(u"sign");
+    if (match.hasCaptured(u"grouped")) {
+        written += match.captured(u"grouped").remove(QLatin1Char(','));
+    } else {
+        written += match.captured(u"plain").replace(QLatin1Char(','), QLatin1Char('.'));
+    }
+    const auto value = parseFiniteReal(written);
+    if (!value) {
+        return std::nullopt;
+    }
+    return NumberMatch{*value, match.capturedStart(0), match.capturedLength(0)};
+}
+
+std::optional<double> firstNumber(QStringView text) {
+    const auto match = firstNumberMatch(text);
+    return match ? std::optional<double>(match->value) : std::nullopt;
 }
 
 QString trimmed(QStringView text) {
@@ -45,7 +63,7 @@ QString trimmedOf(QStringView text, QStringView characters) {
 }
 
 QString trimmedName(QStringView text) {
-    return trimmedOf(text, u" .,!?\n\t\"'");
+    return trimmedOf(text, u" .,!?\n\t\"'\u201C\u201D\u2018\u2019");
 }
 
 QString lowerKeepingOffsets(QStringView text) {

@@ -13,14 +13,26 @@ QString appleScriptEscaped(QStringView text);
 // The escaped text wrapped in double quotes: a complete AppleScript string literal.
 QString appleScriptQuoted(QStringView text);
 
-// The first match of [-+]?(?:\d+(?:\.\d+)?|\.\d+) anywhere in the text, as a real number.
+// A number found in a sentence: its value and where it was written.
+struct NumberMatch {
+    double value = 0;
+    qsizetype start = 0;
+    qsizetype length = 0;
+};
+
+// The first number written anywhere in the text: an optional sign, ASCII digits with an optional decimal
+// point or decimal comma between digits ("-0,5" is -0.5), or a leading point (".5"). Digits grouped by
+// commas in threes after a non-zero group of one to three digits are one number ("5,200" is 5200).
+// An exponent is not read ("1e3" is 1).
+std::optional<NumberMatch> firstNumberMatch(QStringView text);
 std::optional<double> firstNumber(QStringView text);
 
 // White space and line breaks trimmed from both ends.
 QString trimmed(QStringView text);
 // The text without any of `characters` at either end.
 QString trimmedOf(QStringView text, QStringView characters);
-// Style names and folder paths: blank, . , ! ? line feed, tab, " and ' trimmed from both ends only.
+// Style names and folder paths: blank, . , ! ? line feed, tab, straight and typographic quotes trimmed
+// from both ends only.
 QString trimmedName(QStringView text);
 
 // Lower-cased one UTF-16 unit at a time, so that every offset into the result is the same offset into the

@@ -17,6 +17,11 @@ namespace {
 const QString scopeNoticeText = QStringLiteral(
     "Orbix works exclusively with Capture One. I can’t open, control, or perform work in other apps.");
 const QString scopeNoticeTitle = QStringLiteral("Capture One only");
+
+// "capture one, rate these 4 stars" with nothing in the tray speaks of Capture One's own selection.
+bool isAddressedToCaptureOne(const QString& text) {
+    return text.contains(QStringLiteral("capture one"), Qt::CaseInsensitive);
+}
 } // namespace
 
 AppModel::AppModel(AppModelServices services, QObject* parent)
@@ -182,7 +187,8 @@ void AppModel::submitPrompt() {
         later([this] { runConnectionTest(); });
     } else if (const auto path = ImportedPhotoRecognizers::importFolderPath(text)) {
         later([this, folder = QUrl::fromLocalFile(*path)] { importPhotos(folder); });
-    } else if (const auto intent = ImportedPhotoRecognizers::batchIntent(text)) {
+    } else if (const auto intent = ImportedPhotoRecognizers::batchIntent(text);
+               intent && !(importedPhotos_.isEmpty() && isAddressedToCaptureOne(text))) {
         later([this, intent = *intent] { runImportedPhotoBatchIntent(intent); });
     } else if (CaptureOneCommandParser::parse(text, services_.workspace)) {
         later([this, text] { runLocalCommand(text); });

@@ -22,7 +22,11 @@ QString standardizedPath(const QUrl& url) {
     return QDir::cleanPath(QFileInfo(url.toLocalFile()).absoluteFilePath());
 }
 
-bool isSuccessfulImport(const QString& reply) {
+// Judged on Capture One's words only: the folder's own name ("Terror Shoot", "Errors 2024") is taken
+// out of the reply first.
+bool isSuccessfulImport(const QString& replyText, const QString& folderPath) {
+    QString reply = replyText;
+    reply.remove(folderPath, Qt::CaseInsensitive);
     const QString lower = reply.toLower();
     const bool claimsSuccess =
         lower.contains(QStringLiteral("imported")) || reply.startsWith(QStringLiteral("Started importing"));
@@ -52,7 +56,7 @@ void AppModel::importPhotos(const QUrl& folder, std::function<void()> done) {
         if (!self) {
             return;
         }
-        if (isSuccessfulImport(reply)) {
+        if (isSuccessfulImport(reply, folderPath)) {
             QSet<QString> present;
             for (const ImportedPhotoAsset& asset : self->importedPhotos_) {
                 present.insert(standardizedPath(asset.url));

@@ -2,6 +2,8 @@
 
 #include "core/NaturalOrder.h"
 #include "core/TextRules.h"
+#include "core/TypedNames.h"
+#include "core/WordMatching.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -12,10 +14,7 @@ namespace orbix::ImportedPhotoRecognizers {
 
 namespace {
 
-bool containsAny(const QString& lower, std::initializer_list<const char*> needles) {
-    return std::any_of(needles.begin(), needles.end(),
-                       [&](const char* needle) { return lower.contains(QLatin1String(needle)); });
-}
+using text::containsAnyWords;
 
 } // namespace
 
@@ -45,8 +44,7 @@ QList<QUrl> photoURLs(const QString& folder) {
 
 QString stripMatchingQuotes(const QString& textValue) {
     const QString value = text::trimmed(textValue);
-    if (value.size() >= 2 && ((value.front() == u'"' && value.back() == u'"') ||
-                              (value.front() == u'\'' && value.back() == u'\''))) {
+    if (text::isWrappedInMatchingQuotes(value)) {
         return value.mid(1, value.size() - 2);
     }
     return value;
@@ -58,32 +56,42 @@ namespace {
 QString trimPunctuation(QStringView value) {
     return text::trimmedOf(value, u" .,!?\n\t");
 }
+
+// The name or path written after a marker: the quoted text when it starts with a quoted span, else the
+// rest trimmed and stripped of one pair of matching quotes.
+QString typedNameAfter(QStringView rest) {
+    if (const auto quoted = text::leadingQuotedText(rest)) {
+        return *quoted;
+    }
+    return stripMatchingQuotes(trimPunctuation(rest));
+}
 } // namespace
 
 std::optional<QString> importFolderPath(const QString& textValue) {
     const QString lower = text::lowerKeepingOffsets(textValue);
-    if (!lower.contains(QStringLiteral("import")) || !containsAny(lower, {"folder", "photos"})) {
+    if (!text::containsWords(lower, u"import") || !containsAnyWords(lower, {"folder", "photos"})) {
         return std::nullopt;
     }
+    // Markers inside a quoted path ("/Shoots/From Above") are part of the path.
+    const QString searched = text::maskedQuotedSpans(lower);
     for (const char* marker :
          {" from folder ", " from the folder ", " from ", " in folder ", " in the folder "}) {
         const QLatin1String needle(marker);
-        const qsizetype at = lower.lastIndexOf(needle);
+        const qsizetype at = searched.lastIndexOf(needle);
         if (at < 0) {
             continue;
         }
-        const QString path =
-            stripMatchingQuotes(trimPunctuation(QStringView(textValue).mid(at + needle.size())));
+        const QString path = typedNameAfter(QStringView(textValue).mid(at + needle.size()));
         if (!path.isEmpty()) {
-            return path;
+            return text::expandedHomePath(path);
         }
     }
     return std::nullopt;
 }
 
 bool referencesImportedPhotoSelection(const QString& lowerText) {
-    return containsAny(lowerText, {"selected", "these", "this photo", "this image", "imported photo",
-                                   "imported photos", "all imported", "all photos"});
+    return containsAnyWords(lowerText, {"selected", "these", "this photo", "this image", "imported photo",
+                                        "imported photos", "all imported", "all photos"});
 }
 
 std::optional<QString> presetName(const QString& textValue) {
@@ -119,16 +127,14 @@ std::optional<QString> presetName(const QString& textValue) {
                                      "apply capture one style ",
                                      "apply the capture one style "};
     for (const QString& phrase : phrases) {
-        const qsizetype at = lower.indexOf(phrase);
+        qsizetype length = 0;
+        const qsizetype at = text::indexOfWords(lower, phrase.trimmed(), 0, &length);
         if (at < 0) {
             continue;
         }
-        QString rest = textValue.mid(at + phrase.size());
-        for (const char* tail :
-             {" to these", " to selected", " to the selected photos", " to all imported photos"}) {
-            rest.remove(QLatin1String(tail), Qt::CaseInsensitive);
-        }
-        const QString name = stripMatchingQuotes(trimPunctuation(rest));
+        const QStringView rest = QStringView(textValue).mid(at + length);
+        const QString name = text::leadingQuotedText(rest).value_or(
+            stripMatchingQuotes(trimPunctuation(text::withoutTargetPhrase(rest))));
         if (!name.isEmpty()) {
             return name;
         }
@@ -137,50 +143,59 @@ std::optional<QString> presetName(const QString& textValue) {
 }
 
 std::optional<QString> cullType(const QString& lowerText) {
-    if (containsAny(lowerText, {"unflag", "clear flag"})) {
+    if (containsAnyWords(lowerText, {"unflag", "clear flag", "unpick", "clear pick"})) {
         return QStringLiteral("unflag");
     }
-    if (containsAny(lowerText, {"reject", "cull"})) {
+    if (containsAnyWords(lowerText, {"reject", "cull"})) {
         return QStringLiteral("reject");
     }
-    if (containsAny(lowerText, {"pick", "flag"})) {
+    if (containsAnyWords(lowerText, {"pick", "flag"})) {
         return QStringLiteral("pick");
     }
     return std::nullopt;
 }
 
 std::optional<int> ratingValue(const QString& lowerText) {
-    static const QRegularExpression pattern(
-        QStringLiteral("(?:rate|rating|stars?|star)\\D*([0-5])|([0-5])\\s*(?:stars?|star)"));
-    const auto match = pattern.match(lowerText);
-    if (!match.hasMatch()) {
+    // Whole numbers only: not part of a word or of a decimal number ("4.5", "3,5").
+    static const QString wholeNumber =
+        QStringLiteral("(?<![\\p{L}\\p{N}]|[0-9][.,])([0-9]+)(?![\\p{L}\\p{N}]|[.,][0-9])");
+    static const QRegularExpression beforeStars(wholeNumber +
+                                                QStringLiteral("\\s*-?\\s*stars?(?![\\p{L}\\p{N}])"));
+    static const QRegularExpression rateWord(
+        QStringLiteral("(?<![\\p{L}\\p{N}])(?:rate|rating)(?![\\p{L}\\p{N}])"));
+    static const QRegularExpression anyNumber(wholeNumber);
+    const auto inRange = [](const QRegularExpressionMatch& match) -> std::optional<int> {
+        bool ok = false;
+        const int value = match.captured(1).toInt(&ok);
+        return ok && value >= 0 && value <= 5 ? std::optional<int>(value) : std::nullopt;
+    };
+    // The number written right before "star"/"stars" decides; else the first number after "rate"/"rating".
+    if (const auto stars = beforeStars.match(lowerText); stars.hasMatch()) {
+        return inRange(stars);
+    }
+    const auto rate = rateWord.match(lowerText);
+    if (!rate.hasMatch()) {
         return std::nullopt;
     }
-    for (int group = 1; group <= 2; ++group) {
-        bool ok = false;
-        const int value = match.captured(group).toInt(&ok);
-        if (ok) {
-            return value;
-        }
-    }
-    return std::nullopt;
+    const auto number = anyNumber.match(lowerText, rate.capturedEnd(0));
+    return number.hasMatch() ? inRange(number) : std::nullopt;
 }
 
 std::optional<QString> inferredBatchAdjustments(const QString& lowerText) {
     QStringList items;
-    if (containsAny(lowerText, {"brighter", "brighten"})) {
+    if (containsAnyWords(lowerText, {"brighter", "brighten"})) {
         items << QStringLiteral("exposure:0.3:1");
     }
-    if (containsAny(lowerText, {"darker", "darken"})) {
+    if (containsAnyWords(lowerText, {"darker", "darken"})) {
         items << QStringLiteral("exposure:-0.3:1");
     }
-    if (containsAny(lowerText, {"warmer", "warm up"})) {
+    if (containsAnyWords(lowerText, {"warmer", "warm up"})) {
         items << QStringLiteral("temperature:500:1");
     }
-    if (containsAny(lowerText, {"cooler", "cool down"})) {
+    if (containsAnyWords(lowerText, {"cooler", "cool down"})) {
         items << QStringLiteral("temperature:-500:1");
     }
-    if (containsAny(lowerText, {"more contrast", "contrastier"})) {
+    if (containsAnyWords(lowerText, {"more contrast", "contrastier"})) {
         items << QStringLiteral("contrast:10:1");
     }
     if (items.isEmpty()) {
@@ -219,8 +234,8 @@ std::optional<ImportedPhotoBatchIntent> batchIntent(const QString& textValue) {
 }
 
 bool targetsAllImportedPhotos(const QString& textValue) {
-    return containsAny(textValue.toLower(),
-                       {"all imported", "all imported photos", "all photos", "imported photos"});
+    return containsAnyWords(textValue.toLower(),
+                            {"all imported", "all imported photos", "all photos", "imported photos"});
 }
 
 bool isImportedPhotoTargetableAction(const QString& action) {
