@@ -5,6 +5,7 @@
 #include "captureone/OsascriptRunner.h"
 #include "engine/Catalog.h"
 #include "engine/CatalogStore.h"
+#include "engine/InstalledApplications.h"
 #include "engine/ScriptInterpreter.h"
 #include "engine/ScriptParser.h"
 #include "engine/SimulatedApplication.h"
@@ -79,7 +80,7 @@ void BM_InterpretTargetedAdjustment(benchmark::State& state) {
     const Script script = std::get<Script>(parseScript(kTargetedAdjustmentScript));
     for (auto _ : state) {
         Catalog catalog = original;
-        SimulatedApplication application([&]() -> Catalog& { return catalog; });
+        SimulatedApplication application([&]() -> Catalog& { return catalog; }, &isInstalledCaptureOneName);
         ScriptInterpreter interpreter(application);
         benchmark::DoNotOptimize(interpreter.run(script));
     }

@@ -2,6 +2,7 @@
 // whatever parses must run to a result or an execution error against an in-memory catalog, within the
 // interpreter's bounds, without crashing.
 #include "engine/Catalog.h"
+#include "engine/InstalledApplications.h"
 #include "engine/ScriptInterpreter.h"
 #include "engine/ScriptParser.h"
 #include "engine/SimulatedApplication.h"
@@ -19,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     static const Catalog sample = Catalog::sample();
     Catalog catalog = sample;
-    SimulatedApplication application([&]() -> Catalog& { return catalog; });
+    SimulatedApplication application([&]() -> Catalog& { return catalog; }, &isInstalledCaptureOneName);
     InterpreterLimits limits;
     limits.maxSteps = 20'000;
     limits.maxValueUnits = 50'000;

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonParseError>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <QThread>
@@ -89,11 +90,25 @@ std::optional<Catalog> CatalogStore::load(QString* reason) {
     return Catalog::fromJson(json.object(), reason);
 }
 
+void CatalogStore::removeStaleTemporaryFiles() const {
+    // QSaveFile writes "catalog.json.XXXXXX" and renames it; a process killed in between leaves it. Saving
+    // happens under the exclusive lock, so no other writer's temporary file can be in progress.
+    const QFileInfo catalogFile(path_);
+    static const QRegularExpression temporarySuffix(QStringLiteral("^\\.[A-Za-z0-9]{6}$"));
+    const QFileInfoList siblings = catalogFile.dir().entryInfoList(
+        {catalogFile.fileName() + QStringLiteral(".*")}, QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
+    for (const QFileInfo& sibling : siblings) {
+        if (temporarySuffix.match(sibling.fileName().mid(catalogFile.fileName().size())).hasMatch())
+            QFile::remove(sibling.absoluteFilePath());
+    }
+}
+
 bool CatalogStore::save(const Catalog& catalog, QString* reason) {
     if (!QDir().mkpath(QFileInfo(path_).absolutePath())) {
         *reason = QStringLiteral("its folder cannot be created");
         return false;
     }
+    removeStaleTemporaryFiles();
     QSaveFile file(path_);
     if (!file.open(QIODevice::WriteOnly)) {
         *reason = file.errorString();

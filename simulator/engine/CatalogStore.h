@@ -33,9 +33,12 @@ public:
     // The catalog on disk, or the sample catalog when there is no file yet. A file that cannot be read or
     // is not a catalog yields none and a reason; the file is left untouched.
     std::optional<Catalog> load(QString* reason);
+    // Writes atomically; call with the lock held. Temporary files left by a writer that died are removed.
     bool save(const Catalog& catalog, QString* reason);
 
 private:
+    void removeStaleTemporaryFiles() const;
+
     QString path_;
     int lockDescriptor_ = -1;
 };

@@ -2,6 +2,7 @@
 
 #include "engine/AdjustmentTable.h"
 #include "engine/CatalogStore.h"
+#include "engine/InstalledApplications.h"
 #include "engine/PhotoFolder.h"
 #include "engine/ScriptInterpreter.h"
 #include "engine/ScriptParser.h"
@@ -134,12 +135,11 @@ int runScript(const QString& source, const QString& scriptPath, const QString& c
     QByteArray& errorStream = flags.contains(QLatin1Char('o')) ? io.standardOutput : io.standardError;
     const QString prefix = scriptPath.isEmpty() ? QString() : scriptPath + QLatin1Char(':');
     auto report = [&](const ScriptError& error, const char* kind) {
+        // One substitution pass: a message holding "%2" (a folder or style name) is copied as it is.
         writeLine(errorStream, QStringLiteral("%1%2:%3: %4: %5 (%6)")
-                                   .arg(prefix)
-                                   .arg(std::max(error.start, 0))
-                                   .arg(std::max(error.end, 0))
-                                   .arg(QLatin1String(kind), error.message)
-                                   .arg(error.number));
+                                   .arg(prefix, QString::number(std::max(error.start, 0)),
+                                        QString::number(std::max(error.end, 0)), QLatin1String(kind),
+                                        error.message, QString::number(error.number)));
         return kExitFailure;
     };
 
@@ -149,11 +149,13 @@ int runScript(const QString& source, const QString& scriptPath, const QString& c
     const Script& script = std::get<Script>(parsed);
 
     LockedCatalog locked(catalogPath);
-    SimulatedApplication application([&]() -> Catalog& {
-        if (!locked.open())
-            throw ScriptError{locked.error, errnum::kCatalog};
-        return *locked.catalog;
-    });
+    SimulatedApplication application(
+        [&]() -> Catalog& {
+            if (!locked.open())
+                throw ScriptError{locked.error, errnum::kCatalog};
+            return *locked.catalog;
+        },
+        &isInstalledCaptureOneName);
     ScriptInterpreter interpreter(application);
     ScriptOutcome outcome = interpreter.run(script);
 
@@ -225,10 +227,10 @@ int resetCommand(const QStringList& arguments, const QString& catalogPath, Comma
     locked.catalog = std::move(catalog);
     if (!locked.save())
         return fail(io, locked.error);
-    writeLine(io.standardOutput, QStringLiteral("Reset %1: %2 variant(s), %3 selected.")
-                                     .arg(catalogPath)
-                                     .arg(locked.catalog->document->variants.size())
-                                     .arg(locked.catalog->document->selection.size()));
+    writeLine(io.standardOutput,
+              QStringLiteral("Reset %1: %2 variant(s), %3 selected.")
+                  .arg(catalogPath, QString::number(locked.catalog->document->variants.size()),
+                       QString::number(locked.catalog->document->selection.size())));
     return kExitOk;
 }
 
@@ -293,8 +295,7 @@ int addStyleCommand(const QStringList& arguments, const QString& catalogPath, Co
     if (!locked.save())
         return fail(io, locked.error);
     writeLine(io.standardOutput, QStringLiteral("Installed style %1 with %2 adjustment(s).")
-                                     .arg(style.name)
-                                     .arg(style.adjustments.size()));
+                                     .arg(style.name, QString::number(style.adjustments.size())));
     return kExitOk;
 }
 

@@ -38,7 +38,6 @@ const QString kBadAspect = QStringLiteral("Can’t set crop aspect ratio to %1: 
 const QString kSquareOnly = QStringLiteral("A square 1:1 crop can’t be %1. Set the crop aspect ratio first.");
 const QString kNotSquare = QStringLiteral("A %1 crop can’t be square. Set the crop aspect ratio to 1:1 first.");
 const QString kOrbixName = QStringLiteral("Orbix");
-const QString kCaptureOne = QStringLiteral("capture one");
 const QString kBackgroundName = QStringLiteral("background");
 const QString kOriginal = QStringLiteral("Original");
 const QString kUnconstrained = QStringLiteral("Unconstrained");
@@ -198,8 +197,8 @@ CropRect fullFrame(const Variant& variant) {
 
 } // namespace
 
-SimulatedApplication::SimulatedApplication(std::function<Catalog&()> catalog)
-    : loadCatalog_(std::move(catalog)) {}
+SimulatedApplication::SimulatedApplication(std::function<Catalog&()> catalog, NameLookup isCaptureOneName)
+    : loadCatalog_(std::move(catalog)), isCaptureOneName_(std::move(isCaptureOneName)) {}
 
 Catalog& SimulatedApplication::catalog() {
     if (!catalog_)
@@ -224,7 +223,7 @@ ObjectRef SimulatedApplication::application(const QString& nameOrId, bool byId) 
             ref.applicationName = kOrbixName;
             return ref;
         }
-        if (!nameOrId.contains(kCaptureOne, Qt::CaseInsensitive))
+        if (!isCaptureOneName_(nameOrId))
             throw ScriptError{kCantGetApplication.arg(quotedText(nameOrId)), errnum::kCantGet};
         ref.applicationName = nameOrId;
     }

@@ -1,5 +1,5 @@
 #pragma once
-// The simulated Capture One: answers `application "…Capture One…"` and its own bundle identifier,
+// The simulated Capture One: answers the names of installed Capture One bundles and its own bundle identifier,
 // implements the object model (application, document, variant, adjustments, layer) over a Catalog, and
 // accepts `activate` for Orbix itself. Every refusal is an application error worded as AppleScript words
 // it ("Capture One got an error: …").
@@ -16,9 +16,13 @@ inline const QString kSimulatorDisplayName = QStringLiteral("Capture One Simulat
 
 class SimulatedApplication : public ApplicationHost {
 public:
+    // Whether `application "NAME"` names a Capture One that exists (see InstalledApplications.h).
+    using NameLookup = std::function<bool(const QString& name)>;
+
     // `catalog` is called on the first access that needs the catalog (it may load it from disk); it
-    // throws ScriptError when the catalog cannot be had.
-    explicit SimulatedApplication(std::function<Catalog&()> catalog);
+    // throws ScriptError when the catalog cannot be had. `isCaptureOneName` decides which application
+    // names are answered.
+    SimulatedApplication(std::function<Catalog&()> catalog, NameLookup isCaptureOneName);
 
     // Whether the script addressed the simulated application (and so touched the catalog).
     bool catalogTouched() const { return catalog_ != nullptr; }
@@ -53,6 +57,7 @@ private:
                      const ObjectRef& target);
 
     std::function<Catalog&()> loadCatalog_;
+    NameLookup isCaptureOneName_;
     Catalog* catalog_ = nullptr;
 };
 

@@ -204,6 +204,12 @@ TEST_F(CommandLineTest, KilledMidWriteLeavesThePreviousCatalog) {
     process.waitForFinished();
     EXPECT_EQ(fileBytes(), before);
     EXPECT_EQ(variant(1).value(u"rating"_qs).toInt(), 3) << "and the lock died with the process";
+    const auto siblings = [&] { return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name); };
+    // Where the file system has no unnamed temporary files, a dead writer leaves "catalog.json.XXXXXX".
+    orbix::test::writeFile(dir.filePath(u"catalog.json.Ab3xZ9"_qs), "{");
+    ASSERT_EQ(script(perVariantScript({u"set rating of aVariant to 1"_qs}, u"return 1"_qs)).exitCode, 0);
+    EXPECT_EQ(siblings(), QStringList({u"catalog.json"_qs, u"catalog.json.lock"_qs}))
+        << "the next write removes what the dead writer left";
 }
 
 TEST_F(CommandLineTest, InsertedTextsReachTheApplicationAsOneString) {
@@ -244,4 +250,43 @@ TEST_F(CommandLineTest, InsertedTextsReachTheApplicationAsOneString) {
     }
     EXPECT_FALSE(QFile::exists(marker));
     EXPECT_EQ(document().value(u"variants"_qs).toArray().size(), 5) << "nothing else ran";
+}
+
+TEST_F(CommandLineTest, ErrorTextsKeepPercentSignsAsWritten) {
+    ASSERT_EQ(runProgram({u"reset"_qs}, {}, catalog).exitCode, 0);
+    const ProgramRun missingFolder = script(importScript(u"/Shoots/Shoot%2FDay1 %1"_qs));
+    EXPECT_EQ(missingFolder.exitCode, 1);
+    EXPECT_TRUE(missingFolder.err.contains(u"The folder “/Shoots/Shoot%2FDay1 %1” wasn’t found. (-"_qs))
+        << missingFolder.err.toStdString();
+    const ProgramRun missingStyle =
+        script(perVariantScript({u"apply style \"100%2 Warm\" to aVariant"_qs}, u"return 1"_qs));
+    EXPECT_TRUE(missingStyle.err.contains(u"Can’t get style \"100%2 Warm\"."_qs))
+        << missingStyle.err.toStdString();
+    const ProgramRun addedStyle =
+        runProgram({u"add-style"_qs, u"100%2 Warm"_qs, u"exposure=1"_qs}, {}, catalog);
+    EXPECT_TRUE(addedStyle.out.startsWith(u"Installed style 100%2 Warm with 1 adjustment(s)."_qs))
+        << addedStyle.out.toStdString() << addedStyle.err.toStdString();
+}
+
+// osascript finds applications through the system's registry: "Capture One" and the installed Capture One
+// bundles answer, any other name fails as an application that cannot be found.
+TEST_F(CommandLineTest, OnlyInstalledCaptureOneNamesAnswer) {
+    ASSERT_EQ(runProgram({u"reset"_qs}, {}, catalog).exitCode, 0);
+    QTemporaryDir applications;
+    QDir(applications.path()).mkpath(u"Capture One 23.app/Contents"_qs);
+    orbix::test::ScopedEnvironment searched("ORBIX_APPLICATIONS_PATH", applications.path().toUtf8());
+    const auto status = [&](const QString& name) {
+        return script(
+            QStringLiteral("tell application %1 to return name of current document").arg(quoted(name)));
+    };
+    for (const QString& installed : {u"Capture One"_qs, u"capture one 23"_qs, u"Capture One Simulator"_qs}) {
+        const ProgramRun run = status(installed);
+        EXPECT_EQ(run.exitCode, 0) << installed.toStdString() << ": " << run.err.toStdString();
+    }
+    for (const QString& unknown : {u"Capture One 77"_qs, u"My Capture One Tools"_qs}) {
+        const ProgramRun run = status(unknown);
+        EXPECT_EQ(run.exitCode, 1) << unknown.toStdString();
+        EXPECT_TRUE(run.err.contains(QStringLiteral("Can’t get application \"%1\".").arg(unknown)))
+            << run.err.toStdString();
+    }
 }

@@ -168,7 +168,7 @@ TEST(ScriptLanguage, HostileScriptsStopWithinBounds) {
     small.maxTextLength = 100'000;
     const auto limitedError = [&](const QString& source) {
         Catalog catalog;
-        SimulatedApplication application([&]() -> Catalog& { return catalog; });
+        SimulatedApplication application([&]() -> Catalog& { return catalog; }, &test::isTestCaptureOneName);
         ScriptInterpreter interpreter(application, small);
         return interpreter.run(std::get<Script>(parseScript(source))).error.value_or(ScriptError{}).number;
     };
@@ -186,7 +186,7 @@ TEST(ScriptLanguage, HostileScriptsStopWithinBounds) {
         parseScript(u"set l to {1,2,3,4,5,6,7,8,9,10}\n"
                     u"repeat with a in l\nrepeat with b in l\nrepeat with c in l\nrepeat with d in l\n"
                     u"set x to 1\nend repeat\nend repeat\nend repeat\nend repeat"_qs);
-    SimulatedApplication application([&]() -> Catalog& { return catalog; });
+    SimulatedApplication application([&]() -> Catalog& { return catalog; }, &test::isTestCaptureOneName);
     InterpreterLimits limits;
     limits.maxSteps = 1000;
     ScriptInterpreter interpreter(application, limits);

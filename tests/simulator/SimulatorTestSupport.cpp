@@ -111,6 +111,12 @@ QString importScript(const QString& folder) {
         .arg(escaped);
 }
 
+bool isTestCaptureOneName(const QString& name) {
+    static const QStringList installed{QStringLiteral("Capture One"), QStringLiteral("Capture One 22"),
+                                       QStringLiteral("Capture One 23"), QStringLiteral("Capture One Beta")};
+    return installed.contains(name, Qt::CaseInsensitive);
+}
+
 InProcessRun runScript(Catalog& catalog, const QString& source) {
     InProcessRun run;
     auto parsed = parseScript(source);
@@ -118,7 +124,7 @@ InProcessRun runScript(Catalog& catalog, const QString& source) {
         run.error = *error;
         return run;
     }
-    SimulatedApplication application([&]() -> Catalog& { return catalog; });
+    SimulatedApplication application([&]() -> Catalog& { return catalog; }, &isTestCaptureOneName);
     ScriptInterpreter interpreter(application);
     const ScriptOutcome outcome = interpreter.run(std::get<Script>(parsed));
     run.error = outcome.error;

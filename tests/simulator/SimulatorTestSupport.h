@@ -24,6 +24,10 @@ QString processScript();
 QString copyAdjustmentsScript();
 QString importScript(const QString& folder);
 
+// The Capture One names that in-process runs treat as installed: "Capture One", "Capture One 22",
+// "Capture One 23" and "Capture One Beta" (any case).
+bool isTestCaptureOneName(const QString& name);
+
 struct InProcessRun {
     std::optional<QString> result; // the human-readable result
     std::optional<ScriptError> error;
