@@ -72,15 +72,29 @@ void CommandLineFrontEnd::submitNextWhenIdle() {
             return;
         }
         if (inputClosed_) {
-            done_ = true;
-            if (options_.printJson) {
-                json_ << QJsonDocument(stateJson(model_)).toJson(QJsonDocument::Indented) << Qt::flush;
-            }
-            if (finished_) {
-                finished_();
-            }
+            finishWhenUpdateCheckIsDone();
         }
     });
+}
+
+void CommandLineFrontEnd::finishWhenUpdateCheckIsDone() {
+    // The final state includes the update notice: the check started with the model is waited for (its
+    // request has its own time-out), so the same run always reports the same state.
+    if (model_.isCheckingForProductUpdate()) {
+        connect(&model_, &AppModel::productUpdateCheckFinished, this,
+                &CommandLineFrontEnd::finishWhenUpdateCheckIsDone, Qt::SingleShotConnection);
+        return;
+    }
+    if (done_) {
+        return;
+    }
+    done_ = true;
+    if (options_.printJson) {
+        json_ << QJsonDocument(stateJson(model_)).toJson(QJsonDocument::Indented) << Qt::flush;
+    }
+    if (finished_) {
+        finished_();
+    }
 }
 
 void CommandLineFrontEnd::printNewEntries() {

@@ -37,6 +37,7 @@ public:
 private:
     void printNewEntries();
     void submitNextWhenIdle();
+    void finishWhenUpdateCheckIsDone();
     void readStandardInputLines();
 
     AppModel& model_;

@@ -104,6 +104,8 @@ public:
     const QList<ImportedPhotoAsset>& importedPhotos() const { return importedPhotos_; }
     const QSet<QUuid>& selectedImportedPhotoIDs() const { return selectedImportedPhotoIDs_; }
     const std::optional<ProductUpdate>& activeUpdate() const { return activeUpdate_; }
+    // Whether the start-up update check is still waiting for its answer (bounded by its request time-out).
+    bool isCheckingForProductUpdate() const { return isCheckingForProductUpdate_; }
 
     // Property forms of the state above.
     QString selectedSectionRawValue() const {
@@ -175,6 +177,7 @@ signals:
     void importedPhotosChanged();
     void selectedImportedPhotoIDsChanged();
     void activeUpdateChanged();
+    void productUpdateCheckFinished();
 
 private:
     void setResponding(bool responding);
@@ -222,6 +225,7 @@ private:
     QList<ImportedPhotoAsset> importedPhotos_;
     QSet<QUuid> selectedImportedPhotoIDs_;
     std::optional<ProductUpdate> activeUpdate_;
+    bool isCheckingForProductUpdate_ = false;
 
     std::optional<QString> dismissedUpdateVersion_;
     FolderChooser folderChooser_;

@@ -4,6 +4,7 @@
 #include "model/AppModel.h"
 
 #include <QPointer>
+#include <QScopeGuard>
 
 namespace orbix {
 
@@ -23,10 +24,17 @@ void AppModel::checkForProductUpdate() {
     const ProductConfiguration configuration =
         services_.configuration ? services_.configuration() : ProductConfiguration::current();
     QPointer<AppModel> self(this);
+    isCheckingForProductUpdate_ = true;
     services_.productUpdateService->availableUpdate(
         configuration, [self](const ProductUpdateService::UpdateResult& result) {
+            if (!self) {
+                return;
+            }
+            self->isCheckingForProductUpdate_ = false;
+            // Published after the notice (if any) is in place, so a waiting reader sees it.
+            const auto finished = qScopeGuard([&] { emit self->productUpdateCheckFinished(); });
             // Every failure of the check is silent.
-            if (!self || !result.ok() || !result.value()) {
+            if (!result.ok() || !result.value()) {
                 return;
             }
             const ProductUpdate& update = *result.value();

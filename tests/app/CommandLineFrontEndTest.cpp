@@ -33,7 +33,8 @@ OrbixRun runOrbix(const QStringList& arguments, const QByteArray& input, const Q
     process.start(QStringLiteral(ORBIX_PROGRAM), arguments);
     process.write(input);
     process.closeWriteChannel();
-    EXPECT_TRUE(process.waitForFinished(30000));
+    // The event loop keeps running meanwhile: the back end answering the program lives in this process.
+    EXPECT_TRUE(waitUntil([&] { return process.state() == QProcess::NotRunning; }, std::chrono::seconds(30)));
     OrbixRun run;
     run.exitCode = process.exitCode();
     run.state = QJsonDocument::fromJson(process.readAllStandardOutput()).object();
@@ -95,4 +96,63 @@ TEST(CommandLineFrontEnd, ReadsPromptsFromStandardInput) {
     EXPECT_EQ(messages[2].toObject().value("content").toString(), "launch the calendar")
         << "a last line without a line feed";
     EXPECT_EQ(run.state.value("selectedArtifactTitle").toString(), "Capture One only");
+}
+
+// Requests as people type them, end to end: a folder under "~" in typographic quotes, a folder whose name
+// holds "error", a rating that names Capture One with nothing in the tray, and the update notice, which
+// the final state waits for.
+TEST(CommandLineFrontEnd, TypedRequestsReachTheFolderAndPhotosTheyName) {
+    QTemporaryDir home;
+    SimulatorSession simulator(QStringLiteral(ORBIX_C1SIM_PROGRAM));
+    simulator.command({"reset", "--variants", "2", "--select", "2"});
+    LocalHttpServer backend;
+    ASSERT_TRUE(backend.listen());
+    backend.route("GET", "/v1/products/orbix/latest-version",
+                  ScriptedReply::json(200, R"({"update":{"latestVersion":"99.0","minimumVersion":"1.0",)"
+                                           R"("mode":"recommended","releaseNotes":"Faster.",)"
+                                           R"("downloadUrl":"https://orbix.app/download"}})")
+                      .after(std::chrono::milliseconds(1500)));
+    writeFile(home.filePath("Shoots/Day 1/IMG_1.jpg"), "x");
+    writeFile(home.filePath("Terror Shoot/IMG_7.jpg"), "x");
+
+    const OrbixRun run =
+        runOrbix({"--json", "--prompt", "capture one, rate these 4 stars", "--prompt",
+                  "import photos from “~/Shoots/Day 1”.", "--prompt", "import photos from ~/Terror Shoot",
+                  "--prompt", "rate the 2 selected photos 5 stars"},
+                 {}, home.path(), backend.url());
+    EXPECT_EQ(run.exitCode, 0) << run.transcript.toStdString();
+    const QJsonArray messages = run.state.value("messages").toArray();
+    ASSERT_EQ(messages.size(), 8) << run.transcript.toStdString();
+    EXPECT_EQ(messages[1].toObject().value("content").toString(), "Set rating to 4 on 1 selected variant(s).")
+        << "an empty tray leaves \"capture one, … these\" to Capture One's selection";
+    EXPECT_EQ(messages[3].toObject().value("content").toString(),
+              "Started importing " + home.filePath("Shoots/Day 1") + ".");
+    EXPECT_EQ(messages[5].toObject().value("content").toString(),
+              "Started importing " + home.filePath("Terror Shoot") + ".");
+    EXPECT_EQ(messages[7].toObject().value("content").toString(), "Set rating to 5 on 1 selected variant(s).");
+
+    const QJsonArray photos = run.state.value("importedPhotos").toArray();
+    ASSERT_EQ(photos.size(), 2) << "a folder named \"Terror Shoot\" imports like any other";
+    EXPECT_FALSE(photos[0].toObject().value("selected").toBool());
+    EXPECT_TRUE(photos[1].toObject().value("selected").toBool());
+    EXPECT_EQ(simulator.variantWithFile("IMG_7.jpg").value("rating").toInt(), 5);
+    EXPECT_EQ(simulator.variantWithFile("IMG_1.jpg").value("rating").toInt(), 0);
+
+    const QJsonArray artifacts = run.state.value("artifacts").toArray();
+    ASSERT_FALSE(artifacts.isEmpty());
+    EXPECT_EQ(artifacts.last().toObject().value("title").toString(), "Update Available")
+        << "the final state waits for the update check";
+}
+
+TEST(CommandLineFrontEnd, AMissingFolderIsNamedAsTyped) {
+    QTemporaryDir home;
+    SimulatorSession simulator(QStringLiteral(ORBIX_C1SIM_PROGRAM));
+    LocalHttpServer backend;
+    ASSERT_TRUE(backend.listen());
+    const OrbixRun run = runOrbix({"--json", "--prompt", "import photos from \"/srv/Away from home\""}, {},
+                                  home.path(), backend.url());
+    const QJsonArray messages = run.state.value("messages").toArray();
+    ASSERT_EQ(messages.size(), 2) << run.transcript.toStdString();
+    EXPECT_EQ(messages[1].toObject().value("content").toString(),
+              "No supported photo files were found in Away from home.");
 }
