@@ -181,3 +181,27 @@ TEST_F(ArtifactInspectorTest, GridColumnsAdaptToTheWidth) {
     EXPECT_EQ(ImportedPhotoGridView::columns(138), 2);
     EXPECT_EQ(ImportedPhotoGridView::columns(364), 5);
 }
+
+TEST(MarkdownContentView, HeadingsAreNotSelectableAndBodyBlocksAre) {
+    MarkdownContentView view;
+    view.setMarkdown("# Title\r\nA **bold** <word>\r\n- item\r\n\r\n2. step");
+    const QList<QWidget*> blocks = view.blocks();
+    ASSERT_EQ(blocks.size(), 5) << "one break per carriage return and line feed";
+    auto* heading = qobject_cast<QLabel*>(blocks[0]);
+    ASSERT_NE(heading, nullptr);
+    EXPECT_EQ(heading->text(), "Title");
+    EXPECT_EQ(heading->textInteractionFlags(), Qt::NoTextInteraction);
+    EXPECT_TRUE(heading->font().bold());
+
+    auto* paragraph = qobject_cast<QLabel*>(blocks[1]);
+    ASSERT_NE(paragraph, nullptr);
+    EXPECT_TRUE(paragraph->textInteractionFlags() & Qt::TextSelectableByMouse);
+    EXPECT_TRUE(paragraph->text().contains("<b>bold</b> &lt;word&gt;"));
+
+    const QList<QLabel*> bullet = blocks[2]->findChildren<QLabel*>();
+    ASSERT_EQ(bullet.size(), 2);
+    EXPECT_EQ(bullet[0]->text(), "*");
+    EXPECT_TRUE(bullet[1]->textInteractionFlags() & Qt::TextSelectableByMouse);
+    EXPECT_EQ(qobject_cast<QLabel*>(blocks[3]), nullptr) << "a spacer";
+    EXPECT_FALSE(qobject_cast<QLabel*>(blocks[4])->text().contains("2")) << "no number is shown";
+}
