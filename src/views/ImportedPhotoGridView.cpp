@@ -33,7 +33,6 @@ ImportedPhotoGridView::ImportedPhotoGridView(AppModel& model, QWidget* parent)
     setObjectName(QStringLiteral("importedPhotoGrid"));
     setAccessibleName(QString::fromLatin1(kCaption));
     setMouseTracking(true);
-    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
     QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     policy.setHeightForWidth(true);
     setSizePolicy(policy);
@@ -92,7 +91,9 @@ void ImportedPhotoGridView::rebuildThumbnails() {
     const QSet<QUuid>& selected = model_.selectedImportedPhotoIDs();
     thumbnails_.clear();
     thumbnails_.reserve(photos.size());
+    QSet<QString> paths;
     for (const ImportedPhotoAsset& photo : photos) {
+        paths.insert(photo.url.toLocalFile());
         ImportedPhotoThumbnail thumbnail;
         thumbnail.photo = photo;
         thumbnail.isSelected = selected.contains(photo.id);
@@ -105,6 +106,7 @@ void ImportedPhotoGridView::rebuildThumbnails() {
     }
     pressed_ = {};
     hovered_ = {};
+    loader_->retainOnly(paths);
     loader_->revalidate();
     updateGeometry();
     update();

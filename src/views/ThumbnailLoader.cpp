@@ -158,6 +158,11 @@ void ThumbnailLoader::revalidate() {
     }
 }
 
+void ThumbnailLoader::retainOnly(const QSet<QString>& paths) {
+    QMutexLocker lock(&mutex_);
+    cache_.removeIf([&paths](const decltype(cache_)::iterator entry) { return !paths.contains(entry.key()); });
+}
+
 void ThumbnailLoader::waitForDone() {
     pool_.waitForDone();
 }

@@ -37,6 +37,10 @@ public:
     // (they are reported through thumbnailsReady like new ones).
     void revalidate();
 
+    // Forgets the thumbnails of every other file, so the cache holds what the tray shows, not every file
+    // that was ever shown.
+    void retainOnly(const QSet<QString>& paths);
+
     // Waits until no decoding is queued or running (for tests and benchmarks).
     void waitForDone();
 

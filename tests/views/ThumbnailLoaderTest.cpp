@@ -98,6 +98,9 @@ TEST(ThumbnailLoader, AChangedFileIsDecodedAgainAndAnUnchangedOneIsNot) {
     loader.revalidate();
     ASSERT_TRUE(waitUntil([&] { return ready.size() == 2; }));
     EXPECT_TRUE(near(loader.thumbnail(path)->pixel(16, 16), Qt::green));
+
+    loader.retainOnly({});
+    EXPECT_FALSE(loader.thumbnail(path).has_value()) << "a file no longer shown is forgotten";
 }
 
 TEST(ThumbnailLoader, RawFilesFallBackToTheImageReaderWhenTheyHoldNoPreview) {
