@@ -1,6 +1,7 @@
 #include "views/ImportedPhotoGridView.h"
 
 #include "model/AppModel.h"
+#include "views/ImportedPhotoGridAccessible.h"
 #include "views/InspectorStyle.h"
 #include "views/ThumbnailLoader.h"
 #include "views/ViewPalette.h"
@@ -32,6 +33,7 @@ ImportedPhotoGridView::ImportedPhotoGridView(AppModel& model, QWidget* parent)
     : QWidget(parent), model_(model) {
     setObjectName(QStringLiteral("importedPhotoGrid"));
     setAccessibleName(QString::fromLatin1(kCaption));
+    installImportedPhotoGridAccessibility();
     setMouseTracking(true);
     QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     policy.setHeightForWidth(true);
@@ -45,7 +47,16 @@ ImportedPhotoGridView::ImportedPhotoGridView(AppModel& model, QWidget* parent)
     rebuildThumbnails();
 }
 
-ImportedPhotoGridView::~ImportedPhotoGridView() = default;
+ImportedPhotoGridView::~ImportedPhotoGridView() {
+    dropAccessibleTiles();
+}
+
+void ImportedPhotoGridView::dropAccessibleTiles() {
+    for (const QAccessible::Id id : std::as_const(accessibleTileIds_)) {
+        QAccessible::deleteAccessibleInterface(id);
+    }
+    accessibleTileIds_.clear();
+}
 
 int ImportedPhotoGridView::columns(int width) {
     return qMax(1, (width + kCellSpacing) / (kTile + kCellSpacing));
@@ -106,6 +117,11 @@ void ImportedPhotoGridView::rebuildThumbnails() {
     }
     pressed_ = {};
     hovered_ = {};
+    dropAccessibleTiles();
+    if (QAccessible::isActive()) {
+        QAccessibleEvent reordered(this, QAccessible::ObjectReorder);
+        QAccessible::updateAccessibility(&reordered);
+    }
     loader_->retainOnly(paths);
     loader_->revalidate();
     updateGeometry();
@@ -139,6 +155,16 @@ ImportedPhotoGridView::Hit ImportedPhotoGridView::hitAt(const QPointF& position)
         }
     }
     return {};
+}
+
+void ImportedPhotoGridView::activate(int index, Qt::KeyboardModifiers modifiers) {
+    if (index < 0 || index >= thumbnails_.size()) {
+        return;
+    }
+    // A copy: the action changes the model, which rebuilds the tiles.
+    const ImportedPhotoThumbnail thumbnail = thumbnails_[index];
+    clickModifiers_ = modifiers;
+    thumbnail.action();
 }
 
 QString ImportedPhotoGridView::toolTipAt(const QPointF& position) const {
@@ -210,11 +236,10 @@ void ImportedPhotoGridView::mouseReleaseEvent(QMouseEvent* event) {
     }
     // A copy: the action changes the model, which rebuilds the tiles.
     const ImportedPhotoThumbnail thumbnail = thumbnails_[released.index];
-    clickModifiers_ = event->modifiers();
     if (released.onRemoveButton) {
         thumbnail.removeAction();
     } else {
-        thumbnail.action();
+        activate(released.index, event->modifiers());
     }
 }
 

@@ -5,6 +5,8 @@
 
 #include "views/ImportedPhotoThumbnail.h"
 
+#include <QAccessible>
+#include <QHash>
 #include <QList>
 #include <QWidget>
 
@@ -31,6 +33,9 @@ public:
     // The tile of the photo at this tray index, in widget coordinates.
     QRectF tileRect(int index) const;
     ThumbnailLoader& loader() const { return *loader_; }
+    // What a click on the tile does: selects the photo, or extends the selection with Ctrl or Shift.
+    void activate(int index, Qt::KeyboardModifiers modifiers);
+
     // The tooltip at a point: the remove button's, the photo's name on a tile, or nothing.
     QString toolTipAt(const QPointF& position) const;
 
@@ -48,6 +53,8 @@ protected:
     bool event(QEvent* event) override;
 
 private:
+    friend class ImportedPhotoGridAccessible;
+
     struct Hit {
         int index = -1;
         bool onRemoveButton = false;
@@ -66,6 +73,9 @@ private:
     Hit pressed_;
     // The modifiers of the click being handled, read by the tiles' actions.
     Qt::KeyboardModifiers clickModifiers_;
+    // Accessible interfaces of the tiles by index, made on demand; they go when the tiles change.
+    QHash<int, QAccessible::Id> accessibleTileIds_;
+    void dropAccessibleTiles();
     Hit hovered_;
 };
 

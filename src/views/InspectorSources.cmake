@@ -5,6 +5,8 @@ list(APPEND ORBIX_VIEWS_SOURCES
     ArtifactDetailView.h
     ArtifactInspectorView.cpp
     ArtifactInspectorView.h
+    ImportedPhotoGridAccessible.cpp
+    ImportedPhotoGridAccessible.h
     ImportedPhotoGridView.cpp
     ImportedPhotoGridView.h
     ImportedPhotoThumbnail.cpp

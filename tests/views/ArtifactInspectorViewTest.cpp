@@ -8,6 +8,7 @@
 #include "views/ThumbnailLoader.h"
 #include "views/UpdateArtifactView.h"
 
+#include <QAccessible>
 #include <QImage>
 #include <QLabel>
 #include <QPushButton>
@@ -157,6 +158,21 @@ TEST_F(ArtifactInspectorTest, TrayClicksSelectExtendAndRemove) {
     EXPECT_TRUE(grid->thumbnails()[2].isSelected);
     EXPECT_FALSE(grid->thumbnails()[0].isSelected);
 
+    // Screen readers and the UI fallback see the same tiles and can act on them.
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(grid);
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->role(), QAccessible::List);
+    ASSERT_EQ(list->childCount(), 3);
+    EXPECT_EQ(list->child(0)->text(QAccessible::Name), "p1");
+    EXPECT_TRUE(list->child(2)->state().selected);
+    EXPECT_FALSE(list->child(0)->state().selected);
+    EXPECT_EQ(list->indexOfChild(list->child(1)), 1);
+    list->child(0)->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    EXPECT_EQ(selected(), QStringList({"p1", "p3"}));
+    list->child(0)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(selected(), QStringList{"p1"});
+    click(2);
+
     const QPointF removeButton = ImportedPhotoThumbnail::removeButtonRect(grid->tileRect(2)).center();
     EXPECT_EQ(grid->toolTipAt(removeButton), "Remove from tray");
     EXPECT_EQ(grid->toolTipAt(grid->tileRect(0).center()), "p1");
@@ -165,6 +181,8 @@ TEST_F(ArtifactInspectorTest, TrayClicksSelectExtendAndRemove) {
     EXPECT_EQ(model->importedPhotos()[1], photos[1]);
     EXPECT_TRUE(model->selectedImportedPhotoIDs().isEmpty()) << "the removed photo leaves the selection";
     EXPECT_EQ(grid->thumbnails().size(), 2);
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(grid)->childCount(), 2);
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(grid)->child(1)->text(QAccessible::Name), "p2");
 
     // Painting asks for the visible thumbnails; they arrive decoded.
     ASSERT_TRUE(waitUntil([&] {
