@@ -15,8 +15,13 @@ FolderChooser makeFolderChooserDialog(QWidget* parent) {
         dialog->setFileMode(QFileDialog::Directory);
         dialog->setOption(QFileDialog::ShowDirsOnly);
         dialog->setLabelText(QFileDialog::Accept, QStringLiteral("Import Photos"));
-        QObject::connect(dialog, &QFileDialog::urlSelected, dialog,
-                         [confirmed = std::move(confirmed)](const QUrl& folder) { confirmed(folder); });
+        // Read on acceptance: the selection signals differ between the native and the Qt dialog.
+        QObject::connect(dialog, &QDialog::accepted, dialog, [dialog, confirmed = std::move(confirmed)] {
+            const QList<QUrl> chosen = dialog->selectedUrls();
+            if (!chosen.isEmpty()) {
+                confirmed(chosen.constFirst());
+            }
+        });
         dialog->show();
     };
 }

@@ -1,0 +1,191 @@
+// The main window as a whole: menu commands and their shortcuts, the inspector toggle, routes from the
+// intent router, and importing through the folder chooser, over the real model and the simulator.
+#include "AppModelTestHarness.h"
+#include "model/AppIntentRouter.h"
+#include "model/AppModel.h"
+#include "support/TestSupport.h"
+#include "views/ArtifactInspectorView.h"
+#include "views/ComposerIcon.h"
+#include "views/ContentView.h"
+#include "views/ConversationWorkspaceView.h"
+#include "views/MicControlView.h"
+#include "views/PromptComposerView.h"
+#include "views/PromptTextField.h"
+
+#include <QAction>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QSignalSpy>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace orbix;
+using namespace orbix::views;
+using orbix::test::waitUntil;
+
+namespace {
+
+class MainWindow : public orbix::test::AppModelTest {
+protected:
+    MainWindow() { makeModel(); }
+
+    ContentView& openWindow() {
+        window = std::make_unique<ContentView>(*model, router);
+        window->show();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        return *window;
+    }
+    QAction* action(const char* name) const { return window->findChild<QAction*>(QString::fromLatin1(name)); }
+    PromptTextField* field() const { return window->workspace()->composer()->textField(); }
+    QFileDialog* chooser() const {
+        return window->findChild<QFileDialog*>(QStringLiteral("importPhotosDialog"));
+    }
+
+    AppIntentRouter router;
+    std::unique_ptr<ContentView> window;
+};
+
+} // namespace
+
+TEST_F(MainWindow, OpensTitledAtItsMinimumWithTheInspectorShown) {
+    openWindow();
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Orbix"));
+    EXPECT_EQ(window->minimumSize(), QSize(1120, 720));
+    EXPECT_TRUE(window->isArtifactVisible());
+    EXPECT_TRUE(window->inspector()->isVisible());
+    const qreal diameter = window->workspace()->micControl()->diameter();
+    EXPECT_GE(diameter, MicControlView::kMinimumDiameter);
+    EXPECT_LE(diameter, MicControlView::kMaximumDiameter);
+}
+
+TEST_F(MainWindow, ToolbarToggleCollapsesAndExpandsTheInspector) {
+    openWindow();
+    QAction* toggle = window->artifactToggle();
+    EXPECT_EQ(toggle->toolTip(), QStringLiteral("Collapse Artifact"));
+    const int workspaceWidth = window->workspace()->width();
+    toggle->trigger();
+    EXPECT_FALSE(window->isArtifactVisible());
+    EXPECT_FALSE(window->inspector()->isVisible());
+    EXPECT_EQ(toggle->toolTip(), QStringLiteral("Expand Artifact"));
+    EXPECT_TRUE(waitUntil([&] { return window->workspace()->width() > workspaceWidth; }))
+        << "the workspace takes the freed width";
+    toggle->trigger();
+    EXPECT_TRUE(window->inspector()->isVisible());
+    EXPECT_EQ(toggle->toolTip(), QStringLiteral("Collapse Artifact"));
+}
+
+TEST_F(MainWindow, MenuCommandsCarryTheirShortcutsAndReachTheModel) {
+    openWindow();
+    EXPECT_EQ(action("newSessionAction")->text(), QStringLiteral("New Session"));
+    EXPECT_EQ(action("newSessionAction")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_N));
+    EXPECT_EQ(action("focusPromptAction")->text(), QStringLiteral("Focus Prompt"));
+    EXPECT_EQ(action("focusPromptAction")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_L));
+    EXPECT_EQ(action("enableVoiceAction")->text(), QStringLiteral("Enable Voice"));
+    EXPECT_EQ(action("enableVoiceAction")->shortcut(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V));
+    EXPECT_EQ(action("enableQuietAction")->text(), QStringLiteral("Enable Quiet"));
+    EXPECT_EQ(action("enableQuietAction")->shortcut(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Q));
+
+    // Focus Prompt twice: two changes of the flag, the field focused after each.
+    QSignalSpy focusRequests(model.get(), &AppModel::shouldFocusPromptChanged);
+    window->workspace()->composer()->sendButton()->setFocus();
+    QTest::keyClick(window.get(), Qt::Key_L, Qt::ControlModifier);
+    EXPECT_TRUE(field()->hasFocus());
+    window->workspace()->micControl()->setFocus();
+    QTest::keyClick(window.get(), Qt::Key_L, Qt::ControlModifier);
+    EXPECT_TRUE(field()->hasFocus());
+    EXPECT_EQ(focusRequests.count(), 2);
+
+    // The shortcuts work from inside the prompt field.
+    QTest::keyClick(field(), Qt::Key_V, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(model->inputMode(), InputMode::voice);
+    QTest::keyClick(field(), Qt::Key_Q, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(model->inputMode(), InputMode::quiet);
+
+    // New Session empties the conversation and keeps the tray.
+    const QString shoot = makeFolder(QStringLiteral("shoot"), {QStringLiteral("a.jpg")});
+    submit(QStringLiteral("import photos from ") + shoot);
+    ASSERT_EQ(model->importedPhotos().size(), 1);
+    model->setPromptText(QStringLiteral("half typed"));
+    QTest::keyClick(field(), Qt::Key_N, Qt::ControlModifier);
+    EXPECT_TRUE(model->messages().isEmpty());
+    EXPECT_TRUE(model->artifacts().isEmpty());
+    EXPECT_EQ(model->importedPhotos().size(), 1);
+    EXPECT_TRUE(field()->toPlainText().isEmpty());
+}
+
+TEST_F(MainWindow, ARouteLeftBeforeTheWindowShowsIsAppliedOnFirstShowThenEveryNewOne) {
+    router.setPendingRoute(AppIntentRoute::make(SidebarSection::chat, QStringLiteral("brighten the sky")));
+    window = std::make_unique<ContentView>(*model, router);
+    EXPECT_TRUE(model->promptText().isEmpty()) << "nothing is applied before the window shows";
+
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    EXPECT_EQ(model->promptText(), QStringLiteral("brighten the sky"));
+    EXPECT_EQ(field()->toPlainText(), QStringLiteral("brighten the sky"));
+    EXPECT_TRUE(field()->hasFocus());
+    EXPECT_TRUE(model->messages().isEmpty()) << "a route never submits";
+
+    // The same text again is a new request and asks for focus again.
+    QSignalSpy focusRequests(model.get(), &AppModel::shouldFocusPromptChanged);
+    window->workspace()->micControl()->setFocus();
+    router.setPendingRoute(AppIntentRoute::make(SidebarSection::chat, QStringLiteral("brighten the sky")));
+    EXPECT_EQ(focusRequests.count(), 1);
+    EXPECT_TRUE(field()->hasFocus());
+
+    // A route without text only selects the section: the typed text stays, focus is not requested.
+    model->setPromptText(QStringLiteral("my own words"));
+    router.setPendingRoute(AppIntentRoute::make(SidebarSection::chat, QString()));
+    EXPECT_EQ(model->promptText(), QStringLiteral("my own words"));
+    EXPECT_EQ(focusRequests.count(), 1);
+
+    // Showing the window again does not replay the stored route.
+    window->hide();
+    window->show();
+    EXPECT_EQ(model->promptText(), QStringLiteral("my own words"));
+}
+
+TEST_F(MainWindow, ImportButtonOpensANonModalFolderChooserThatImportsWhatItConfirms) {
+    openWindow();
+    const QString shoot =
+        makeFolder(QStringLiteral("Sample Shoot"), {QStringLiteral("IMG_10.jpg"), QStringLiteral("IMG_2.jpg")});
+    QTest::mouseClick(window->workspace()->composer()->importButton(), Qt::LeftButton);
+    QFileDialog* dialog = chooser();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_FALSE(dialog->isModal());
+    EXPECT_EQ(dialog->windowModality(), Qt::NonModal);
+    EXPECT_EQ(dialog->fileMode(), QFileDialog::Directory);
+    EXPECT_TRUE(dialog->testOption(QFileDialog::ShowDirsOnly));
+    EXPECT_EQ(dialog->labelText(QFileDialog::Accept), QStringLiteral("Import Photos"));
+    EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Choose a folder to import into Capture One."));
+
+    dialog->setDirectory(QFileInfo(shoot).path());
+    dialog->selectFile(QFileInfo(shoot).fileName());
+    static_cast<QDialog*>(dialog)->accept(); // QFileDialog's own accept reads the chosen folder
+    ASSERT_TRUE(waitUntil([this] { return model->importedPhotos().size() == 2; }, std::chrono::seconds(20)));
+    EXPECT_EQ(model->importedPhotos()[0].displayName, QStringLiteral("IMG_2"));
+    EXPECT_EQ(model->selectedImportedPhotoIDs().size(), 2);
+    EXPECT_TRUE(waitUntil([this] { return !model->isResponding(); }, std::chrono::seconds(20)));
+    EXPECT_TRUE(lastReply().startsWith(QStringLiteral("Started importing"))) << lastReply().toStdString();
+}
+
+TEST_F(MainWindow, CancellingTheChooserImportsNothing) {
+    openWindow();
+    QTest::mouseClick(window->workspace()->composer()->importButton(), Qt::LeftButton);
+    ASSERT_NE(chooser(), nullptr);
+    chooser()->reject();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(model->messages().isEmpty());
+    EXPECT_TRUE(model->importedPhotos().isEmpty());
+    EXPECT_FALSE(model->isResponding());
+}
+
+TEST_F(MainWindow, AChooserConfirmedAfterTheModelIsGoneDoesNothing) {
+    std::function<void(const QUrl&)> confirm;
+    model->setFolderChooser([&confirm](std::function<void(const QUrl&)> confirmed) { confirm = confirmed; });
+    model->importPhotosFromFolder();
+    ASSERT_TRUE(confirm);
+    model.reset();
+    confirm(QUrl::fromLocalFile(makeFolder(QStringLiteral("late"), {QStringLiteral("a.jpg")})));
+    SUCCEED() << "no use of the destroyed model";
+}

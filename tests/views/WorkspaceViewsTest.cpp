@@ -1,0 +1,189 @@
+// The conversation workspace driven through real widgets: status texts, the microphone control's size,
+// tooltips and clicks, and the composer's keys, growth and busy indicator over the real model.
+#include "AppModelTestHarness.h"
+#include "model/AppModel.h"
+#include "support/TestSupport.h"
+#include "views/BusyIndicator.h"
+#include "views/ComposerIcon.h"
+#include "views/ConversationWorkspaceView.h"
+#include "views/MicControlView.h"
+#include "views/PromptComposerView.h"
+#include "views/PromptTextField.h"
+
+#include <QAccessible>
+#include <QLabel>
+#include <QScrollBar>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace orbix;
+using namespace orbix::views;
+
+namespace {
+
+struct StatusCase {
+    RealtimeVoiceState state;
+    bool wakeListening;
+    const char* title;
+    const char* subtitle;
+    const char* toolTip;
+};
+
+AppModelServices servicesCountingVoiceStarts(int& starts) {
+    AppModelServices services;
+    services.voice.startComputerUseVoiceMode = [&starts] { ++starts; };
+    return services;
+}
+
+} // namespace
+
+TEST(ConversationWorkspace, StatusAndMicrophoneFollowEveryVoiceState) {
+    const StatusCase cases[] = {
+        {RealtimeVoiceState::idle, true, "Ready", "Say \"Hey Orbix\" or type a prompt.",
+         "Start Computer Use Voice"},
+        {RealtimeVoiceState::idle, false, "Ready", "Use voice or type a prompt.", "Start Computer Use Voice"},
+        {RealtimeVoiceState::connecting, false, "Connecting", "Starting GPT Realtime 2.",
+         "Stop Computer Use Voice"},
+        {RealtimeVoiceState::recording, true, "Listening", "Speak naturally. Orbix is listening.",
+         "Stop Computer Use Voice"},
+        {RealtimeVoiceState::speaking, false, "Responding", "Response is playing and updating the artifact.",
+         "Stop Computer Use Voice"},
+        {RealtimeVoiceState::failed, false, "Voice Failed", "Check configuration and try again.",
+         "Stop Computer Use Voice"},
+    };
+    AppModel model{AppModelServices{}};
+    ConversationWorkspaceView workspace(model);
+    for (const StatusCase& c : cases) {
+        model.setWakeWordListening(c.wakeListening);
+        model.setRealtimeVoiceState(c.state);
+        const std::string label = rawValue(c.state).toStdString() + (c.wakeListening ? " (wake on)" : "");
+        EXPECT_EQ(workspace.titleLabel()->text(), QString::fromUtf8(c.title)) << label;
+        EXPECT_EQ(workspace.subtitleLabel()->text(), QString::fromUtf8(c.subtitle)) << label;
+        EXPECT_EQ(workspace.micControl()->toolTip(), QString::fromUtf8(c.toolTip)) << label;
+        EXPECT_EQ(workspace.micControl()->accessibleName(), QString::fromUtf8(c.toolTip)) << label;
+    }
+}
+
+TEST(MicControl, DiameterFollowsTheWidthWithinItsBounds) {
+    AppModel model{AppModelServices{}};
+    MicControlView mic(model);
+    const struct {
+        int width;
+        qreal diameter;
+    } cases[] = {{300, 220}, {423, 220}, {500, 260}, {600, 310}, {1400, 310}};
+    for (const auto& c : cases) {
+        mic.resize(c.width, mic.heightForWidth(c.width));
+        EXPECT_DOUBLE_EQ(mic.diameter(), c.diameter) << c.width;
+        EXPECT_GE(mic.height(), qRound(c.diameter)) << "the circle fits at width " << c.width;
+    }
+}
+
+TEST(MicControl, OnlyAClickInsideTheCircleStartsVoiceAndItIsAnAccessibleButton) {
+    int starts = 0;
+    AppModel model(servicesCountingVoiceStarts(starts));
+    MicControlView mic(model);
+    mic.resize(600, 310);
+    mic.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&mic));
+
+    QTest::mouseClick(&mic, Qt::LeftButton, {}, QPoint(5, 5)); // the corner, outside the circle
+    EXPECT_EQ(starts, 0);
+    QTest::mouseClick(&mic, Qt::LeftButton, {}, QPoint(300, 155));
+    EXPECT_EQ(starts, 1);
+    // Near the rim but inside.
+    QTest::mouseClick(&mic, Qt::LeftButton, {}, QPoint(300 - 150, 155));
+    EXPECT_EQ(starts, 2);
+    mic.setFocus();
+    QTest::keyClick(&mic, Qt::Key_Space);
+    EXPECT_EQ(starts, 3) << "the keyboard reaches it too";
+
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(&mic);
+    ASSERT_NE(accessible, nullptr);
+    EXPECT_EQ(accessible->role(), QAccessible::Button);
+    EXPECT_EQ(accessible->text(QAccessible::Name), QStringLiteral("Start Computer Use Voice"));
+}
+
+class PromptComposer : public orbix::test::AppModelTest {
+protected:
+    PromptComposer() {
+        makeModel();
+        composer = std::make_unique<PromptComposerView>(*model);
+        composer->resize(560, composer->sizeHint().height());
+        composer->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(composer.get()));
+        field()->setFocus();
+    }
+    PromptTextField* field() const { return composer->textField(); }
+    void waitIdle() {
+        EXPECT_TRUE(
+            orbix::test::waitUntil([this] { return !model->isResponding(); }, std::chrono::seconds(20)));
+    }
+    std::unique_ptr<PromptComposerView> composer;
+};
+
+TEST_F(PromptComposer, GrowsLineByLineUpToFiveThenScrolls) {
+    const int oneLine = field()->height();
+    QTest::keyClicks(field(), QStringLiteral("one"));
+    EXPECT_EQ(field()->height(), oneLine);
+    int previous = oneLine;
+    for (int line = 2; line <= 5; ++line) {
+        QTest::keyClick(field(), Qt::Key_Return, Qt::ShiftModifier);
+        QTest::keyClicks(field(), QStringLiteral("line"));
+        EXPECT_GT(field()->height(), previous) << line << " lines";
+        previous = field()->height();
+    }
+    const int fiveLines = field()->height();
+    QTest::keyClick(field(), Qt::Key_Return, Qt::ShiftModifier);
+    QTest::keyClicks(field(), QStringLiteral("six"));
+    EXPECT_EQ(field()->height(), fiveLines);
+    EXPECT_EQ(field()->visibleLineCount(), 5);
+    EXPECT_GT(field()->verticalScrollBar()->maximum(), 0) << "the sixth line scrolls";
+    EXPECT_EQ(model->promptText(), QStringLiteral("one\nline\nline\nline\nline\nsix"));
+
+    model->setPromptText(QString());
+    EXPECT_EQ(field()->height(), oneLine) << "clearing shrinks it back";
+}
+
+TEST_F(PromptComposer, ReturnSubmitsShiftReturnBreaksTheLine) {
+    QTest::keyClicks(field(), QStringLiteral("capture one"));
+    QTest::keyClick(field(), Qt::Key_Return, Qt::ShiftModifier);
+    QTest::keyClicks(field(), QStringLiteral("status"));
+    EXPECT_TRUE(model->messages().isEmpty());
+    EXPECT_EQ(model->promptText(), QStringLiteral("capture one\nstatus"));
+
+    QTest::keyClick(field(), Qt::Key_Return);
+    ASSERT_EQ(model->messages().size(), 1);
+    EXPECT_EQ(model->messages()[0].content, QStringLiteral("capture one\nstatus"));
+    EXPECT_TRUE(field()->toPlainText().isEmpty()) << "the field follows the model's cleared prompt";
+    waitIdle();
+}
+
+TEST_F(PromptComposer, ShowsWorkWhileRespondingAndIgnoresSubmitsMeanwhile) {
+    EXPECT_TRUE(composer->busyIndicator()->isHidden());
+    QTest::keyClicks(field(), QStringLiteral("capture one status"));
+    QTest::keyClick(field(), Qt::Key_Return, Qt::ControlModifier);
+    ASSERT_TRUE(model->isResponding());
+    EXPECT_TRUE(composer->busyIndicator()->isVisible());
+
+    // Still editable; a submit while the reply is pending leaves the text alone.
+    QTest::keyClicks(field(), QStringLiteral("rate this 4 stars"));
+    QTest::mouseClick(composer->sendButton(), Qt::LeftButton);
+    QTest::keyClick(field(), Qt::Key_Return);
+    EXPECT_EQ(model->promptText(), QStringLiteral("rate this 4 stars"));
+    EXPECT_EQ(model->messages().size(), 1);
+
+    waitIdle();
+    EXPECT_TRUE(composer->busyIndicator()->isHidden());
+    QTest::mouseClick(composer->sendButton(), Qt::LeftButton);
+    EXPECT_EQ(model->messages().size(), 3) << "the send button submits once idle";
+    waitIdle();
+}
+
+TEST_F(PromptComposer, TakesFocusOnEveryRequest) {
+    composer->sendButton()->setFocus();
+    model->togglePromptFocus();
+    EXPECT_TRUE(field()->hasFocus());
+    composer->sendButton()->setFocus();
+    model->togglePromptFocus(); // the flag goes back to false: still a request
+    EXPECT_TRUE(field()->hasFocus());
+}
