@@ -1,5 +1,6 @@
 #include "app/WindowScreenshot.h"
 
+#include "model/AppModel.h"
 #include "views/ContentView.h"
 
 #include <QApplication>
@@ -40,6 +41,11 @@ QSize parseWindowSize(const QString& text) {
 }
 
 QString renderWindowScreenshot(AppModel& model, const WindowScreenshotOptions& options) {
+    // An update notice found at start-up belongs in the picture.
+    const QDeadlineTimer updateDeadline(kSettleMilliseconds);
+    while (model.isCheckingForProductUpdate() && !updateDeadline.hasExpired()) {
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    }
     views::ContentView window(model);
     // The window never shrinks below its minimum; a smaller size renders at the minimum.
     window.resize(options.size.expandedTo(window.minimumSize()));

@@ -5,6 +5,8 @@
 #include "views/ArtifactInspectorView.h"
 #include "views/ConversationWorkspaceView.h"
 #include "views/FolderChooserDialog.h"
+#include "views/PromptComposerView.h"
+#include "views/PromptTextField.h"
 #include "views/Symbols.h"
 #include "views/ViewPalette.h"
 #include "views/WindowMenus.h"
@@ -62,7 +64,7 @@ ContentView::ContentView(AppModel& model, AppIntentRouter& router, QWidget* pare
     artifactToggle_->setObjectName(QStringLiteral("artifactToggle"));
     connect(artifactToggle_, &QAction::triggered, this, [this] { setArtifactVisible(!isArtifactVisible_); });
 
-    installWindowMenus(*menuBar(), model_, *this);
+    installWindowMenus(*menuBar(), model_, *this, [this] { emit settingsRequested(); });
     model_.setFolderChooser(makeFolderChooserDialog(this));
     updateArtifactToggle();
 }
@@ -97,12 +99,21 @@ void ContentView::updateArtifactToggle() {
     }
 }
 
+void ContentView::bringToFront() {
+    setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    show();
+    raise();
+    activateWindow();
+}
+
 void ContentView::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (hasBeenShown_) {
         return;
     }
     hasBeenShown_ = true;
+    // Typing is the first thing most people do: the prompt field has the focus when the window opens.
+    workspace_->composer()->textField()->setFocus(Qt::OtherFocusReason);
     model_.startWakeWordListeningWhenReady();
     // A route left before the window existed (or before it was shown) is applied now; later ones as
     // they arrive.

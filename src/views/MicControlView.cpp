@@ -4,6 +4,7 @@
 #include "views/Symbols.h"
 #include "views/ViewPalette.h"
 
+#include <QFocusEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -120,6 +121,14 @@ void MicControlView::mouseMoveEvent(QMouseEvent* event) {
     }
 }
 
+void MicControlView::focusInEvent(QFocusEvent* event) {
+    QAbstractButton::focusInEvent(event);
+    // The ring marks keyboard focus only; a click or the window opening does not draw it.
+    const Qt::FocusReason reason = event->reason();
+    showsFocusRing_ = reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason;
+    update();
+}
+
 void MicControlView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
@@ -148,7 +157,7 @@ void MicControlView::paintEvent(QPaintEvent*) {
 
     views::paintSymbol(painter, circle, u"mic.fill", stateTint, kSymbolFactor * circle.width());
 
-    if (hasFocus()) {
+    if (hasFocus() && showsFocusRing_) {
         QPen focusPen(views::namedColor(views::NamedColor::Accent, pal), 2);
         painter.setPen(focusPen);
         painter.drawEllipse(circle.adjusted(-1, -1, 1, 1).intersected(QRectF(rect()).adjusted(1, 1, -1, -1)));

@@ -38,6 +38,7 @@ protected:
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
 
 private:
     void updateForState();
@@ -45,6 +46,7 @@ private:
 
     AppModel& model_;
     bool hovered_ = false;
+    bool showsFocusRing_ = false;
 };
 
 } // namespace orbix::views

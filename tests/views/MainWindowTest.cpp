@@ -53,6 +53,7 @@ TEST_F(MainWindow, OpensTitledAtItsMinimumWithTheInspectorShown) {
     EXPECT_EQ(window->minimumSize(), QSize(1120, 720));
     EXPECT_TRUE(window->isArtifactVisible());
     EXPECT_TRUE(window->inspector()->isVisible());
+    EXPECT_TRUE(field()->hasFocus()) << "ready for typing";
     const qreal diameter = window->workspace()->micControl()->diameter();
     EXPECT_GE(diameter, MicControlView::kMinimumDiameter);
     EXPECT_LE(diameter, MicControlView::kMaximumDiameter);
