@@ -1,0 +1,44 @@
+#pragma once
+// Audio format conversions of the voice session. Microphone buffers become the wire format (24 kHz mono
+// signed 16-bit little-endian PCM) through a streaming resampler whose state carries from one buffer to the
+// next; wire-format model audio becomes float samples for the speaker.
+
+#include "voice/AudioInput.h"
+
+#include <QByteArray>
+#include <memory>
+#include <vector>
+
+namespace orbix {
+
+inline constexpr int realtimeSampleRate = 24000;
+
+// Wire-format PCM16 to float samples: one per whole 16-bit sample (an odd trailing byte is ignored), each
+// divided by 32767 so that the largest positive sample plays at exactly 1.0.
+std::vector<float> playbackSamples(const QByteArray& pcm16);
+
+// Converts captured buffers of one input format, in capture order. Not thread-safe: one thread at a time.
+class CaptureConverter {
+public:
+    // None when the format cannot be converted (no channels, no rate).
+    static std::unique_ptr<CaptureConverter> create(const AudioInputFormat& input);
+    ~CaptureConverter();
+    CaptureConverter(const CaptureConverter&) = delete;
+    CaptureConverter& operator=(const CaptureConverter&) = delete;
+
+    // Output frames reserved for one buffer of `inputFrames`: the proportional count, truncated, plus one.
+    static qint64 outputCapacity(qint64 inputFrames, int inputRate);
+    // The wire-format bytes for one captured buffer (at most outputCapacity frames); empty when the
+    // resampler produced nothing yet or failed.
+    QByteArray convert(const CapturedAudio& buffer);
+
+private:
+    struct Resampler;
+    CaptureConverter(AudioInputFormat input, std::unique_ptr<Resampler> resampler);
+
+    AudioInputFormat input_;
+    std::unique_ptr<Resampler> resampler_;
+    std::vector<float> mono_;
+};
+
+} // namespace orbix

@@ -1,0 +1,700 @@
+#include "voice/OpenAIRealtimeVoiceService.h"
+
+#include "voice/AudioConversion.h"
+#include "voice/RealtimeCredentials.h"
+#include "voice/RealtimeSessionPayload.h"
+#include "voice/RealtimeTextMatching.h"
+
+#include <QJsonDocument>
+#include <QNetworkRequest>
+#include <QTimer>
+#include <QUrlQuery>
+#include <QWebSocket>
+
+namespace orbix {
+
+namespace {
+
+const QString realtimePath = QStringLiteral("/v1/realtime");
+const QString parseFailurePrefix = QStringLiteral("Failed to parse tool call arguments: ");
+const QString defaultServerErrorMessage = QStringLiteral("Realtime API error.");
+// Races between the client's and the server's view of the response; the session goes on.
+constexpr std::array benignServerErrors{"no active response found", "already has an active response"};
+
+QJsonObject typedEvent(const char* type) {
+    return {{QStringLiteral("type"), QString::fromUtf8(type)}};
+}
+
+std::optional<QString> optionalString(const QJsonObject& object, const char* name) {
+    const QJsonValue value = object.value(QLatin1String(name));
+    return value.isString() ? std::optional<QString>(value.toString()) : std::nullopt;
+}
+
+// JSON true/false, or the numbers 0 and 1.
+std::optional<bool> optionalBoolean(const QJsonValue& value) {
+    if (value.isBool()) {
+        return value.toBool();
+    }
+    if (value.isDouble() && (value.toDouble() == 0.0 || value.toDouble() == 1.0)) {
+        return value.toDouble() == 1.0;
+    }
+    return std::nullopt;
+}
+
+ComputerUseArguments argumentsFrom(const QString& action, const QJsonObject& object) {
+    ComputerUseArguments arguments;
+    arguments.action = action;
+    arguments.appName = optionalString(object, "app_name");
+    arguments.url = optionalString(object, "url");
+    arguments.targetName = optionalString(object, "target_name");
+    arguments.text = optionalString(object, "text");
+    arguments.key = optionalString(object, "key");
+    arguments.query = optionalString(object, "query");
+    arguments.prompt = optionalString(object, "prompt");
+    arguments.aspectRatio = optionalString(object, "aspect_ratio");
+    arguments.scriptCode = optionalString(object, "script_code");
+    arguments.slider = optionalString(object, "slider");
+    arguments.presetName = optionalString(object, "preset_name");
+    arguments.folderPath = optionalString(object, "folder_path");
+    const QJsonValue value = object.value(QStringLiteral("value"));
+    if (value.isDouble()) {
+        arguments.value = value.toDouble();
+    }
+    arguments.relative = optionalBoolean(object.value(QStringLiteral("relative")));
+    return arguments;
+}
+
+} // namespace
+
+const QString OpenAIRealtimeVoiceService::model = QStringLiteral("gpt-realtime-2.1");
+
+ComputerUseExecutor OpenAIRealtimeVoiceService::executorFor(MacComputerUseService& dispatcher) {
+    return [&dispatcher](const ComputerUseArguments& arguments, MacComputerUseService::Completion completion) {
+        dispatcher.executeAction(arguments, std::move(completion));
+    };
+}
+
+OpenAIRealtimeVoiceService::OpenAIRealtimeVoiceService(QNetworkAccessManager& session,
+                                                       ComputerUseExecutor executor,
+                                                       RealtimeVoiceServiceOptions options, QObject* parent)
+    : QObject(parent), session_(&session), executor_(std::move(executor)), options_(std::move(options)),
+      timers_(options_.timers ? options_.timers : VoiceTimers::system()), log_(options_.logDirectory) {
+    audioWorker_.setMaxThreadCount(1);
+}
+
+OpenAIRealtimeVoiceService::~OpenAIRealtimeVoiceService() {
+    ++generation_;
+    isActive_ = false;
+    isRecording_ = false;
+    stopAudio();
+    audioWorker_.waitForDone();
+    if (webSocket_) {
+        webSocket_->disconnect(this);
+        webSocket_->abort();
+    }
+}
+
+// MARK: session life cycle
+
+void OpenAIRealtimeVoiceService::start(bool isVoice, std::function<void(bool)> done) {
+    if (isActive_ || isStarting_) {
+        stop();
+        deliver([done = std::move(done)] {
+            if (done) {
+                done(false);
+            }
+        });
+        return;
+    }
+    const quint64 generation = ++generation_;
+    isStarting_ = true;
+    startCompletion_ = std::move(done);
+    updateState(RealtimeVoiceState::connecting);
+    isVoiceSession_ = isVoice;
+
+    if (isVoice) {
+        if (!options_.audioInput || !options_.audioOutput || !options_.audioInput->hasDevice()) {
+            failStart(generation,
+                      RealtimeVoiceError::of(RealtimeVoiceError::Kind::microphoneDenied).description());
+            return;
+        }
+        if (const auto error = options_.audioOutput->start()) {
+            failStart(generation, *error);
+            return;
+        }
+    }
+
+    const ProductConfiguration configuration =
+        options_.configuration ? options_.configuration() : ProductConfiguration::current();
+    const RealtimeCredentials credentials(*session_, options_.network, options_.lookup, options_.identityClock);
+    credentials.bearerToken(configuration, model,
+                            [this, guard = QPointer(this), generation](RealtimeCredentials::TokenResult token) {
+                                if (!guard || generation != generation_) {
+                                    return;
+                                }
+                                if (!token) {
+                                    failStart(generation, token.error().description());
+                                    return;
+                                }
+                                connectSocket(generation, token.value());
+                            });
+}
+
+void OpenAIRealtimeVoiceService::connectSocket(quint64 generation, const QString& token) {
+    auto url = endpointOnOrigin(options_.network.realtimeOrigin, realtimePath);
+    if (!url) {
+        failStart(generation, RealtimeVoiceError::of(RealtimeVoiceError::Kind::invalidURL).description());
+        return;
+    }
+    url->setQuery(QUrlQuery{{QStringLiteral("model"), model}});
+
+    auto* socket = new QWebSocket(QString(), QWebSocketProtocol::VersionLatest, this);
+    webSocket_ = socket;
+    connect(socket, &QWebSocket::textMessageReceived, this,
+            [this](const QString& message) { receiveFrame(message.toUtf8()); });
+    connect(socket, &QWebSocket::binaryMessageReceived, this, &OpenAIRealtimeVoiceService::receiveFrame);
+    connect(socket, &QWebSocket::disconnected, this, [this, socket] { socketClosed(socket); });
+
+    connectionContinuation_ = [this, generation](std::optional<QString> error) {
+        if (error) {
+            failStart(generation, *error);
+        } else {
+            afterSessionCreated(generation);
+        }
+    };
+
+    QNetworkRequest request(*url);
+    request.setRawHeader(kAuthorizationHeader, bearer(token));
+    request.setTransferTimeout(60'000);
+    socket->open(request);
+
+    pingTimer_ = timers_->every(pingInterval, [this] {
+        if (webSocket_) {
+            webSocket_->ping();
+        }
+    });
+}
+
+void OpenAIRealtimeVoiceService::afterSessionCreated(quint64 generation) {
+    if (generation != generation_) {
+        return;
+    }
+    if (const auto error = sendSessionUpdate(isVoiceSession_)) {
+        failStart(generation, error->description());
+        return;
+    }
+    isActive_ = true;
+    if (isVoiceSession_) {
+        if (const auto error = beginRecordingAfterConnect()) {
+            failStart(generation, *error);
+            return;
+        }
+    }
+    scheduleIdleDisconnect();
+    finishStart(generation, true);
+}
+
+void OpenAIRealtimeVoiceService::finishStart(quint64 generation, bool running) {
+    if (generation != generation_ || !startCompletion_) {
+        return;
+    }
+    isStarting_ = false;
+    deliver([done = std::exchange(startCompletion_, {}), running] { done(running); });
+}
+
+void OpenAIRealtimeVoiceService::failStart(quint64 generation, const QString& message) {
+    if (generation != generation_) {
+        return;
+    }
+    fail(message);
+    stop();
+}
+
+void OpenAIRealtimeVoiceService::socketClosed(QWebSocket* socket) {
+    if (socket != webSocket_) {
+        return;
+    }
+    QString message =
+        socket->error() != QAbstractSocket::UnknownSocketError ? socket->errorString() : socket->closeReason();
+    if (message.isEmpty()) {
+        message = RealtimeVoiceError::of(RealtimeVoiceError::Kind::notConnected).description();
+    }
+    writeLog(QStringLiteral("Realtime WebSocket closed: ") + message);
+    pingTimer_.reset();
+    if (auto continuation = std::exchange(connectionContinuation_, {})) {
+        continuation(message);
+    }
+    if (isActive_) {
+        fail(message);
+    }
+}
+
+void OpenAIRealtimeVoiceService::stop() {
+    cancelIdleDisconnect();
+    ++generation_;
+    isActive_ = false;
+    isRecording_ = false;
+    // A session stopped while the model spoke must not leave the next one's microphone muted.
+    isSpeaking_ = false;
+    speakingTailTimer_.reset();
+    stopAudio();
+    // Appends already converted are dropped by the generation check once they reach the main thread.
+    audioWorker_.waitForDone();
+    pingTimer_.reset();
+    if (QWebSocket* socket = webSocket_) {
+        webSocket_ = nullptr;
+        socket->disconnect(this);
+        socket->close(QWebSocketProtocol::CloseCodeGoingAway);
+        socket->deleteLater();
+    }
+    connectionContinuation_ = {};
+    pendingFrames_.clear();
+    isHandlingFunctionCall_ = false;
+    transcriptBuffer_.clear();
+    isStarting_ = false;
+    if (auto done = std::exchange(startCompletion_, {})) {
+        deliver([done = std::move(done)] { done(false); });
+    }
+    updateState(RealtimeVoiceState::idle);
+}
+
+void OpenAIRealtimeVoiceService::setVoiceMode(bool enabled, std::function<void()> done) {
+    isVoiceSession_ = enabled;
+    const auto finish = [this, &done] {
+        deliver([done = std::move(done)] {
+            if (done) {
+                done();
+            }
+        });
+    };
+    if (!enabled) {
+        isRecording_ = false;
+        stopAudio();
+        if (const auto error = sendSessionUpdate(false)) {
+            fail(error->description());
+        } else {
+            updateState(RealtimeVoiceState::idle);
+        }
+        finish();
+        return;
+    }
+    std::optional<QString> error;
+    if (!options_.audioInput || !options_.audioOutput || !options_.audioInput->hasDevice()) {
+        error = RealtimeVoiceError::of(RealtimeVoiceError::Kind::microphoneDenied).description();
+    } else if (auto playback = options_.audioOutput->start()) {
+        error = playback;
+    } else if (auto microphone = startMicrophone()) {
+        error = microphone;
+    } else {
+        isRecording_ = true;
+        if (const auto update = sendSessionUpdate(true)) {
+            error = update->description();
+        }
+    }
+    if (error) {
+        fail(*error);
+    } else {
+        updateState(RealtimeVoiceState::recording);
+    }
+    finish();
+}
+
+void OpenAIRealtimeVoiceService::finishLocalFeedbackAndScheduleIdleDisconnect() {
+    if (!isActive_) {
+        return;
+    }
+    isSpeaking_ = false;
+    didExecuteComputerUseForCurrentResponse_ = false;
+    suppressComputerUseUntil_ = timers_->now() + computerUseSuppressionWindow;
+    updateState(RealtimeVoiceState::recording);
+    QTimer::singleShot(0, this, [this] { sendIgnoringFailure(typedEvent("input_audio_buffer.clear")); });
+    scheduleIdleDisconnect();
+}
+
+void OpenAIRealtimeVoiceService::scheduleIdleDisconnect() {
+    idleDisconnectTimer_ = timers_->after(idleDisconnectDelay, [this] {
+        writeLog(QStringLiteral("Realtime session idle; disconnecting."));
+        stop();
+    });
+}
+
+void OpenAIRealtimeVoiceService::cancelIdleDisconnect() {
+    idleDisconnectTimer_.reset();
+}
+
+void OpenAIRealtimeVoiceService::writeLog(const QString& message) {
+    log_.write(message);
+}
+
+// MARK: sending
+
+OpenAIRealtimeVoiceService::SendResult OpenAIRealtimeVoiceService::sendJSON(const QJsonObject& event) {
+    if (!webSocket_ || webSocket_->state() != QAbstractSocket::ConnectedState) {
+        return RealtimeVoiceError::of(RealtimeVoiceError::Kind::notConnected);
+    }
+    const QString text = QString::fromUtf8(QJsonDocument(event).toJson(QJsonDocument::Compact));
+    if (webSocket_->sendTextMessage(text) != text.toUtf8().size()) {
+        return RealtimeVoiceError::of(RealtimeVoiceError::Kind::notConnected);
+    }
+    return std::nullopt;
+}
+
+void OpenAIRealtimeVoiceService::sendIgnoringFailure(const QJsonObject& event) {
+    (void)sendJSON(event);
+}
+
+OpenAIRealtimeVoiceService::SendResult OpenAIRealtimeVoiceService::sendSessionUpdate(bool isVoice) {
+    return sendJSON(realtime::sessionUpdateEvent(isVoice));
+}
+
+// MARK: callbacks and state
+
+void OpenAIRealtimeVoiceService::deliver(std::function<void()> callback) {
+    QMetaObject::invokeMethod(this, std::move(callback), Qt::QueuedConnection);
+}
+
+void OpenAIRealtimeVoiceService::updateState(RealtimeVoiceState state) {
+    currentState_ = state;
+    deliver([this, state] {
+        if (onStateChange) {
+            onStateChange(state);
+        }
+    });
+}
+
+void OpenAIRealtimeVoiceService::fail(const QString& message) {
+    deliver([this, message] {
+        if (onError) {
+            onError(message);
+        }
+        if (onStateChange) {
+            onStateChange(RealtimeVoiceState::failed);
+        }
+    });
+}
+
+void OpenAIRealtimeVoiceService::emitAssistantTranscript(const QString& text) {
+    deliver([this, text] {
+        if (onAssistantTranscript) {
+            onAssistantTranscript(text);
+        }
+    });
+}
+
+void OpenAIRealtimeVoiceService::emitComputerUseResult(const ComputerUseResult& result) {
+    deliver([this, result] {
+        if (onComputerUseResult) {
+            onComputerUseResult(result);
+        }
+    });
+}
+
+// MARK: server events
+
+void OpenAIRealtimeVoiceService::receiveFrame(const QByteArray& frame) {
+    pendingFrames_.push_back(frame);
+    handleNextFrames();
+}
+
+void OpenAIRealtimeVoiceService::handleNextFrames() {
+    if (isHandlingFrames_) {
+        return;
+    }
+    isHandlingFrames_ = true;
+    while (!isHandlingFunctionCall_ && !pendingFrames_.empty()) {
+        const QByteArray frame = std::move(pendingFrames_.front());
+        pendingFrames_.pop_front();
+        // Decoding through QString repairs invalid UTF-8 before the JSON parser sees it.
+        const QJsonDocument document = QJsonDocument::fromJson(QString::fromUtf8(frame).toUtf8());
+        if (document.isObject() && document.object().value(QStringLiteral("type")).isString()) {
+            handle(document.object());
+        }
+    }
+    isHandlingFrames_ = false;
+}
+
+void OpenAIRealtimeVoiceService::handle(const QJsonObject& event) {
+    const QString type = event.value(QStringLiteral("type")).toString();
+    writeLog(QStringLiteral("Received Realtime WebSocket event: ") + type);
+
+    if (type == QLatin1String("session.created")) {
+        if (auto continuation = std::exchange(connectionContinuation_, {})) {
+            continuation(std::nullopt);
+        }
+    } else if (type == QLatin1String("input_audio_buffer.speech_started")) {
+        cancelIdleDisconnect();
+        if (!(suppressComputerUseUntil_ && *suppressComputerUseUntil_ > timers_->now())) {
+            didExecuteComputerUseForCurrentResponse_ = false;
+        }
+    } else if (type == QLatin1String("response.created")) {
+        didExecuteComputerUseForCurrentResponse_ = false;
+        lastUserTranscript_.clear();
+    } else if (type == QLatin1String("response.output_audio.delta")) {
+        const QJsonValue delta = event.value(QStringLiteral("delta"));
+        if (!isVoiceSession_ || !delta.isString()) {
+            return;
+        }
+        const auto decoded = QByteArray::fromBase64Encoding(delta.toString().toLatin1(),
+                                                            QByteArray::AbortOnBase64DecodingErrors);
+        if (!decoded) {
+            return;
+        }
+        isSpeaking_ = true;
+        if (options_.audioOutput) {
+            options_.audioOutput->play(playbackSamples(*decoded));
+        }
+        updateState(RealtimeVoiceState::speaking);
+    } else if (type == QLatin1String("response.output_audio_transcript.delta") ||
+               type == QLatin1String("response.text.delta") ||
+               type == QLatin1String("response.output_text.delta")) {
+        const QJsonValue delta = event.value(QStringLiteral("delta"));
+        if (delta.isString()) {
+            transcriptBuffer_ += delta.toString();
+            emitAssistantTranscript(transcriptBuffer_);
+        }
+    } else if (type == QLatin1String("response.output_audio_transcript.done") ||
+               type == QLatin1String("response.text.done") ||
+               type == QLatin1String("response.output_text.done")) {
+        const QJsonValue text = event.value(type == QLatin1String("response.output_audio_transcript.done")
+                                                ? QStringLiteral("transcript")
+                                                : QStringLiteral("text"));
+        if (text.isString()) {
+            transcriptBuffer_ = text.toString();
+            emitAssistantTranscript(transcriptBuffer_);
+            writeLog(QStringLiteral("Assistant response transcript: \"") + transcriptBuffer_ +
+                     QLatin1Char('"'));
+        }
+    } else if (type == QLatin1String("conversation.item.input_audio_transcription.completed")) {
+        handleUserTranscription(event);
+    } else if (type == QLatin1String("response.function_call_arguments.done")) {
+        handleFunctionCall(event);
+    } else if (type == QLatin1String("response.done")) {
+        handleResponseDone();
+    } else if (type == QLatin1String("error")) {
+        handleServerError(event);
+    }
+}
+
+void OpenAIRealtimeVoiceService::handleUserTranscription(const QJsonObject& event) {
+    const QJsonValue transcript = event.value(QStringLiteral("transcript"));
+    if (transcript.isString()) {
+        const QString text = transcript.toString();
+        writeLog(QStringLiteral("User input transcription: \"") + text + QLatin1Char('"'));
+        lastUserTranscript_ = text;
+        if (realtime::containsWakePhrase(text)) {
+            deliver([this] {
+                if (onWakePhraseDetected) {
+                    onWakePhraseDetected();
+                }
+            });
+        }
+        if (realtime::isVoiceSessionStopCommand(text)) {
+            sendIgnoringFailure(typedEvent("input_audio_buffer.clear"));
+            stop();
+            return;
+        }
+        scheduleIdleDisconnect();
+    }
+    transcriptBuffer_.clear();
+}
+
+void OpenAIRealtimeVoiceService::handleResponseDone() {
+    RealtimeVoiceState next = RealtimeVoiceState::idle;
+    if (isVoiceSession_) {
+        sendIgnoringFailure(typedEvent("input_audio_buffer.clear"));
+        speakingTailTimer_ = timers_->after(speakingTail, [this] { isSpeaking_ = false; });
+        next = RealtimeVoiceState::recording;
+    }
+    updateState(next);
+    if (!didExecuteComputerUseForCurrentResponse_) {
+        deliver([this] {
+            if (onResponseDone) {
+                onResponseDone();
+            }
+        });
+    }
+    scheduleIdleDisconnect();
+}
+
+void OpenAIRealtimeVoiceService::handleServerError(const QJsonObject& event) {
+    const QJsonValue message = event.value(QStringLiteral("error")).toObject().value(QStringLiteral("message"));
+    const QString text = message.isString() ? message.toString() : defaultServerErrorMessage;
+    writeLog(QStringLiteral("Received Realtime API error: ") + text);
+    for (const char* benign : benignServerErrors) {
+        if (text.contains(QLatin1String(benign), Qt::CaseInsensitive)) {
+            return;
+        }
+    }
+    fail(text);
+    stop();
+}
+
+// MARK: tool calls
+
+void OpenAIRealtimeVoiceService::handleFunctionCall(const QJsonObject& event) {
+    cancelIdleDisconnect();
+    const QJsonValue callID = event.value(QStringLiteral("call_id"));
+    if (event.value(QStringLiteral("name")) != QLatin1String(realtime::computerUseToolName.data()) ||
+        !callID.isString()) {
+        return;
+    }
+    const QJsonValue rawArguments = event.value(QStringLiteral("arguments"));
+    const QString argumentsText = rawArguments.isString() ? rawArguments.toString() : QStringLiteral("{}");
+    const QJsonDocument document = QJsonDocument::fromJson(argumentsText.toUtf8());
+    const QJsonValue action = document.object().value(QStringLiteral("action"));
+    if (!document.isObject() || !action.isString()) {
+        const QString message = parseFailurePrefix + argumentsText;
+        writeLog(message);
+        fail(message);
+        return;
+    }
+    writeLog(QStringLiteral("Tool call 'computer_use': action = ") + action.toString() +
+             QStringLiteral(", args = ") + argumentsText);
+
+    if (productScopeBlocker) {
+        if (const auto refusal = productScopeBlocker(lastUserTranscript_)) {
+            didExecuteComputerUseForCurrentResponse_ = true;
+            emitComputerUseResult(*refusal);
+            completeFunctionCall(callID.toString(), *refusal);
+            return;
+        }
+    }
+
+    ComputerUseArguments arguments = argumentsFrom(action.toString(), document.object());
+    const quint64 generation = generation_;
+    isHandlingFunctionCall_ = true;
+    if (!importedPhotoTargetPathsProvider) {
+        executeFunctionCall(generation, callID.toString(), std::move(arguments));
+        return;
+    }
+    const RealtimeImportedPhotoTargetRequest request{arguments.action,     arguments.text,
+                                                     arguments.targetName, arguments.prompt,
+                                                     arguments.presetName, transcriptBuffer_};
+    importedPhotoTargetPathsProvider(
+        request, [this, guard = QPointer(this), generation, callID = callID.toString(),
+                  arguments = std::move(arguments)](std::optional<QStringList> paths) mutable {
+            if (!guard) {
+                return;
+            }
+            arguments.targetPaths = paths.value_or(QStringList());
+            executeFunctionCall(generation, callID, std::move(arguments));
+        });
+}
+
+void OpenAIRealtimeVoiceService::executeFunctionCall(quint64 generation, const QString& callID,
+                                                     ComputerUseArguments arguments) {
+    didExecuteComputerUseForCurrentResponse_ = true;
+    if (onComputerUseStart) {
+        onComputerUseStart(arguments.action, arguments.scriptCode);
+    }
+    executor_(arguments, [this, guard = QPointer(this), generation, callID](const ComputerUseResult& result) {
+        if (!guard) {
+            return;
+        }
+        const qsizetype artifactLength = result.artifact ? result.artifact->body.size() : 0;
+        writeLog(QStringLiteral("Tool execution result: summary = \"") + result.summary +
+                 QStringLiteral("\", artifact body length = ") + QString::number(artifactLength));
+        emitComputerUseResult(result);
+        // A call that outlived its session is not answered: its call id means nothing to a new session.
+        if (generation != generation_) {
+            return;
+        }
+        completeFunctionCall(callID, result);
+        finishFunctionCall();
+    });
+}
+
+void OpenAIRealtimeVoiceService::completeFunctionCall(const QString& callID, const ComputerUseResult& result) {
+    const QJsonObject output{
+        {QStringLiteral("type"), QStringLiteral("conversation.item.create")},
+        {QStringLiteral("item"), QJsonObject{{QStringLiteral("type"), QStringLiteral("function_call_output")},
+                                             {QStringLiteral("call_id"), callID},
+                                             {QStringLiteral("output"), result.summary}}},
+    };
+    if (const auto error = sendJSON(output)) {
+        fail(error->description());
+        return;
+    }
+    sendIgnoringFailure(typedEvent("input_audio_buffer.clear"));
+    if (const auto error = sendJSON(typedEvent("response.create"))) {
+        fail(error->description());
+    }
+}
+
+void OpenAIRealtimeVoiceService::finishFunctionCall() {
+    isHandlingFunctionCall_ = false;
+    handleNextFrames();
+}
+
+// MARK: audio
+
+std::optional<QString> OpenAIRealtimeVoiceService::beginRecordingAfterConnect() {
+    transcriptBuffer_.clear();
+    didExecuteComputerUseForCurrentResponse_ = false;
+    options_.audioOutput->discardQueued();
+    sendIgnoringFailure(typedEvent("input_audio_buffer.clear"));
+    if (auto error = startMicrophone()) {
+        return error;
+    }
+    isRecording_ = true;
+    updateState(RealtimeVoiceState::recording);
+    return std::nullopt;
+}
+
+std::optional<QString> OpenAIRealtimeVoiceService::startMicrophone() {
+    std::shared_ptr<CaptureConverter> converter = CaptureConverter::create(options_.audioInput->format());
+    if (!converter) {
+        return RealtimeVoiceError::of(RealtimeVoiceError::Kind::audioConversionUnavailable).description();
+    }
+    // Starting again replaces the capture handler: one handler at a time, whatever the mode switches.
+    if (auto error = options_.audioInput->start(
+            [this, converter](const CapturedAudio& buffer) { captured(converter, buffer); })) {
+        return error;
+    }
+    isMicrophoneActive_ = true;
+    return std::nullopt;
+}
+
+void OpenAIRealtimeVoiceService::stopAudio() {
+    if (!isMicrophoneActive_) {
+        return;
+    }
+    options_.audioInput->stop();
+    options_.audioOutput->stop();
+    isMicrophoneActive_ = false;
+}
+
+bool OpenAIRealtimeVoiceService::mayCapture() const {
+    return isActive_ && isRecording_ && !isSpeaking_;
+}
+
+void OpenAIRealtimeVoiceService::captured(const std::shared_ptr<CaptureConverter>& converter,
+                                          const CapturedAudio& buffer) {
+    // Capture thread: a buffer recorded while the model speaks never leaves.
+    if (!mayCapture()) {
+        return;
+    }
+    const quint64 generation = generation_;
+    audioWorker_.start([this, converter, buffer, generation] {
+        const QByteArray audio = converter->convert(buffer);
+        // Checked again: speech may have begun, or the session stopped, while the buffer waited.
+        if (audio.isEmpty() || !mayCapture()) {
+            return;
+        }
+        const QString text = QString::fromUtf8(
+            QJsonDocument(QJsonObject{{QStringLiteral("type"), QStringLiteral("input_audio_buffer.append")},
+                                      {QStringLiteral("audio"), QString::fromLatin1(audio.toBase64())}})
+                .toJson(QJsonDocument::Compact));
+        QMetaObject::invokeMethod(
+            this,
+            [this, text, generation] {
+                if (generation == generation_ && webSocket_ &&
+                    webSocket_->state() == QAbstractSocket::ConnectedState) {
+                    webSocket_->sendTextMessage(text);
+                }
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+} // namespace orbix

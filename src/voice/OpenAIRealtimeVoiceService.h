@@ -1,0 +1,204 @@
+#pragma once
+// One spoken conversation with the OpenAI Realtime API over a WebSocket: obtains the credential, opens
+// and configures the session (instructions and the computer_use tool), streams microphone audio up and
+// plays the model's audio down, turns server events into state changes and callbacks, runs the model's
+// tool calls through the action dispatcher, and closes itself after a minute without activity.
+//
+// Threading: the service lives on the main thread; every public member is called there and every callback
+// is delivered there, from the event loop (never from inside the call that caused it). Microphone buffers
+// arrive on the capture thread, are converted on one worker thread in capture order and sent from the main
+// thread; the flags the capture and worker threads read are atomics.
+
+#include "captureone/MacComputerUseService.h"
+#include "core/ConversationRecords.h"
+#include "core/RealtimeVoiceState.h"
+#include "services/FirebaseAnonymousAuthService.h"
+#include "services/LocalEnvironment.h"
+#include "services/NetworkSettings.h"
+#include "services/ProductConfiguration.h"
+#include "voice/AudioInput.h"
+#include "voice/AudioOutput.h"
+#include "voice/RealtimeLog.h"
+#include "voice/RealtimeVoiceError.h"
+#include "voice/VoiceTimers.h"
+
+#include <QJsonObject>
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+#include <QThreadPool>
+#include <atomic>
+#include <chrono>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QNetworkAccessManager;
+class QWebSocket;
+
+namespace orbix {
+
+class CaptureConverter;
+
+// What the application model is asked when a tool call may target imported photos.
+struct RealtimeImportedPhotoTargetRequest {
+    QString action;
+    std::optional<QString> text;
+    std::optional<QString> targetName;
+    std::optional<QString> prompt;
+    std::optional<QString> presetName;
+    std::optional<QString> transcript;
+
+    friend bool operator==(const RealtimeImportedPhotoTargetRequest&,
+                           const RealtimeImportedPhotoTargetRequest&) = default;
+};
+
+// Runs one action and calls the completion exactly once on the main thread (MacComputerUseService's
+// contract).
+using ComputerUseExecutor =
+    std::function<void(const ComputerUseArguments& arguments, MacComputerUseService::Completion completion)>;
+
+struct RealtimeVoiceServiceOptions {
+    // Resolves the API key settings.
+    SettingLookup lookup = LocalEnvironment::settingLookup();
+    // The configuration read at each start; ProductConfiguration::current() when empty.
+    std::function<ProductConfiguration()> configuration;
+    // Hosts (the Realtime origin among them) and the HTTP time-out.
+    NetworkSettings network = NetworkSettings::resolved();
+    // The identity-token cache's clock; the system clock when empty.
+    FirebaseAnonymousAuthService::Clock identityClock;
+    // The named delays; VoiceTimers::system() when empty.
+    std::shared_ptr<VoiceTimers> timers;
+    // The log's folder; RealtimeLog::defaultDirectory() when empty.
+    QString logDirectory;
+    // Microphone and speaker; a voice session cannot start without both.
+    std::shared_ptr<AudioInput> audioInput;
+    std::shared_ptr<AudioOutput> audioOutput;
+};
+
+class OpenAIRealtimeVoiceService : public QObject {
+    Q_OBJECT
+public:
+    using TargetPathsProvider = std::function<void(const RealtimeImportedPhotoTargetRequest& request,
+                                                   std::function<void(std::optional<QStringList>)> answer)>;
+
+    static constexpr std::chrono::milliseconds pingInterval{15'000};
+    static constexpr std::chrono::milliseconds idleDisconnectDelay{60'000};
+    // How long playback may still sound after the model's response ended; the microphone stays muted.
+    static constexpr std::chrono::milliseconds speakingTail{600};
+    // After the application read a result back itself, speech that starts this soon does not start a
+    // new tool-call turn.
+    static constexpr std::chrono::milliseconds computerUseSuppressionWindow{350};
+    static const QString model; // "gpt-realtime-2.1"
+
+    // Callbacks, each optional, each delivered on the main thread from the event loop.
+    std::function<void(RealtimeVoiceState)> onStateChange;
+    std::function<void(const QString&)> onAssistantTranscript;
+    std::function<void(const ComputerUseResult&)> onComputerUseResult;
+    std::function<void(const QString& action, const std::optional<QString>& scriptCode)> onComputerUseStart;
+    std::function<void()> onWakePhraseDetected;
+    std::function<void(const QString&)> onError;
+    std::function<void()> onResponseDone;
+    // Hooks of the application model, called directly (not deferred).
+    TargetPathsProvider importedPhotoTargetPathsProvider;
+    std::function<std::optional<ComputerUseResult>(const QString& transcript)> productScopeBlocker;
+
+    // The executor that runs actions through the dispatcher.
+    static ComputerUseExecutor executorFor(MacComputerUseService& dispatcher);
+
+    OpenAIRealtimeVoiceService(QNetworkAccessManager& session, ComputerUseExecutor executor,
+                               RealtimeVoiceServiceOptions options = {}, QObject* parent = nullptr);
+    ~OpenAIRealtimeVoiceService() override;
+
+    // Opens and configures a session; `done(true)` when it runs. While a session is active or starting,
+    // the call stops it instead and answers false.
+    void start(bool isVoice, std::function<void(bool)> done = {});
+    // Tears the session down; safe at any time.
+    void stop();
+    // Switches a running session between voice and text-only; `done` after the switch (or its failure).
+    void setVoiceMode(bool enabled, std::function<void()> done = {});
+    // The application handled a tool result itself: back to listening.
+    void finishLocalFeedbackAndScheduleIdleDisconnect();
+    void writeLog(const QString& message);
+
+    bool isActive() const { return isActive_; }
+    bool isVoiceSession() const { return isVoiceSession_; }
+    RealtimeVoiceState currentState() const { return currentState_; }
+
+    // One frame as received from the socket (text or binary). Frames are handled strictly one after the
+    // other: a tool call finishes, output sent, before the next frame is read.
+    void receiveFrame(const QByteArray& frame);
+
+private:
+    using SendResult = std::optional<RealtimeVoiceError>;
+
+    void finishStart(quint64 generation, bool running);
+    void failStart(quint64 generation, const QString& message);
+    void connectSocket(quint64 generation, const QString& token);
+    void afterSessionCreated(quint64 generation);
+    void socketClosed(QWebSocket* socket);
+    SendResult sendJSON(const QJsonObject& event);
+    void sendIgnoringFailure(const QJsonObject& event);
+    SendResult sendSessionUpdate(bool isVoice);
+    std::optional<QString> beginRecordingAfterConnect();
+    std::optional<QString> startMicrophone();
+    void stopAudio();
+    void scheduleIdleDisconnect();
+    void cancelIdleDisconnect();
+    void updateState(RealtimeVoiceState state);
+    void fail(const QString& message);
+    void emitAssistantTranscript(const QString& text);
+    void emitComputerUseResult(const ComputerUseResult& result);
+    void deliver(std::function<void()> callback);
+
+    void handleNextFrames();
+    void handle(const QJsonObject& event);
+    void handleUserTranscription(const QJsonObject& event);
+    void handleResponseDone();
+    void handleServerError(const QJsonObject& event);
+    // Sets isHandlingFunctionCall_ while the call goes on asynchronously: the frame queue waits for it.
+    void handleFunctionCall(const QJsonObject& event);
+    void executeFunctionCall(quint64 generation, const QString& callID, ComputerUseArguments arguments);
+    void completeFunctionCall(const QString& callID, const ComputerUseResult& result);
+    void finishFunctionCall();
+
+    void captured(const std::shared_ptr<CaptureConverter>& converter, const CapturedAudio& buffer);
+    bool mayCapture() const;
+
+    QNetworkAccessManager* session_;
+    ComputerUseExecutor executor_;
+    RealtimeVoiceServiceOptions options_;
+    std::shared_ptr<VoiceTimers> timers_;
+    RealtimeLog log_;
+
+    QPointer<QWebSocket> webSocket_;
+    std::unique_ptr<VoiceTimer> pingTimer_;
+    std::unique_ptr<VoiceTimer> idleDisconnectTimer_;
+    std::unique_ptr<VoiceTimer> speakingTailTimer_;
+    std::function<void(std::optional<QString> error)> connectionContinuation_;
+    std::function<void(bool)> startCompletion_;
+
+    std::atomic<bool> isActive_{false};
+    std::atomic<bool> isRecording_{false};
+    std::atomic<bool> isSpeaking_{false};
+    bool isVoiceSession_ = true;
+    bool isMicrophoneActive_ = false;
+    bool isStarting_ = false;
+    bool didExecuteComputerUseForCurrentResponse_ = false;
+    std::optional<VoiceTimers::Clock::time_point> suppressComputerUseUntil_;
+    RealtimeVoiceState currentState_ = RealtimeVoiceState::idle;
+    QString transcriptBuffer_;
+    QString lastUserTranscript_;
+    // Bumped by every start and stop: work begun for an older session drops its result.
+    std::atomic<quint64> generation_{0};
+
+    std::deque<QByteArray> pendingFrames_;
+    bool isHandlingFunctionCall_ = false;
+    bool isHandlingFrames_ = false;
+
+    // Serial worker for microphone conversion: converters are only used there, in capture order.
+    QThreadPool audioWorker_;
+};
+
+} // namespace orbix

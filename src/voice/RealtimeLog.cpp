@@ -1,0 +1,62 @@
+#include "voice/RealtimeLog.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace orbix {
+
+namespace {
+
+const QString fileName = QStringLiteral("realtime.log");
+
+} // namespace
+
+RealtimeLog::RealtimeLog(QString directory)
+    : directory_(directory.isEmpty() ? defaultDirectory() : std::move(directory)) {}
+
+QString RealtimeLog::defaultDirectory() {
+    const QString state = qEnvironmentVariable("XDG_STATE_HOME");
+    const QString base =
+        QDir::isAbsolutePath(state) ? state : QDir::homePath() + QStringLiteral("/.local/state");
+    return base + QStringLiteral("/Orbix");
+}
+
+QString RealtimeLog::filePath() const {
+    return directory_ + QLatin1Char('/') + fileName;
+}
+
+void RealtimeLog::write(const QString& message) const {
+    QDir().mkpath(directory_);
+    const QString path = filePath();
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
+    const QByteArray line =
+        (QLatin1Char('[') + stamp + QStringLiteral("] ") + message + QLatin1Char('\n')).toUtf8();
+    if (QFileInfo(path).size() + line.size() > maximumSize) {
+        const QString previous = path + QStringLiteral(".1");
+        QFile::remove(previous);
+        QFile::rename(path, previous);
+    }
+    const QByteArray encoded = QFile::encodeName(path);
+    const int descriptor = ::open(encoded.constData(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
+    if (descriptor < 0) {
+        return;
+    }
+    // A file left by an earlier version or another tool may be readable by others.
+    ::fchmod(descriptor, 0600);
+    qsizetype written = 0;
+    while (written < line.size()) {
+        const auto count = ::write(descriptor, line.constData() + written, size_t(line.size() - written));
+        if (count <= 0) {
+            break;
+        }
+        written += count;
+    }
+    ::close(descriptor);
+}
+
+} // namespace orbix

@@ -1,0 +1,17 @@
+#pragma once
+// Rules applied to the user's transcribed speech: the normal form used for matching, wake phrases and the
+// spoken commands that end a voice session. Pure functions, no I/O.
+
+#include <QString>
+
+namespace orbix::realtime {
+
+// Lower-cased, letters, digits and whitespace only, words joined by single spaces.
+QString normalizedComputerUseText(const QString& text);
+// Whether a wake phrase ("hey orbix" and its usual mishearings) occurs anywhere in the text.
+bool containsWakePhrase(const QString& text);
+// Whether the utterance asks to end the session: one of the closing phrases, or any use of the words
+// "stop" or "cancel".
+bool isVoiceSessionStopCommand(const QString& text);
+
+} // namespace orbix::realtime

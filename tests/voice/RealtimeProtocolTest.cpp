@@ -1,0 +1,254 @@
+// The session against a local Realtime server: handshake, configuration, server events, failures, the
+// stop phrases and the idle disconnect.
+#include "RealtimeSessionFixture.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+
+using namespace orbix;
+using namespace orbix::test;
+
+namespace {
+
+QJsonObject event(const char* type, QJsonObject members = {}) {
+    members.insert("type", QString::fromUtf8(type));
+    return members;
+}
+
+QByteArray pcm16(std::initializer_list<qint16> samples) {
+    QByteArray bytes;
+    for (const qint16 sample : samples) {
+        bytes.append(char(sample & 0xff)).append(char((sample >> 8) & 0xff));
+    }
+    return bytes;
+}
+
+class RealtimeProtocol : public RealtimeSessionFixture {};
+
+} // namespace
+
+TEST_F(RealtimeProtocol, VoiceSessionHandshakeAndExactConfiguration) {
+    ASSERT_TRUE(startSession(true));
+    EXPECT_EQ(server.handshake().url().path(), "/v1/realtime");
+    EXPECT_EQ(server.handshake().url().query(), "model=gpt-realtime-2.1");
+    EXPECT_EQ(server.handshake().rawHeader("Authorization"), "Bearer " + kRealtimeKey.toUtf8());
+    EXPECT_FALSE(server.handshake().hasRawHeader("OpenAI-Beta"));
+
+    ASSERT_TRUE(waitForClientEvents(2));
+    EXPECT_EQ(server.clientEventTypes(), QStringList({"session.update", "input_audio_buffer.clear"}));
+    const QJsonObject session = server.clientEvents()[0].value("session").toObject();
+    EXPECT_EQ(session.keys(), QStringList({"audio", "instructions", "tool_choice", "tools", "type"}));
+    EXPECT_EQ(session.value("type"), "realtime");
+    EXPECT_EQ(session.value("tool_choice"), "auto");
+    const QJsonObject expectedAudio = QJsonDocument::fromJson(R"({"input":{
+        "format":{"type":"audio/pcm","rate":24000},
+        "transcription":{"model":"gpt-4o-mini-transcribe"},
+        "turn_detection":{"type":"server_vad","create_response":true}}})")
+                                          .object();
+    EXPECT_EQ(session.value("audio").toObject(), expectedAudio);
+    const QString instructions = session.value("instructions").toString();
+    EXPECT_TRUE(instructions.startsWith("You are Orbix, a Capture One computer-use operator.\nExecute "));
+    EXPECT_EQ(instructions.count("\n\n"), 2);
+    EXPECT_TRUE(instructions.endsWith("selected Capture One version is frontmost."));
+    const QJsonArray tools = session.value("tools").toArray();
+    ASSERT_EQ(tools.size(), 1);
+    EXPECT_EQ(tools[0].toObject().value("name"), "computer_use");
+
+    EXPECT_EQ(service->currentState(), RealtimeVoiceState::recording);
+    EXPECT_TRUE(input->isCapturing());
+    EXPECT_TRUE(output->running);
+    settle();
+    EXPECT_EQ(states, std::vector({RealtimeVoiceState::connecting, RealtimeVoiceState::recording}));
+}
+
+TEST_F(RealtimeProtocol, TextSessionSendsOnlyTheFourMembersAndNoAudio) {
+    ASSERT_TRUE(startSession(false));
+    ASSERT_TRUE(waitForClientEvents(1));
+    const QJsonObject session = server.clientEvents()[0].value("session").toObject();
+    EXPECT_EQ(session.keys(), QStringList({"instructions", "tool_choice", "tools", "type"}));
+    EXPECT_FALSE(input->isCapturing());
+
+    server.sendEvent(event("response.output_audio.delta", {{"delta", QString(pcm16({1000}).toBase64())}}));
+    server.sendEvent(event("response.done"));
+    EXPECT_TRUE(waitUntil([&] { return responsesDone == 1; }));
+    EXPECT_TRUE(output->played.empty()) << "audio in a text-only session is not played";
+    EXPECT_EQ(service->currentState(), RealtimeVoiceState::idle);
+    EXPECT_EQ(server.clientEventTypes(), QStringList({"session.update"})) << "no buffer clear without audio";
+}
+
+TEST_F(RealtimeProtocol, AudioDeltasPlayFromTextAndBinaryFramesAndEndWithTheSpeakingTail) {
+    ASSERT_TRUE(startSession(true));
+    server.sendEvent(
+        event("response.output_audio.delta", {{"delta", QString(pcm16({32767, -32768}).toBase64())}}));
+    server.sendBinary(QJsonDocument(event("response.output_audio.delta",
+                                          {{"delta", QString(pcm16({0, 16384, 1}).toBase64())}}))
+                          .toJson());
+    server.sendEvent(event("response.output_audio.delta", {{"delta", "not base64 !"}}));
+    ASSERT_TRUE(waitUntil([&] { return output->played.size() == 2; }));
+    EXPECT_EQ(output->played[0], std::vector<float>({1.0f, float(-32768 / 32767.0)}));
+    EXPECT_EQ(output->played[1].size(), 3u);
+    EXPECT_EQ(service->currentState(), RealtimeVoiceState::speaking);
+
+    const qsizetype before = server.clientEvents().size();
+    server.sendEvent(event("response.done"));
+    ASSERT_TRUE(waitForClientEvents(before + 1));
+    EXPECT_EQ(server.clientEventTypes().last(), "input_audio_buffer.clear");
+    EXPECT_EQ(service->currentState(), RealtimeVoiceState::recording);
+    EXPECT_TRUE(waitUntil([&] { return responsesDone == 1; }));
+    EXPECT_EQ(output->played.size(), 2u) << "the undecodable chunk is ignored";
+}
+
+TEST_F(RealtimeProtocol, AssistantTranscriptsUnderEveryEventName) {
+    ASSERT_TRUE(startSession(false));
+    server.sendEvent(event("response.output_audio_transcript.delta", {{"delta", "Raising "}}));
+    server.sendEvent(event("response.output_audio_transcript.delta", {{"delta", "exposure"}}));
+    server.sendEvent(event("response.output_audio_transcript.done", {{"transcript", "Raised exposure."}}));
+    server.sendEvent(
+        event("conversation.item.input_audio_transcription.completed", {{"transcript", "rate it"}}));
+    server.sendEvent(event("response.text.delta", {{"delta", "Rated "}}));
+    server.sendEvent(event("response.output_text.delta", {{"delta", "four"}}));
+    server.sendEvent(event("response.output_text.done", {{"text", "Rated four."}}));
+    server.sendEvent(event("response.text.done", {{"text", "Rated 4."}}));
+    ASSERT_TRUE(waitUntil([&] { return transcripts.size() == 7; }));
+    EXPECT_EQ(transcripts, QStringList({"Raising ", "Raising exposure", "Raised exposure.", "Rated ",
+                                        "Rated four", "Rated four.", "Rated 4."}));
+    const QString log = logText();
+    EXPECT_TRUE(log.contains("Assistant response transcript: \"Raised exposure.\""));
+    EXPECT_TRUE(log.contains("User input transcription: \"rate it\""));
+    EXPECT_TRUE(log.contains("Received Realtime WebSocket event: response.output_text.done"));
+    EXPECT_FALSE(log.contains(kRealtimeKey)) << "the key never reaches the log";
+}
+
+TEST_F(RealtimeProtocol, BenignServerErrorsOnlyLogAndOthersEndTheSession) {
+    ASSERT_TRUE(startSession(false));
+    server.sendEvent(
+        event("error", {{"error", QJsonObject{{"message", "Cancellation failed: NO ACTIVE RESPONSE FOUND"}}}}));
+    server.sendEvent(
+        event("error", {{"error", QJsonObject{{"message", "Conversation already has an active response"}}}}));
+    server.sendText("not json at all");
+    server.sendText(R"({"type": 7})");
+    server.sendEvent(event("response.created"));
+    ASSERT_TRUE(waitUntil([&] { return logText().contains("event: response.created"); }));
+    EXPECT_TRUE(service->isActive());
+    EXPECT_TRUE(errors.isEmpty());
+
+    server.sendEvent(event("error", {{"error", QJsonObject{{"message", "Invalid session."}}}}));
+    ASSERT_TRUE(waitUntil([&] { return !errors.isEmpty(); }));
+    EXPECT_EQ(errors, QStringList({"Invalid session."}));
+    EXPECT_FALSE(service->isActive());
+    EXPECT_TRUE(waitUntil([&] { return !server.isClientConnected(); }));
+    settle();
+    EXPECT_EQ(states.back(), RealtimeVoiceState::idle);
+    EXPECT_NE(std::find(states.begin(), states.end(), RealtimeVoiceState::failed), states.end());
+
+    ASSERT_TRUE(startSession(false));
+    server.sendEvent(event("error", {{"error", QJsonObject{{"code", "x"}}}}));
+    EXPECT_TRUE(waitUntil([&] { return errors.size() == 2; }));
+    EXPECT_EQ(errors.last(), "Realtime API error.");
+}
+
+TEST_F(RealtimeProtocol, DroppedSocketBeforeAndAfterTheSessionIsConfirmed) {
+    server.greetWithSessionCreated = false;
+    std::optional<bool> running;
+    service->start(false, [&](bool value) { running = value; });
+    ASSERT_TRUE(waitUntil([&] { return server.connectionCount() == 1; }));
+    server.dropConnection();
+    ASSERT_TRUE(waitUntil([&] { return running.has_value(); }));
+    EXPECT_FALSE(*running);
+    ASSERT_TRUE(waitUntil([&] { return errors.size() == 1; }));
+    EXPECT_EQ(service->currentState(), RealtimeVoiceState::idle);
+
+    server.greetWithSessionCreated = true;
+    ASSERT_TRUE(startSession(false));
+    server.dropConnection();
+    ASSERT_TRUE(waitUntil([&] { return errors.size() == 2; }));
+    settle();
+    EXPECT_EQ(states.back(), RealtimeVoiceState::failed);
+    EXPECT_TRUE(service->isActive()) << "the session stays until stop or the idle timeout";
+    timers->advance(OpenAIRealtimeVoiceService::idleDisconnectDelay);
+    EXPECT_FALSE(service->isActive());
+}
+
+TEST_F(RealtimeProtocol, StopPhrasesEndTheSessionAndWakePhrasesAreReported) {
+    ASSERT_TRUE(startSession(false));
+    server.sendEvent(
+        event("conversation.item.input_audio_transcription.completed", {{"transcript", "unstoppable"}}));
+    server.sendEvent(
+        event("conversation.item.input_audio_transcription.completed", {{"transcript", "they orbix, hi"}}));
+    server.sendEvent(
+        event("conversation.item.input_audio_transcription.completed", {{"transcript", "Hey, Orbix!"}}));
+    ASSERT_TRUE(waitUntil([&] { return wakePhrases == 2; }));
+    EXPECT_TRUE(service->isActive());
+
+    server.sendEvent(
+        event("conversation.item.input_audio_transcription.completed", {{"transcript", "That's it."}}));
+    ASSERT_TRUE(waitUntil([&] { return !service->isActive(); }));
+    EXPECT_EQ(server.clientEventTypes().last(), "input_audio_buffer.clear") << "cleared before the close";
+    EXPECT_TRUE(waitUntil([&] { return !server.isClientConnected(); }));
+
+    ASSERT_TRUE(startSession(false));
+    server.sendEvent(event("conversation.item.input_audio_transcription.completed",
+                           {{"transcript", "please stop the export"}}));
+    EXPECT_TRUE(waitUntil([&] { return !service->isActive(); }));
+}
+
+TEST_F(RealtimeProtocol, IdleDisconnectFollowsTheLastActivity) {
+    ASSERT_TRUE(startSession(false));
+    timers->advance(OpenAIRealtimeVoiceService::idleDisconnectDelay - std::chrono::milliseconds(1));
+    EXPECT_TRUE(service->isActive());
+
+    server.sendEvent(event("input_audio_buffer.speech_started"));
+    ASSERT_TRUE(waitUntil([&] { return logText().contains("speech_started"); }));
+    timers->advance(std::chrono::minutes(5));
+    EXPECT_TRUE(service->isActive()) << "speech cancels the countdown until the response ends";
+
+    server.sendEvent(event("response.done"));
+    ASSERT_TRUE(waitUntil([&] { return responsesDone == 1; }));
+    timers->advance(OpenAIRealtimeVoiceService::idleDisconnectDelay - std::chrono::milliseconds(1));
+    EXPECT_TRUE(service->isActive());
+    timers->advance(std::chrono::milliseconds(1));
+    EXPECT_FALSE(service->isActive());
+    EXPECT_TRUE(waitUntil([&] { return !server.isClientConnected(); }));
+    EXPECT_EQ(service->currentState(), RealtimeVoiceState::idle);
+}
+
+TEST_F(RealtimeProtocol, StartWhileActiveOrStartingTogglesTheSessionOff) {
+    ASSERT_TRUE(startSession(true));
+    EXPECT_FALSE(startSession(true));
+    EXPECT_FALSE(service->isActive());
+    EXPECT_EQ(service->currentState(), RealtimeVoiceState::idle);
+    EXPECT_FALSE(input->isCapturing());
+    EXPECT_TRUE(waitUntil([&] { return !server.isClientConnected(); }));
+
+    server.greetWithSessionCreated = false;
+    std::optional<bool> first;
+    service->start(false, [&](bool value) { first = value; });
+    EXPECT_FALSE(startSession(false));
+    ASSERT_TRUE(waitUntil([&] { return first.has_value(); }));
+    EXPECT_FALSE(*first) << "the pending start is answered when it is toggled off";
+    EXPECT_TRUE(errors.isEmpty());
+}
+
+TEST_F(RealtimeProtocol, StartFailures) {
+    input->deviceExists = false;
+    EXPECT_FALSE(startSession(true));
+    ASSERT_TRUE(waitUntil([&] { return errors.size() == 1; }));
+    EXPECT_TRUE(errors[0].contains("microphone")) << errors[0].toStdString();
+    EXPECT_EQ(server.connectionCount(), 0);
+
+    RealtimeVoiceServiceOptions options;
+    options.lookup = [](const QString&) { return std::nullopt; };
+    options.configuration = [] {
+        return ProductConfiguration::fromInformation({{"OrbixBuildFlavor", "internal"}}, {});
+    };
+    options.timers = timers;
+    options.logDirectory = logs.path();
+    OpenAIRealtimeVoiceService unconfigured(network, {}, options);
+    QString error;
+    unconfigured.onError = [&](const QString& message) { error = message; };
+    std::optional<bool> running;
+    unconfigured.start(false, [&](bool value) { running = value; });
+    ASSERT_TRUE(waitUntil([&] { return running.has_value() && !error.isEmpty(); }));
+    EXPECT_FALSE(*running);
+    EXPECT_EQ(error, "OpenAI is not configured. Add ORBIX_OPENAI_API_KEY to .env.local.");
+}

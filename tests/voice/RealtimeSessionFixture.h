@@ -1,0 +1,90 @@
+#pragma once
+// A voice service pointed at the fake Realtime server, with manual timers, fake audio devices, a private
+// log folder and every callback recorded.
+
+#include "FakeAudioDevices.h"
+#include "ManualVoiceTimers.h"
+#include "support/FakeRealtimeServer.h"
+#include "support/TestSupport.h"
+#include "voice/OpenAIRealtimeVoiceService.h"
+
+#include <QNetworkAccessManager>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace orbix::test {
+
+inline const QString kRealtimeKey = QStringLiteral("sk-proj-SECRET-realtime-0123456789");
+
+class RealtimeSessionFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(server.listen());
+        createService([this](const ComputerUseArguments& arguments, MacComputerUseService::Completion done) {
+            executed.push_back(arguments);
+            done(ComputerUseResult{QStringLiteral("Done."), std::nullopt});
+        });
+    }
+
+    void createService(ComputerUseExecutor executor) {
+        RealtimeVoiceServiceOptions options;
+        options.lookup = [](const QString& name) -> std::optional<QString> {
+            return name == QLatin1String("ORBIX_OPENAI_API_KEY") ? std::optional(kRealtimeKey) : std::nullopt;
+        };
+        options.configuration = [] {
+            return ProductConfiguration::fromInformation({{"OrbixBuildFlavor", "internal"}}, {});
+        };
+        options.network = NetworkSettings::defaults();
+        options.network.realtimeOrigin = server.origin();
+        options.timers = timers;
+        options.logDirectory = logs.path();
+        options.audioInput = input;
+        options.audioOutput = output;
+        service = std::make_unique<OpenAIRealtimeVoiceService>(network, std::move(executor), options);
+        service->onStateChange = [this](RealtimeVoiceState state) { states.push_back(state); };
+        service->onError = [this](const QString& message) { errors.append(message); };
+        service->onAssistantTranscript = [this](const QString& text) { transcripts.append(text); };
+        service->onWakePhraseDetected = [this] { ++wakePhrases; };
+        service->onResponseDone = [this] { ++responsesDone; };
+        service->onComputerUseResult = [this](const ComputerUseResult& result) { results.push_back(result); };
+    }
+
+    bool startSession(bool isVoice) {
+        std::optional<bool> running;
+        service->start(isVoice, [&](bool value) { running = value; });
+        EXPECT_TRUE(waitUntil([&] { return running.has_value(); }));
+        return running.value_or(false);
+    }
+
+    // Sends server events and waits until the client has sent `expectedClientEvents` events in all.
+    bool waitForClientEvents(qsizetype count) {
+        return waitUntil([&] { return server.clientEvents().size() >= count; });
+    }
+    // Lets queued callbacks run.
+    void settle() {
+        waitUntil([] { return false; }, std::chrono::milliseconds(50));
+    }
+
+    QString logText() const {
+        QFile file(logs.filePath("realtime.log"));
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    }
+
+    FakeRealtimeServer server;
+    QNetworkAccessManager network;
+    QTemporaryDir logs;
+    std::shared_ptr<ManualVoiceTimers> timers = std::make_shared<ManualVoiceTimers>();
+    std::shared_ptr<FakeAudioInput> input = std::make_shared<FakeAudioInput>();
+    std::shared_ptr<FakeAudioOutput> output = std::make_shared<FakeAudioOutput>();
+    std::unique_ptr<OpenAIRealtimeVoiceService> service;
+
+    std::vector<ComputerUseArguments> executed;
+    std::vector<RealtimeVoiceState> states;
+    QStringList errors;
+    QStringList transcripts;
+    std::vector<ComputerUseResult> results;
+    int wakePhrases = 0;
+    int responsesDone = 0;
+};
+
+} // namespace orbix::test
