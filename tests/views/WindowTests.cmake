@@ -1,6 +1,7 @@
 # The window shell: workspace, microphone control, composer, menus, routing and the folder chooser.
 list(APPEND ORBIX_VIEWS_TEST_SOURCES
     MainWindowTest.cpp
+    ScreenshotCommandTest.cpp
     WorkspaceViewsTest.cpp
 )
 # The composer and chooser tests run over the model harness (shared with the inspector tests).
@@ -13,3 +14,7 @@ endforeach()
 cmake_language(DEFER CALL target_link_libraries orbix_views_tests PRIVATE orbix_test_accessibility)
 cmake_language(DEFER CALL target_include_directories orbix_views_tests PRIVATE
     ${CMAKE_CURRENT_SOURCE_DIR}/../model)
+# The screenshot test runs the orbix program itself.
+cmake_language(DEFER CALL target_compile_definitions orbix_views_tests PRIVATE
+    ORBIX_PROGRAM="$<TARGET_FILE:orbix>")
+cmake_language(DEFER CALL add_dependencies orbix_views_tests orbix)
