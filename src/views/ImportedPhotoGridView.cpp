@@ -35,7 +35,9 @@ ImportedPhotoGridView::ImportedPhotoGridView(AppModel& model, QWidget* parent)
     setAccessibleName(QString::fromLatin1(kCaption));
     installImportedPhotoGridAccessibility();
     setMouseTracking(true);
-    QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    // Not Fixed: a fixed height would be the size hint's, taken at a width of four columns, whatever the real
+    // width.
+    QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Preferred);
     policy.setHeightForWidth(true);
     setSizePolicy(policy);
 

@@ -3,9 +3,11 @@
 #include "views/Symbols.h"
 #include "views/ViewPalette.h"
 
+#include <QHash>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPalette>
+#include <QPixmap>
 
 namespace orbix::views {
 namespace {
@@ -17,6 +19,30 @@ constexpr qreal kRemoveSymbolSize = 15;
 constexpr qreal kBadgeInset = 3;
 constexpr qreal kUnselectedBorderOpacity = 0.22;
 constexpr qreal kRemoveBackgroundOpacity = 0.72;
+
+// Pictures drawn once and reused for every tile: text layout of a symbol per tile costs more than the
+// whole tile otherwise, and a tray can show a hundred placeholders at once. GUI thread only.
+template <typename Draw>
+const QPixmap& cachedPixmap(const QString& key, QSizeF size, qreal ratio, Draw draw) {
+    static QHash<QString, QPixmap> cache;
+    const QString fullKey = key + QLatin1Char('@') + QString::number(ratio);
+    auto found = cache.find(fullKey);
+    if (found == cache.end()) {
+        QPixmap pixmap((size * ratio).toSize());
+        pixmap.setDevicePixelRatio(ratio);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        draw(painter, QRectF(QPointF(0, 0), size));
+        painter.end();
+        found = cache.insert(fullKey, pixmap);
+    }
+    return *found;
+}
+
+QString colorKey(const QColor& color) {
+    return QString::number(color.rgba(), 16);
+}
 
 } // namespace
 
@@ -40,9 +66,17 @@ void ImportedPhotoThumbnail::paint(QPainter& painter, const QRectF& tile, const 
         painter.drawImage(tile, *picture);
         painter.restore();
     } else {
-        painter.fillPath(shape, namedColor(NamedColor::ControlBackground, palette));
-        paintSymbol(painter, tile, u"photo", namedColor(NamedColor::Secondary, palette),
-                    kPlaceholderSymbolSize);
+        const QColor background = namedColor(NamedColor::ControlBackground, palette);
+        const QColor symbol = namedColor(NamedColor::Secondary, palette);
+        const QString key = QStringLiteral("placeholder:") + colorKey(background) + colorKey(symbol);
+        const QPixmap& placeholder = cachedPixmap(
+            key, tile.size(), painter.device()->devicePixelRatioF(), [&](QPainter& p, const QRectF& area) {
+                QPainterPath rounded;
+                rounded.addRoundedRect(area, kCornerRadius, kCornerRadius);
+                p.fillPath(rounded, background);
+                paintSymbol(p, area, u"photo", symbol, kPlaceholderSymbolSize);
+            });
+        painter.drawPixmap(tile.topLeft(), placeholder);
     }
 
     if (isSelected) {
@@ -55,11 +89,16 @@ void ImportedPhotoThumbnail::paint(QPainter& painter, const QRectF& tile, const 
         // White disc behind the glyph so the mark reads on light and dark pictures alike.
         const QRectF mark(tile.right() - kBadgeInset - kCheckmarkSize - 1, tile.top() + kBadgeInset,
                           kCheckmarkSize + 2, kCheckmarkSize + 2);
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(Qt::white);
-        painter.drawEllipse(mark.adjusted(2.5, 2.5, -2.5, -2.5));
-        paintSymbol(painter, mark, u"checkmark.circle.fill", namedColor(NamedColor::Accent, palette),
-                    kCheckmarkSize);
+        const QColor accent = namedColor(NamedColor::Accent, palette);
+        const QPixmap& badge =
+            cachedPixmap(QStringLiteral("check:") + colorKey(accent), mark.size(),
+                         painter.device()->devicePixelRatioF(), [&](QPainter& p, const QRectF& area) {
+                             p.setPen(Qt::NoPen);
+                             p.setBrush(Qt::white);
+                             p.drawEllipse(area.adjusted(2.5, 2.5, -2.5, -2.5));
+                             paintSymbol(p, area, u"checkmark.circle.fill", accent, kCheckmarkSize);
+                         });
+        painter.drawPixmap(mark.topLeft(), badge);
     } else {
         QColor border = namedColor(NamedColor::Secondary, palette);
         border.setAlphaF(border.alphaF() * kUnselectedBorderOpacity);
@@ -73,8 +112,8 @@ void ImportedPhotoThumbnail::paint(QPainter& painter, const QRectF& tile, const 
         return;
     }
     const QRectF remove = removeButtonRect(tile);
-    painter.setPen(Qt::NoPen);
     const qreal opacity = hover == Hover::removeButton ? 0.9 : kRemoveBackgroundOpacity;
+    painter.setPen(Qt::NoPen);
     painter.setBrush(QColor(0, 0, 0, qRound(255 * opacity)));
     painter.drawEllipse(remove.adjusted(1.5, 1.5, -1.5, -1.5));
     paintSymbol(painter, remove, u"xmark.circle.fill", Qt::white, kRemoveSymbolSize);

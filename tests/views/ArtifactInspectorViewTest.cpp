@@ -12,6 +12,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTest>
 #include <QToolButton>
 
@@ -222,4 +223,23 @@ TEST(MarkdownContentView, HeadingsAreNotSelectableAndBodyBlocksAre) {
     EXPECT_TRUE(bullet[1]->textInteractionFlags() & Qt::TextSelectableByMouse);
     EXPECT_EQ(qobject_cast<QLabel*>(blocks[3]), nullptr) << "a spacer";
     EXPECT_FALSE(qobject_cast<QLabel*>(blocks[4])->text().contains("2")) << "no number is shown";
+}
+
+TEST_F(ArtifactInspectorTest, AFullTrayScrollsToItsLastRowAndNoFurther) {
+    makeModel();
+    QStringList files;
+    for (int i = 0; i < 30; ++i) {
+        files << QStringLiteral("IMG_%1.jpg").arg(i);
+    }
+    submit("import photos from " + makeFolder("card", files));
+    ASSERT_EQ(model->importedPhotos().size(), 30);
+    showInspector();
+    inspector->resize(440, 300);
+    QCoreApplication::processEvents();
+    QWidget* content = inspector->scrollArea()->widget();
+    ImportedPhotoGridView* grid = inspector->photoGrid();
+    ASSERT_EQ(ImportedPhotoGridView::columns(grid->width()), 5);
+    EXPECT_EQ(grid->height(), grid->heightForWidth(grid->width()));
+    EXPECT_EQ(content->height(), content->heightForWidth(content->width()))
+        << "no blank tail below the document: the pane is as tall as its rows at the real width";
 }
