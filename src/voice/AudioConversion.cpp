@@ -26,7 +26,9 @@ std::unique_ptr<CaptureConverter> CaptureConverter::create(const AudioInputForma
         return nullptr;
     }
     soxr_error_t error = nullptr;
-    const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT32_I, SOXR_INT16_I);
+    soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT32_I, SOXR_INT16_I);
+    // Silence stays digital silence: the speech detector on the server should not hear dither noise.
+    io.flags |= SOXR_NO_DITHER;
     const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
     auto resampler = std::make_unique<Resampler>();
     resampler->handle =
