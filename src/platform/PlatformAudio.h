@@ -1,0 +1,14 @@
+#pragma once
+// The default microphone and speaker of this machine, through Qt Multimedia.
+
+#include "voice/AudioInput.h"
+#include "voice/AudioOutput.h"
+
+#include <memory>
+
+namespace orbix {
+
+std::shared_ptr<AudioInput> createDefaultAudioInput();
+std::shared_ptr<AudioOutput> createDefaultAudioOutput();
+
+} // namespace orbix

@@ -1,0 +1,89 @@
+#include "platform/qt/QtAudioOutput.h"
+
+#include <QAudioSink>
+#include <QMediaDevices>
+#include <cstring>
+
+namespace orbix {
+
+QtAudioOutput::QtAudioOutput() : device_(QMediaDevices::defaultAudioOutput()) {
+    feedTimer_.setInterval(feedInterval);
+    QObject::connect(&feedTimer_, &QTimer::timeout, &feedTimer_, [this] { feed(); });
+}
+
+QtAudioOutput::~QtAudioOutput() {
+    stop();
+}
+
+std::optional<QString> QtAudioOutput::start() {
+    if (isRunning()) {
+        return std::nullopt;
+    }
+    if (device_.isNull()) {
+        return QStringLiteral("No speaker was found.");
+    }
+    QAudioFormat format;
+    format.setSampleRate(sampleRate);
+    format.setChannelCount(1);
+    format.setSampleFormat(QAudioFormat::Float);
+    sink_ = std::make_unique<QAudioSink>(device_, format);
+    io_ = sink_->start();
+    if (!io_) {
+        sink_.reset();
+        return QStringLiteral("Could not start audio playback.");
+    }
+    feed();
+    return std::nullopt;
+}
+
+bool QtAudioOutput::isRunning() const {
+    return sink_ && io_;
+}
+
+void QtAudioOutput::play(std::vector<float> samples) {
+    if (!isRunning() && start()) {
+        return;
+    }
+    queued_.append(reinterpret_cast<const char*>(samples.data()), qsizetype(samples.size() * sizeof(float)));
+    feed();
+}
+
+void QtAudioOutput::discardQueued() {
+    queued_.clear();
+    if (isRunning()) {
+        stop();
+        start();
+    }
+}
+
+void QtAudioOutput::stop() {
+    feedTimer_.stop();
+    queued_.clear();
+    if (sink_) {
+        sink_->stop();
+    }
+    sink_.reset();
+    io_ = nullptr;
+}
+
+void QtAudioOutput::feed() {
+    if (!isRunning()) {
+        return;
+    }
+    // Whole samples only, as much as the sink takes now.
+    const qsizetype room = std::min<qsizetype>(sink_->bytesFree(), queued_.size()) / qsizetype(sizeof(float)) *
+                           qsizetype(sizeof(float));
+    if (room > 0) {
+        const qint64 written = io_->write(queued_.constData(), room);
+        if (written > 0) {
+            queued_.remove(0, qsizetype(written));
+        }
+    }
+    if (queued_.isEmpty()) {
+        feedTimer_.stop();
+    } else if (!feedTimer_.isActive()) {
+        feedTimer_.start();
+    }
+}
+
+} // namespace orbix
