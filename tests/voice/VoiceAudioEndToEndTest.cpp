@@ -1,0 +1,124 @@
+// The real audio path through a private PulseAudio server: a null sink as the speaker and a pipe source as
+// the microphone. Speech written into the pipe reaches the Realtime server as appends; audio deltas from
+// the server come out of the sink's monitor.
+#include "RealtimeSessionFixture.h"
+#include "platform/PlatformAudio.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QtEndian>
+#include <cmath>
+#include <numbers>
+
+using namespace orbix;
+using namespace orbix::test;
+
+namespace {
+
+// 16-bit little-endian mono tone.
+QByteArray tone(int rate, double seconds, double frequency) {
+    const int frames = int(rate * seconds);
+    QByteArray bytes(frames * 2, Qt::Uninitialized);
+    for (int i = 0; i < frames; ++i) {
+        const double value = 0.5 * std::sin(2 * std::numbers::pi * frequency * i / rate);
+        qToLittleEndian<qint16>(qint16(value * 32767), bytes.data() + 2 * i);
+    }
+    return bytes;
+}
+
+qint64 loudSamples(const QByteArray& pcm16) {
+    qint64 count = 0;
+    for (qsizetype i = 0; i + 1 < pcm16.size(); i += 2) {
+        if (std::abs(qFromLittleEndian<qint16>(pcm16.constData() + i)) > 1000) {
+            ++count;
+        }
+    }
+    return count;
+}
+
+class VoiceAudioEndToEnd : public RealtimeSessionFixture {
+protected:
+    void SetUp() override {
+        if (QStandardPaths::findExecutable("pulseaudio").isEmpty() ||
+            QStandardPaths::findExecutable("parec").isEmpty()) {
+            GTEST_SKIP() << "pulseaudio and parec are needed for the real audio path";
+        }
+        ASSERT_TRUE(runtime.isValid());
+        fifo = runtime.filePath("mic.fifo");
+        QProcess daemon;
+        daemon.start("pulseaudio",
+                     {"--daemonize=yes", "--exit-idle-time=-1", "-n", "--load=module-native-protocol-unix",
+                      "--load=module-null-sink sink_name=orbix_out",
+                      "--load=module-pipe-source source_name=orbix_in file=" + fifo +
+                          " format=s16le rate=16000 channels=1",
+                      "--log-target=file:" + runtime.filePath("pa.log")});
+        ASSERT_TRUE(daemon.waitForFinished(20'000));
+        ASSERT_EQ(daemon.exitCode(), 0) << daemon.readAllStandardError().toStdString();
+        started = true;
+        RealtimeSessionFixture::SetUp();
+        input = nullptr;
+        output = nullptr;
+        realInput = createDefaultAudioInput();
+        realOutput = createDefaultAudioOutput();
+    }
+    void TearDown() override {
+        service.reset();
+        if (started) {
+            QProcess::execute("pactl", {"exit"});
+        }
+    }
+
+    QTemporaryDir runtime;
+    ScopedEnvironment runtimeVariable{"XDG_RUNTIME_DIR", runtime.path().toUtf8()};
+    QString fifo;
+    bool started = false;
+    std::shared_ptr<AudioInput> realInput;
+    std::shared_ptr<AudioOutput> realOutput;
+};
+
+} // namespace
+
+TEST_F(VoiceAudioEndToEnd, MicrophoneReachesTheServerAndModelAudioReachesTheSpeaker) {
+    ASSERT_TRUE(realInput->hasDevice());
+    RealtimeVoiceServiceOptions options;
+    options.lookup = [](const QString&) { return std::optional(kRealtimeKey); };
+    options.configuration = [] {
+        return ProductConfiguration::fromInformation({{"OrbixBuildFlavor", "internal"}}, {});
+    };
+    options.network = NetworkSettings::defaults();
+    options.network.realtimeOrigin = server.origin();
+    options.timers = timers;
+    options.logDirectory = logs.path();
+    options.audioInput = realInput;
+    options.audioOutput = realOutput;
+    service = std::make_unique<OpenAIRealtimeVoiceService>(network, ComputerUseExecutor{}, options);
+    ASSERT_TRUE(startSession(true));
+
+    QFile microphone(fifo);
+    ASSERT_TRUE(microphone.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+    microphone.write(tone(16000, 1.0, 440));
+    const auto appendedLoudSamples = [&] {
+        qint64 loud = 0;
+        for (const QJsonObject& event : server.clientEventsOfType("input_audio_buffer.append")) {
+            loud += loudSamples(QByteArray::fromBase64(event.value("audio").toString().toLatin1()));
+        }
+        return loud;
+    };
+    EXPECT_TRUE(waitUntil([&] { return appendedLoudSamples() > 12000; }, std::chrono::seconds(15)))
+        << "half a second of the tone at 24 kHz; got " << appendedLoudSamples();
+
+    QProcess monitor;
+    monitor.start("parec",
+                  {"-d", "orbix_out.monitor", "--format=s16le", "--rate=24000", "--channels=1", "--raw"});
+    ASSERT_TRUE(monitor.waitForStarted());
+    QByteArray recorded;
+    QObject::connect(&monitor, &QProcess::readyReadStandardOutput,
+                     [&] { recorded += monitor.readAllStandardOutput(); });
+    server.sendEvent(
+        {{"type", "response.output_audio.delta"}, {"delta", QString(tone(24000, 1.0, 660).toBase64())}});
+    EXPECT_TRUE(waitUntil([&] { return loudSamples(recorded) > 6000; }, std::chrono::seconds(15)))
+        << "the sink's monitor heard " << loudSamples(recorded) << " loud samples";
+    monitor.kill();
+    monitor.waitForFinished();
+}
