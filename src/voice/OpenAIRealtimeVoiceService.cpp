@@ -169,9 +169,16 @@ void OpenAIRealtimeVoiceService::connectSocket(quint64 generation, const QString
     socket->open(request);
 
     pingTimer_ = timers_->every(pingInterval, [this] {
-        if (webSocket_) {
-            webSocket_->ping();
+        if (!webSocket_) {
+            return;
         }
+        // A ping only fails when there is no open connection to carry it; nothing reconnects.
+        if (webSocket_->state() != QAbstractSocket::ConnectedState) {
+            writeLog(QStringLiteral("WebSocket ping failed: ") +
+                     RealtimeVoiceError::of(RealtimeVoiceError::Kind::notConnected).description());
+            return;
+        }
+        webSocket_->ping();
     });
 }
 

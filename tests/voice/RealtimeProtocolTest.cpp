@@ -1,6 +1,8 @@
 // The session against a local Realtime server: handshake, configuration, server events, failures, the
 // stop phrases and the idle disconnect.
 #include "RealtimeSessionFixture.h"
+#include "core/UserDefaults.h"
+#include "support/LocalHttpServer.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -251,4 +253,82 @@ TEST_F(RealtimeProtocol, StartFailures) {
     ASSERT_TRUE(waitUntil([&] { return running.has_value() && !error.isEmpty(); }));
     EXPECT_FALSE(*running);
     EXPECT_EQ(error, "OpenAI is not configured. Add ORBIX_OPENAI_API_KEY to .env.local.");
+}
+
+TEST_F(RealtimeProtocol, PublicBuildConnectsWithTheBackEndsClientSecret) {
+    const auto clearTokenCache = [] {
+        userDefaults()->remove(FirebaseAnonymousAuthService::idTokenKey);
+        userDefaults()->remove(FirebaseAnonymousAuthService::expiresAtKey);
+    };
+    clearTokenCache();
+    LocalHttpServer backend;
+    ASSERT_TRUE(backend.listen());
+    const QByteArray idToken = "eyJhbGciOiJSUzI1NiIs.SECRET-ID.sig";
+    backend.route("GET", "/v1/public-config",
+                  ScriptedReply::json(200, R"({"firebase":{"apiKey":"AIza-public"}})"));
+    backend.route("POST", "/v1/accounts:signUp",
+                  ScriptedReply::json(200, R"({"idToken":")" + idToken + R"(","expiresIn":"3600"})"));
+    const QString secretPath = "/v1/products/orbix/realtime/client-secret";
+    backend.enqueue("POST", secretPath,
+                    ScriptedReply::json(200, R"({"session":{"client_secret":{"value":"ek_SECRET_1"}}})"));
+    backend.enqueue("POST", secretPath,
+                    ScriptedReply::json(403, R"({"error":"Voice is not part of your plan."})"));
+
+    RealtimeVoiceServiceOptions options = baseOptions();
+    options.network.identityToolkitOrigin = backend.url();
+    options.configuration = [&] {
+        return ProductConfiguration::fromInformation(
+            {{"OrbixBuildFlavor", "public"}, {"OrbixBackendURL", backend.url().toString()}}, {});
+    };
+    createService({}, options);
+    ASSERT_TRUE(startSession(false));
+    EXPECT_EQ(server.handshake().rawHeader("Authorization"), "Bearer ek_SECRET_1");
+    const auto secretRequests = backend.requestsTo(secretPath);
+    ASSERT_EQ(secretRequests.size(), 1);
+    EXPECT_EQ(secretRequests[0].header("Authorization"), "Bearer " + idToken);
+    EXPECT_EQ(secretRequests[0].json(),
+              QJsonDocument::fromJson(R"({"session":{"model":"gpt-realtime-2.1"}})").object());
+
+    service->stop();
+    EXPECT_FALSE(startSession(false));
+    ASSERT_TRUE(waitUntil([&] { return errors.size() == 1; }));
+    EXPECT_EQ(errors[0], "Voice is not part of your plan.");
+    EXPECT_EQ(server.connectionCount(), 1);
+    const QString log = logText();
+    EXPECT_FALSE(log.contains("ek_SECRET") || log.contains("SECRET-ID"));
+    clearTokenCache();
+}
+
+TEST_F(RealtimeProtocol, LocalFeedbackReturnsToListeningAndShieldsTheNextTurnBriefly) {
+    ASSERT_TRUE(startSession(true));
+    server.sendEvent(event("response.output_audio.delta", {{"delta", QString(pcm16({1}).toBase64())}}));
+    server.sendEvent(
+        event("response.function_call_arguments.done",
+              {{"name", "computer_use"}, {"call_id", "c1"}, {"arguments", R"({"action":"c1_process"})"}}));
+    ASSERT_TRUE(waitUntil([&] { return server.clientEventsOfType("response.create").size() == 1; }));
+    ASSERT_EQ(service->currentState(), RealtimeVoiceState::speaking);
+
+    const qsizetype before = server.clientEvents().size();
+    service->finishLocalFeedbackAndScheduleIdleDisconnect();
+    EXPECT_EQ(service->currentState(), RealtimeVoiceState::recording);
+    ASSERT_TRUE(waitForClientEvents(before + 1));
+    EXPECT_EQ(server.clientEventTypes().last(), "input_audio_buffer.clear");
+
+    // A second call right away, then speech inside the window: the call still counts for this response.
+    server.sendEvent(
+        event("response.function_call_arguments.done",
+              {{"name", "computer_use"}, {"call_id", "c2"}, {"arguments", R"({"action":"c1_process"})"}}));
+    server.sendEvent(event("input_audio_buffer.speech_started"));
+    server.sendEvent(event("response.done"));
+    ASSERT_TRUE(waitUntil([&] { return logText().count("event: response.done") == 1; }));
+    settle();
+    EXPECT_EQ(responsesDone, 0);
+
+    timers->advance(OpenAIRealtimeVoiceService::computerUseSuppressionWindow);
+    server.sendEvent(
+        event("response.function_call_arguments.done",
+              {{"name", "computer_use"}, {"call_id", "c3"}, {"arguments", R"({"action":"c1_process"})"}}));
+    server.sendEvent(event("input_audio_buffer.speech_started"));
+    server.sendEvent(event("response.done"));
+    EXPECT_TRUE(waitUntil([&] { return responsesDone == 1; })) << "speech after the window starts a new turn";
 }

@@ -26,7 +26,7 @@ protected:
         });
     }
 
-    void createService(ComputerUseExecutor executor) {
+    RealtimeVoiceServiceOptions baseOptions() {
         RealtimeVoiceServiceOptions options;
         options.lookup = [](const QString& name) -> std::optional<QString> {
             return name == QLatin1String("ORBIX_OPENAI_API_KEY") ? std::optional(kRealtimeKey) : std::nullopt;
@@ -40,6 +40,11 @@ protected:
         options.logDirectory = logs.path();
         options.audioInput = input;
         options.audioOutput = output;
+        return options;
+    }
+
+    void createService(ComputerUseExecutor executor) { createService(std::move(executor), baseOptions()); }
+    void createService(ComputerUseExecutor executor, const RealtimeVoiceServiceOptions& options) {
         service = std::make_unique<OpenAIRealtimeVoiceService>(network, std::move(executor), options);
         service->onStateChange = [this](RealtimeVoiceState state) { states.push_back(state); };
         service->onError = [this](const QString& message) { errors.append(message); };
