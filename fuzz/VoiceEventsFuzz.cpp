@@ -36,5 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         service.receiveFrame(frame);
     }
     QCoreApplication::processEvents();
+    // Timers dropped by the service are deleted later; no event loop runs here, so do it now.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     return 0;
 }
