@@ -2,6 +2,7 @@
 
 #include "captureone/CaptureOneService.h"
 #include "captureone/MacComputerUseService.h"
+#include "core/Settings.h"
 #include "model/AppModel.h"
 #include "platform/PlatformAccessibility.h"
 #include "platform/PlatformWorkspace.h"
@@ -13,8 +14,8 @@
 namespace orbix {
 
 OrbixRuntime::OrbixRuntime()
-    : network_(std::make_unique<QNetworkAccessManager>()), workspace_(createWorkspace()),
-      accessibility_(createAccessibilityBackend()),
+    : settings_(std::make_unique<Settings>()), network_(std::make_unique<QNetworkAccessManager>()),
+      workspace_(createWorkspace()), accessibility_(createAccessibilityBackend()),
       assistantProvider_(std::make_unique<OpenAIAssistantProvider>(*network_)),
       productUpdateService_(std::make_unique<ProductUpdateService>(*network_)),
       computerUseService_(

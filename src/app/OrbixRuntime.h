@@ -13,6 +13,7 @@ class AppModel;
 class MacComputerUseService;
 class OpenAIAssistantProvider;
 class ProductUpdateService;
+class Settings;
 class Workspace;
 
 class OrbixRuntime {
@@ -23,8 +24,11 @@ public:
     OrbixRuntime& operator=(const OrbixRuntime&) = delete;
 
     AppModel& model() { return *model_; }
+    Settings& settings() { return *settings_; }
+    MacComputerUseService& computerUseService() { return *computerUseService_; }
 
 private:
+    std::unique_ptr<Settings> settings_;
     std::unique_ptr<QNetworkAccessManager> network_;
     std::unique_ptr<Workspace> workspace_;
     std::unique_ptr<AccessibilityBackend> accessibility_;

@@ -1,13 +1,21 @@
-// orbix: the Orbix assistant. With no option it opens the main window. With --prompt, or with prompts
-// piped to standard input, it runs headless: each prompt goes through the same pipeline as a typed
-// request in the window. --screenshot renders the window offscreen after answering the prompts.
+// orbix: the Orbix assistant. With no option it opens the main window, once per user session: a later
+// start hands its request (--open-section, --note, or just "come to the front") to the running instance
+// over the session bus and exits. With --prompt, or with prompts piped to standard input, it runs
+// headless: each prompt goes through the same pipeline as a typed request in the window. --screenshot
+// renders the window offscreen after answering the prompts.
+#include "app/AppIntents.h"
 #include "app/CommandLineFrontEnd.h"
+#include "app/DesktopRequest.h"
+#include "app/OrbixDBusService.h"
 #include "app/OrbixRuntime.h"
 #include "app/WindowPalette.h"
 #include "app/WindowScreenshot.h"
+#include "captureone/CaptureOneService.h"
 #include "core/RealtimeVoiceState.h"
+#include "model/AppIntentRouter.h"
 #include "model/AppModel.h"
 #include "views/ContentView.h"
+#include "views/SettingsView.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -56,6 +64,14 @@ struct Options {
                                   QStringLiteral("With --screenshot: show the microphone in this voice state "
                                                  "(idle, connecting, recording, speaking, failed)."),
                                   QStringLiteral("STATE"), QStringLiteral("idle")};
+    QCommandLineOption openSection{QStringLiteral("open-section"),
+                                   QStringLiteral("Open the window on SECTION (only \"chat\"), in the running "
+                                                  "instance if there is one."),
+                                   QStringLiteral("SECTION")};
+    QCommandLineOption note{QStringLiteral("note"),
+                            QStringLiteral("Open the window with TEXT typed in the prompt field, not sent, in "
+                                           "the running instance if there is one."),
+                            QStringLiteral("TEXT")};
 
     void addTo(QCommandLineParser& parser) const {
         parser.setApplicationDescription(
@@ -65,7 +81,7 @@ struct Options {
             QString::fromUtf8(environmentHelp));
         parser.addHelpOption();
         parser.addVersionOption();
-        parser.addOptions({prompt, json, screenshot, size, palette, voiceState});
+        parser.addOptions({prompt, json, screenshot, size, palette, voiceState, openSection, note});
     }
 };
 
@@ -91,6 +107,11 @@ LaunchMode launchModeFor(int argc, char** argv, const Options& options) {
     }
     if (parser.isSet(options.screenshot)) {
         return LaunchMode::screenshot;
+    }
+    // Desktop requests always mean the window, whatever standard input is.
+    if ((parser.isSet(options.openSection) || parser.isSet(options.note)) && !parser.isSet(options.prompt) &&
+        !parser.isSet(options.json)) {
+        return LaunchMode::window;
     }
     if (parser.isSet(options.prompt) || parser.isSet(options.json) || standardInputIsPiped()) {
         return LaunchMode::headless;
@@ -124,10 +145,74 @@ int runHeadless(orbix::AppModel& model, const QCommandLineParser& parser, const 
     return QCoreApplication::exec();
 }
 
-int runWindow(orbix::AppModel& model) {
-    orbix::views::ContentView window(model);
+orbix::DesktopRequest desktopRequestFrom(const QCommandLineParser& parser, const Options& options) {
+    orbix::DesktopRequest request;
+    if (parser.isSet(options.note)) {
+        request.kind = orbix::DesktopRequest::Kind::createNote;
+        request.argument = parser.value(options.note);
+    } else if (parser.isSet(options.openSection)) {
+        request.kind = orbix::DesktopRequest::Kind::openSection;
+        request.argument = parser.value(options.openSection);
+    }
+    return request;
+}
+
+int runWindow(const QCommandLineParser& parser, const Options& options) {
+    QTextStream output(stdout);
+    QTextStream errors(stderr);
+    const orbix::DesktopRequest request = desktopRequestFrom(parser, options);
+    orbix::AppIntentRouter& router = orbix::AppIntentRouter::shared();
+
+    // The bus name decides which process is the application; a later start only passes its request on.
+    orbix::OrbixDBusService bus(router, QDBusConnection::sessionBus());
+    QString busError;
+    switch (bus.registerOnBus(&busError)) {
+    case orbix::OrbixDBusService::Registration::alreadyRunning: {
+        const orbix::ForwardResult forwarded =
+            orbix::forwardToRunningInstance(QDBusConnection::sessionBus(), request);
+        if (!forwarded.delivered) {
+            errors << "orbix: " << forwarded.error << Qt::endl;
+            return 1;
+        }
+        if (!forwarded.reply.isEmpty()) {
+            output << forwarded.reply << Qt::endl;
+        }
+        return 0;
+    }
+    case orbix::OrbixDBusService::Registration::failed:
+        errors << "orbix: running without the session bus (" << busError
+               << "); other programs cannot reach this window and a second start opens another one" << Qt::endl;
+        break;
+    case orbix::OrbixDBusService::Registration::registered:
+        break;
+    }
+    // Left before the window exists; the window applies it when it first shows.
+    if (const std::optional<QString> refusal = orbix::applyDesktopRequest(router, request)) {
+        errors << "orbix: " << *refusal << Qt::endl;
+        return 2;
+    }
+    if (request.kind == orbix::DesktopRequest::Kind::createNote) {
+        output << orbix::appIntents::noteDialog << Qt::endl;
+    }
+
+    orbix::OrbixRuntime runtime;
+    orbix::views::ContentView window(runtime.model(), router);
+    std::unique_ptr<orbix::views::SettingsView> settingsWindow;
+    QObject::connect(&window, &orbix::views::ContentView::settingsRequested, &window, [&] {
+        if (!settingsWindow) {
+            settingsWindow = std::make_unique<orbix::views::SettingsView>(
+                runtime.settings(), orbix::CaptureOneService::shared(), runtime.computerUseService());
+        }
+        settingsWindow->show();
+        settingsWindow->raise();
+        settingsWindow->activateWindow();
+    });
+    QObject::connect(&bus, &orbix::OrbixDBusService::activationRequested, &window,
+                     &orbix::views::ContentView::bringToFront);
     window.show();
-    return QApplication::exec();
+    const int status = QApplication::exec();
+    settingsWindow.reset();
+    return status;
 }
 
 int runScreenshot(orbix::AppModel& model, const QCommandLineParser& parser, const Options& options) {
@@ -188,10 +273,13 @@ int main(int argc, char** argv) {
     options.addTo(parser);
     parser.process(*app);
 
+    if (mode == LaunchMode::window) {
+        return runWindow(parser, options);
+    }
     orbix::OrbixRuntime runtime;
     switch (mode) {
     case LaunchMode::window:
-        return runWindow(runtime.model());
+        break;
     case LaunchMode::screenshot:
         return runScreenshot(runtime.model(), parser, options);
     case LaunchMode::headless:

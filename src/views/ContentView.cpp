@@ -64,7 +64,7 @@ ContentView::ContentView(AppModel& model, AppIntentRouter& router, QWidget* pare
     artifactToggle_->setObjectName(QStringLiteral("artifactToggle"));
     connect(artifactToggle_, &QAction::triggered, this, [this] { setArtifactVisible(!isArtifactVisible_); });
 
-    installWindowMenus(*menuBar(), model_, *this);
+    installWindowMenus(*menuBar(), model_, *this, [this] { emit settingsRequested(); });
     model_.setFolderChooser(makeFolderChooserDialog(this));
     updateArtifactToggle();
 }
@@ -97,6 +97,13 @@ void ContentView::updateArtifactToggle() {
         artifactToggle_->setText(QStringLiteral("Expand Artifact"));
         artifactToggle_->setToolTip(QStringLiteral("Expand Artifact"));
     }
+}
+
+void ContentView::bringToFront() {
+    setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    show();
+    raise();
+    activateWindow();
 }
 
 void ContentView::showEvent(QShowEvent* event) {

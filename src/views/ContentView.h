@@ -36,6 +36,13 @@ public:
     ArtifactInspectorView* inspector() const { return inspector_; }
     QAction* artifactToggle() const { return artifactToggle_; }
 
+    // Shows the window, restores it when minimised and brings it in front of the others.
+    void bringToFront();
+
+signals:
+    // File → Settings…: the application shell owns the settings window.
+    void settingsRequested();
+
 protected:
     void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;

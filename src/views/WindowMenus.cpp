@@ -22,12 +22,22 @@ QAction* addCommand(QMenu& menu, const QString& text, const QKeySequence& shortc
 
 } // namespace
 
-void installWindowMenus(QMenuBar& menuBar, AppModel& model, QWidget& window) {
+void installWindowMenus(QMenuBar& menuBar, AppModel& model, QWidget& window,
+                        std::function<void()> showSettings) {
     QMenu* file = menuBar.addMenu(QStringLiteral("&File"));
     file->setObjectName(QStringLiteral("fileMenu"));
     QAction* newSession = addCommand(*file, QStringLiteral("New Session"), QKeySequence(Qt::CTRL | Qt::Key_N),
                                      QStringLiteral("newSessionAction"));
     QObject::connect(newSession, &QAction::triggered, &model, [&model] { model.startNewSession(); });
+    // Ctrl+, (Command-comma on macOS, where the preferences role moves it into the application menu).
+    QAction* settings = addCommand(*file, QStringLiteral("Settings\u2026"),
+                                   QKeySequence(Qt::CTRL | Qt::Key_Comma), QStringLiteral("settingsAction"));
+    settings->setMenuRole(QAction::PreferencesRole);
+    QObject::connect(settings, &QAction::triggered, &window, [showSettings = std::move(showSettings)] {
+        if (showSettings) {
+            showSettings();
+        }
+    });
 #ifndef Q_OS_MACOS
     // macOS puts Quit in the application menu; elsewhere File is where people look for it.
     file->addSeparator();

@@ -1,6 +1,9 @@
 #pragma once
-// The main window's menu commands: File → New Session, and the Assistant menu (Focus Prompt, Enable
-// Voice, Enable Quiet). Every command forwards to one model operation.
+// The main window's menu commands: File → New Session and Settings…, and the Assistant menu (Focus
+// Prompt, Enable Voice, Enable Quiet). Every command forwards to one model operation, except Settings…,
+// which asks the window's owner to show the settings window.
+
+#include <functional>
 
 class QMenuBar;
 class QWidget;
@@ -11,7 +14,9 @@ class AppModel;
 
 namespace orbix::views {
 
-// Adds the menus to the bar; `window` receives the Quit command on platforms whose File menu carries it.
-void installWindowMenus(QMenuBar& menuBar, AppModel& model, QWidget& window);
+// Adds the menus to the bar; `window` receives the Quit command on platforms whose File menu carries it;
+// `showSettings` runs for Settings….
+void installWindowMenus(QMenuBar& menuBar, AppModel& model, QWidget& window,
+                        std::function<void()> showSettings);
 
 } // namespace orbix::views

@@ -17,6 +17,8 @@ list(APPEND ORBIX_VIEWS_SOURCES
     PromptComposerView.h
     PromptTextField.cpp
     PromptTextField.h
+    SettingsView.cpp
+    SettingsView.h
     Symbols.cpp
     Symbols.h
     ViewPalette.cpp

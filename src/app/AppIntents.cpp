@@ -1,0 +1,61 @@
+#include "app/AppIntents.h"
+
+#include "core/EnumRawValues.h"
+#include "model/AppIntentRouter.h"
+
+namespace orbix::appIntents {
+namespace {
+
+template <typename Entity>
+QList<Entity> matching(const QList<Entity>& list, const QStringList& ids) {
+    QList<Entity> found;
+    for (const Entity& entity : list) {
+        if (ids.contains(entity.id)) {
+            found << entity;
+        }
+    }
+    return found;
+}
+
+} // namespace
+
+std::optional<SidebarSection> sectionNamed(const QString& rawValue) {
+    return enumFromRawValue<SidebarSection>(rawValue);
+}
+
+QString unknownSectionMessage(const QString& rawValue) {
+    return QStringLiteral("Unknown section \u201C%1\u201D; the only section is \u201Cchat\u201D.")
+        .arg(rawValue);
+}
+
+void openSection(AppIntentRouter& router, SidebarSection section) {
+    router.setPendingRoute(AppIntentRoute::make(section, std::nullopt));
+}
+
+QString createNote(AppIntentRouter& router, const QString& text) {
+    router.setPendingRoute(AppIntentRoute::make(SidebarSection::chat, text));
+    return noteDialog;
+}
+
+QList<OrbixSessionEntity> suggestedSessions() {
+    return {defaultSession()};
+}
+
+OrbixSessionEntity defaultSession() {
+    return {QStringLiteral("chat"), QStringLiteral("Capture One")};
+}
+
+QList<OrbixSessionEntity> sessions(const QStringList& ids) {
+    return matching(suggestedSessions(), ids);
+}
+
+QList<OrbixArtifactEntity> suggestedArtifacts() {
+    return {{QStringLiteral("capture-one-status"), QStringLiteral("Capture One Status"),
+             QStringLiteral("Markdown")}};
+}
+
+QList<OrbixArtifactEntity> artifacts(const QStringList& ids) {
+    return matching(suggestedArtifacts(), ids);
+}
+
+} // namespace orbix::appIntents

@@ -1,0 +1,64 @@
+#include "core/Settings.h"
+
+#include "core/UserDefaults.h"
+
+namespace orbix {
+
+Settings::Settings(QObject* parent) : QObject(parent) {}
+
+bool Settings::readBool(const char* key, bool fallback) const {
+    return userDefaults()->value(QLatin1String(key), fallback).toBool();
+}
+
+bool Settings::startInQuietMode() const {
+    return readBool(settingsKeys::startInQuietMode, kDefaultStartInQuietMode);
+}
+
+bool Settings::readResponsesAloud() const {
+    return readBool(settingsKeys::readResponsesAloud, kDefaultReadResponsesAloud);
+}
+
+bool Settings::allowComputerControl() const {
+    return readBool(settingsKeys::allowComputerControl, kDefaultAllowComputerControl);
+}
+
+QString Settings::preferredCaptureOnePath() const {
+    return userDefaults()->value(QLatin1String(settingsKeys::preferredCaptureOnePath)).toString();
+}
+
+bool Settings::write(const char* key, const QVariant& value, const QVariant& current) {
+    if (value == current) {
+        return false;
+    }
+    auto store = userDefaults();
+    store->setValue(QLatin1String(key), value);
+    // Written to disk now, so another process (or a crash) never sees an older value.
+    store->sync();
+    return true;
+}
+
+void Settings::setStartInQuietMode(bool on) {
+    if (write(settingsKeys::startInQuietMode, on, startInQuietMode())) {
+        emit startInQuietModeChanged(on);
+    }
+}
+
+void Settings::setReadResponsesAloud(bool on) {
+    if (write(settingsKeys::readResponsesAloud, on, readResponsesAloud())) {
+        emit readResponsesAloudChanged(on);
+    }
+}
+
+void Settings::setAllowComputerControl(bool on) {
+    if (write(settingsKeys::allowComputerControl, on, allowComputerControl())) {
+        emit allowComputerControlChanged(on);
+    }
+}
+
+void Settings::setPreferredCaptureOnePath(const QString& path) {
+    if (write(settingsKeys::preferredCaptureOnePath, path, preferredCaptureOnePath())) {
+        emit preferredCaptureOnePathChanged(path);
+    }
+}
+
+} // namespace orbix

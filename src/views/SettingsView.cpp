@@ -1,0 +1,233 @@
+#include "views/SettingsView.h"
+
+#include "captureone/CaptureOneApplicationResolver.h"
+#include "captureone/CaptureOneService.h"
+#include "captureone/MacComputerUseService.h"
+#include "core/Settings.h"
+#include "views/BusyIndicator.h"
+#include "views/InspectorStyle.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QEvent>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace orbix::views {
+namespace {
+
+const QString permissionsCaption = QStringLiteral(
+    "Direct Capture One commands use macOS Automation. Allow Computer Control additionally enables Capture "
+    "One-only UI fallback and requires Accessibility permission.");
+const QString versionCaption = QStringLiteral(
+    "Automatic follows the newest installed stable version. An explicit command such as \u201COpen Capture "
+    "One 21\u201D pins that version; say \u201COpen latest Capture One\u201D to return to Automatic.");
+const QString automaticChoice = QStringLiteral("Latest installed (Automatic)");
+const QString openCommand = QStringLiteral("open Capture One");
+
+constexpr int kSectionSpacing = 14;
+
+QGroupBox* section(const QString& title, QWidget* parent) {
+    auto* box = new QGroupBox(title, parent);
+    applyTextStyle(box, TextStyle::Body, QFont::DemiBold);
+    return box;
+}
+
+} // namespace
+
+const QString SettingsView::connectionTestScript = QStringLiteral(R"(tell application "Capture One"
+    if not (exists current document) then error "Open a Capture One catalog or session first."
+    set selectedItems to selected variants
+    if (count of selectedItems) is 0 then return "No variants selected."
+    set primaryItem to primary variant
+    set itemName to name of primaryItem
+    set itemPath to POSIX path of (file of primaryItem)
+    set itemRating to rating of primaryItem
+    return "Selected variants: " & (count of selectedItems) & "\nPrimary: " & itemName & "\nFile: " & itemPath & "\nRating: " & itemRating
+end tell)");
+
+const QString SettingsView::connectionHint =
+    QStringLiteral("Open a Capture One catalog or session, select a variant, then test the connection.");
+
+SettingsView::SettingsView(Settings& settings, CaptureOneService& captureOne, MacComputerUseService& dispatcher,
+                           QWidget* parent)
+    : QWidget(parent), settings_(settings), captureOne_(captureOne), dispatcher_(dispatcher) {
+    setObjectName(QStringLiteral("settingsWindow"));
+    setWindowTitle(QStringLiteral("Orbix Settings"));
+    buildForm();
+    reloadVersions();
+}
+
+void SettingsView::buildForm() {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(kPadding, kPadding, kPadding, kPadding);
+    layout->setSpacing(kSectionSpacing);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    auto caption = [this](const QString& text, QWidget* parent) {
+        auto* label = new QLabel(text, parent);
+        label->setWordWrap(true);
+        applyTextStyle(label, TextStyle::Caption);
+        // The label's font is the caption's; its children (none) and the group keep the body font.
+        captions_ << label;
+        return label;
+    };
+    // Every child widget keeps the body font even though its group's title is bold.
+    auto bodyFont = [](QWidget* widget) { applyTextStyle(widget, TextStyle::Body); };
+
+    QGroupBox* conversation = section(QStringLiteral("Conversation"), this);
+    auto* conversationLayout = new QVBoxLayout(conversation);
+    quietMode_ = new QCheckBox(QStringLiteral("Start in Quiet Mode"), conversation);
+    readAloud_ = new QCheckBox(QStringLiteral("Read Responses Aloud"), conversation);
+    bodyFont(quietMode_);
+    bodyFont(readAloud_);
+    conversationLayout->addWidget(quietMode_);
+    conversationLayout->addWidget(readAloud_);
+    layout->addWidget(conversation);
+
+    QGroupBox* permissions = section(QStringLiteral("Permissions"), this);
+    auto* permissionsLayout = new QVBoxLayout(permissions);
+    computerControl_ = new QCheckBox(QStringLiteral("Allow Computer Control"), permissions);
+    bodyFont(computerControl_);
+    permissionsLayout->addWidget(computerControl_);
+    permissionsLayout->addWidget(caption(permissionsCaption, permissions));
+    layout->addWidget(permissions);
+
+    QGroupBox* integration = section(QStringLiteral("Capture One Integration"), this);
+    auto* integrationLayout = new QVBoxLayout(integration);
+    auto* pickerRow = new QFormLayout;
+    pickerRow->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
+    versionPicker_ = new QComboBox(integration);
+    versionPicker_->setObjectName(QStringLiteral("versionPicker"));
+    versionPicker_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    bodyFont(versionPicker_);
+    auto* pickerLabel = new QLabel(QStringLiteral("Capture One Version"), integration);
+    bodyFont(pickerLabel);
+    pickerRow->addRow(pickerLabel, versionPicker_);
+    integrationLayout->addLayout(pickerRow);
+    integrationLayout->addWidget(caption(versionCaption, integration));
+
+    auto* buttons = new QHBoxLayout;
+    testButton_ = new QPushButton(QStringLiteral("Test Capture One Connection"), integration);
+    openButton_ = new QPushButton(QStringLiteral("Open Capture One"), integration);
+    bodyFont(testButton_);
+    bodyFont(openButton_);
+    busyIndicator_ = new BusyIndicator(integration);
+    busyIndicator_->setVisible(false);
+    buttons->addWidget(testButton_);
+    buttons->addWidget(openButton_);
+    buttons->addWidget(busyIndicator_);
+    buttons->addStretch(1);
+    integrationLayout->addLayout(buttons);
+    resultLabel_ = caption(connectionHint, integration);
+    resultLabel_->setObjectName(QStringLiteral("connectionResult"));
+    resultLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    integrationLayout->addWidget(resultLabel_);
+    layout->addWidget(integration);
+
+    // The form keeps its width; each caption wraps inside it.
+    for (QGroupBox* box : {conversation, permissions, integration}) {
+        box->setFixedWidth(kFormWidth);
+    }
+    applyCaptionColours();
+
+    quietMode_->setChecked(settings_.startInQuietMode());
+    readAloud_->setChecked(settings_.readResponsesAloud());
+    computerControl_->setChecked(settings_.allowComputerControl());
+    connect(quietMode_, &QCheckBox::toggled, &settings_, &Settings::setStartInQuietMode);
+    connect(readAloud_, &QCheckBox::toggled, &settings_, &Settings::setReadResponsesAloud);
+    connect(computerControl_, &QCheckBox::toggled, &settings_, &Settings::setAllowComputerControl);
+    // Changes from elsewhere (another window, an open-Capture-One command) show here too.
+    connect(&settings_, &Settings::startInQuietModeChanged, quietMode_, &QCheckBox::setChecked);
+    connect(&settings_, &Settings::readResponsesAloudChanged, readAloud_, &QCheckBox::setChecked);
+    connect(&settings_, &Settings::allowComputerControlChanged, computerControl_, &QCheckBox::setChecked);
+    connect(&settings_, &Settings::preferredCaptureOnePathChanged, this, &SettingsView::selectStoredVersion);
+    // Only a choice the user makes is stored; filling or re-selecting the list stores nothing.
+    connect(versionPicker_, &QComboBox::activated, this, [this](int index) {
+        settings_.setPreferredCaptureOnePath(versionPicker_->itemData(index).toString());
+    });
+    connect(testButton_, &QPushButton::clicked, this, &SettingsView::testConnection);
+    connect(openButton_, &QPushButton::clicked, this, &SettingsView::openCaptureOne);
+}
+
+void SettingsView::reloadVersions() {
+    versionPicker_->clear();
+    versionPicker_->addItem(automaticChoice, QString());
+    for (const CaptureOneApplication& application : CaptureOneApplicationResolver::installedApplications()) {
+        versionPicker_->addItem(application.settingsLabel(), application.id());
+        versionPicker_->setItemData(versionPicker_->count() - 1, application.id(), Qt::ToolTipRole);
+    }
+    selectStoredVersion();
+}
+
+void SettingsView::selectStoredVersion() {
+    // A stored path that matches no installed version selects nothing (-1): the services then choose
+    // automatically, and the picker does not pretend otherwise.
+    versionPicker_->setCurrentIndex(versionPicker_->findData(settings_.preferredCaptureOnePath()));
+}
+
+void SettingsView::testConnection() {
+    if (busy_) {
+        return;
+    }
+    setBusy(true);
+    QPointer<SettingsView> self(this);
+    captureOne_.run(connectionTestScript, [self](const QString& result) {
+        if (self) {
+            self->finishCheck(result);
+        }
+    });
+}
+
+void SettingsView::openCaptureOne() {
+    if (busy_) {
+        return;
+    }
+    setBusy(true);
+    QPointer<SettingsView> self(this);
+    dispatcher_.execute(openCommand, [self](const ComputerUseResult& result) {
+        if (self) {
+            self->finishCheck(result.summary);
+        }
+    });
+}
+
+void SettingsView::finishCheck(const QString& result) {
+    connectionResult_ = result;
+    resultLabel_->setText(result.isEmpty() ? connectionHint : result);
+    setBusy(false);
+    emit connectionResultChanged(result);
+}
+
+void SettingsView::setBusy(bool busy) {
+    busy_ = busy;
+    testButton_->setEnabled(!busy);
+    openButton_->setEnabled(!busy);
+    busyIndicator_->setVisible(busy);
+}
+
+void SettingsView::applyCaptionColours() {
+    for (QLabel* label : std::as_const(captions_)) {
+        applyForeground(label, NamedColor::Secondary);
+    }
+}
+
+void SettingsView::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // Versions installed or removed while the window was closed show up when it opens again.
+    reloadVersions();
+}
+
+void SettingsView::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange) {
+        applyCaptionColours();
+    }
+}
+
+} // namespace orbix::views

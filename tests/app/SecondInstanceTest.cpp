@@ -1,0 +1,120 @@
+// The orbix program on a private session bus: the first start owns the name and keeps its window; later
+// starts hand their request over and exit.
+#include "PrivateSessionBus.h"
+#include "app/OrbixDBusService.h"
+#include "support/TestSupport.h"
+
+#include <QDBusConnectionInterface>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using orbix::OrbixDBusService;
+using orbix::test::waitUntil;
+
+namespace {
+
+class SecondInstance : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!bus.available()) {
+            GTEST_SKIP() << bus.skipReason().toStdString();
+        }
+        environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus.address());
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        environment.insert(QStringLiteral("HOME"), home.path());
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
+        environment.insert(QStringLiteral("ORBIX_C1SIM_CATALOG"),
+                           home.filePath(QStringLiteral("catalog.json")));
+        // No network traffic from the first instance's update check.
+        environment.insert(QStringLiteral("ORBIX_BACKEND_URL"), QStringLiteral("http://127.0.0.1:9"));
+        watcher = std::make_unique<QDBusConnection>(bus.connect(QStringLiteral("watcher")));
+    }
+    void TearDown() override {
+        if (first.state() != QProcess::NotRunning) {
+            first.terminate();
+            if (!first.waitForFinished(10000)) {
+                first.kill();
+                first.waitForFinished();
+            }
+        }
+    }
+
+    void configure(QProcess& process) const {
+        process.setProcessEnvironment(environment);
+        // Standard input that is not a pipe, as from a desktop launcher.
+        process.setStandardInputFile(QProcess::nullDevice());
+    }
+    bool nameIsOwned() const {
+        return watcher->interface()->isServiceRegistered(OrbixDBusService::serviceName);
+    }
+
+    void startFirst(const QStringList& arguments = {}) {
+        configure(first);
+        first.start(QStringLiteral(ORBIX_PROGRAM), arguments);
+        ASSERT_TRUE(first.waitForStarted());
+        ASSERT_TRUE(waitUntil([&] { return nameIsOwned() || first.state() == QProcess::NotRunning; },
+                              std::chrono::seconds(30)));
+        ASSERT_TRUE(nameIsOwned()) << first.readAllStandardError().toStdString();
+    }
+
+    struct Outcome {
+        int exitCode = -1;
+        QString output;
+        QString errors;
+    };
+    Outcome runSecond(const QStringList& arguments) {
+        QProcess second;
+        configure(second);
+        second.start(QStringLiteral(ORBIX_PROGRAM), arguments);
+        EXPECT_TRUE(second.waitForFinished(30000)) << "a second start must not stay";
+        return {second.exitCode(), QString::fromUtf8(second.readAllStandardOutput()),
+                QString::fromUtf8(second.readAllStandardError())};
+    }
+
+    orbix::test::PrivateSessionBus bus;
+    QTemporaryDir home;
+    QProcessEnvironment environment;
+    std::unique_ptr<QDBusConnection> watcher;
+    QProcess first;
+};
+
+} // namespace
+
+TEST_F(SecondInstance, LaterStartsForwardTheirRequestAndExit) {
+    startFirst();
+    const Outcome note = runSecond({QStringLiteral("--note"), QStringLiteral("warmer, please")});
+    EXPECT_EQ(note.exitCode, 0) << note.errors.toStdString();
+    EXPECT_EQ(note.output, QStringLiteral("Opened Orbix.\n"));
+
+    const Outcome plain = runSecond({});
+    EXPECT_EQ(plain.exitCode, 0) << plain.errors.toStdString();
+
+    const Outcome section = runSecond({QStringLiteral("--open-section"), QStringLiteral("chat")});
+    EXPECT_EQ(section.exitCode, 0) << section.errors.toStdString();
+
+    const Outcome refused = runSecond({QStringLiteral("--open-section"), QStringLiteral("gallery")});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_TRUE(refused.errors.contains(QStringLiteral("Unknown section"))) << refused.errors.toStdString();
+
+    EXPECT_EQ(first.state(), QProcess::Running) << "the first instance keeps its window";
+    EXPECT_TRUE(nameIsOwned());
+}
+
+TEST_F(SecondInstance, FirstStartWithANoteOwnsTheNameAndRefusesUnknownSections) {
+    startFirst({QStringLiteral("--note"), QStringLiteral("straighten the horizon")});
+    EXPECT_TRUE(waitUntil([&] { return first.bytesAvailable() > 0 || first.canReadLine(); }));
+    EXPECT_EQ(QString::fromUtf8(first.readLine()), QStringLiteral("Opened Orbix.\n"));
+    first.terminate();
+    ASSERT_TRUE(first.waitForFinished(10000));
+    EXPECT_TRUE(waitUntil([&] { return !nameIsOwned(); })) << "the name goes with the process";
+
+    QProcess alone;
+    configure(alone);
+    alone.start(QStringLiteral(ORBIX_PROGRAM), {QStringLiteral("--open-section"), QStringLiteral("gallery")});
+    ASSERT_TRUE(alone.waitForFinished(30000));
+    EXPECT_EQ(alone.exitCode(), 2);
+    EXPECT_TRUE(QString::fromUtf8(alone.readAllStandardError()).contains(QStringLiteral("Unknown section")));
+}
