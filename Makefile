@@ -1,4 +1,5 @@
-# Entry points: `make run` (install, build, demonstrate), `make test` (install, build, run every test).
+# Entry points: `make run` (install, build, open the window on the simulator, or demonstrate on the
+# command line when there is no display), `make test` (install, build, run every test).
 .PHONY: deps configure build test asan-test run format clean
 
 PRESET ?= dev
