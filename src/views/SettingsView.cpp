@@ -31,6 +31,8 @@ const QString automaticChoice = QStringLiteral("Latest installed (Automatic)");
 const QString openCommand = QStringLiteral("open Capture One");
 
 constexpr int kSectionSpacing = 14;
+constexpr int kButtonRowSpacing = 8;
+constexpr int kResultSpacing = 4;
 
 QGroupBox* section(const QString& title, QWidget* parent) {
     auto* box = new QGroupBox(title, parent);
@@ -123,7 +125,10 @@ void SettingsView::buildForm() {
     buttons->addWidget(openButton_);
     buttons->addWidget(busyIndicator_);
     buttons->addStretch(1);
+    // Air between the explanation, the buttons and their answer, so each reads as its own line.
+    integrationLayout->addSpacing(kButtonRowSpacing);
     integrationLayout->addLayout(buttons);
+    integrationLayout->addSpacing(kResultSpacing);
     resultLabel_ = caption(connectionHint, integration);
     resultLabel_->setObjectName(QStringLiteral("connectionResult"));
     resultLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);

@@ -1,0 +1,222 @@
+// The settings window over the real user defaults, resolver and simulator: first-launch values, each
+// control writing through, the version picker with installed and stale paths, and the connection check.
+#include "views/SettingsView.h"
+
+#include "AppModelTestHarness.h"
+#include "captureone/CaptureOneService.h"
+#include "core/Settings.h"
+#include "core/UserDefaults.h"
+#include "model/AppModel.h"
+#include "support/TestSupport.h"
+#include "views/ContentView.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace orbix;
+using namespace orbix::views;
+using orbix::test::waitUntil;
+
+namespace {
+
+// Clicks on the check box's indicator (its middle may lie past the end of a short label).
+void clickToggle(QCheckBox* toggle) {
+    QTest::mouseClick(toggle, Qt::LeftButton, {}, QPoint(toggle->height() / 2, toggle->height() / 2));
+}
+
+QVariant storedValue(const char* key) {
+    return userDefaults()->value(QLatin1String(key));
+}
+
+class SettingsWindow : public orbix::test::AppModelTest {
+protected:
+    SettingsWindow() {
+        for (const char* key : {settingsKeys::startInQuietMode, settingsKeys::readResponsesAloud,
+                                settingsKeys::allowComputerControl, settingsKeys::preferredCaptureOnePath}) {
+            userDefaults()->remove(QLatin1String(key));
+        }
+    }
+
+    SettingsView& openSettings() {
+        view = std::make_unique<SettingsView>(settings, captureOne, dispatcher);
+        view->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(view.get()));
+        return *view;
+    }
+    QStringList pickerLabels() const {
+        QStringList labels;
+        for (int i = 0; i < view->versionPicker()->count(); ++i) {
+            labels << view->versionPicker()->itemText(i);
+        }
+        return labels;
+    }
+    // Clicks the button and waits for the check's answer.
+    QString runCheck(QPushButton* button) {
+        QSignalSpy answered(view.get(), &SettingsView::connectionResultChanged);
+        QTest::mouseClick(button, Qt::LeftButton);
+        EXPECT_TRUE(view->isBusy());
+        EXPECT_FALSE(view->testButton()->isEnabled()) << "the buttons show the check is running";
+        EXPECT_FALSE(view->openButton()->isEnabled());
+        EXPECT_TRUE(waitUntil([&] { return answered.count() == 1; }));
+        EXPECT_TRUE(view->testButton()->isEnabled());
+        EXPECT_TRUE(view->openButton()->isEnabled());
+        return view->connectionResult();
+    }
+
+    Settings settings;
+    std::unique_ptr<SettingsView> view;
+};
+
+} // namespace
+
+TEST_F(SettingsWindow, FirstLaunchShowsTheDefaultsAndTheHint) {
+    openSettings();
+    EXPECT_TRUE(view->quietModeToggle()->isChecked());
+    EXPECT_FALSE(view->readAloudToggle()->isChecked());
+    EXPECT_FALSE(view->computerControlToggle()->isChecked());
+    EXPECT_EQ(view->versionPicker()->currentIndex(), 0);
+    EXPECT_EQ(view->versionPicker()->currentText(), QStringLiteral("Latest installed (Automatic)"));
+    EXPECT_EQ(view->resultLabel()->text(), SettingsView::connectionHint);
+    EXPECT_EQ(view->width(), SettingsView::kFormWidth + 2 * SettingsView::kPadding);
+}
+
+TEST_F(SettingsWindow, EachToggleWritesThroughAtOnceUnderItsKey) {
+    openSettings();
+    QSignalSpy quietChanges(&settings, &Settings::startInQuietModeChanged);
+    clickToggle(view->quietModeToggle());
+    clickToggle(view->readAloudToggle());
+    clickToggle(view->computerControlToggle());
+    EXPECT_EQ(storedValue(settingsKeys::startInQuietMode), QVariant(false));
+    EXPECT_EQ(storedValue(settingsKeys::readResponsesAloud), QVariant(true));
+    EXPECT_EQ(storedValue(settingsKeys::allowComputerControl), QVariant(true));
+    EXPECT_EQ(quietChanges.count(), 1);
+
+    // Setting the value it already has is not a change.
+    settings.setStartInQuietMode(false);
+    EXPECT_EQ(quietChanges.count(), 1);
+    // A second window (or the next launch) reads the stored values.
+    Settings reloaded;
+    EXPECT_FALSE(reloaded.startInQuietMode());
+    EXPECT_TRUE(reloaded.readResponsesAloud());
+    EXPECT_TRUE(reloaded.allowComputerControl());
+}
+
+TEST_F(SettingsWindow, ComputerControlReachesTheDispatcherThroughTheSharedKey) {
+    openSettings();
+    // With the toggle off the UI fallback refuses and names the setting; on, it is allowed to look.
+    auto inspect = [&] {
+        std::optional<QString> summary;
+        ComputerUseArguments arguments;
+        arguments.action = QStringLiteral("inspect_ui");
+        dispatcher.executeAction(arguments, [&](const ComputerUseResult& result) { summary = result.summary; });
+        EXPECT_TRUE(waitUntil([&] { return summary.has_value(); }));
+        return summary.value_or(QString());
+    };
+    const QString refused = inspect();
+    EXPECT_TRUE(refused.contains(QStringLiteral("Allow Computer Control"))) << refused.toStdString();
+    clickToggle(view->computerControlToggle());
+    EXPECT_NE(inspect(), refused);
+}
+
+TEST_F(SettingsWindow, PickerListsInstalledVersionsAndStoresOnlyTheUsersChoice) {
+    QTemporaryDir applications;
+    const QString bundle = applications.filePath(QStringLiteral("Capture One 23.app"));
+    test::writeFile(bundle + QStringLiteral("/Contents/Info.plist"),
+                    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>"
+                    "<key>CFBundleIdentifier</key><string>com.captureone.captureone16</string>"
+                    "<key>CFBundleShortVersionString</key><string>16.3.2</string></dict></plist>\n");
+    test::ScopedEnvironment path("ORBIX_APPLICATIONS_PATH", applications.path().toUtf8());
+    openSettings();
+    const QStringList labels = pickerLabels();
+    ASSERT_GE(labels.size(), 2);
+    EXPECT_EQ(labels.first(), QStringLiteral("Latest installed (Automatic)"));
+    EXPECT_TRUE(labels.contains(QStringLiteral("Capture One 23 (16.3.2)"))) << labels.join(u'|').toStdString();
+    EXPECT_FALSE(storedValue(settingsKeys::preferredCaptureOnePath).isValid())
+        << "filling the list stores nothing";
+
+    const int pinned = view->versionPicker()->findText(QStringLiteral("Capture One 23 (16.3.2)"));
+    view->versionPicker()->setCurrentIndex(pinned);
+    emit view->versionPicker()->activated(pinned);
+    EXPECT_EQ(storedValue(settingsKeys::preferredCaptureOnePath).toString(),
+              QFileInfo(bundle).absoluteFilePath());
+
+    view->versionPicker()->setCurrentIndex(0);
+    emit view->versionPicker()->activated(0);
+    EXPECT_EQ(storedValue(settingsKeys::preferredCaptureOnePath).toString(), QString()) << "back to automatic";
+}
+
+TEST_F(SettingsWindow, StalePathSelectsNoChoiceAndIsKept) {
+    const QString stale = QStringLiteral("/Applications/Capture One 20.app");
+    settings.setPreferredCaptureOnePath(stale);
+    openSettings();
+    EXPECT_EQ(view->versionPicker()->currentIndex(), -1);
+    EXPECT_EQ(storedValue(settingsKeys::preferredCaptureOnePath).toString(), stale)
+        << "showing it does not clear it";
+
+    // A version pinned elsewhere (an open-Capture-One command) is selected while the window is open.
+    settings.setPreferredCaptureOnePath(QString());
+    EXPECT_EQ(view->versionPicker()->currentIndex(), 0);
+}
+
+TEST_F(SettingsWindow, ConnectionCheckOnTheSimulator) {
+    openSettings();
+    simulator.command({"select", "none"});
+    EXPECT_EQ(runCheck(view->testButton()), QStringLiteral("No variants selected."));
+    EXPECT_EQ(view->resultLabel()->text(), QStringLiteral("No variants selected."));
+
+    simulator.command({"select", "2"});
+    const QStringList lines = runCheck(view->testButton()).split(u'\n');
+    ASSERT_EQ(lines.size(), 4) << lines.join(u'|').toStdString();
+    EXPECT_EQ(lines[0], QStringLiteral("Selected variants: 1"));
+    EXPECT_TRUE(lines[1].startsWith(QStringLiteral("Primary: ")));
+    EXPECT_TRUE(lines[2].startsWith(QStringLiteral("File: /")));
+    EXPECT_TRUE(lines[3].startsWith(QStringLiteral("Rating: ")));
+
+    simulator.command({"close-document"});
+    EXPECT_TRUE(
+        runCheck(view->testButton()).contains(QStringLiteral("Open a Capture One catalog or session first.")));
+}
+
+TEST_F(SettingsWindow, OpenCaptureOneAnswersInTheResultLine) {
+    openSettings();
+    const QString result = runCheck(view->openButton());
+    EXPECT_FALSE(result.isEmpty());
+    EXPECT_EQ(view->resultLabel()->text(), result);
+    // A window closed while a check runs is not touched by the late answer.
+    QSignalSpy scriptFinished(&captureOne, &CaptureOneService::lastMessageChanged);
+    QTest::mouseClick(view->testButton(), Qt::LeftButton);
+    view.reset();
+    EXPECT_TRUE(waitUntil([&] { return scriptFinished.count() > 0; }));
+}
+
+TEST_F(SettingsWindow, MenuCommandAsksForTheSettingsWindow) {
+    makeModel();
+    ContentView window(*model);
+    auto* action = window.findChild<QAction*>(QStringLiteral("settingsAction"));
+    ASSERT_NE(action, nullptr);
+    EXPECT_EQ(action->text(), QStringLiteral("Settings\u2026"));
+    EXPECT_EQ(action->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Comma));
+    QSignalSpy requested(&window, &ContentView::settingsRequested);
+    action->trigger();
+    EXPECT_EQ(requested.count(), 1);
+}
+
+// Renders the window for a person to look at (ORBIX_RENDER_DIR=folder); checks only that it rendered.
+TEST_F(SettingsWindow, RendersItsForm) {
+    simulator.command({"select", "none"});
+    openSettings();
+    runCheck(view->testButton());
+    const QImage image = view->grab().toImage();
+    EXPECT_EQ(image.width(), SettingsView::kFormWidth + 2 * SettingsView::kPadding);
+    if (const QString folder = qEnvironmentVariable("ORBIX_RENDER_DIR"); !folder.isEmpty()) {
+        EXPECT_TRUE(image.save(QDir(folder).filePath(QStringLiteral("settings.png"))));
+    }
+}
