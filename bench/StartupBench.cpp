@@ -1,0 +1,167 @@
+// Start-up of the desktop window, offscreen: the time from starting the process to the first painted
+// frame of the main window, and the resident memory once the window has been idle for 5 s. Each
+// iteration starts this program again as a child in probe mode (the same composition root and window as
+// orbix), so the measured time includes loading the program and its libraries.
+#include "app/OrbixRuntime.h"
+#include "model/AppModel.h"
+#include "views/ContentView.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <benchmark/benchmark.h>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+constexpr auto kIdleTime = std::chrono::seconds(5);
+const char* const probeFlag = "--probe";
+
+qint64 monotonicNanoseconds() {
+    // steady_clock is CLOCK_MONOTONIC on Linux: comparable between this process and its child.
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+qint64 residentKilobytes() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly)) {
+        return -1;
+    }
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:")) {
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+        }
+    }
+    return -1;
+}
+
+// Notes the moment the window's first paint event has been handled.
+class FirstPaintWatcher : public QObject {
+public:
+    qint64 paintedAt = 0;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint && paintedAt == 0) {
+            const bool handled = watched->event(event);
+            paintedAt = monotonicNanoseconds();
+            return handled;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+// Probe mode: open the window as orbix does, report the first paint, then idle and report memory.
+int runProbe(int argc, char** argv, bool idle) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("Orbix"));
+    QApplication::setApplicationName(QStringLiteral("Orbix"));
+    orbix::OrbixRuntime runtime;
+    orbix::views::ContentView window(runtime.model());
+    FirstPaintWatcher watcher;
+    window.installEventFilter(&watcher);
+    window.show();
+    QTimer poll;
+    poll.setInterval(1);
+    QObject::connect(&poll, &QTimer::timeout, &app, [&] {
+        if (watcher.paintedAt == 0) {
+            return;
+        }
+        poll.stop();
+        std::printf("painted %lld\n", static_cast<long long>(watcher.paintedAt));
+        std::fflush(stdout);
+        if (!idle) {
+            QApplication::quit();
+            return;
+        }
+        QTimer::singleShot(kIdleTime, &app, [] {
+            std::printf("rss %lld\n", static_cast<long long>(residentKilobytes()));
+            std::fflush(stdout);
+            QApplication::quit();
+        });
+    });
+    poll.start();
+    return QApplication::exec();
+}
+
+struct ProbeResult {
+    double firstPaintMilliseconds = -1;
+    double residentMegabytes = -1;
+};
+
+ProbeResult runChild(const QString& program, bool idle, const QString& home) {
+    QProcess child;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    // A private home: no user settings, and the update check goes nowhere.
+    environment.insert(QStringLiteral("HOME"), home);
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/config"));
+    environment.insert(QStringLiteral("ORBIX_BACKEND_URL"), QStringLiteral("http://127.0.0.1:9"));
+    child.setProcessEnvironment(environment);
+    child.setStandardInputFile(QProcess::nullDevice());
+    const qint64 startedAt = monotonicNanoseconds();
+    child.start(program,
+                {QString::fromLatin1(probeFlag), idle ? QStringLiteral("idle") : QStringLiteral("paint")});
+    child.waitForFinished(60000);
+    ProbeResult result;
+    for (const QByteArray& line : child.readAllStandardOutput().split('\n')) {
+        if (line.startsWith("painted ")) {
+            result.firstPaintMilliseconds = double(line.mid(8).toLongLong() - startedAt) / 1e6;
+        } else if (line.startsWith("rss ")) {
+            result.residentMegabytes = double(line.mid(4).toLongLong()) / 1024.0;
+        }
+    }
+    return result;
+}
+
+QString& programPath() {
+    static QString path;
+    return path;
+}
+
+void BM_ProcessStartToFirstPaint(benchmark::State& state) {
+    QTemporaryDir home;
+    for (auto _ : state) {
+        const ProbeResult result = runChild(programPath(), false, home.path());
+        if (result.firstPaintMilliseconds < 0) {
+            state.SkipWithError("the probe did not paint");
+            return;
+        }
+        state.SetIterationTime(result.firstPaintMilliseconds / 1000.0);
+    }
+}
+BENCHMARK(BM_ProcessStartToFirstPaint)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
+
+void BM_ResidentMemoryAfterIdle(benchmark::State& state) {
+    QTemporaryDir home;
+    double megabytes = -1;
+    for (auto _ : state) {
+        megabytes = runChild(programPath(), true, home.path()).residentMegabytes;
+    }
+    if (megabytes < 0) {
+        state.SkipWithError("the probe reported no memory");
+        return;
+    }
+    state.counters["resident_MB"] = megabytes;
+}
+BENCHMARK(BM_ResidentMemoryAfterIdle)->Unit(benchmark::kSecond)->Iterations(1);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc >= 2 && std::strcmp(argv[1], probeFlag) == 0) {
+        return runProbe(argc, argv, argc >= 3 && std::strcmp(argv[2], "idle") == 0);
+    }
+    programPath() = QString::fromLocal8Bit(argv[0]);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
