@@ -12,6 +12,7 @@ class AccessibilityBackend;
 class AppModel;
 class MacComputerUseService;
 class OpenAIAssistantProvider;
+class OpenAIRealtimeVoiceService;
 class ProductUpdateService;
 class Settings;
 class Workspace;
@@ -26,6 +27,7 @@ public:
     AppModel& model() { return *model_; }
     Settings& settings() { return *settings_; }
     MacComputerUseService& computerUseService() { return *computerUseService_; }
+    OpenAIRealtimeVoiceService& voiceService() { return *voice_; }
 
 private:
     std::unique_ptr<Settings> settings_;
@@ -35,6 +37,8 @@ private:
     std::unique_ptr<OpenAIAssistantProvider> assistantProvider_;
     std::unique_ptr<ProductUpdateService> productUpdateService_;
     std::unique_ptr<MacComputerUseService> computerUseService_;
+    // Runs its tool calls through computerUseService_; the model's hooks point at it.
+    std::unique_ptr<OpenAIRealtimeVoiceService> voice_;
     std::unique_ptr<AppModel> model_;
 };
 

@@ -24,8 +24,7 @@ struct QtAudioInput::Capture {
     QByteArray pending;
 };
 
-QtAudioInput::QtAudioInput()
-    : device_(QMediaDevices::defaultAudioInput()), context_(std::make_unique<QObject>()) {
+QtAudioInput::QtAudioInput() : context_(std::make_unique<QObject>()) {
     thread_.setObjectName(QStringLiteral("orbix-capture"));
     context_->moveToThread(&thread_);
 }
@@ -35,11 +34,11 @@ QtAudioInput::~QtAudioInput() {
 }
 
 bool QtAudioInput::hasDevice() const {
-    return !device_.isNull();
+    return !QMediaDevices::defaultAudioInput().isNull();
 }
 
 AudioInputFormat QtAudioInput::format() const {
-    const QAudioFormat format = captureFormat(device_);
+    const QAudioFormat format = captureFormat(capture_ ? device_ : QMediaDevices::defaultAudioInput());
     return {format.sampleRate(), format.channelCount(),
             format.sampleFormat() == QAudioFormat::Float ? AudioSampleType::float32 : AudioSampleType::int16};
 }
@@ -52,6 +51,8 @@ std::optional<QString> QtAudioInput::start(BufferHandler handler) {
     if (capture_) {
         return std::nullopt;
     }
+    // The default device of the moment: a microphone plugged in since the last session counts.
+    device_ = QMediaDevices::defaultAudioInput();
     if (device_.isNull()) {
         return QStringLiteral("No microphone was found.");
     }

@@ -1,6 +1,6 @@
 #pragma once
-// AudioInput over QAudioSource on the default input device. Capture runs on a thread of its own; buffers
-// of bufferFrames frames are handed to the handler there, in capture order.
+// AudioInput over QAudioSource on the default input device, looked up when capture starts. Capture runs on a
+// thread of its own; buffers of bufferFrames frames are handed to the handler there, in capture order.
 
 #include "voice/AudioInput.h"
 
@@ -29,6 +29,7 @@ public:
 private:
     struct Capture;
 
+    // The device being captured (chosen at start).
     QAudioDevice device_;
     QThread thread_;
     // Lives on the capture thread: the target of the calls that must run there.

@@ -6,7 +6,7 @@
 
 namespace orbix {
 
-QtAudioOutput::QtAudioOutput() : device_(QMediaDevices::defaultAudioOutput()) {
+QtAudioOutput::QtAudioOutput() {
     feedTimer_.setInterval(feedInterval);
     QObject::connect(&feedTimer_, &QTimer::timeout, &feedTimer_, [this] { feed(); });
 }
@@ -19,14 +19,15 @@ std::optional<QString> QtAudioOutput::start() {
     if (isRunning()) {
         return std::nullopt;
     }
-    if (device_.isNull()) {
+    const QAudioDevice device = QMediaDevices::defaultAudioOutput();
+    if (device.isNull()) {
         return QStringLiteral("No speaker was found.");
     }
     QAudioFormat format;
     format.setSampleRate(sampleRate);
     format.setChannelCount(1);
     format.setSampleFormat(QAudioFormat::Float);
-    sink_ = std::make_unique<QAudioSink>(device_, format);
+    sink_ = std::make_unique<QAudioSink>(device, format);
     io_ = sink_->start();
     if (!io_) {
         sink_.reset();

@@ -1,6 +1,7 @@
 #pragma once
-// AudioOutput over QAudioSink on the default output device, 24 kHz mono float, in push mode: chunks wait in
-// a queue here and are written as the sink has room, from the event loop, so play() never waits.
+// AudioOutput over QAudioSink on the default output device (looked up at start), 24 kHz mono float, in push
+// mode: chunks wait in a queue here and are written as the sink has room, from the event loop, so play() never
+// waits.
 
 #include "voice/AudioOutput.h"
 
@@ -32,7 +33,6 @@ public:
 private:
     void feed();
 
-    QAudioDevice device_;
     std::unique_ptr<QAudioSink> sink_;
     QIODevice* io_ = nullptr;
     QByteArray queued_;
