@@ -6,12 +6,16 @@
 #include <QDBusConnection>
 #include <QProcess>
 #include <QString>
+#include <QTemporaryDir>
 
 namespace orbix::test {
 
 class PrivateSessionBus {
 public:
     PrivateSessionBus();
+    // A bus that starts services described by the .service files in `serviceFolder`, giving them
+    // `environment` (to which the bus adds its own address).
+    PrivateSessionBus(const QString& serviceFolder, QProcessEnvironment environment);
     ~PrivateSessionBus();
     PrivateSessionBus(const PrivateSessionBus&) = delete;
     PrivateSessionBus& operator=(const PrivateSessionBus&) = delete;
@@ -24,6 +28,9 @@ public:
     QDBusConnection connect(const QString& name);
 
 private:
+    void start(const QStringList& arguments);
+
+    QTemporaryDir folder_;
     QProcess daemon_;
     QString address_;
     QString skipReason_;

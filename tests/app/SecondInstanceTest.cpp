@@ -5,8 +5,11 @@
 #include "support/TestSupport.h"
 
 #include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusReply>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <csignal>
 #include <gtest/gtest.h>
 
 using orbix::OrbixDBusService;
@@ -117,4 +120,42 @@ TEST_F(SecondInstance, FirstStartWithANoteOwnsTheNameAndRefusesUnknownSections) 
     ASSERT_TRUE(alone.waitForFinished(30000));
     EXPECT_EQ(alone.exitCode(), 2);
     EXPECT_TRUE(QString::fromUtf8(alone.readAllStandardError()).contains(QStringLiteral("Unknown section")));
+}
+
+// A program calls Orbix while it is not running: the bus starts it from its activation file, and the
+// call is answered once the new instance owns the name (the route is then applied when its window shows).
+TEST(DBusActivation, ACallWithNoInstanceRunningStartsOrbixAndIsAnswered) {
+    QTemporaryDir home;
+    QTemporaryDir services;
+    orbix::test::writeFile(services.filePath(QStringLiteral("org.orbix.Orbix.service")),
+                           "[D-BUS Service]\nName=org.orbix.Orbix\nExec=" ORBIX_PROGRAM "\n");
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    environment.insert(QStringLiteral("HOME"), home.path());
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
+    environment.insert(QStringLiteral("ORBIX_C1SIM_CATALOG"), home.filePath(QStringLiteral("catalog.json")));
+    environment.insert(QStringLiteral("ORBIX_BACKEND_URL"), QStringLiteral("http://127.0.0.1:9"));
+    orbix::test::PrivateSessionBus bus(services.path(), environment);
+    if (!bus.available()) {
+        GTEST_SKIP() << bus.skipReason().toStdString();
+    }
+    QDBusConnection caller = bus.connect(QStringLiteral("caller"));
+    ASSERT_FALSE(caller.interface()->isServiceRegistered(OrbixDBusService::serviceName).value());
+
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(OrbixDBusService::serviceName, OrbixDBusService::objectPath,
+                                       OrbixDBusService::interfaceName, QStringLiteral("CreateNote"));
+    call << QStringLiteral("straighten the horizon");
+    // Blocking is fine here: the answer comes from another process.
+    const QDBusMessage reply = caller.call(call, QDBus::Block, 30000);
+    ASSERT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
+    EXPECT_EQ(reply.arguments().value(0).toString(), QStringLiteral("Opened Orbix."));
+
+    // The started instance is ours to end.
+    const QDBusReply<uint> pid = caller.interface()->servicePid(OrbixDBusService::serviceName);
+    ASSERT_TRUE(pid.isValid());
+    ASSERT_EQ(::kill(pid_t(pid.value()), SIGTERM), 0);
+    EXPECT_TRUE(waitUntil(
+        [&] { return !caller.interface()->isServiceRegistered(OrbixDBusService::serviceName).value(); }));
 }
