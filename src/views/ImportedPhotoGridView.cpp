@@ -31,9 +31,11 @@ bool extendsSelection(Qt::KeyboardModifiers modifiers) {
 
 ImportedPhotoGridView::ImportedPhotoGridView(AppModel& model, QWidget* parent)
     : QWidget(parent), model_(model) {
+    // Before anything that may create this widget's accessible interface (setting its name does when
+    // accessibility is active): the interface is cached for the widget's lifetime.
+    installImportedPhotoGridAccessibility();
     setObjectName(QStringLiteral("importedPhotoGrid"));
     setAccessibleName(QString::fromLatin1(kCaption));
-    installImportedPhotoGridAccessibility();
     setMouseTracking(true);
     // Not Fixed: a fixed height would be the size hint's, taken at a width of four columns, whatever the real
     // width.
