@@ -8,6 +8,7 @@
 #include "app/DesktopRequest.h"
 #include "app/OrbixDBusService.h"
 #include "app/OrbixRuntime.h"
+#include "app/VoiceCommandLine.h"
 #include "app/WindowPalette.h"
 #include "app/WindowScreenshot.h"
 #include "captureone/CaptureOneService.h"
@@ -68,6 +69,10 @@ struct Options {
                                    QStringLiteral("Open the window on SECTION (only \"chat\"), in the running "
                                                   "instance if there is one."),
                                    QStringLiteral("SECTION")};
+    QCommandLineOption voice{QStringLiteral("voice"),
+                             QStringLiteral("Start voice mode without a window: talk to Orbix through the "
+                                            "default microphone and speakers; the transcript and each "
+                                            "Capture One result are printed. Ends when the session ends.")};
     QCommandLineOption note{QStringLiteral("note"),
                             QStringLiteral("Open the window with TEXT typed in the prompt field, not sent, in "
                                            "the running instance if there is one."),
@@ -81,11 +86,11 @@ struct Options {
             QString::fromUtf8(environmentHelp));
         parser.addHelpOption();
         parser.addVersionOption();
-        parser.addOptions({prompt, json, screenshot, size, palette, voiceState, openSection, note});
+        parser.addOptions({prompt, json, screenshot, size, palette, voiceState, openSection, note, voice});
     }
 };
 
-enum class LaunchMode { headless, window, screenshot };
+enum class LaunchMode { headless, window, screenshot, voice };
 
 bool standardInputIsPiped() {
     struct stat info {};
@@ -108,6 +113,9 @@ LaunchMode launchModeFor(int argc, char** argv, const Options& options) {
     if (parser.isSet(options.screenshot)) {
         return LaunchMode::screenshot;
     }
+    if (parser.isSet(options.voice)) {
+        return LaunchMode::voice;
+    }
     // Desktop requests always mean the window, whatever standard input is.
     if ((parser.isSet(options.openSection) || parser.isSet(options.note)) && !parser.isSet(options.prompt) &&
         !parser.isSet(options.json)) {
@@ -120,7 +128,7 @@ LaunchMode launchModeFor(int argc, char** argv, const Options& options) {
 }
 
 std::unique_ptr<QCoreApplication> makeApplication(LaunchMode mode, int& argc, char** argv) {
-    if (mode == LaunchMode::headless) {
+    if (mode == LaunchMode::headless || mode == LaunchMode::voice) {
         return std::make_unique<QCoreApplication>(argc, argv);
     }
     if (mode == LaunchMode::screenshot && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
@@ -142,6 +150,14 @@ int runHeadless(orbix::AppModel& model, const QCommandLineParser& parser, const 
     orbix::CommandLineFrontEnd frontEnd(model, frontEndOptions, frontEndOptions.printJson ? errors : output,
                                         output);
     frontEnd.start([] { QCoreApplication::exit(0); });
+    return QCoreApplication::exec();
+}
+
+int runVoice(orbix::OrbixRuntime& runtime) {
+    QTextStream output(stdout);
+    orbix::VoiceCommandLine voice([&runtime] { runtime.model().startComputerUseVoiceMode(); },
+                                  runtime.voiceService(), output);
+    voice.start([](int status) { QCoreApplication::exit(status); });
     return QCoreApplication::exec();
 }
 
@@ -282,6 +298,8 @@ int main(int argc, char** argv) {
         break;
     case LaunchMode::screenshot:
         return runScreenshot(runtime.model(), parser, options);
+    case LaunchMode::voice:
+        return runVoice(runtime);
     case LaunchMode::headless:
         break;
     }
