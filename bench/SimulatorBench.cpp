@@ -10,7 +10,6 @@
 #include "engine/ScriptParser.h"
 #include "engine/SimulatedApplication.h"
 
-#include <QCoreApplication>
 #include <QEventLoop>
 #include <QJsonDocument>
 #include <QTemporaryDir>
@@ -133,11 +132,3 @@ BENCHMARK(BM_CatalogParse)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CatalogSerialize)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    QCoreApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -196,11 +196,3 @@ void BM_LongestStallWhile1000ThumbnailsLoad(benchmark::State& state) {
 BENCHMARK(BM_LongestStallWhile1000ThumbnailsLoad)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    QCoreApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -106,11 +106,3 @@ void BM_SessionUpdateSerialisation(benchmark::State& state) {
 BENCHMARK(BM_SessionUpdateSerialisation);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    QCoreApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
