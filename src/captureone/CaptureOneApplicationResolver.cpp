@@ -3,6 +3,7 @@
 #include "captureone/BundleInfo.h"
 #include "captureone/SimulatorLocation.h"
 #include "core/NaturalOrder.h"
+#include "core/Settings.h"
 #include "core/UserDefaults.h"
 
 #include <QDir>
@@ -13,7 +14,7 @@
 namespace orbix {
 
 const QString CaptureOneApplicationResolver::preferredApplicationPathKey =
-    QStringLiteral("preferredCaptureOneApplicationPath");
+    QString::fromLatin1(settingsKeys::preferredCaptureOnePath);
 
 namespace {
 

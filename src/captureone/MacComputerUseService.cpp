@@ -6,6 +6,7 @@
 #include "captureone/CaptureOneScripts.h"
 #include "captureone/CaptureOneService.h"
 #include "captureone/Workspace.h"
+#include "core/Settings.h"
 #include "core/TextRules.h"
 #include "core/UserDefaults.h"
 #include "uiautomation/UIAutomationService.h"
@@ -329,7 +330,7 @@ void MacComputerUseService::openCaptureOne(const std::optional<QString>& request
 }
 
 std::optional<QString> MacComputerUseService::uiAutomationBlocker() const {
-    if (!userDefaults()->value(QStringLiteral("allowComputerControl"), false).toBool()) {
+    if (!userDefaults()->value(QLatin1String(settingsKeys::allowComputerControl), false).toBool()) {
         return allowComputerControlText;
     }
     const auto application = CaptureOneApplicationResolver::resolve();
