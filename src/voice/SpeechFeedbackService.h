@@ -23,6 +23,18 @@ public:
     // calls the completion at once and speaks nothing. A new text cuts off the one being spoken; the
     // replaced text's completion is dropped, and the new completion runs when the new text ends.
     void speak(const QString& text, std::function<void()> completion = {});
+
+private:
+    // The completion waiting for the end of one utterance.
+    struct PendingCompletion {
+        quint64 utterance = 0;
+        std::function<void()> completion;
+    };
+
+    void utteranceEnded(quint64 utterance);
+
+    std::shared_ptr<SpeechSynthesizer> synthesizer_;
+    std::optional<PendingCompletion> pending_;
 };
 
 } // namespace orbix
