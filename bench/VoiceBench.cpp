@@ -1,6 +1,9 @@
 // The voice session's hot paths: converting one captured microphone buffer to the wire format (the
 // "realtime" counter is seconds of audio converted per second: the goal is at least 200), handling one model
-// audio event (decode and hand to the speaker), and serialising the session update.
+// audio event (decode and hand to the speaker), serialising the session update, and synthesising a spoken
+// read-back.
+#include "platform/espeak/EspeakEngine.h"
+#include "platform/espeak/EspeakSpeechSynthesizer.h"
 #include "voice/AudioConversion.h"
 #include "voice/OpenAIRealtimeVoiceService.h"
 #include "voice/RealtimeSessionPayload.h"
@@ -72,6 +75,7 @@ public:
     void play(std::vector<float> chunk) override { samples += chunk.size(); }
     void discardQueued() override {}
     void stop() override {}
+    qint64 unplayedFrames() const override { return 0; }
 };
 
 void BM_AudioDeltaEvent(benchmark::State& state) {
@@ -104,5 +108,54 @@ void BM_SessionUpdateSerialisation(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_SessionUpdateSerialisation);
+
+// Spoken read-back: espeak-ng synthesising a typical summary and the resampling to the speaker's rate, the
+// work of the synthesiser's worker per utterance. "realtime" is seconds of speech produced per second (the
+// reciprocal of the real-time factor, "rtf").
+const QString kReadBack = QStringLiteral("Rating set to 3 on 12 photos.");
+
+void BM_ReadBackSynthesis(benchmark::State& state) {
+    const std::atomic<bool> notCancelled{false};
+    if (EspeakEngine::synthesize(kReadBack, {}, notCancelled).error) {
+        state.SkipWithError("espeak-ng cannot speak here");
+        return;
+    }
+    double audioSeconds = 0;
+    for (auto _ : state) {
+        const EspeakSynthesis synthesis = EspeakEngine::synthesize(kReadBack, {}, notCancelled);
+        const std::vector<float> samples = resampledToRealtimeRate(synthesis.samples, synthesis.sampleRate);
+        audioSeconds += double(samples.size()) / AudioOutput::sampleRate;
+        benchmark::DoNotOptimize(samples.data());
+    }
+    state.counters["realtime"] = benchmark::Counter(audioSeconds, benchmark::Counter::kIsRate);
+    state.counters["rtf"] =
+        benchmark::Counter(audioSeconds, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["speech_s"] = audioSeconds / double(state.iterations());
+}
+BENCHMARK(BM_ReadBackSynthesis)->Unit(benchmark::kMillisecond);
+
+// From speak() on the main thread to the first samples handed to the speaker: how long Orbix is silent
+// before the read-back starts.
+void BM_ReadBackFirstAudio(benchmark::State& state) {
+    const std::atomic<bool> notCancelled{false};
+    if (EspeakEngine::synthesize(kReadBack, {}, notCancelled).error) {
+        state.SkipWithError("espeak-ng cannot speak here");
+        return;
+    }
+    auto output = std::make_shared<CountingOutput>();
+    EspeakSpeechSynthesizer synthesizer(output);
+    for (auto _ : state) {
+        output->samples = 0;
+        synthesizer.speak(kReadBack);
+        while (output->samples == 0) {
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        }
+        state.PauseTiming();
+        synthesizer.stop();
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_ReadBackFirstAudio)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace

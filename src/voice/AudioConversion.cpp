@@ -16,6 +16,27 @@ std::vector<float> playbackSamples(const QByteArray& pcm16) {
     return samples;
 }
 
+std::vector<float> resampledToRealtimeRate(const std::vector<qint16>& samples, int inputRate) {
+    if (inputRate <= 0 || samples.empty()) {
+        return {};
+    }
+    const soxr_io_spec_t io = soxr_io_spec(SOXR_INT16_I, SOXR_FLOAT32_I);
+    const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
+    // The proportional count plus room for rounding; the resampler reports how many it wrote.
+    const size_t capacity =
+        size_t(double(samples.size()) * double(realtimeSampleRate) / double(inputRate)) + 16;
+    std::vector<float> output(capacity);
+    size_t produced = 0;
+    const soxr_error_t error =
+        soxr_oneshot(double(inputRate), double(realtimeSampleRate), 1, samples.data(), samples.size(), nullptr,
+                     output.data(), capacity, &produced, &io, &quality, nullptr);
+    if (error) {
+        return {};
+    }
+    output.resize(produced);
+    return output;
+}
+
 struct CaptureConverter::Resampler {
     soxr_t handle = nullptr;
     ~Resampler() { soxr_delete(handle); }

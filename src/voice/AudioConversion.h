@@ -17,6 +17,11 @@ inline constexpr int realtimeSampleRate = 24000;
 // divided by 32767 so that the largest positive sample plays at exactly 1.0.
 std::vector<float> playbackSamples(const QByteArray& pcm16);
 
+// Mono signed 16-bit samples at `inputRate` as float samples at the Realtime rate, resampled in one pass
+// so that nothing stays behind in the filter (a whole synthesised utterance); empty when the rate is not
+// positive or the resampler fails.
+std::vector<float> resampledToRealtimeRate(const std::vector<qint16>& samples, int inputRate);
+
 // Converts captured buffers of one input format, in capture order. Not thread-safe: one thread at a time.
 class CaptureConverter {
 public:

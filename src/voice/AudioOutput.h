@@ -6,6 +6,7 @@
 // playback buffer.
 
 #include <QString>
+#include <QtGlobal>
 #include <optional>
 #include <vector>
 
@@ -24,6 +25,9 @@ public:
     // Drops everything still queued; playback continues with the next chunk.
     virtual void discardQueued() = 0;
     virtual void stop() = 0;
+    // Frames given to play() that have not been heard yet, whether still queued here or in the device's
+    // buffer; zero once everything has played out, and while stopped.
+    virtual qint64 unplayedFrames() const = 0;
 };
 
 } // namespace orbix

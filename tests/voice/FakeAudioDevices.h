@@ -56,15 +56,30 @@ public:
     std::vector<std::vector<float>> played;
     int discardCount = 0;
     bool running = false;
+    // Frames played but not yet heard; nothing plays out until the test says so.
+    qint64 unplayed = 0;
 
     std::optional<QString> start() override {
         running = true;
         return std::nullopt;
     }
     bool isRunning() const override { return running; }
-    void play(std::vector<float> samples) override { played.push_back(std::move(samples)); }
-    void discardQueued() override { ++discardCount; }
-    void stop() override { running = false; }
+    void play(std::vector<float> samples) override {
+        unplayed += qint64(samples.size());
+        played.push_back(std::move(samples));
+    }
+    void discardQueued() override {
+        ++discardCount;
+        unplayed = 0;
+    }
+    void stop() override {
+        running = false;
+        unplayed = 0;
+    }
+    qint64 unplayedFrames() const override { return unplayed; }
+
+    // Everything played so far has been heard.
+    void playOut() { unplayed = 0; }
 };
 
 } // namespace orbix::test

@@ -3,7 +3,11 @@
 // the server come out of the sink's monitor.
 #include "RealtimeSessionFixture.h"
 #include "platform/PlatformAudio.h"
+#include "platform/PlatformSpeechSynthesis.h"
+#include "platform/espeak/EspeakEngine.h"
+#include "platform/espeak/EspeakSpeechSynthesizer.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
@@ -35,6 +39,17 @@ qint64 loudSamples(const QByteArray& pcm16) {
         }
     }
     return count;
+}
+
+// Mono float tone at the speaker's rate.
+std::vector<float> floatTone(double seconds, double frequency) {
+    const int frames = int(AudioOutput::sampleRate * seconds);
+    std::vector<float> samples(size_t(frames), 0.0f);
+    for (int i = 0; i < frames; ++i) {
+        samples[size_t(i)] =
+            float(0.5 * std::sin(2 * std::numbers::pi * frequency * i / AudioOutput::sampleRate));
+    }
+    return samples;
 }
 
 class VoiceAudioEndToEnd : public RealtimeSessionFixture {
@@ -69,6 +84,22 @@ protected:
         }
     }
 
+    // Records the null sink's monitor at the speaker's rate, with little latency; returns once it delivers.
+    void startMonitor() {
+        monitor.start("parec", {"-d", "orbix_out.monitor", "--format=s16le", "--rate=24000", "--channels=1",
+                                "--raw", "--latency-msec=20"});
+        ASSERT_TRUE(monitor.waitForStarted());
+        QObject::connect(&monitor, &QProcess::readyReadStandardOutput,
+                         [this] { recorded += monitor.readAllStandardOutput(); });
+        ASSERT_TRUE(waitUntil([&] { return !recorded.isEmpty(); }, std::chrono::seconds(10)));
+    }
+    void stopMonitor() {
+        monitor.kill();
+        monitor.waitForFinished();
+    }
+
+    QProcess monitor;
+    QByteArray recorded;
     QTemporaryDir runtime;
     ScopedEnvironment runtimeVariable{"XDG_RUNTIME_DIR", runtime.path().toUtf8()};
     QString fifo;
@@ -121,4 +152,54 @@ TEST_F(VoiceAudioEndToEnd, MicrophoneReachesTheServerAndModelAudioReachesTheSpea
         << "the sink's monitor heard " << loudSamples(recorded) << " loud samples";
     monitor.kill();
     monitor.waitForFinished();
+}
+
+TEST_F(VoiceAudioEndToEnd, SpeakerCountsAudioAsUnplayedUntilItHasBeenHeard) {
+    ASSERT_FALSE(realOutput->start());
+    startMonitor();
+
+    QElapsedTimer clock;
+    clock.start();
+    realOutput->play(floatTone(1.0, 660));
+    EXPECT_GT(realOutput->unplayedFrames(), 20000);
+    ASSERT_TRUE(waitUntil([&] { return realOutput->unplayedFrames() == 0; }, std::chrono::seconds(10)));
+    EXPECT_GE(clock.elapsed(), 900) << "a second of audio cannot have played out sooner";
+    EXPECT_TRUE(waitUntil([&] { return loudSamples(recorded) > 20000; }, std::chrono::seconds(5)))
+        << "the monitor heard " << loudSamples(recorded) << " loud samples of 24000";
+
+    realOutput->play(floatTone(1.0, 440));
+    realOutput->discardQueued();
+    EXPECT_EQ(realOutput->unplayedFrames(), 0) << "discarded audio is not waited for";
+    realOutput->play(floatTone(0.5, 440));
+    realOutput->stop();
+    EXPECT_EQ(realOutput->unplayedFrames(), 0);
+    stopMonitor();
+}
+
+TEST_F(VoiceAudioEndToEnd, SpokenTextFinishesWhenTheSpeakerHasPlayedItOut) {
+    const QString sentence = QStringLiteral("Rating set to three.");
+    const std::atomic<bool> notCancelled{false};
+    const EspeakSynthesis raw = EspeakEngine::synthesize(sentence, {}, notCancelled);
+    if (raw.error) {
+        GTEST_SKIP() << "espeak-ng cannot speak here: " << raw.error->toStdString();
+    }
+    const qint64 speechMilliseconds = qint64(raw.samples.size()) * 1000 / raw.sampleRate;
+    ASSERT_FALSE(realOutput->start()) << "a speaker that cannot start ends every utterance at once";
+    startMonitor();
+
+    const std::shared_ptr<SpeechSynthesizer> synthesizer = createDefaultSpeechSynthesizer(realOutput);
+    std::vector<UtteranceEnd> ends;
+    synthesizer->setEndHandler([&](quint64, UtteranceEnd end) { ends.push_back(end); });
+    QElapsedTimer clock;
+    clock.start();
+    synthesizer->speak(sentence);
+    ASSERT_TRUE(waitUntil([&] { return !ends.empty(); }, std::chrono::seconds(15)));
+    const qint64 elapsed = clock.elapsed();
+    EXPECT_EQ(ends, std::vector<UtteranceEnd>{UtteranceEnd::finished});
+    EXPECT_GE(elapsed, speechMilliseconds * 9 / 10) << "finished before the speech could have been heard";
+    EXPECT_LT(elapsed, speechMilliseconds + EspeakSpeechSynthesizer::defaultDrainGrace.count())
+        << "the speaker never reported the speech played out";
+    EXPECT_TRUE(waitUntil([&] { return loudSamples(recorded) > 2000; }, std::chrono::seconds(5)))
+        << "the monitor heard " << loudSamples(recorded) << " loud samples";
+    stopMonitor();
 }

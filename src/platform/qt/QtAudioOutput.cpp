@@ -67,6 +67,15 @@ void QtAudioOutput::stop() {
     io_ = nullptr;
 }
 
+qint64 QtAudioOutput::unplayedFrames() const {
+    if (!isRunning()) {
+        return 0;
+    }
+    // What the sink holds and has not played yet is its buffer less the room it offers.
+    const qint64 inSink = std::max<qint64>(0, sink_->bufferSize() - sink_->bytesFree());
+    return (qint64(queued_.size()) + inSink) / qint64(sizeof(float));
+}
+
 void QtAudioOutput::feed() {
     if (!isRunning()) {
         return;

@@ -29,6 +29,7 @@ public:
     void play(std::vector<float> samples) override;
     void discardQueued() override;
     void stop() override;
+    qint64 unplayedFrames() const override;
 
 private:
     void feed();
