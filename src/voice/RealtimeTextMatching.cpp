@@ -1,5 +1,7 @@
 #include "voice/RealtimeTextMatching.h"
 
+#include "voice/WakePhraseMatching.h"
+
 #include <QStringList>
 #include <array>
 
@@ -7,8 +9,6 @@ namespace orbix::realtime {
 
 namespace {
 
-constexpr std::array wakePhrases{"hey orbix", "hey orbex", "hey orbixie",
-                                 "hey orbyx", "hey rbix",  "hey rbixie"};
 constexpr std::array stopPhrases{"stop",       "done",        "all done",       "thats it",
                                  "that is it", "cancel",      "nevermind",      "never mind",
                                  "end",        "end session", "stop listening", "close connection"};
@@ -30,8 +30,8 @@ QString normalizedComputerUseText(const QString& text) {
 
 bool containsWakePhrase(const QString& text) {
     const QString normalized = normalizedComputerUseText(text);
-    for (const char* phrase : wakePhrases) {
-        if (normalized.contains(QLatin1String(phrase))) {
+    for (const QString& phrase : wake::sessionWakePhrases()) {
+        if (normalized.contains(phrase)) {
             return true;
         }
     }

@@ -11,10 +11,13 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QThread>
 #include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
+
+class QTimer;
 
 namespace orbix {
 
@@ -30,8 +33,11 @@ public:
         std::chrono::milliseconds restartDelay{100};
     };
 
-    explicit WakeWordVoiceService(std::shared_ptr<SpeechRecognizer> recognizer, Options options = {},
-                                  QObject* parent = nullptr);
+    // Two constructors rather than a defaulted Options argument: a nested struct with member initialisers
+    // cannot be a default argument inside its own class.
+    explicit WakeWordVoiceService(std::shared_ptr<SpeechRecognizer> recognizer);
+    WakeWordVoiceService(std::shared_ptr<SpeechRecognizer> recognizer, Options options,
+                         QObject* parent = nullptr);
     // Stops listening and waits for the queue.
     ~WakeWordVoiceService() override;
 
@@ -45,6 +51,41 @@ public:
     void stop();
     // Stops listening; `done` runs on the main thread once the stop has been carried out on the queue.
     void stopAndWait(std::function<void()> done);
+
+private:
+    class QueueGate;
+
+    // Apart from the two posting helpers, these members and the state fields below are used only on the
+    // queue thread.
+    void postToQueue(std::function<void()> work);
+    void postToMain(std::function<void()> work);
+    void startOnQueue();
+    void askRecognitionAuthorizationOnQueue(qint64 generation);
+    void finishAuthorization(qint64 generation, std::optional<QString> error);
+    std::optional<QString> startRecognitionOnQueue();
+    void stopRecognitionOnQueue();
+    void handleResultOnQueue(qint64 run, const SpeechRecognitionResult& result);
+    void handleTranscriptOnQueue(const QString& text);
+    void restartAfterUtteranceOnQueue();
+    void emitListeningState(bool isListening);
+    void emitError(const QString& message);
+    Clock::time_point now() const;
+
+    std::shared_ptr<SpeechRecognizer> recognizer_;
+    Options options_;
+    QThread queueThread_;
+    // Lives on the queue thread: queued work runs in its context.
+    QObject* queueContext_ = nullptr;
+    std::shared_ptr<QueueGate> gate_;
+    QTimer* restartTimer_ = nullptr;
+
+    bool isListening_ = false;
+    bool isPreparing_ = false;
+    bool recognizerRunning_ = false;
+    qint64 authorizationGeneration_ = 0;
+    // The generation the pending restart belongs to; any stop in between cancels it.
+    qint64 restartGeneration_ = -1;
+    std::optional<Clock::time_point> lastWakeAt_;
 };
 
 } // namespace orbix
