@@ -120,19 +120,6 @@ TEST_F(EspeakSpeech, TextStoppedBeforeItWasSynthesisedIsNeverPlayed) {
                                                                    {second, UtteranceEnd::finished}}));
 }
 
-TEST_F(EspeakSpeech, NewTextCutsOffTheOneBeingSpoken) {
-    const quint64 first = synthesizer->speak(kSentence);
-    ASSERT_TRUE(waitUntil([&] { return speaker->played.size() == 1; }));
-    const quint64 second = synthesizer->speak(QStringLiteral("Exposure set to plus one."));
-    EXPECT_EQ(speaker->discardCount, 1) << "the first text stops at once";
-    ASSERT_TRUE(waitUntil([&] { return speaker->played.size() == 2; }));
-    speaker->playOut();
-    ASSERT_TRUE(waitUntil([&] { return ends.size() == 2; }));
-    EXPECT_NE(first, second);
-    EXPECT_EQ(ends, (std::vector<std::pair<quint64, UtteranceEnd>>{{first, UtteranceEnd::cancelled},
-                                                                   {second, UtteranceEnd::finished}}));
-}
-
 TEST_F(EspeakSpeech, DestroyedWhileSynthesisingEndsNothingAndPlaysNothing) {
     synthesizer->speak(kSentence);
     synthesizer.reset();
