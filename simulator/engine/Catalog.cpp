@@ -275,6 +275,7 @@ QJsonObject variantToJson(const Variant& variant, int position, bool complete) {
         {QStringLiteral("adjustments"), adjustmentsToJson(variant.adjustments, complete)},
         {QStringLiteral("layers"), layers},
         {QStringLiteral("currentLayer"), variant.currentLayerId},
+        {QStringLiteral("spotRemovals"), variant.spotRemovals},
     };
     if (complete && orientationIndex)
         json.insert(QStringLiteral("orientation"), variant.adjustments[size_t(*orientationIndex)]);
@@ -319,6 +320,7 @@ std::optional<Variant> variantFromJson(const QJsonValue& value, QString* reason)
     variant.currentLayerId = json.value(QStringLiteral("currentLayer")).toInteger(variant.layers.front().id);
     if (!variant.layer(variant.currentLayerId))
         variant.currentLayerId = variant.layers.front().id;
+    variant.spotRemovals = std::max<qint64>(0, json.value(QStringLiteral("spotRemovals")).toInteger());
     return variant;
 }
 
@@ -510,13 +512,20 @@ QJsonObject Catalog::toJson(bool complete) const {
         queue.append(QJsonObject{{QStringLiteral("variant"), entry.variantId},
                                  {QStringLiteral("name"), entry.name},
                                  {QStringLiteral("path"), entry.path}});
+    QJsonArray exports;
+    for (const ExportEntry& entry : document->exports)
+        exports.append(QJsonObject{{QStringLiteral("variant"), entry.variantId},
+                                   {QStringLiteral("name"), entry.name},
+                                   {QStringLiteral("file"), entry.file}});
     json.insert(QStringLiteral("document"),
                 QJsonObject{{QStringLiteral("name"), document->name},
                             {QStringLiteral("variants"), variants},
                             {QStringLiteral("selection"), stringArray(document->selection)},
                             {QStringLiteral("primary"),
                              document->primary.isEmpty() ? QJsonValue() : QJsonValue(document->primary)},
-                            {QStringLiteral("processingQueue"), queue}});
+                            {QStringLiteral("processingQueue"), queue},
+                            {QStringLiteral("beforeAfter"), document->beforeAfter},
+                            {QStringLiteral("exports"), exports}});
     return json;
 }
 
@@ -600,6 +609,8 @@ QByteArray Catalog::toCompactJson() const {
         json.close(']');
         if (variant.layers.empty() || variant.currentLayerId != variant.layers.front().id)
             json.key("currentLayer").number(double(variant.currentLayerId));
+        if (variant.spotRemovals != 0)
+            json.key("spotRemovals").number(double(variant.spotRemovals));
         json.close('}');
     }
     json.close(']').key("selection").open('[');
@@ -615,7 +626,18 @@ QByteArray Catalog::toCompactJson() const {
         json.open('{').key("variant").string(entry.variantId).key("name").string(entry.name);
         json.key("path").string(entry.path).close('}');
     }
-    json.close(']').close('}').close('}');
+    json.close(']');
+    if (document->beforeAfter)
+        json.key("beforeAfter").boolean(true);
+    if (!document->exports.empty()) {
+        json.key("exports").open('[');
+        for (const ExportEntry& entry : document->exports) {
+            json.open('{').key("variant").string(entry.variantId).key("name").string(entry.name);
+            json.key("file").string(entry.file).close('}');
+        }
+        json.close(']');
+    }
+    json.close('}').close('}');
     return json.take();
 }
 
@@ -679,6 +701,13 @@ std::optional<Catalog> Catalog::fromJson(const QJsonObject& json, QString* reaso
             document.queue.push_back({entry.value(QStringLiteral("variant")).toString(),
                                       entry.value(QStringLiteral("name")).toString(),
                                       entry.value(QStringLiteral("path")).toString()});
+        }
+        document.beforeAfter = object.value(QStringLiteral("beforeAfter")).toBool();
+        for (const QJsonValue& value : object.value(QStringLiteral("exports")).toArray()) {
+            const QJsonObject entry = value.toObject();
+            document.exports.push_back({entry.value(QStringLiteral("variant")).toString(),
+                                        entry.value(QStringLiteral("name")).toString(),
+                                        entry.value(QStringLiteral("file")).toString()});
         }
         catalog.document = std::move(document);
     } else if (!documentValue.isNull()) {

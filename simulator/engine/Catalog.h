@@ -69,6 +69,8 @@ struct Variant {
     AdjustmentValues adjustments;
     std::vector<Layer> layers;
     qint64 currentLayerId = 0;
+    // Spots healed with the window's Spot Removal tool (no scripting term reaches them).
+    qint64 spotRemovals = 0;
 
     Layer* layer(qint64 id);
 };
@@ -77,6 +79,13 @@ struct QueueEntry {
     QString variantId;
     QString name;
     QString path;
+};
+
+// One variant written by the window's Export Variants command (no scripting term reaches it).
+struct ExportEntry {
+    QString variantId;
+    QString name;
+    QString file;
 };
 
 struct Style {
@@ -90,6 +99,9 @@ struct Document {
     std::vector<QString> selection; // variant ids in selection order
     QString primary;                // empty when nothing is selected
     std::vector<QueueEntry> queue;
+    // Window state without scripting terms: the viewer's before/after split and the exports made.
+    bool beforeAfter = false;
+    std::vector<ExportEntry> exports;
 
     // Finds a variant by id through an index that rebuilds itself when the variants change.
     Variant* variant(const QString& id);

@@ -25,10 +25,13 @@ QString findProgram(const QString& name, const QStringList& extraPaths = {}) {
 
 } // namespace
 
-VirtualDesktop::VirtualDesktop(Services services) {
+VirtualDesktop::VirtualDesktop(Services services, WindowManager windowManager) {
     environment_.push_back(std::make_unique<ScopedEnvironment>("AT_SPI_BUS_ADDRESS", std::nullopt));
     environment_.push_back(std::make_unique<ScopedEnvironment>("WAYLAND_DISPLAY", std::nullopt));
     if (!startDisplay()) {
+        return;
+    }
+    if (windowManager == WindowManager::openbox && !startWindowManager()) {
         return;
     }
     if (services == Services::withAccessibility) {
@@ -104,11 +107,13 @@ bool VirtualDesktop::startDisplay() {
         reason_ = QStringLiteral("Xvfb is not installed (scripts/install-deps installs xvfb)");
         return false;
     }
-    // -displayfd 1: the server picks a free display and writes its number to standard output.
+    // -displayfd 1: the server picks a free display and writes its number to standard output. -noreset:
+    // the server does not reset whenever its last client leaves, which made the next one (a window
+    // manager starting right after a probe) fail to connect.
     QProcess* server =
         start(xvfb, {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
                      QStringLiteral("0"), QStringLiteral("1024x768x24"), QStringLiteral("-nolisten"),
-                     QStringLiteral("tcp")});
+                     QStringLiteral("tcp"), QStringLiteral("-noreset")});
     if (!server) {
         return false;
     }
@@ -128,6 +133,46 @@ bool VirtualDesktop::startDisplay() {
     }
     display_ = QStringLiteral(":%1").arg(number);
     environment_.push_back(std::make_unique<ScopedEnvironment>("DISPLAY", display_.toLocal8Bit()));
+    return true;
+}
+
+bool VirtualDesktop::startWindowManager() {
+    const QString openbox = findProgram(QStringLiteral("openbox"));
+    if (openbox.isEmpty()) {
+        reason_ = QStringLiteral("openbox is not installed (scripts/install-deps installs it)");
+        return false;
+    }
+    // Ready once it has claimed the screen: a compliant window manager sets _NET_SUPPORTING_WM_CHECK.
+    const auto managesScreen = [] {
+        x11::X11Session session;
+        if (!session.isOpen()) {
+            return false;
+        }
+        Display* display = session.display();
+        Atom type = None;
+        int format = 0;
+        unsigned long count = 0;
+        unsigned long remaining = 0;
+        unsigned char* data = nullptr;
+        const int status = XGetWindowProperty(display, DefaultRootWindow(display),
+                                              XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False), 0, 1,
+                                              False, XA_WINDOW, &type, &format, &count, &remaining, &data);
+        if (data) {
+            XFree(data);
+        }
+        return status == Success && count == 1;
+    };
+    // No session manager; the default configuration focuses new windows.
+    QProcess* manager = start(openbox, {QStringLiteral("--sm-disable")});
+    if (!manager) {
+        return false;
+    }
+    waitUntil([&] { return managesScreen() || manager->state() == QProcess::NotRunning; }, serviceStartTimeout);
+    if (manager->state() == QProcess::NotRunning || !managesScreen()) {
+        reason_ = QStringLiteral("openbox did not take over the display: ") +
+                  QString::fromLocal8Bit(manager->readAllStandardError());
+        return false;
+    }
     return true;
 }
 

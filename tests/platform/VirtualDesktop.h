@@ -1,6 +1,7 @@
 #pragma once
 // A private desktop for tests that need real X11 and accessibility services: an Xvfb server, optionally a
-// session D-Bus and the AT-SPI bus launcher, each started by the test and stopped when the object goes.
+// window manager (openbox, which announces the active window as desktops do), a session D-Bus and the
+// AT-SPI bus launcher, each started by the test and stopped when the object goes.
 // DISPLAY and DBUS_SESSION_BUS_ADDRESS point at them while the object lives.
 
 #include "support/TestSupport.h"
@@ -20,8 +21,9 @@ namespace orbix::test {
 class VirtualDesktop {
 public:
     enum class Services { displayOnly, withAccessibility };
+    enum class WindowManager { none, openbox };
 
-    explicit VirtualDesktop(Services services);
+    explicit VirtualDesktop(Services services, WindowManager windowManager = WindowManager::none);
     ~VirtualDesktop();
     VirtualDesktop(const VirtualDesktop&) = delete;
     VirtualDesktop& operator=(const VirtualDesktop&) = delete;
@@ -39,6 +41,7 @@ public:
 private:
     QProcess* start(const QString& program, const QStringList& arguments);
     bool startDisplay();
+    bool startWindowManager();
     bool startSessionBus();
     bool startAccessibilityBus();
 

@@ -135,7 +135,7 @@ TEST_F(CommandLineTest, DamagedCatalogIsAnExecutionErrorAndStaysUntouched) {
     EXPECT_EQ(script(statusScript()).exitCode, 0);
 }
 
-TEST_F(CommandLineTest, BundleLooksLikeAnApplicationAndItsExecutableMarksItRunning) {
+TEST_F(CommandLineTest, BundleLooksLikeAnApplicationAndItsExecutableMarksItRunningHeadless) {
     const QString contents = bundlePath() + u"/Contents"_qs;
     QFile plist(contents + u"/Info.plist"_qs);
     ASSERT_TRUE(plist.open(QIODevice::ReadOnly));
@@ -152,10 +152,14 @@ TEST_F(CommandLineTest, BundleLooksLikeAnApplicationAndItsExecutableMarksItRunni
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(u"ORBIX_C1SIM_CATALOG"_qs, catalog);
+    // Without a display it does what `launch` does and says why no window opened.
+    environment.remove(u"DISPLAY"_qs);
+    environment.remove(u"WAYLAND_DISPLAY"_qs);
     process.setProcessEnvironment(environment);
     process.start(executable, {});
     ASSERT_TRUE(process.waitForFinished(30000));
     EXPECT_EQ(process.exitCode(), 0);
+    EXPECT_TRUE(process.readAllStandardError().contains("so no window opened"));
     EXPECT_TRUE(dump(catalog).value(u"application"_qs).toObject().value(u"running"_qs).toBool());
 }
 

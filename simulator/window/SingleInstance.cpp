@@ -1,0 +1,67 @@
+#include "window/SingleInstance.h"
+
+#include <QCryptographicHash>
+#include <QFileInfo>
+#include <QLocalSocket>
+
+namespace orbix::c1sim {
+namespace {
+
+constexpr int kConnectTimeoutMs = 1000;
+const QByteArray kActivateRequest = QByteArrayLiteral("activate\n");
+
+} // namespace
+
+SingleInstance::SingleInstance(const QString& catalogPath, QObject* parent)
+    : QObject(parent), name_(serverName(catalogPath)) {
+    server_.setSocketOptions(QLocalServer::UserAccessOption);
+    connect(&server_, &QLocalServer::newConnection, this, [this] {
+        while (QLocalSocket* socket = server_.nextPendingConnection()) {
+            connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+            connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
+                if (!socket->canReadLine())
+                    return;
+                if (socket->readLine() == kActivateRequest)
+                    emit activationRequested();
+                socket->disconnectFromServer();
+            });
+        }
+    });
+}
+
+QString SingleInstance::serverName(const QString& catalogPath) {
+    const QFileInfo info(catalogPath);
+    // The folder exists by now (the catalog store creates it), so symbolic links in it are resolved.
+    const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
+    const QString path = (folder.isEmpty() ? info.absolutePath() : folder) + QLatin1Char('/') + info.fileName();
+    const QByteArray digest = QCryptographicHash::hash(path.toUtf8(), QCryptographicHash::Sha256).toHex();
+    return QStringLiteral("orbix-c1sim-") + QString::fromLatin1(digest.left(24));
+}
+
+bool SingleInstance::activateRunningInstance() {
+    QLocalSocket socket;
+    socket.connectToServer(name_);
+    if (!socket.waitForConnected(kConnectTimeoutMs))
+        return false;
+    socket.write(kActivateRequest);
+    if (!socket.waitForBytesWritten(kConnectTimeoutMs))
+        return false;
+    // The first instance hangs up once it has read the request.
+    socket.waitForDisconnected(kConnectTimeoutMs);
+    return true;
+}
+
+bool SingleInstance::listen(QString* reason) {
+    if (server_.listen(name_))
+        return true;
+    if (server_.serverError() == QAbstractSocket::AddressInUseError) {
+        // Nobody answered on it (activateRunningInstance came first), so it is a leftover.
+        QLocalServer::removeServer(name_);
+        if (server_.listen(name_))
+            return true;
+    }
+    *reason = server_.errorString();
+    return false;
+}
+
+} // namespace orbix::c1sim

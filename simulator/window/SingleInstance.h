@@ -1,0 +1,34 @@
+#pragma once
+// One simulator window per catalog: the first process for a catalog listens on a local socket named after
+// the catalog's path; a later one connects, asks it to come to the front and leaves. A socket left behind
+// by a process that died is taken over.
+
+#include <QLocalServer>
+#include <QObject>
+#include <QString>
+
+namespace orbix::c1sim {
+
+class SingleInstance : public QObject {
+    Q_OBJECT
+
+public:
+    explicit SingleInstance(const QString& catalogPath, QObject* parent = nullptr);
+
+    // The socket name for a catalog (the same for every spelling of its absolute path).
+    static QString serverName(const QString& catalogPath);
+
+    // True when another process already shows this catalog; it has been asked to come to the front.
+    bool activateRunningInstance();
+    // Starts answering later launches; false (with the reason) when the socket cannot be created.
+    bool listen(QString* reason);
+
+signals:
+    void activationRequested();
+
+private:
+    QString name_;
+    QLocalServer server_;
+};
+
+} // namespace orbix::c1sim

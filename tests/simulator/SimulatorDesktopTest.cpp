@@ -1,0 +1,173 @@
+// The simulator's window as Orbix meets it on a Linux desktop: Xvfb with openbox (which announces the
+// active window), a private session bus and the AT-SPI bus. `open_app` goes through the real workspace
+// and dispatcher, and the UI fallback drives the window through the real accessibility backend and XTest.
+#include "../platform/VirtualDesktop.h"
+#include "captureone/CaptureOneService.h"
+#include "captureone/DispatchAction.h"
+#include "captureone/MacComputerUseService.h"
+#include "captureone/OsascriptRunner.h"
+#include "core/UserDefaults.h"
+#include "platform/PlatformAccessibility.h"
+#include "platform/PlatformWorkspace.h"
+#include "support/SimulatorSession.h"
+#include "support/TestSupport.h"
+#include "uiautomation/UIAutomationService.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <csignal>
+#include <gtest/gtest.h>
+
+using namespace orbix;
+
+namespace {
+
+const QString kBundle = QStringLiteral(ORBIX_SIMULATOR_BUNDLE_DIR "/Capture One Simulator.app");
+const QString kExecutable = kBundle + QStringLiteral("/Contents/MacOS/CaptureOneSimulator");
+
+// The processes running the bundle's executable (this test's windows: the desktop is private).
+QList<qint64> runningSimulators() {
+    const QString executable = QFileInfo(kExecutable).canonicalFilePath();
+    QList<qint64> pids;
+    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        bool numeric = false;
+        const qint64 pid = entry.toLongLong(&numeric);
+        if (numeric && QFileInfo(QStringLiteral("/proc/%1/exe").arg(pid)).canonicalFilePath() == executable)
+            pids << pid;
+    }
+    return pids;
+}
+
+class SimulatorDesktopTest : public ::testing::Test {
+protected:
+    void TearDown() override {
+        // The windows were started detached, as the workspace starts applications.
+        for (qint64 pid : runningSimulators())
+            ::kill(pid_t(pid), SIGTERM);
+        test::waitUntil([] { return runningSimulators().isEmpty(); });
+        userDefaults()->remove(QStringLiteral("allowComputerControl"));
+    }
+
+    QString act(const char* action, const test::FillArguments& fill = {}) {
+        return test::dispatchAction(*dispatcher, action, fill).summary;
+    }
+    QJsonObject document() { return simulator.dump().value(QStringLiteral("document")).toObject(); }
+    QJsonObject primaryVariant() {
+        const QJsonObject doc = document();
+        for (const QJsonValue& variant : doc.value(QStringLiteral("variants")).toArray()) {
+            if (variant.toObject().value(QStringLiteral("id")) == doc.value(QStringLiteral("primary")))
+                return variant.toObject();
+        }
+        return {};
+    }
+    bool simulatorInFront() {
+        const auto front = workspace->frontmostApplication();
+        return front && front->bundleUrl &&
+               QFileInfo(front->bundleUrl->toLocalFile()).canonicalFilePath() ==
+                   QFileInfo(kBundle).canonicalFilePath();
+    }
+    bool lists(const QString& line) { return act("inspect_ui").split(QLatin1Char('\n')).contains(line); }
+
+    test::VirtualDesktop desktop{test::VirtualDesktop::Services::withAccessibility,
+                                 test::VirtualDesktop::WindowManager::openbox};
+    QTemporaryDir home;
+    QTemporaryDir applications;
+    test::ScopedEnvironment homeVariable{"HOME", home.path().toUtf8()};
+    test::ScopedEnvironment applicationsPath{"ORBIX_APPLICATIONS_PATH", applications.path().toUtf8()};
+    test::ScopedEnvironment bundledSimulator{"ORBIX_SIMULATOR_DIR", QByteArray(ORBIX_SIMULATOR_BUNDLE_DIR)};
+    test::ScopedEnvironment platform{"QT_QPA_PLATFORM", QByteArray("xcb")};
+    test::SimulatorSession simulator{QStringLiteral(ORBIX_C1SIM_PROGRAM)};
+    CaptureOneService captureOne{std::make_shared<OsascriptRunner>(QStringLiteral(ORBIX_C1SIM_PROGRAM))};
+    std::unique_ptr<Workspace> workspace = createWorkspace();
+    std::unique_ptr<AccessibilityBackend> accessibility = createAccessibilityBackend();
+    std::unique_ptr<MacComputerUseService> dispatcher =
+        std::make_unique<MacComputerUseService>(captureOne, *workspace, *accessibility);
+};
+
+} // namespace
+
+TEST_F(SimulatorDesktopTest, OpenAppShowsTheWindowAndTheUiFallbackDrivesIt) {
+    if (!desktop.unavailableReason().isEmpty())
+        GTEST_SKIP() << "No private desktop with a window manager: "
+                     << desktop.unavailableReason().toStdString();
+    simulator.command({QStringLiteral("reset"), QStringLiteral("--variants"), QStringLiteral("3"),
+                       QStringLiteral("--select"), QStringLiteral("1")});
+    userDefaults()->setValue(QStringLiteral("allowComputerControl"), true);
+
+    // open_app launches the bundle through the workspace; the window comes up in front.
+    EXPECT_TRUE(act("open_app", [](auto& a) {
+                    a.appName = "Capture One";
+                }).startsWith("Opened Capture One Simulator."));
+    ASSERT_TRUE(test::waitUntil([&] { return simulatorInFront(); }, std::chrono::seconds(20)));
+    EXPECT_TRUE(document().isEmpty() == false);
+
+    // inspect_ui lists the window's controls once it is on the accessibility bus.
+    ASSERT_TRUE(test::waitUntil([&] { return lists(QStringLiteral("AXCheckBox: Show Before/After")); },
+                                std::chrono::seconds(20)))
+        << act("inspect_ui").toStdString();
+    const QString listing = act("inspect_ui");
+    for (const char* line : {"AXButton: Export Variants…", "AXButton: Spot Removal", "AXButton: Delete Variant",
+                             "AXTextField: Keystone Amount", "AXButton: Keystone"})
+        EXPECT_TRUE(listing.split(QLatin1Char('\n')).contains(QString::fromUtf8(line))) << line;
+
+    // A second launch for the same catalog brings the first window forward and leaves.
+    EXPECT_TRUE(act("open_app", [](auto& a) { a.appName = "Capture One"; }).startsWith("Opened "));
+    EXPECT_TRUE(test::waitUntil([] { return runningSimulators().size() == 1; }));
+
+    // click, type, press_key change what the catalog holds.
+    EXPECT_EQ(act("click", [](auto& a) { a.targetName = "Show Before/After"; }),
+              "Capture One: Clicked Show Before/After.");
+    EXPECT_TRUE(test::waitUntil([&] { return document().value(QStringLiteral("beforeAfter")).toBool(); }));
+
+    EXPECT_EQ(act("type",
+                  [](auto& a) {
+                      a.text = "-30";
+                      a.targetName = "Keystone Amount";
+                  }),
+              "Capture One: Typed text into Keystone Amount.");
+    EXPECT_TRUE(test::waitUntil([&] {
+        return primaryVariant()
+                   .value(QStringLiteral("adjustments"))
+                   .toObject()
+                   .value(QStringLiteral("keystone vertical")) == -30;
+    }));
+
+    EXPECT_TRUE(
+        act("press_key", [](auto& a) { a.key = "command shift h"; }).startsWith("Capture One: Pressed"));
+    EXPECT_TRUE(
+        test::waitUntil([&] { return primaryVariant().value(QStringLiteral("spotRemovals")).toInt() == 1; }));
+    EXPECT_TRUE(
+        act("press_key", [](auto& a) { a.key = "command shift b"; }).startsWith("Capture One: Pressed"));
+    EXPECT_TRUE(test::waitUntil([&] { return !document().value(QStringLiteral("beforeAfter")).toBool(); }));
+
+    // The destructive control is refused before anything reaches the window.
+    const QJsonObject before = simulator.dump();
+    EXPECT_EQ(act("click", [](auto& a) { a.targetName = "Delete Variant"; }),
+              "Orbix will not click destructive Capture One controls through UI fallback. Use a dedicated, "
+              "validated Capture One command instead.");
+    EXPECT_EQ(simulator.dump(), before);
+
+    // A script run by another process shows up in the window's accessible text.
+    EXPECT_EQ(act("c1_set_adjustment",
+                  [](auto& a) {
+                      a.targetName = "exposure";
+                      a.value = 1.5;
+                  }),
+              "Adjusted exposure on 1 selected variant(s).");
+    UIAutomationService automation(*accessibility);
+    EXPECT_TRUE(test::waitUntil([&] {
+        const auto elements = automation.getVisibleElements();
+        return std::any_of(elements.begin(), elements.end(), [](const UIElementDescription& e) {
+            return e.name == QLatin1String("Exposure 1.5");
+        });
+    })) << act("inspect_ui").toStdString();
+
+    // Quitting closes the window and leaves the catalog as it was.
+    const QJsonObject beforeQuit = simulator.dump();
+    EXPECT_TRUE(act("press_key", [](auto& a) { a.key = "command q"; }).startsWith("Capture One: Pressed"));
+    EXPECT_TRUE(test::waitUntil([] { return runningSimulators().isEmpty(); }));
+    EXPECT_EQ(simulator.dump(), beforeQuit);
+}
