@@ -16,6 +16,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonArray>
+#include <QJsonDocument>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <csignal>
@@ -117,6 +118,14 @@ TEST_F(SimulatorDesktopTest, OpenAppShowsTheWindowAndTheUiFallbackDrivesIt) {
     EXPECT_TRUE(act("open_app", [](auto& a) { a.appName = "Capture One"; }).startsWith("Opened "));
     EXPECT_TRUE(test::waitUntil([] { return runningSimulators().size() == 1; }));
 
+    // Pressing a browser row through accessibility toggles it into the selection (Qt's table semantics, as
+    // a Ctrl-click does); the window writes it for scripts to see.
+    EXPECT_EQ(act("click", [](auto& a) { a.targetName = "IMG_0002"; }), "Capture One: Clicked IMG_0002.");
+    EXPECT_TRUE(test::waitUntil([&] {
+        return document().value(QStringLiteral("selection")).toArray() ==
+               QJsonArray{QStringLiteral("1"), QStringLiteral("2")};
+    })) << QJsonDocument(document().value(QStringLiteral("selection")).toArray()).toJson().toStdString();
+
     // click, type, press_key change what the catalog holds.
     EXPECT_EQ(act("click", [](auto& a) { a.targetName = "Show Before/After"; }),
               "Capture One: Clicked Show Before/After.");
@@ -156,7 +165,7 @@ TEST_F(SimulatorDesktopTest, OpenAppShowsTheWindowAndTheUiFallbackDrivesIt) {
                       a.targetName = "exposure";
                       a.value = 1.5;
                   }),
-              "Adjusted exposure on 1 selected variant(s).");
+              "Adjusted exposure on 2 selected variant(s).");
     UIAutomationService automation(*accessibility);
     EXPECT_TRUE(test::waitUntil([&] {
         const auto elements = automation.getVisibleElements();
