@@ -111,8 +111,14 @@ int runSimulatorApplication(int argc, char** argv) {
             },
             &reason))
         printLine(stderr, kNotMarkedRunning.arg(catalogPath, reason));
-    if (!instance.listen(&reason))
+    if (!instance.listen(&reason)) {
+        // Launched at the same moment as another for this catalog, which got the socket first.
+        if (instance.activateRunningInstance()) {
+            printLine(stdout, kAlreadyOpen.arg(catalogPath));
+            return 0;
+        }
         printLine(stderr, kNoSingleInstance.arg(reason));
+    }
 
     SimulatorWindow window(catalogPath);
     QObject::connect(&instance, &SingleInstance::activationRequested, &window, &SimulatorWindow::bringToFront);

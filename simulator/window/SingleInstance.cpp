@@ -14,7 +14,8 @@ const QByteArray kActivateRequest = QByteArrayLiteral("activate\n");
 
 SingleInstance::SingleInstance(const QString& catalogPath, QObject* parent)
     : QObject(parent), name_(serverName(catalogPath)) {
-    server_.setSocketOptions(QLocalServer::UserAccessOption);
+    // No socket options: with them Qt renames the socket into place, replacing a live instance's socket
+    // instead of failing. The plain socket follows the umask (only its owner may connect under the usual 022).
     connect(&server_, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket* socket = server_.nextPendingConnection()) {
             connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
@@ -51,11 +52,18 @@ bool SingleInstance::activateRunningInstance() {
     return true;
 }
 
+bool SingleInstance::answers() const {
+    QLocalSocket socket;
+    socket.connectToServer(name_);
+    return socket.waitForConnected(kConnectTimeoutMs);
+}
+
 bool SingleInstance::listen(QString* reason) {
     if (server_.listen(name_))
         return true;
-    if (server_.serverError() == QAbstractSocket::AddressInUseError) {
-        // Nobody answered on it (activateRunningInstance came first), so it is a leftover.
+    // A socket nobody answers on was left by a process that died; one that answers belongs to a launch
+    // that won the race for it.
+    if (server_.serverError() == QAbstractSocket::AddressInUseError && !answers()) {
         QLocalServer::removeServer(name_);
         if (server_.listen(name_))
             return true;

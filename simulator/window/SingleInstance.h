@@ -20,13 +20,16 @@ public:
 
     // True when another process already shows this catalog; it has been asked to come to the front.
     bool activateRunningInstance();
-    // Starts answering later launches; false (with the reason) when the socket cannot be created.
+    // Starts answering later launches; false (with the reason) when the socket cannot be created, or when
+    // another launch for the same catalog took it first (activateRunningInstance then reaches that one).
     bool listen(QString* reason);
 
 signals:
     void activationRequested();
 
 private:
+    bool answers() const;
+
     QString name_;
     QLocalServer server_;
 };

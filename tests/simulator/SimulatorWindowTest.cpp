@@ -12,6 +12,7 @@
 
 #include <QAccessible>
 #include <QAction>
+#include <QDir>
 #include <QFile>
 #include <QHeaderView>
 #include <QJsonArray>
@@ -22,8 +23,12 @@
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
+#include <cstring>
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <thread>
+#include <unistd.h>
 
 using namespace orbix::c1sim;
 using orbix::test::waitUntil;
@@ -294,4 +299,32 @@ TEST(SingleInstanceTest, ASecondLaunchForTheSameCatalogReachesTheFirst) {
     asker.join();
     EXPECT_TRUE(reached);
     EXPECT_FALSE(SingleInstance(folder.filePath(u"other.json"_qs)).activateRunningInstance());
+
+    // A launch that loses the race for the socket leaves the winner's socket alone.
+    SingleInstance late(catalog);
+    EXPECT_FALSE(late.listen(&reason));
+    std::thread again([&] { reached = SingleInstance(catalog).activateRunningInstance(); });
+    EXPECT_TRUE(waitUntil([&] { return activations == 2; }));
+    again.join();
+    EXPECT_TRUE(reached);
+}
+
+TEST(SingleInstanceTest, ASocketLeftByADeadProcessIsTakenOver) {
+    QTemporaryDir folder;
+    const QString catalog = folder.filePath(u"catalog.json"_qs);
+    // What a killed instance leaves: the socket file, with nobody listening on it.
+    const QByteArray path = QFile::encodeName(QDir::tempPath() + u'/' + SingleInstance::serverName(catalog));
+    const int descriptor = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    ASSERT_LT(size_t(path.size()), sizeof address.sun_path);
+    std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+    ASSERT_EQ(::bind(descriptor, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    ::close(descriptor);
+    ASSERT_TRUE(QFile::exists(QFile::decodeName(path)));
+
+    SingleInstance instance(catalog);
+    EXPECT_FALSE(instance.activateRunningInstance());
+    QString reason;
+    EXPECT_TRUE(instance.listen(&reason)) << reason.toStdString();
 }
