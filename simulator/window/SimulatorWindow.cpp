@@ -197,6 +197,13 @@ void SimulatorWindow::buildActions() {
     connect(quitAction_, &QAction::triggered, this, &QWidget::close);
 
     connect(keystoneField_, &QLineEdit::textEdited, this, &SimulatorWindow::applyKeystoneText);
+    // Once the user is done (Return or focus elsewhere) the field shows the catalog's value again, which
+    // scripts may have changed in the meantime, or which rejected the text typed.
+    connect(keystoneField_, &QLineEdit::editingFinished, this, [this] {
+        const auto& catalog = watcher_->catalog();
+        keystoneField_->setText(
+            keystoneText(primaryVariant(catalog && catalog->document ? &*catalog->document : nullptr)));
+    });
 }
 
 void SimulatorWindow::buildMenus() {

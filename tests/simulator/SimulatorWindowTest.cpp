@@ -193,6 +193,8 @@ TEST_F(SimulatorWindowTest, ToolsWithoutScriptingTermsChangeTheCatalog) {
     field->selectAll();
     QTest::keyClicks(field, u"250"_qs);
     EXPECT_EQ(keystone().toDouble(), 25) << "250 is out of range; 25 on the way there was not";
+    QTest::keyClick(field, Qt::Key_Return);
+    EXPECT_EQ(field->text(), u"25"_qs) << "once done, the field shows what the catalog holds";
     EXPECT_EQ(edits::keystoneAmount(u"abc"_qs), std::nullopt);
     EXPECT_EQ(edits::keystoneAmount(u"−12,5"_qs), -12.5);
     EXPECT_EQ(edits::keystoneAmount(u"nan"_qs), std::nullopt);
