@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QPixmap>
 #include <cstdio>
+#include <xcb/xcb.h>
 
 namespace orbix::c1sim {
 namespace {
@@ -18,6 +19,9 @@ namespace {
 const QString kNoDisplay = QStringLiteral(
     "CaptureOneSimulator: no display (neither DISPLAY nor WAYLAND_DISPLAY is set), so no window opened; the "
     "simulated Capture One is marked running.");
+const QString kUnreachableDisplay = QStringLiteral(
+    "CaptureOneSimulator: the display %1 can\u2019t be reached, so no window opened; the simulated Capture One "
+    "is marked running.");
 const QString kAlreadyOpen = QStringLiteral(
     "CaptureOneSimulator: the simulator is already open for %1; its window was brought to the front.");
 const QString kNotMarkedRunning =
@@ -52,17 +56,26 @@ void printLine(std::FILE* stream, const QString& line) {
     std::fflush(stream);
 }
 
-bool hasDisplay() {
-    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+// Why no window can open, or empty when one can. Qt ends the process when its display cannot be
+// reached (a stale DISPLAY from an old session), so an X display is tried first.
+QString missingDisplay() {
+    if (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        return {};
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        return kNoDisplay;
+    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
+    const bool reachable = xcb_connection_has_error(connection) == 0;
+    xcb_disconnect(connection);
+    return reachable ? QString() : kUnreachableDisplay.arg(qEnvironmentVariable("DISPLAY"));
 }
 
-int runHeadless(const LaunchOptions& options) {
+int runHeadless(const LaunchOptions& options, const QString& why) {
     CommandLineIo io;
     const int status = runLauncher(options.arguments, io);
     std::fwrite(io.standardOutput.constData(), 1, size_t(io.standardOutput.size()), stdout);
     std::fwrite(io.standardError.constData(), 1, size_t(io.standardError.size()), stderr);
     if (status == 0)
-        printLine(stderr, kNoDisplay);
+        printLine(stderr, why);
     return status;
 }
 
@@ -87,8 +100,8 @@ int runSimulatorApplication(int argc, char** argv) {
     const QString catalogPath = CatalogStore::resolvePath(options.catalogOption);
     if (!options.screenshotPath.isEmpty())
         return takeScreenshot(argc, argv, catalogPath, options.screenshotPath);
-    if (!hasDisplay())
-        return runHeadless(options);
+    if (const QString why = missingDisplay(); !why.isEmpty())
+        return runHeadless(options, why);
 
     // The simulator exists to be driven through its accessibility tree, so it publishes the tree even when
     // the desktop has not asked for one (no screen reader running).

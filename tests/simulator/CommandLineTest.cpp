@@ -161,6 +161,17 @@ TEST_F(CommandLineTest, BundleLooksLikeAnApplicationAndItsExecutableMarksItRunni
     EXPECT_EQ(process.exitCode(), 0);
     EXPECT_TRUE(process.readAllStandardError().contains("so no window opened"));
     EXPECT_TRUE(dump(catalog).value(u"application"_qs).toObject().value(u"running"_qs).toBool());
+
+    // A display that is named but gone (an old session's DISPLAY) is no display either, not a crash.
+    ASSERT_EQ(runProgram({u"reset"_qs}, {}, catalog).exitCode, 0);
+    environment.insert(u"DISPLAY"_qs, u":4242"_qs);
+    process.setProcessEnvironment(environment);
+    process.start(executable, {});
+    ASSERT_TRUE(process.waitForFinished(30000));
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 0);
+    EXPECT_TRUE(process.readAllStandardError().contains("the display :4242 can’t be reached"));
+    EXPECT_TRUE(dump(catalog).value(u"application"_qs).toObject().value(u"running"_qs).toBool());
 }
 
 TEST_F(CommandLineTest, ConcurrentInvocationsNeverLoseAWrite) {
