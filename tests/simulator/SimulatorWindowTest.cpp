@@ -10,10 +10,12 @@
 #include "window/VariantBrowserModel.h"
 #include "window/VariantDetailsPanel.h"
 
+#include <QAbstractItemModelTester>
 #include <QAccessible>
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QFont>
 #include <QHeaderView>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -233,6 +235,39 @@ TEST_F(SimulatorWindowTest, ADamagedCatalogIsShownNotReplacedAndClosingWritesNot
     window->close();
     window.reset();
     EXPECT_EQ(fileBytes(), intact);
+}
+
+TEST(VariantBrowserModelTest, UpdatesInPlaceOrRebuildsAsTheVariantsChange) {
+    VariantBrowserModel model;
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    Catalog catalog = Catalog::sample();
+    model.setDocument(&*catalog.document);
+    ASSERT_EQ(model.rowCount(), 5);
+
+    int resets = 0;
+    QList<int> changedRows;
+    QObject::connect(&model, &QAbstractItemModel::modelReset, [&] { ++resets; });
+    QObject::connect(&model, &QAbstractItemModel::dataChanged,
+                     [&](const QModelIndex& from, const QModelIndex&) { changedRows << from.row(); });
+    catalog.document->variants[3].rating = 5;
+    catalog.document->variants[3].pick = true;
+    model.setDocument(&*catalog.document);
+    EXPECT_EQ(resets, 0);
+    EXPECT_EQ(changedRows, QList<int>{3});
+    EXPECT_EQ(model.index(3, VariantBrowserModel::PickColumn).data().toString(), u"Picked"_qs);
+    EXPECT_TRUE(model.index(0, 0).data(Qt::FontRole).value<QFont>().bold()) << "the primary variant";
+
+    catalog.document->variants.erase(catalog.document->variants.begin());
+    model.setDocument(&*catalog.document);
+    EXPECT_EQ(resets, 1);
+    EXPECT_EQ(model.rowCount(), 4);
+    model.setDocument(nullptr);
+    EXPECT_EQ(model.rowCount(), 0);
+
+    EXPECT_EQ(VariantBrowserModel::ratingStars(-3), u"☆☆☆☆☆"_qs);
+    EXPECT_EQ(VariantBrowserModel::ratingStars(9), u"★★★★★"_qs);
+    EXPECT_EQ(VariantBrowserModel::colorTagName(7), u"Purple"_qs);
+    EXPECT_EQ(VariantBrowserModel::colorTagName(12), u"Tag 12"_qs);
 }
 
 TEST(CatalogEditsTest, SelectionAndDeletionRules) {
