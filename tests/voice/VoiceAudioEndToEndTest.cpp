@@ -6,11 +6,10 @@
 #include "platform/PlatformSpeechSynthesis.h"
 #include "platform/espeak/EspeakEngine.h"
 #include "platform/espeak/EspeakSpeechSynthesizer.h"
+#include "support/PrivatePulseAudio.h"
 
 #include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
-#include <QStandardPaths>
 #include <QtEndian>
 #include <cmath>
 #include <numbers>
@@ -31,16 +30,6 @@ QByteArray tone(int rate, double seconds, double frequency) {
     return bytes;
 }
 
-qint64 loudSamples(const QByteArray& pcm16) {
-    qint64 count = 0;
-    for (qsizetype i = 0; i + 1 < pcm16.size(); i += 2) {
-        if (std::abs(qFromLittleEndian<qint16>(pcm16.constData() + i)) > 1000) {
-            ++count;
-        }
-    }
-    return count;
-}
-
 // Mono float tone at the speaker's rate.
 std::vector<float> floatTone(double seconds, double frequency) {
     const int frames = int(AudioOutput::sampleRate * seconds);
@@ -55,55 +44,25 @@ std::vector<float> floatTone(double seconds, double frequency) {
 class VoiceAudioEndToEnd : public RealtimeSessionFixture {
 protected:
     void SetUp() override {
-        if (QStandardPaths::findExecutable("pulseaudio").isEmpty() ||
-            QStandardPaths::findExecutable("parec").isEmpty()) {
-            GTEST_SKIP() << "pulseaudio and parec are needed for the real audio path";
+        if (const QString missing = PrivatePulseAudio::missingTools(); !missing.isEmpty()) {
+            GTEST_SKIP() << "the real audio path needs " << missing.toStdString();
         }
-        ASSERT_TRUE(runtime.isValid());
-        fifo = runtime.filePath("mic.fifo");
-        QProcess daemon;
-        daemon.start("pulseaudio",
-                     {"--daemonize=yes", "--exit-idle-time=-1", "-n", "--load=module-native-protocol-unix",
-                      "--load=module-null-sink sink_name=orbix_out",
-                      "--load=module-pipe-source source_name=orbix_in file=" + fifo +
-                          " format=s16le rate=16000 channels=1",
-                      "--log-target=file:" + runtime.filePath("pa.log")});
-        ASSERT_TRUE(daemon.waitForFinished(20'000));
-        ASSERT_EQ(daemon.exitCode(), 0) << daemon.readAllStandardError().toStdString();
-        started = true;
+        const std::optional<QString> failure = pulse.start();
+        ASSERT_FALSE(failure) << failure->toStdString();
         RealtimeSessionFixture::SetUp();
         input = nullptr;
         output = nullptr;
         realInput = createDefaultAudioInput();
         realOutput = createDefaultAudioOutput();
     }
-    void TearDown() override {
-        service.reset();
-        if (started) {
-            QProcess::execute("pactl", {"exit"});
-        }
-    }
+    void TearDown() override { service.reset(); }
 
-    // Records the null sink's monitor at the speaker's rate, with little latency; returns once it delivers.
-    void startMonitor() {
-        monitor.start("parec", {"-d", "orbix_out.monitor", "--format=s16le", "--rate=24000", "--channels=1",
-                                "--raw", "--latency-msec=20"});
-        ASSERT_TRUE(monitor.waitForStarted());
-        QObject::connect(&monitor, &QProcess::readyReadStandardOutput,
-                         [this] { recorded += monitor.readAllStandardOutput(); });
-        ASSERT_TRUE(waitUntil([&] { return !recorded.isEmpty(); }, std::chrono::seconds(10)));
-    }
-    void stopMonitor() {
-        monitor.kill();
-        monitor.waitForFinished();
-    }
+    // Records the null sink's monitor at the speaker's rate; returns once it delivers.
+    void startMonitor() { ASSERT_TRUE(pulse.startMonitor(AudioOutput::sampleRate)); }
+    void stopMonitor() { pulse.stopMonitor(); }
+    const QByteArray& recorded() const { return pulse.recorded(); }
 
-    QProcess monitor;
-    QByteArray recorded;
-    QTemporaryDir runtime;
-    ScopedEnvironment runtimeVariable{"XDG_RUNTIME_DIR", runtime.path().toUtf8()};
-    QString fifo;
-    bool started = false;
+    PrivatePulseAudio pulse;
     std::shared_ptr<AudioInput> realInput;
     std::shared_ptr<AudioOutput> realOutput;
 };
@@ -126,7 +85,7 @@ TEST_F(VoiceAudioEndToEnd, MicrophoneReachesTheServerAndModelAudioReachesTheSpea
     service = std::make_unique<OpenAIRealtimeVoiceService>(network, ComputerUseExecutor{}, options);
     ASSERT_TRUE(startSession(true));
 
-    QFile microphone(fifo);
+    QFile microphone(pulse.microphonePipe());
     ASSERT_TRUE(microphone.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
     microphone.write(tone(16000, 1.0, 440));
     const auto appendedLoudSamples = [&] {
@@ -139,19 +98,12 @@ TEST_F(VoiceAudioEndToEnd, MicrophoneReachesTheServerAndModelAudioReachesTheSpea
     EXPECT_TRUE(waitUntil([&] { return appendedLoudSamples() > 12000; }, std::chrono::seconds(15)))
         << "half a second of the tone at 24 kHz; got " << appendedLoudSamples();
 
-    QProcess monitor;
-    monitor.start("parec",
-                  {"-d", "orbix_out.monitor", "--format=s16le", "--rate=24000", "--channels=1", "--raw"});
-    ASSERT_TRUE(monitor.waitForStarted());
-    QByteArray recorded;
-    QObject::connect(&monitor, &QProcess::readyReadStandardOutput,
-                     [&] { recorded += monitor.readAllStandardOutput(); });
+    startMonitor();
     server.sendEvent(
         {{"type", "response.output_audio.delta"}, {"delta", QString(tone(24000, 1.0, 660).toBase64())}});
-    EXPECT_TRUE(waitUntil([&] { return loudSamples(recorded) > 6000; }, std::chrono::seconds(15)))
-        << "the sink's monitor heard " << loudSamples(recorded) << " loud samples";
-    monitor.kill();
-    monitor.waitForFinished();
+    EXPECT_TRUE(waitUntil([&] { return loudSamples(recorded()) > 6000; }, std::chrono::seconds(15)))
+        << "the sink's monitor heard " << loudSamples(recorded()) << " loud samples";
+    stopMonitor();
 }
 
 TEST_F(VoiceAudioEndToEnd, SpeakerCountsAudioAsUnplayedUntilItHasBeenHeard) {
@@ -164,8 +116,8 @@ TEST_F(VoiceAudioEndToEnd, SpeakerCountsAudioAsUnplayedUntilItHasBeenHeard) {
     EXPECT_GT(realOutput->unplayedFrames(), 20000);
     ASSERT_TRUE(waitUntil([&] { return realOutput->unplayedFrames() == 0; }, std::chrono::seconds(10)));
     EXPECT_GE(clock.elapsed(), 900) << "a second of audio cannot have played out sooner";
-    EXPECT_TRUE(waitUntil([&] { return loudSamples(recorded) > 20000; }, std::chrono::seconds(5)))
-        << "the monitor heard " << loudSamples(recorded) << " loud samples of 24000";
+    EXPECT_TRUE(waitUntil([&] { return loudSamples(recorded()) > 20000; }, std::chrono::seconds(5)))
+        << "the monitor heard " << loudSamples(recorded()) << " loud samples of 24000";
 
     realOutput->play(floatTone(1.0, 440));
     realOutput->discardQueued();
@@ -199,7 +151,7 @@ TEST_F(VoiceAudioEndToEnd, SpokenTextFinishesWhenTheSpeakerHasPlayedItOut) {
     EXPECT_GE(elapsed, speechMilliseconds * 9 / 10) << "finished before the speech could have been heard";
     EXPECT_LT(elapsed, speechMilliseconds + EspeakSpeechSynthesizer::defaultDrainGrace.count())
         << "the speaker never reported the speech played out";
-    EXPECT_TRUE(waitUntil([&] { return loudSamples(recorded) > 2000; }, std::chrono::seconds(5)))
-        << "the monitor heard " << loudSamples(recorded) << " loud samples";
+    EXPECT_TRUE(waitUntil([&] { return loudSamples(recorded()) > 2000; }, std::chrono::seconds(5)))
+        << "the monitor heard " << loudSamples(recorded()) << " loud samples";
     stopMonitor();
 }
