@@ -4,6 +4,7 @@
 // finishes when the session ends (stop phrase, idle disconnect, error). Exit status 0 once a session ran;
 // 1 when none could start (no key, no microphone, no connection), with the reason printed.
 
+#include "app/RealtimeSessionPrinter.h"
 #include "core/RealtimeVoiceState.h"
 
 #include <QObject>
@@ -25,17 +26,13 @@ public:
     void start(std::function<void(int status)> finished);
 
 private:
-    void printTranscript(const QString& transcript);
-    void endTranscriptLine();
     void stateChanged(RealtimeVoiceState state);
     void finish(int status);
 
     std::function<void()> startVoiceMode_;
     OpenAIRealtimeVoiceService& voice_;
-    QTextStream& out_;
+    RealtimeSessionPrinter printer_;
     std::function<void(int)> finished_;
-    QString seenTranscript_;
-    bool lineOpen_ = false;
     bool sessionStarted_ = false;
     bool sessionRan_ = false;
     bool done_ = false;
