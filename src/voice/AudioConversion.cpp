@@ -42,8 +42,8 @@ struct CaptureConverter::Resampler {
     ~Resampler() { soxr_delete(handle); }
 };
 
-std::unique_ptr<CaptureConverter> CaptureConverter::create(const AudioInputFormat& input) {
-    if (input.sampleRate <= 0 || input.channelCount <= 0) {
+std::unique_ptr<CaptureConverter> CaptureConverter::create(const AudioInputFormat& input, int outputRate) {
+    if (input.sampleRate <= 0 || input.channelCount <= 0 || outputRate <= 0) {
         return nullptr;
     }
     soxr_error_t error = nullptr;
@@ -53,20 +53,20 @@ std::unique_ptr<CaptureConverter> CaptureConverter::create(const AudioInputForma
     const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
     auto resampler = std::make_unique<Resampler>();
     resampler->handle =
-        soxr_create(double(input.sampleRate), double(realtimeSampleRate), 1, &error, &io, &quality, nullptr);
+        soxr_create(double(input.sampleRate), double(outputRate), 1, &error, &io, &quality, nullptr);
     if (error || !resampler->handle) {
         return nullptr;
     }
-    return std::unique_ptr<CaptureConverter>(new CaptureConverter(input, std::move(resampler)));
+    return std::unique_ptr<CaptureConverter>(new CaptureConverter(input, outputRate, std::move(resampler)));
 }
 
-CaptureConverter::CaptureConverter(AudioInputFormat input, std::unique_ptr<Resampler> resampler)
-    : input_(input), resampler_(std::move(resampler)) {}
+CaptureConverter::CaptureConverter(AudioInputFormat input, int outputRate, std::unique_ptr<Resampler> resampler)
+    : input_(input), outputRate_(outputRate), resampler_(std::move(resampler)) {}
 
 CaptureConverter::~CaptureConverter() = default;
 
-qint64 CaptureConverter::outputCapacity(qint64 inputFrames, int inputRate) {
-    return qint64(quint32(double(realtimeSampleRate) * double(inputFrames) / double(inputRate))) + 1;
+qint64 CaptureConverter::outputCapacity(qint64 inputFrames, int inputRate, int outputRate) {
+    return qint64(quint32(double(outputRate) * double(inputFrames) / double(inputRate))) + 1;
 }
 
 QByteArray CaptureConverter::convert(const CapturedAudio& buffer) {
@@ -95,7 +95,7 @@ QByteArray CaptureConverter::convert(const CapturedAudio& buffer) {
         mono_[size_t(frame)] = sum / float(channels);
     }
 
-    const qint64 capacity = outputCapacity(frames, input_.sampleRate);
+    const qint64 capacity = outputCapacity(frames, input_.sampleRate, outputRate_);
     std::vector<qint16> output(static_cast<size_t>(capacity));
     size_t consumed = 0;
     size_t produced = 0;

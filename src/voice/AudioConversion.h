@@ -1,7 +1,7 @@
 #pragma once
 // Audio format conversions of the voice session. Microphone buffers become the wire format (24 kHz mono
-// signed 16-bit little-endian PCM) through a streaming resampler whose state carries from one buffer to the
-// next; wire-format model audio becomes float samples for the speaker.
+// signed 16-bit little-endian PCM; 16 kHz for the on-device recogniser) through a streaming resampler whose
+// state carries from one buffer to the next; wire-format model audio becomes float samples for the speaker.
 
 #include "voice/AudioInput.h"
 
@@ -26,22 +26,24 @@ std::vector<float> resampledToRealtimeRate(const std::vector<qint16>& samples, i
 class CaptureConverter {
 public:
     // None when the format cannot be converted (no channels, no rate).
-    static std::unique_ptr<CaptureConverter> create(const AudioInputFormat& input);
+    static std::unique_ptr<CaptureConverter> create(const AudioInputFormat& input,
+                                                    int outputRate = realtimeSampleRate);
     ~CaptureConverter();
     CaptureConverter(const CaptureConverter&) = delete;
     CaptureConverter& operator=(const CaptureConverter&) = delete;
 
     // Output frames reserved for one buffer of `inputFrames`: the proportional count, truncated, plus one.
-    static qint64 outputCapacity(qint64 inputFrames, int inputRate);
+    static qint64 outputCapacity(qint64 inputFrames, int inputRate, int outputRate = realtimeSampleRate);
     // The wire-format bytes for one captured buffer (at most outputCapacity frames); empty when the
     // resampler produced nothing yet or failed.
     QByteArray convert(const CapturedAudio& buffer);
 
 private:
     struct Resampler;
-    CaptureConverter(AudioInputFormat input, std::unique_ptr<Resampler> resampler);
+    CaptureConverter(AudioInputFormat input, int outputRate, std::unique_ptr<Resampler> resampler);
 
     AudioInputFormat input_;
+    int outputRate_;
     std::unique_ptr<Resampler> resampler_;
     std::vector<float> mono_;
 };

@@ -1,0 +1,64 @@
+#include "platform/pocketsphinx/CommandGrammar.h"
+
+#include "captureone/CaptureOneSliderPromptParser.h"
+#include "platform/pocketsphinx/SpokenNumbers.h"
+
+namespace orbix {
+
+const QString CommandGrammar::wakePhrase = QStringLiteral("hey orbix");
+
+namespace {
+
+// The commands of the local parser, in the words people say them; numbers are spoken words that the
+// transcript turns into digits.
+constexpr const char* commandRules = R"(
+<command> = <action> | <rating> | <colorTag> | <slider>;
+<photo> = [the] (photo | photos | image | images | picture | selection | variant);
+<action> = open capture one | what can you do | capabilities | auto adjust [<photo>]
+    | reset [all] adjustments | copy adjustments | apply adjustments from primary
+    | clone [the] variant | new variant | rotate [<photo>] (left | right) | maximum crop | max crop
+    | [show] [the] status | process [<photo>] | export [<photo>]
+    | unpick [<photo>] | clear [the] pick | pick [<photo>] | pick it | mark [it] as [a] keeper;
+<rating> = [set] [the] rating [to] <stars> | rate [(it | this | <photo>)] <stars> [stars]
+    | give [(it | this | <photo>)] <stars> stars | <stars> stars;
+<stars> = zero | one | two | three | four | five;
+<colorTag> = [set] [the] color tag [to] <tagNumber> | tag [(it | this | <photo>)] <tagNumber>;
+<tagNumber> = zero | one | two | three | four | five | six | seven;
+<slider> = [set] [the] <sliderName> to <value> | <sliderName> <value>
+    | (increase | raise | reduce | decrease | lower | darken) [the] <sliderName> by <amount>;
+<value> = [minus | plus] <amount>;
+<amount> = <whole> | [<whole>] point <unit> [<unit>];
+<whole> = <unit> | <teen> | <tens> [<nonZeroUnit>] | one hundred | <nonZeroUnit> thousand [<nonZeroUnit> hundred]
+    | (<teen> | <tens> <nonZeroUnit>) hundred;
+<unit> = zero | <nonZeroUnit>;
+<nonZeroUnit> = one | two | three | four | five | six | seven | eight | nine;
+<teen> = ten | eleven | twelve | thirteen | fourteen | fifteen | sixteen | seventeen | eighteen | nineteen;
+<tens> = twenty | thirty | forty | fifty | sixty | seventy | eighty | ninety;
+)";
+
+} // namespace
+
+QString CommandGrammar::jsgf() {
+    QString grammar = QStringLiteral("#JSGF V1.0;\ngrammar orbix;\n");
+    grammar += QStringLiteral("public <utterance> = <wake> [<command>];\n");
+    grammar += QStringLiteral("<wake> = %1;\n").arg(wakePhrase);
+    grammar += QString::fromUtf8(commandRules);
+    grammar += QStringLiteral("<sliderName> = %1;\n")
+                   .arg(CaptureOneSliderPromptParser::sliderWords.join(QStringLiteral(" | ")));
+    return grammar;
+}
+
+std::vector<std::pair<QString, QString>> CommandGrammar::extraDictionaryWords() {
+    return {{QStringLiteral("orbix"), QStringLiteral("AO R B IH K S")},
+            {QStringLiteral("unpick"), QStringLiteral("AH N P IH K")}};
+}
+
+QString CommandGrammar::transcript(const QString& hypothesis) {
+    const QString words = hypothesis.simplified();
+    if (words != wakePhrase && !words.startsWith(wakePhrase + QLatin1Char(' '))) {
+        return {};
+    }
+    return withSpokenNumbersAsDigits(words);
+}
+
+} // namespace orbix

@@ -1,0 +1,26 @@
+#pragma once
+// What the wake recogniser listens for, as a JSGF grammar: the wake phrase alone or followed by one of the
+// short commands the local command parser understands. The grammar decides which words were said, not
+// whether the wake phrase was: every utterance is fitted to it, so the decoder confirms the wake phrase by
+// keyphrase spotting before it reports anything.
+
+#include <QString>
+#include <utility>
+#include <vector>
+
+namespace orbix {
+
+struct CommandGrammar {
+    // The grammar's own words, the first of the hypothesis when the wake phrase was heard.
+    static const QString wakePhrase;
+
+    // The JSGF text; its public rule is "utterance".
+    static QString jsgf();
+    // Words of the grammar that the en-us dictionary lacks, with their phones.
+    static std::vector<std::pair<QString, QString>> extraDictionaryWords();
+    // The transcript of a hypothesis: the wake phrase and its command with numbers as digits; empty when
+    // the hypothesis does not start with the wake phrase (pocketsphinx found no path through the grammar).
+    static QString transcript(const QString& hypothesis);
+};
+
+} // namespace orbix

@@ -1,0 +1,85 @@
+#pragma once
+// A synchronous pocketsphinx decoder for the wake phrase and its command. Fed 16 kHz mono signed 16-bit
+// PCM in capture order, it splits the stream into utterances by pocketsphinx's voice-activity state (or a
+// time limit) and reports each utterance's transcript when it ends. Not thread-safe: one thread at a time.
+//
+// Two pocketsphinx decoders hear the same audio: one decodes each utterance with the command grammar, the
+// other spots the wake phrase continuously. An utterance counts as addressed to us only when the grammar
+// heard the wake phrase and the spotter found it during that utterance: the grammar alone fits any speech
+// to "hey orbix …"; keyphrase spotting alone cannot read the command that follows.
+
+#include <QString>
+#include <chrono>
+#include <memory>
+#include <span>
+#include <vector>
+
+namespace orbix {
+
+inline constexpr int recognitionSampleRate = 16000;
+
+// The American English acoustic model and pronunciation dictionary.
+struct PocketsphinxModel {
+    QString acousticModelDirectory;
+    QString dictionaryPath;
+
+    // The model this build was configured with; ORBIX_POCKETSPHINX_MODEL_DIR names another folder holding
+    // en-us/ and cmudict-en-us.dict.
+    static PocketsphinxModel installed();
+    bool exists() const;
+};
+
+struct WakePhraseDecoderSettings {
+    // An utterance that runs this long without a pause is ended anyway.
+    std::chrono::milliseconds maximumUtterance{10000};
+    // Frames of 10 ms of silence that end an utterance.
+    int silenceFramesToEnd = 40;
+    // The voice-activity detector's threshold (log ratio of signal to noise level).
+    double voiceActivityThreshold = 2.0;
+    // Keyphrase spotting's detection threshold: the smaller, the more readily the wake phrase is confirmed.
+    double keyphraseThreshold = 1e-50;
+    // Keyphrase spotting's search beam (smaller is wider).
+    double keyphraseBeam = 1e-150;
+};
+
+struct DecodedUtterance {
+    // The wake phrase and its command with numbers as digits; empty for speech that is not addressed to us.
+    QString transcript;
+    // What the grammar matched, word for word, whether or not keyphrase spotting confirmed it.
+    QString hypothesis;
+    // Samples fed, in total, when the utterance was reported: its end plus the silence that ended it.
+    qint64 reportedAtSample = 0;
+};
+
+class WakePhraseDecoder {
+public:
+    // None, with the reason, when the model is missing or the decoder cannot be set up.
+    static std::unique_ptr<WakePhraseDecoder> create(const PocketsphinxModel& model,
+                                                     const WakePhraseDecoderSettings& settings, QString* error);
+    ~WakePhraseDecoder();
+    WakePhraseDecoder(const WakePhraseDecoder&) = delete;
+    WakePhraseDecoder& operator=(const WakePhraseDecoder&) = delete;
+
+    // Decodes the samples; utterances that ended within them are appended to `ended`.
+    void feed(std::span<const qint16> samples, std::vector<DecodedUtterance>& ended);
+    // The audio ends: a running utterance is reported.
+    void finish(std::vector<DecodedUtterance>& ended);
+    // Drops the running utterance and starts afresh; the sample count starts at zero again.
+    void reset();
+
+private:
+    struct Native;
+    explicit WakePhraseDecoder(std::unique_ptr<Native> native, const WakePhraseDecoderSettings& settings);
+    void endUtterance(std::vector<DecodedUtterance>* ended);
+    void restartSpotting();
+
+    std::unique_ptr<Native> native_;
+    WakePhraseDecoderSettings settings_;
+    qint64 samplesFed_ = 0;
+    qint64 utteranceStartSample_ = 0;
+    bool inUtterance_ = false;
+    // Where the spotter last found the wake phrase; negative when it has not since the last utterance.
+    qint64 spottedAtSample_ = -1;
+};
+
+} // namespace orbix

@@ -1,0 +1,168 @@
+// The grammar's transcripts as the command parser reads them, and the decoder on synthesised speech.
+
+#include "platform/pocketsphinx/WakePhraseDecoder.h"
+
+#include "captureone/CaptureOneCommandParser.h"
+#include "platform/pocketsphinx/CommandGrammar.h"
+#include "platform/pocketsphinx/SpokenNumbers.h"
+#include "platform/speech/SpokenAudio.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace orbix {
+namespace {
+
+using Kind = CaptureOneCommand::Kind;
+
+TEST(SpokenNumbersTest, NumberWordsBecomeTheDigitsTheParserReads) {
+    const std::vector<std::pair<QString, QString>> cases{
+        {"set rating to three", "set rating to 3"},
+        {"exposure minus zero point five", "exposure -0.5"},
+        {"contrast plus twenty five", "contrast +25"},
+        {"temperature to fifty five hundred", "temperature to 5500"},
+        {"temperature to five thousand two hundred", "temperature to 5200"},
+        {"set shadows to one hundred", "set shadows to 100"},
+        {"exposure point seven", "exposure 0.7"},
+        {"exposure one point two five", "exposure 1.25"},
+        {"set saturation to thirteen", "set saturation to 13"},
+        // Words that do not join stay separate numbers.
+        {"three three", "3 3"},
+        {"twenty zero", "20 0"},
+        // The product's name keeps its word; a sign without a number stays a word.
+        {"open capture one", "open capture one"},
+        {"minus", "minus"},
+        {"plus point", "plus point"},
+    };
+    for (const auto& [spoken, expected] : cases) {
+        EXPECT_EQ(withSpokenNumbersAsDigits(spoken), expected) << spoken.toStdString();
+    }
+}
+
+// Each command of the grammar, as the decoder would report it, read by the command parser.
+TEST(CommandGrammarTest, GrammarCommandsReachTheParserAsIntended) {
+    struct Case {
+        const char* hypothesis;
+        CaptureOneCommand command;
+    };
+    const std::vector<Case> cases{
+        {"hey orbix set rating to three", {Kind::rating, {}, 3, false}},
+        {"hey orbix rate this five stars", {Kind::rating, {}, 5, false}},
+        {"hey orbix set color tag to two", {Kind::colorTag, {}, 2, false}},
+        {"hey orbix set exposure to one point five", {Kind::slider, "exposure", 1.5, false}},
+        {"hey orbix reduce shadows by twenty", {Kind::slider, "shadows", -20, true}},
+        {"hey orbix contrast plus ten", {Kind::slider, "contrast", 10, true}},
+        {"hey orbix set temperature to fifty five hundred", {Kind::slider, "temperature", 5500, false}},
+        {"hey orbix rotate left", {Kind::rotate, "left", 0, false}},
+        {"hey orbix unpick the photo", {Kind::pick, {}, 0, false}},
+        {"hey orbix auto adjust", {Kind::autoAdjust, {}, 0, false}},
+        {"hey orbix open capture one", {Kind::open, "open capture one", 0, false}},
+    };
+    for (const Case& c : cases) {
+        const QString transcript = CommandGrammar::transcript(QString::fromLatin1(c.hypothesis));
+        ASSERT_TRUE(transcript.startsWith(CommandGrammar::wakePhrase + ' ')) << c.hypothesis;
+        const QString suffix = transcript.mid(CommandGrammar::wakePhrase.size() + 1);
+        EXPECT_EQ(CaptureOneCommandParser::parse(suffix, true), c.command) << c.hypothesis;
+    }
+    // Everyday speech reports nothing, even when its words contain a wake phrase.
+    EXPECT_EQ(CommandGrammar::transcript("hey orbit what time is it"), QString());
+    EXPECT_EQ(CommandGrammar::transcript("hey orbixie"), QString());
+    EXPECT_EQ(CommandGrammar::transcript(" hey  orbix "), QStringLiteral("hey orbix"));
+}
+
+class WakePhraseDecoderTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        QString error;
+        decoder_ = WakePhraseDecoder::create(PocketsphinxModel::installed(), {}, &error).release();
+        setUpError_ = error;
+    }
+    static void TearDownTestSuite() {
+        delete decoder_;
+        decoder_ = nullptr;
+    }
+    void SetUp() override {
+        if (const auto reason = test::spokenAudioUnavailableReason()) {
+            GTEST_SKIP() << reason->toStdString();
+        }
+        if (!decoder_) {
+            GTEST_SKIP() << setUpError_.toStdString();
+        }
+        decoder_->reset();
+    }
+
+    // The transcripts of the utterances in the spoken text, in order.
+    static std::vector<QString> transcripts(const QString& text) {
+        const std::vector<qint16> samples = test::spokenSamples(text);
+        EXPECT_FALSE(samples.empty()) << "espeak-ng or sox failed for " << text.toStdString();
+        std::vector<DecodedUtterance> ended;
+        decoder_->feed(samples, ended);
+        decoder_->finish(ended);
+        std::vector<QString> texts;
+        for (const DecodedUtterance& utterance : ended) {
+            texts.push_back(utterance.transcript);
+        }
+        return texts;
+    }
+    static bool anyWake(const std::vector<QString>& texts) {
+        return std::any_of(texts.begin(), texts.end(), [](const QString& t) { return !t.isEmpty(); });
+    }
+
+    static inline WakePhraseDecoder* decoder_ = nullptr;
+    static inline QString setUpError_;
+};
+
+TEST_F(WakePhraseDecoderTest, WakePhraseAloneAndWithACommand) {
+    EXPECT_EQ(transcripts("Hey Orbix"), std::vector<QString>{"hey orbix"});
+
+    const auto withCommand = transcripts("Hey Orbix, set rating to three.");
+    ASSERT_EQ(withCommand.size(), 1u);
+    ASSERT_TRUE(withCommand[0].startsWith("hey orbix ")) << withCommand[0].toStdString();
+    EXPECT_EQ(CaptureOneCommandParser::parse(withCommand[0].mid(10), true),
+              (CaptureOneCommand{Kind::rating, {}, 3, false}));
+}
+
+// The grammar fits these to "hey orbix …" too; the spotter must veto them.
+TEST_F(WakePhraseDecoderTest, NearMissesAndEverydaySpeechDoNotWake) {
+    EXPECT_FALSE(anyWake(transcripts("Hey Robin.")));
+    EXPECT_FALSE(anyWake(transcripts("The weather was pleasant, so we walked to the market after lunch.")));
+    EXPECT_FALSE(anyWake(transcripts("It rained all afternoon.")));
+}
+
+TEST_F(WakePhraseDecoderTest, UtterancesEndAtPausesAndAtTheTimeLimit) {
+    // Two utterances separated by a second of silence come out one after the other, each when it ended.
+    std::vector<qint16> samples = test::spokenSamples("Hey Orbix, rotate left.");
+    const qint64 firstEnd = qint64(samples.size());
+    const std::vector<qint16> second = test::spokenSamples("Hey Orbix, auto adjust.");
+    samples.insert(samples.end(), second.begin(), second.end());
+    std::vector<DecodedUtterance> ended;
+    decoder_->feed(samples, ended);
+    ASSERT_EQ(ended.size(), 2u);
+    EXPECT_EQ(ended[0].transcript, "hey orbix rotate left");
+    EXPECT_EQ(ended[1].transcript, "hey orbix auto adjust");
+    EXPECT_LE(ended[0].reportedAtSample, firstEnd);
+
+    // Speech that never pauses is cut at the limit.
+    QString error;
+    WakePhraseDecoderSettings settings;
+    settings.maximumUtterance = std::chrono::milliseconds(1500);
+    auto shortLimit = WakePhraseDecoder::create(PocketsphinxModel::installed(), settings, &error);
+    ASSERT_TRUE(shortLimit) << error.toStdString();
+    const std::vector<qint16> long_ = test::spokenSamples(
+        "We walked along the river for a long time and talked about the old house and the garden.", 0);
+    ended.clear();
+    shortLimit->feed(long_, ended);
+    ASSERT_GE(ended.size(), 2u);
+    EXPECT_LE(ended[0].reportedAtSample, 16000 * 3 / 2 + 16000 / 2);
+}
+
+TEST(WakePhraseDecoderSetUpTest, MissingModelIsReported) {
+    QString error;
+    const PocketsphinxModel missing{"/nonexistent/en-us", "/nonexistent/cmudict-en-us.dict"};
+    EXPECT_FALSE(missing.exists());
+    EXPECT_EQ(WakePhraseDecoder::create(missing, {}, &error), nullptr);
+    EXPECT_TRUE(error.contains("/nonexistent/en-us")) << error.toStdString();
+}
+
+} // namespace
+} // namespace orbix
