@@ -1,15 +1,20 @@
 #include "app/OrbixRuntime.h"
 
+#include "app/TerminalPresenter.h"
 #include "captureone/CaptureOneService.h"
 #include "captureone/MacComputerUseService.h"
 #include "core/Settings.h"
 #include "model/AppModel.h"
 #include "platform/PlatformAccessibility.h"
 #include "platform/PlatformAudio.h"
+#include "platform/PlatformSpeechRecognition.h"
+#include "platform/PlatformSpeechSynthesis.h"
 #include "platform/PlatformWorkspace.h"
 #include "services/OpenAIAssistantProvider.h"
 #include "services/ProductUpdateService.h"
 #include "voice/OpenAIRealtimeVoiceService.h"
+#include "voice/SpeechFeedbackService.h"
+#include "voice/WakeWordVoiceService.h"
 
 #include <QNetworkAccessManager>
 
@@ -34,25 +39,17 @@ OrbixRuntime::OrbixRuntime()
     voiceOptions.audioOutput = createDefaultAudioOutput();
     voice_ = std::make_unique<OpenAIRealtimeVoiceService>(
         *network_, OpenAIRealtimeVoiceService::executorFor(*computerUseService_), voiceOptions);
-    OpenAIRealtimeVoiceService* voice = voice_.get();
-    // The microphone control and the mode switch start, stop and toggle the session.
-    services.voice.startComputerUseVoiceMode = [voice] { voice->start(true); };
-    services.voice.stopSession = [voice](std::function<void()> done) {
-        voice->stop();
-        if (done) {
-            done();
-        }
-    };
-    services.voice.isSessionActive = [voice] { return voice->isActive(); };
-    services.voice.setVoiceMode = [voice](bool enabled) { voice->setVoiceMode(enabled); };
-    services.voice.finishLocalFeedbackAndScheduleIdleDisconnect = [voice] {
-        voice->finishLocalFeedbackAndScheduleIdleDisconnect();
-    };
+    wakeWordVoice_ =
+        std::make_unique<WakeWordVoiceService>(createDefaultSpeechRecognizer(createDefaultAudioInput()));
+    speechFeedback_ =
+        std::make_unique<SpeechFeedbackService>(createDefaultSpeechSynthesizer(createDefaultAudioOutput()));
+    services.realtimeVoiceService = voice_.get();
+    services.wakeWordVoiceService = wakeWordVoice_.get();
+    services.speechFeedbackService = speechFeedback_.get();
 
     model_ = std::make_unique<AppModel>(std::move(services));
-    voice_->onStateChange = [model = model_.get()](RealtimeVoiceState state) {
-        model->setRealtimeVoiceState(state);
-    };
+    terminalPresenter_ = std::make_unique<TerminalPresenter>();
+    model_->setPresenter(terminalPresenter_.get());
 }
 
 OrbixRuntime::~OrbixRuntime() = default;

@@ -15,6 +15,9 @@ class OpenAIAssistantProvider;
 class OpenAIRealtimeVoiceService;
 class ProductUpdateService;
 class Settings;
+class SpeechFeedbackService;
+class TerminalPresenter;
+class WakeWordVoiceService;
 class Workspace;
 
 class OrbixRuntime {
@@ -28,6 +31,8 @@ public:
     Settings& settings() { return *settings_; }
     MacComputerUseService& computerUseService() { return *computerUseService_; }
     OpenAIRealtimeVoiceService& voiceService() { return *voice_; }
+    WakeWordVoiceService& wakeWordVoiceService() { return *wakeWordVoice_; }
+    SpeechFeedbackService& speechFeedbackService() { return *speechFeedback_; }
 
 private:
     std::unique_ptr<Settings> settings_;
@@ -37,8 +42,14 @@ private:
     std::unique_ptr<OpenAIAssistantProvider> assistantProvider_;
     std::unique_ptr<ProductUpdateService> productUpdateService_;
     std::unique_ptr<MacComputerUseService> computerUseService_;
-    // Runs its tool calls through computerUseService_; the model's hooks point at it.
+    // Runs its tool calls through computerUseService_.
     std::unique_ptr<OpenAIRealtimeVoiceService> voice_;
+    // The wake phrase listener has a microphone of its own; the feedback service its own speaker.
+    std::unique_ptr<WakeWordVoiceService> wakeWordVoice_;
+    std::unique_ptr<SpeechFeedbackService> speechFeedback_;
+    // Prints the model's alerts until a window takes over.
+    std::unique_ptr<TerminalPresenter> terminalPresenter_;
+    // Destroyed first: its callbacks stay installed on the services above and find it gone.
     std::unique_ptr<AppModel> model_;
 };
 

@@ -7,6 +7,8 @@
 #include "captureone/MacComputerUseService.h"
 #include "core/TextRules.h"
 #include "services/AssistantProvider.h"
+#include "voice/OpenAIRealtimeVoiceService.h"
+#include "voice/VoiceTimers.h"
 
 #include <QPointer>
 #include <QTimer>
@@ -25,11 +27,14 @@ bool isAddressedToCaptureOne(const QString& text) {
 } // namespace
 
 AppModel::AppModel(AppModelServices services, QObject* parent)
-    : QObject(parent), services_(std::move(services)) {
+    : QObject(parent), services_(std::move(services)),
+      voiceTimers_(services_.voiceTimers ? services_.voiceTimers : VoiceTimers::system()) {
     if (services_.assistantProvider) {
         assistantProviderKind_ = services_.assistantProvider->kind();
     }
     setSelectedArtifactID(std::nullopt);
+    configureRealtimeVoice();
+    configureWakeWordVoice();
     later([this] { checkForProductUpdate(); });
 }
 
@@ -71,6 +76,11 @@ void AppModel::setWakeWordListening(bool listening) {
 void AppModel::setResponding(bool responding) {
     isResponding_ = responding;
     emit isRespondingChanged();
+}
+
+void AppModel::setInputMode(InputMode mode) {
+    inputMode_ = mode;
+    emit inputModeChanged();
 }
 
 void AppModel::setSelectedSection(std::optional<SidebarSection> section) {
@@ -116,8 +126,8 @@ std::optional<Artifact> AppModel::selectedArtifact() const {
 // --- Session and mode ------------------------------------------------------------------------------------
 
 void AppModel::startNewSession() {
-    if (services_.voice.stopSession) {
-        later([stop = services_.voice.stopSession] { stop([] {}); });
+    if (OpenAIRealtimeVoiceService* voice = services_.realtimeVoiceService) {
+        QTimer::singleShot(0, voice, [voice] { voice->stop(); });
     }
     messages_.clear();
     emit messagesChanged();
@@ -128,19 +138,16 @@ void AppModel::startNewSession() {
 }
 
 void AppModel::setMode(InputMode mode) {
-    inputMode_ = mode;
-    emit inputModeChanged();
+    setInputMode(mode);
     if (mode == InputMode::voice) {
-        if (services_.voice.startComputerUseVoiceMode) {
-            services_.voice.startComputerUseVoiceMode();
-        }
+        startComputerUseVoiceMode();
         return;
     }
-    const VoiceHooks& voice = services_.voice;
-    if (voice.isSessionActive && voice.setVoiceMode) {
-        later([voice] {
-            if (voice.isSessionActive()) {
-                voice.setVoiceMode(false);
+    // An open session goes on text-only; an inactive one is left alone.
+    if (OpenAIRealtimeVoiceService* voice = services_.realtimeVoiceService) {
+        QTimer::singleShot(0, voice, [voice] {
+            if (voice->isActive()) {
+                voice->setVoiceMode(false);
             }
         });
     }
@@ -225,15 +232,10 @@ void AppModel::runLocalCommand(const QString& text) {
         if (result.artifact) {
             self->appendArtifact(*result.artifact, true);
         }
-        const VoiceHooks& voice = self->services_.voice;
         if (self->inputMode_ == InputMode::voice) {
-            if (voice.speak) {
-                voice.speak(result.summary);
-            }
-        } else if (self->realtimeVoiceState_ != RealtimeVoiceState::idle &&
-                   self->realtimeVoiceState_ != RealtimeVoiceState::failed &&
-                   voice.finishLocalFeedbackAndScheduleIdleDisconnect) {
-            voice.finishLocalFeedbackAndScheduleIdleDisconnect();
+            self->speakFeedback(result.summary);
+        } else if (self->isRealtimeSessionRunning()) {
+            self->finishLocalFeedbackInSession();
         }
         self->setResponding(false);
     });

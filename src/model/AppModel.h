@@ -6,6 +6,7 @@
 
 #include "core/ConversationRecords.h"
 #include "core/RealtimeVoiceState.h"
+#include "model/AppPresenter.h"
 #include "model/ImportedPhotoRecognizers.h"
 #include "services/ProductConfiguration.h"
 #include "services/ProductUpdateService.h"
@@ -15,7 +16,9 @@
 #include <QSet>
 #include <QString>
 #include <QUuid>
+#include <chrono>
 #include <functional>
+#include <list>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -25,20 +28,14 @@ namespace orbix {
 class AssistantProvider;
 class CaptureOneService;
 class MacComputerUseService;
+class OpenAIRealtimeVoiceService;
 class ProductUpdateService;
+class SpeechFeedbackService;
+class VoiceTimer;
+class VoiceTimers;
+class WakeWordVoiceService;
 class Workspace;
-
-// What the voice subsystem provides to the model. Every member is optional: without a voice subsystem the
-// model works for typed requests and the mode switch only records the mode.
-struct VoiceHooks {
-    std::function<void()> startComputerUseVoiceMode;
-    std::function<void(std::function<void()> done)> stopSession;
-    std::function<bool()> isSessionActive;
-    std::function<void(bool enabled)> setVoiceMode;
-    std::function<void(const QString& text)> speak;
-    std::function<void()> finishLocalFeedbackAndScheduleIdleDisconnect;
-    std::function<void()> startWakeWordListeningWhenReady;
-};
+struct RealtimeImportedPhotoTargetRequest;
 
 // Shows a folder chooser without blocking and calls `confirmed` with the chosen folder if the user
 // confirms; never calls it on cancel. The window supplies it: the model cannot show widgets.
@@ -52,7 +49,13 @@ struct AppModelServices {
     Workspace* workspace = nullptr;
     // The configuration the update check reads; ProductConfiguration::current() when empty.
     std::function<ProductConfiguration()> configuration;
-    VoiceHooks voice;
+    // The voice services. Each is optional: without them the model serves typed requests and the voice
+    // operations only record the mode. The model installs their callbacks; they must outlive the model.
+    OpenAIRealtimeVoiceService* realtimeVoiceService = nullptr;
+    WakeWordVoiceService* wakeWordVoiceService = nullptr;
+    SpeechFeedbackService* speechFeedbackService = nullptr;
+    // The hand-over and window-activation delays; VoiceTimers::system() when empty.
+    std::shared_ptr<VoiceTimers> voiceTimers;
 };
 
 class AppModel : public QObject {
@@ -80,7 +83,13 @@ class AppModel : public QObject {
     Q_PROPERTY(bool hasActiveUpdate READ hasActiveUpdate NOTIFY activeUpdateChanged)
 
 public:
+    // After the wake listener has released the microphone, before a voice session takes it.
+    static constexpr std::chrono::milliseconds microphoneHandOverDelay{150};
+    // The windows are activated twice: a window manager may still be busy with the first request.
+    static constexpr std::chrono::milliseconds windowActivationRepeatDelay{150};
+
     explicit AppModel(AppModelServices services, QObject* parent = nullptr);
+    ~AppModel() override;
 
     // Published state.
     std::optional<SidebarSection> selectedSection() const { return selectedSection_; }
@@ -136,9 +145,27 @@ public:
     // Asks the composer to take keyboard focus: toggles shouldFocusPrompt, so every request is a change.
     void togglePromptFocus();
 
-    // Voice entry points of the window; the voice hooks decide what they do.
+    // Voice mode. The microphone control, the wake phrase and setMode(voice) call
+    // startComputerUseVoiceMode, which toggles the voice session.
     void startComputerUseVoiceMode();
+    void handleWakePhrase(const std::optional<QString>& commandSuffix);
+    // Puts an action result of the voice roads into the conversation; `speak` reads it aloud in voice mode.
+    void applyRealtimeComputerUseResult(const ComputerUseResult& result, bool speak);
+    // The tray photos a voice action aims at: nothing when it works on the Capture One selection.
+    std::optional<QStringList>
+    importedPhotoTargetPaths(const RealtimeImportedPhotoTargetRequest& request) const;
+    // Mirrors the spoken response into one assistant message that grows with it.
+    void upsertRealtimeTranscript(const QString& text);
+    // Start the wake phrase listener while no voice session runs; the window calls the latter when shown.
+    void startWakeWordListening();
     void startWakeWordListeningWhenReady();
+    void bringAppToFront();
+    // Once per run: explains a refused microphone or speech recognition permission.
+    void showVoicePermissionAlert(const QString& message);
+    // The front end that brings windows forward and shows alerts; none by default. Not owned.
+    void setPresenter(AppPresenter* presenter);
+    std::optional<QUuid> realtimeTranscriptMessageID() const { return realtimeTranscriptMessageID_; }
+    bool hasPresentedVoicePermissionAlert() const { return hasPresentedVoicePermissionAlert_; }
 
     // The typed road.
     void submitPrompt();
@@ -181,6 +208,7 @@ signals:
 
 private:
     void setResponding(bool responding);
+    void setInputMode(InputMode mode);
     void setSelectedSection(std::optional<SidebarSection> section);
     void appendMessage(ConversationMessage message);
     void appendAssistantMessage(const QString& content);
@@ -190,6 +218,8 @@ private:
     // Runs work on the next turn of the event loop while the model still exists: the roads' "background
     // task", so that submitPrompt returns before any road's result is published.
     void later(std::function<void()> work);
+    // Runs work after one of the voice delays, unless the model is gone by then.
+    void afterDelay(std::chrono::milliseconds delay, std::function<void()> work);
 
     // One "property:amount:flag" item of an inferred batch adjustment.
     struct AdjustmentStep {
@@ -201,6 +231,22 @@ private:
     void runAdjustmentSteps(std::shared_ptr<const std::vector<AdjustmentStep>> steps, size_t index,
                             QStringList replies, const QStringList& paths,
                             std::function<void(const QString&)> finish);
+
+    // Voice orchestration.
+    void configureRealtimeVoice();
+    void configureWakeWordVoice();
+    bool isRealtimeSessionRunning() const;
+    bool isRealtimeSessionActive() const;
+    // The session goes back to listening after the application answered a request itself.
+    void finishLocalFeedbackInSession();
+    void stopWakeWordListening();
+    // Read back a result in voice mode; the microphone goes back to its user once Orbix is quiet.
+    void speakFeedback(const QString& summary);
+    void finishSpokenFeedback();
+    // False when no message has that id.
+    bool replaceMessageContent(const QUuid& id, const QString& content);
+    void handleRealtimeStateChange(RealtimeVoiceState state);
+    void handleRealtimeError(const QString& message);
 
     void runConnectionTest();
     void runLocalCommand(const QString& text);
@@ -229,6 +275,11 @@ private:
 
     std::optional<QString> dismissedUpdateVersion_;
     FolderChooser folderChooser_;
+    std::shared_ptr<VoiceTimers> voiceTimers_;
+    std::list<std::unique_ptr<VoiceTimer>> pendingDelays_;
+    AppPresenter* presenter_ = nullptr;
+    std::optional<QUuid> realtimeTranscriptMessageID_;
+    bool hasPresentedVoicePermissionAlert_ = false;
 };
 
 } // namespace orbix

@@ -18,9 +18,7 @@ const QString batchArtifactTitle = QStringLiteral("Imported Photo Action");
 const QString batchWithoutTargetsText =
     QStringLiteral("Select one or more imported photos in the artifact area first.");
 
-QString standardizedPath(const QUrl& url) {
-    return QDir::cleanPath(QFileInfo(url.toLocalFile()).absoluteFilePath());
-}
+using ImportedPhotoRecognizers::standardizedPath;
 
 // Judged on Capture One's words only: the folder's own name ("Terror Shoot", "Errors 2024") is taken
 // out of the reply first.

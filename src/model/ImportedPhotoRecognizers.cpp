@@ -238,6 +238,10 @@ bool targetsAllImportedPhotos(const QString& textValue) {
                             {"all imported", "all imported photos", "all photos", "imported photos"});
 }
 
+QString standardizedPath(const QUrl& url) {
+    return QDir::cleanPath(QFileInfo(url.toLocalFile()).absoluteFilePath());
+}
+
 bool isImportedPhotoTargetableAction(const QString& action) {
     static const QStringList actions{"c1_adjust_slider", "c1_adjust_sliders", "c1_apply_style",
                                      "c1_set_pick",      "c1_set_rating",     "c1_set_color_tag"};

@@ -43,6 +43,8 @@ std::optional<QString> inferredBatchAdjustments(const QString& lowerText);
 QString stripMatchingQuotes(const QString& text);
 // Whether the text names all tray photos ("all photos", "imported photos", ...) rather than the selection.
 bool targetsAllImportedPhotos(const QString& text);
+// The photo's file-system path as batch commands pass it to Capture One: absolute, cleaned.
+QString standardizedPath(const QUrl& url);
 // Whether a voice action can be aimed at tray photos.
 bool isImportedPhotoTargetableAction(const QString& action);
 

@@ -10,6 +10,7 @@
 #include "views/Symbols.h"
 #include "views/ViewPalette.h"
 #include "views/WindowMenus.h"
+#include "views/WindowPresenter.h"
 
 #include <QAction>
 #include <QEvent>
@@ -66,12 +67,15 @@ ContentView::ContentView(AppModel& model, AppIntentRouter& router, QWidget* pare
 
     installWindowMenus(*menuBar(), model_, *this, [this] { emit settingsRequested(); });
     model_.setFolderChooser(makeFolderChooserDialog(this));
+    presenter_ = std::make_unique<WindowPresenter>(*this);
+    model_.setPresenter(presenter_.get());
     updateArtifactToggle();
 }
 
 ContentView::~ContentView() {
-    // The model outlives the window; its chooser must not open dialogs over a window that is gone.
+    // The model outlives the window; its chooser and presenter must not reach a window that is gone.
     model_.setFolderChooser({});
+    model_.setPresenter(nullptr);
 }
 
 void ContentView::setArtifactVisible(bool visible) {

@@ -4,6 +4,7 @@
 // routes left in the intent router: the pending one when first shown, then every new one.
 
 #include <QMainWindow>
+#include <memory>
 
 class QAction;
 class QSplitter;
@@ -17,6 +18,7 @@ namespace orbix::views {
 
 class ArtifactInspectorView;
 class ConversationWorkspaceView;
+class WindowPresenter;
 
 class ContentView : public QMainWindow {
     Q_OBJECT
@@ -35,6 +37,8 @@ public:
     ConversationWorkspaceView* workspace() const { return workspace_; }
     ArtifactInspectorView* inspector() const { return inspector_; }
     QAction* artifactToggle() const { return artifactToggle_; }
+    // Brings the windows forward and shows alerts for the model while this window exists.
+    WindowPresenter* presenter() const { return presenter_.get(); }
 
     // Shows the window, restores it when minimised and brings it in front of the others.
     void bringToFront();
@@ -59,6 +63,7 @@ private:
     QAction* artifactToggle_ = nullptr;
     bool isArtifactVisible_ = true;
     bool hasBeenShown_ = false;
+    std::unique_ptr<WindowPresenter> presenter_;
 };
 
 } // namespace orbix::views

@@ -44,6 +44,7 @@ AppModel& AppModelTest::makeModel(const QString& version) {
     services.productUpdateService = updates.get();
     services.workspace = &workspace;
     services.configuration = configuration;
+    addServices(services);
     model = std::make_unique<AppModel>(std::move(services));
     return *model;
 }

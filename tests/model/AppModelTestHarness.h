@@ -33,6 +33,8 @@ protected:
     QStringList assistantReplies() const;
     // A Responses reply whose output text is the given JSON object.
     static ScriptedReply modelReply(const QJsonObject& reply);
+    // Lets a fixture add services (voice) before the model is built.
+    virtual void addServices(AppModelServices& services) { (void)services; }
     // Makes a folder with the given (empty) files under the temporary directory.
     QString makeFolder(const QString& name, const QStringList& files);
 

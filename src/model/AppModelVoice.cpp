@@ -1,0 +1,368 @@
+// The model's side of voice: the Realtime session's and the wake phrase listener's callbacks, spoken
+// transcripts and tool results in the conversation, the hand-over of the microphone between the listener
+// and the session, commands said right after the wake phrase, and the one-time permission alert.
+#include "captureone/CaptureOneCommandParser.h"
+#include "captureone/CaptureOneScopeGuard.h"
+#include "captureone/MacComputerUseService.h"
+#include "core/TextRules.h"
+#include "model/AppModel.h"
+#include "voice/OpenAIRealtimeVoiceService.h"
+#include "voice/SpeechFeedbackService.h"
+#include "voice/VoiceTimers.h"
+#include "voice/WakeWordVoiceService.h"
+
+#include <QPointer>
+
+namespace orbix {
+
+namespace {
+
+const QString voiceStartFailurePrefix = QStringLiteral("Voice couldn't start: ");
+const QString systemErrorLogPrefix = QStringLiteral("System error encountered: ");
+
+const QString openSettingsButtonText = QStringLiteral("Open System Settings");
+const QString notNowButtonText = QStringLiteral("Not Now");
+const QString speechRecognitionAlertText = QStringLiteral("Speech Recognition Access Needed");
+const QString speechRecognitionAlertDetail =
+    QStringLiteral("Allow Orbix to use Speech Recognition so Hey Orbix can listen for commands.");
+const QString microphoneAlertText = QStringLiteral("Microphone Access Needed");
+const QString microphoneAlertDetail = QStringLiteral(
+    "Allow Orbix to use the microphone so Hey Orbix and Realtime voice can listen for commands.");
+
+VoicePermissionAlert permissionAlertFor(const QString& message) {
+    if (message.contains(QStringLiteral("speech recognition"), Qt::CaseInsensitive)) {
+        return {VoicePermission::speechRecognition, speechRecognitionAlertText, speechRecognitionAlertDetail,
+                openSettingsButtonText, notNowButtonText};
+    }
+    return {VoicePermission::microphone, microphoneAlertText, microphoneAlertDetail, openSettingsButtonText,
+            notNowButtonText};
+}
+
+} // namespace
+
+AppModel::~AppModel() = default;
+
+void AppModel::afterDelay(std::chrono::milliseconds delay, std::function<void()> work) {
+    const auto slot = pendingDelays_.insert(pendingDelays_.end(), nullptr);
+    *slot = voiceTimers_->after(delay, [this, slot, work = std::move(work)] {
+        // The handle goes at the end of this call: a timer must not be destroyed before it has fired.
+        const std::unique_ptr<VoiceTimer> fired = std::move(*slot);
+        pendingDelays_.erase(slot);
+        work();
+    });
+}
+
+// --- Callbacks of the services ---------------------------------------------------------------------------
+
+void AppModel::configureRealtimeVoice() {
+    OpenAIRealtimeVoiceService* voice = services_.realtimeVoiceService;
+    if (!voice) {
+        return;
+    }
+    // Reads only its argument: an empty transcript means the tool call came before the user's words did.
+    voice->productScopeBlocker = [](const QString& transcript) -> std::optional<ComputerUseResult> {
+        const QString request = text::trimmed(transcript);
+        if (!request.isEmpty() && !CaptureOneScopeGuard::isOffProductAppRequest(request)) {
+            return std::nullopt;
+        }
+        return MacComputerUseService::scopeRefusal();
+    };
+    QPointer<AppModel> self(this);
+    voice->importedPhotoTargetPathsProvider = [self](const RealtimeImportedPhotoTargetRequest& request,
+                                                     std::function<void(std::optional<QStringList>)> answer) {
+        // The tool call waits for this answer, so it comes even when the model is gone.
+        answer(self ? self->importedPhotoTargetPaths(request) : std::nullopt);
+    };
+    voice->onStateChange = [self](RealtimeVoiceState state) {
+        if (self) {
+            self->handleRealtimeStateChange(state);
+        }
+    };
+    voice->onAssistantTranscript = [self](const QString& text) {
+        if (self) {
+            self->upsertRealtimeTranscript(text);
+        }
+    };
+    voice->onComputerUseResult = [self](const ComputerUseResult& result) {
+        if (self) {
+            self->applyRealtimeComputerUseResult(result, false);
+        }
+    };
+    voice->onResponseDone = [self] {
+        if (self) {
+            self->realtimeTranscriptMessageID_.reset();
+            self->setResponding(false);
+        }
+    };
+    voice->onWakePhraseDetected = [self] {
+        if (self) {
+            self->bringAppToFront();
+        }
+    };
+    voice->onError = [self](const QString& message) {
+        if (self) {
+            self->handleRealtimeError(message);
+        }
+    };
+}
+
+void AppModel::configureWakeWordVoice() {
+    WakeWordVoiceService* listener = services_.wakeWordVoiceService;
+    if (!listener) {
+        return;
+    }
+    QPointer<AppModel> self(this);
+    listener->onWake = [self](std::optional<QString> commandSuffix) {
+        if (self) {
+            self->handleWakePhrase(commandSuffix);
+        }
+    };
+    listener->onListeningStateChange = [self](bool isListening) {
+        if (self) {
+            self->setWakeWordListening(isListening);
+        }
+    };
+    listener->onError = [self](const QString& message) {
+        if (self) {
+            self->setWakeWordListening(false);
+            self->showVoicePermissionAlert(message);
+        }
+    };
+}
+
+void AppModel::handleRealtimeStateChange(RealtimeVoiceState state) {
+    setRealtimeVoiceState(state);
+    switch (state) {
+    case RealtimeVoiceState::connecting:
+    case RealtimeVoiceState::recording:
+    case RealtimeVoiceState::speaking:
+        // One microphone user at a time: the session has it now.
+        stopWakeWordListening();
+        break;
+    case RealtimeVoiceState::idle:
+    case RealtimeVoiceState::failed:
+        realtimeTranscriptMessageID_.reset();
+        setResponding(false);
+        startWakeWordListening();
+        break;
+    }
+}
+
+void AppModel::handleRealtimeError(const QString& message) {
+    setResponding(false);
+    services_.realtimeVoiceService->writeLog(systemErrorLogPrefix + message);
+    if (message.contains(QStringLiteral("microphone"), Qt::CaseInsensitive)) {
+        showVoicePermissionAlert(message);
+    }
+    appendAssistantMessage(voiceStartFailurePrefix + message);
+}
+
+// --- The conversation ------------------------------------------------------------------------------------
+
+bool AppModel::replaceMessageContent(const QUuid& id, const QString& content) {
+    for (ConversationMessage& message : messages_) {
+        if (message.id == id) {
+            message.content = content;
+            emit messagesChanged();
+            return true;
+        }
+    }
+    return false;
+}
+
+void AppModel::upsertRealtimeTranscript(const QString& text) {
+    const QString transcript = text::trimmed(text);
+    if (transcript.isEmpty()) {
+        return;
+    }
+    if (realtimeTranscriptMessageID_ && replaceMessageContent(*realtimeTranscriptMessageID_, transcript)) {
+        return;
+    }
+    ConversationMessage message =
+        ConversationMessage::make(ConversationRole::assistant, inputMode_, transcript);
+    realtimeTranscriptMessageID_ = message.id;
+    appendMessage(std::move(message));
+}
+
+void AppModel::applyRealtimeComputerUseResult(const ComputerUseResult& result, bool speak) {
+    // During a session the model speaks about the result itself and its transcript fills the message.
+    if (!isRealtimeSessionActive()) {
+        upsertRealtimeTranscript(result.summary);
+    }
+    if (result.artifact) {
+        appendArtifact(*result.artifact, true);
+    }
+    if (speak && inputMode_ == InputMode::voice) {
+        speakFeedback(result.summary);
+        return;
+    }
+    if (isRealtimeSessionRunning()) {
+        finishLocalFeedbackInSession();
+    }
+}
+
+std::optional<QStringList>
+AppModel::importedPhotoTargetPaths(const RealtimeImportedPhotoTargetRequest& request) const {
+    if (!ImportedPhotoRecognizers::isImportedPhotoTargetableAction(request.action)) {
+        return std::nullopt;
+    }
+    QStringList texts;
+    for (const std::optional<QString>& text :
+         {request.text, request.targetName, request.prompt, request.presetName, request.transcript}) {
+        if (text) {
+            texts << *text;
+        }
+    }
+    const QString lower = texts.join(QLatin1Char(' ')).toLower();
+    if (!ImportedPhotoRecognizers::referencesImportedPhotoSelection(lower)) {
+        return std::nullopt;
+    }
+    QStringList paths;
+    for (const ImportedPhotoAsset& photo : targetImportedPhotos(lower)) {
+        paths << ImportedPhotoRecognizers::standardizedPath(photo.url);
+    }
+    return paths;
+}
+
+// --- Read-back -------------------------------------------------------------------------------------------
+
+void AppModel::speakFeedback(const QString& summary) {
+    QPointer<AppModel> self(this);
+    const auto finished = [self] {
+        if (self) {
+            self->finishSpokenFeedback();
+        }
+    };
+    if (services_.speechFeedbackService) {
+        services_.speechFeedbackService->speak(summary, finished);
+    } else {
+        later(finished);
+    }
+}
+
+void AppModel::finishSpokenFeedback() {
+    if (isRealtimeSessionRunning()) {
+        finishLocalFeedbackInSession();
+        return;
+    }
+    realtimeTranscriptMessageID_.reset();
+    startWakeWordListening();
+}
+
+// --- Starting and stopping -------------------------------------------------------------------------------
+
+bool AppModel::isRealtimeSessionRunning() const {
+    return realtimeVoiceState_ != RealtimeVoiceState::idle && realtimeVoiceState_ != RealtimeVoiceState::failed;
+}
+
+void AppModel::finishLocalFeedbackInSession() {
+    if (services_.realtimeVoiceService) {
+        services_.realtimeVoiceService->finishLocalFeedbackAndScheduleIdleDisconnect();
+    }
+}
+
+bool AppModel::isRealtimeSessionActive() const {
+    return services_.realtimeVoiceService && services_.realtimeVoiceService->isActive();
+}
+
+void AppModel::startComputerUseVoiceMode() {
+    setInputMode(InputMode::voice);
+    setSelectedSection(SidebarSection::chat);
+    QPointer<AppModel> self(this);
+    const auto toggleSession = [self] {
+        if (!self || !self->services_.realtimeVoiceService) {
+            return;
+        }
+        OpenAIRealtimeVoiceService& voice = *self->services_.realtimeVoiceService;
+        if (voice.isActive()) {
+            voice.stop();
+        } else {
+            voice.start(true);
+        }
+    };
+    const auto handOver = [self, toggleSession] {
+        if (self) {
+            self->afterDelay(microphoneHandOverDelay, toggleSession);
+        }
+    };
+    if (services_.wakeWordVoiceService) {
+        services_.wakeWordVoiceService->stopAndWait(handOver);
+    } else {
+        handOver();
+    }
+}
+
+void AppModel::handleWakePhrase(const std::optional<QString>& commandSuffix) {
+    // A command without "capture one" in it counts only while Capture One is in front, and the dispatcher
+    // checks that again when it runs: both happen before Orbix's own window comes forward.
+    const bool isLocalCommand = commandSuffix && !commandSuffix->isEmpty() && services_.computerUseService &&
+                                CaptureOneCommandParser::parse(*commandSuffix, services_.workspace);
+    if (!isLocalCommand) {
+        bringAppToFront();
+    }
+    setInputMode(InputMode::voice);
+    setSelectedSection(SidebarSection::chat);
+    setWakeWordListening(false);
+    if (!isLocalCommand) {
+        startComputerUseVoiceMode();
+        return;
+    }
+    appendMessage(ConversationMessage::make(ConversationRole::user, InputMode::voice, *commandSuffix));
+    setResponding(true);
+    later([this, command = *commandSuffix] {
+        QPointer<AppModel> self(this);
+        services_.computerUseService->execute(command, [self](const ComputerUseResult& result) {
+            if (!self) {
+                return;
+            }
+            self->bringAppToFront();
+            self->setResponding(false);
+            self->applyRealtimeComputerUseResult(result, true);
+        });
+    });
+}
+
+void AppModel::startWakeWordListening() {
+    if (services_.wakeWordVoiceService && !isRealtimeSessionRunning()) {
+        services_.wakeWordVoiceService->start();
+    }
+}
+
+void AppModel::startWakeWordListeningWhenReady() {
+    later([this] { startWakeWordListening(); });
+}
+
+void AppModel::stopWakeWordListening() {
+    if (services_.wakeWordVoiceService) {
+        services_.wakeWordVoiceService->stop();
+    }
+    setWakeWordListening(false);
+}
+
+// --- The window and the alert ----------------------------------------------------------------------------
+
+void AppModel::setPresenter(AppPresenter* presenter) {
+    presenter_ = presenter;
+}
+
+void AppModel::bringAppToFront() {
+    const auto activate = [this] {
+        if (presenter_) {
+            presenter_->activateAppWindows();
+        }
+    };
+    activate();
+    afterDelay(windowActivationRepeatDelay, activate);
+}
+
+void AppModel::showVoicePermissionAlert(const QString& message) {
+    if (hasPresentedVoicePermissionAlert_) {
+        return;
+    }
+    hasPresentedVoicePermissionAlert_ = true;
+    if (presenter_) {
+        presenter_->presentVoicePermissionAlert(permissionAlertFor(message));
+    }
+}
+
+} // namespace orbix
