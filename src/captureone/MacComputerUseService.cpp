@@ -159,6 +159,10 @@ ComputerUseResult MacComputerUseService::scopeRefusal() {
             Artifact::make(ArtifactKind::markdown, scopeRefusalTitle, ArtifactStatus::ready, scopeRefusalText)};
 }
 
+ComputerUseResult MacComputerUseService::withoutImportedPhotoTargets() {
+    return {QStringLiteral("Select one or more imported photos in the artifact area first."), std::nullopt};
+}
+
 void MacComputerUseService::executeAction(const ComputerUseArguments& a, Completion completion) {
     const QString action = lowerTrimmed(a.action);
     if (action == QStringLiteral("open_app") && a.appName &&

@@ -51,6 +51,9 @@ public:
 
     // The "Capture One only" refusal shared by every road that refuses other applications.
     static ComputerUseResult scopeRefusal();
+    // The answer to a request aimed at the imported photos when none of them is a target: nothing runs,
+    // rather than falling back to whatever Capture One has selected.
+    static ComputerUseResult withoutImportedPhotoTargets();
 
 private:
     using TextCompletion = std::function<void(const QString&)>;

@@ -1,6 +1,7 @@
 // The photo tray of the application model: importing folders, selecting and removing photos, and running
 // batch requests on exactly the photos they target.
 #include "captureone/CaptureOneService.h"
+#include "captureone/MacComputerUseService.h"
 #include "core/TextRules.h"
 #include "model/AppModel.h"
 
@@ -15,8 +16,6 @@ namespace {
 
 const QString importArtifactTitle = QStringLiteral("Imported Photos");
 const QString batchArtifactTitle = QStringLiteral("Imported Photo Action");
-const QString batchWithoutTargetsText =
-    QStringLiteral("Select one or more imported photos in the artifact area first.");
 
 using ImportedPhotoRecognizers::standardizedPath;
 
@@ -124,7 +123,7 @@ void AppModel::runImportedPhotoBatchIntent(const ImportedPhotoBatchIntent& inten
     using Kind = ImportedPhotoBatchIntent::Kind;
     const QList<ImportedPhotoAsset> targets = targetImportedPhotos(intent.prompt);
     if (targets.isEmpty()) {
-        appendAssistantMessage(batchWithoutTargetsText);
+        appendAssistantMessage(MacComputerUseService::withoutImportedPhotoTargets().summary);
         setResponding(false);
         if (done) {
             done();

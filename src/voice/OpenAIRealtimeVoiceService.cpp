@@ -577,15 +577,22 @@ void OpenAIRealtimeVoiceService::handleFunctionCall(const QJsonObject& event) {
     const RealtimeImportedPhotoTargetRequest request{arguments.action,     arguments.text,
                                                      arguments.targetName, arguments.prompt,
                                                      arguments.presetName, transcriptBuffer_};
-    importedPhotoTargetPathsProvider(
-        request, [this, guard = QPointer(this), generation, callID = callID.toString(),
-                  arguments = std::move(arguments)](std::optional<QStringList> paths) mutable {
-            if (!guard) {
-                return;
-            }
-            arguments.targetPaths = paths.value_or(QStringList());
-            executeFunctionCall(generation, callID, std::move(arguments));
-        });
+    importedPhotoTargetPathsProvider(request, [this, guard = QPointer(this), generation,
+                                               callID = callID.toString(), arguments = std::move(arguments)](
+                                                  std::optional<QStringList> paths) mutable {
+        if (!guard) {
+            return;
+        }
+        // An empty list means the request is about the imported photos and none is a target; an
+        // empty target list would reach Capture One as "the current selection", which the user did
+        // not name.
+        if (paths && paths->isEmpty()) {
+            answerWithoutExecuting(generation, callID, MacComputerUseService::withoutImportedPhotoTargets());
+            return;
+        }
+        arguments.targetPaths = paths.value_or(QStringList());
+        executeFunctionCall(generation, callID, std::move(arguments));
+    });
 }
 
 void OpenAIRealtimeVoiceService::executeFunctionCall(quint64 generation, const QString& callID,
@@ -609,6 +616,17 @@ void OpenAIRealtimeVoiceService::executeFunctionCall(quint64 generation, const Q
         completeFunctionCall(callID, result);
         finishFunctionCall();
     });
+}
+
+void OpenAIRealtimeVoiceService::answerWithoutExecuting(quint64 generation, const QString& callID,
+                                                        const ComputerUseResult& result) {
+    didExecuteComputerUseForCurrentResponse_ = true;
+    emitComputerUseResult(result);
+    if (generation != generation_) {
+        return;
+    }
+    completeFunctionCall(callID, result);
+    finishFunctionCall();
 }
 
 void OpenAIRealtimeVoiceService::completeFunctionCall(const QString& callID, const ComputerUseResult& result) {

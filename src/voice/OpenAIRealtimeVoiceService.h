@@ -160,6 +160,8 @@ private:
     // Sets isHandlingFunctionCall_ while the call goes on asynchronously: the frame queue waits for it.
     void handleFunctionCall(const QJsonObject& event);
     void executeFunctionCall(quint64 generation, const QString& callID, ComputerUseArguments arguments);
+    // Answers the call with a result that no action produced.
+    void answerWithoutExecuting(quint64 generation, const QString& callID, const ComputerUseResult& result);
     void completeFunctionCall(const QString& callID, const ComputerUseResult& result);
     void finishFunctionCall();
 

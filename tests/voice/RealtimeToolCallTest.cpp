@@ -142,3 +142,21 @@ TEST_F(RealtimeToolCalls, LaterEventsWaitForTheRunningCallAndTargetPathsAreAsked
     EXPECT_EQ(server.clientEventTypes().mid(1, 3),
               QStringList({"conversation.item.create", "input_audio_buffer.clear", "response.create"}));
 }
+
+TEST_F(RealtimeToolCalls, AnEmptyTargetListRunsNothingInsteadOfActingOnTheSelection) {
+    service->importedPhotoTargetPathsProvider = [](const RealtimeImportedPhotoTargetRequest&,
+                                                   std::function<void(std::optional<QStringList>)> answer) {
+        QTimer::singleShot(0, [answer] { answer(QStringList()); });
+    };
+    ASSERT_TRUE(startSession(false));
+    server.sendEvent(functionCall(R"({"action":"c1_set_rating","value":1,"text":"rate all photos 1 star"})"));
+    ASSERT_TRUE(waitForClientEvents(4));
+    EXPECT_TRUE(executed.empty()) << "an empty list must not reach Capture One as its selection";
+    const QString expected = MacComputerUseService::withoutImportedPhotoTargets().summary;
+    EXPECT_EQ(server.clientEvents()[1].value("item").toObject().value("output").toString(), expected);
+    EXPECT_EQ(server.clientEventTypes().last(), "response.create");
+    settle();
+    EXPECT_TRUE(started.isEmpty());
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_EQ(results[0].summary, expected);
+}
