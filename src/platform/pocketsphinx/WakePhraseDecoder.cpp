@@ -17,6 +17,8 @@ constexpr const char* wakeSearch = "wake";
 // The voice-activity detector notices speech a little after it starts; a spot this close before the
 // utterance belongs to it.
 constexpr qint64 spotSlackSamples = recognitionSampleRate / 2;
+// The grammar puts the wake phrase first: a spot later than this into the utterance is some other speech.
+constexpr qint64 latestSpotSamples = recognitionSampleRate * 5 / 2;
 
 QByteArray argument(double value) {
     return QByteArray::number(value, 'g', 6);
@@ -143,8 +145,13 @@ void WakePhraseDecoder::feed(std::span<const qint16> samples, std::vector<Decode
         ps_process_raw(native_->grammar, chunk, count, FALSE, FALSE);
         ps_process_raw(native_->spotter, chunk, count, FALSE, FALSE);
         samplesFed_ += qint64(count);
+        // The first spot that can belong to the current (or next) utterance counts: later ones are further
+        // from its start, and an older one is too early for it.
         if (ps_get_hyp(native_->spotter, nullptr)) {
-            spottedAtSample_ = samplesFed_;
+            const qint64 earliest = (inUtterance_ ? utteranceStartSample_ : samplesFed_) - spotSlackSamples;
+            if (spottedAtSample_ < earliest) {
+                spottedAtSample_ = samplesFed_;
+            }
             restartSpotting();
         }
         const bool inSpeech = ps_get_in_speech(native_->grammar) != 0;
@@ -181,7 +188,8 @@ void WakePhraseDecoder::endUtterance(std::vector<DecodedUtterance>* ended) {
     if (ended && inUtterance_) {
         const char* words = ps_get_hyp(native_->grammar, nullptr);
         const QString hypothesis = words ? QString::fromUtf8(words) : QString();
-        const bool spotted = spottedAtSample_ >= utteranceStartSample_ - spotSlackSamples;
+        const bool spotted = spottedAtSample_ >= utteranceStartSample_ - spotSlackSamples &&
+                             spottedAtSample_ <= utteranceStartSample_ + latestSpotSamples;
         ended->push_back(
             {spotted ? CommandGrammar::transcript(hypothesis) : QString(), hypothesis, samplesFed_});
     }
