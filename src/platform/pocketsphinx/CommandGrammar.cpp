@@ -10,15 +10,16 @@ const QString CommandGrammar::wakePhrase = QStringLiteral("hey orbix");
 namespace {
 
 // The commands of the local parser, in the words people say them; numbers are spoken words that the
-// transcript turns into digits.
+// transcript turns into digits. Every sentence must read as intended by the parser's phrase matching:
+// "clone the variant" or "clear the pick" would not ("clear the pick" even reads as a pick).
 constexpr const char* commandRules = R"(
 <command> = <action> | <rating> | <colorTag> | <slider>;
 <photo> = [the] (photo | photos | image | images | picture | selection | variant);
 <action> = open capture one | what can you do | capabilities | auto adjust [<photo>]
     | reset [all] adjustments | copy adjustments | apply adjustments from primary
-    | clone [the] variant | new variant | rotate [<photo>] (left | right) | maximum crop | max crop
+    | clone variant | new variant | rotate (left | right) [<photo>] | maximum crop | max crop
     | [show] [the] status | process [<photo>] | export [<photo>]
-    | unpick [<photo>] | clear [the] pick | pick [<photo>] | pick it | mark [it] as [a] keeper;
+    | unpick [<photo>] | clear pick | pick [<photo>] | pick it | mark [it] as [a] keeper;
 <rating> = [set] [the] rating [to] <stars> | rate [(it | this | <photo>)] <stars> [stars]
     | give [(it | this | <photo>)] <stars> stars | <stars> stars;
 <stars> = zero | one | two | three | four | five;
@@ -27,7 +28,7 @@ constexpr const char* commandRules = R"(
 <slider> = [set] [the] <sliderName> to <value> | <sliderName> <value>
     | (increase | raise | reduce | decrease | lower | darken) [the] <sliderName> by <amount>;
 <value> = [minus | plus] <amount>;
-<amount> = <whole> | [<whole>] point <unit> [<unit>];
+<amount> = <whole> | [<unit>] point <unit>;
 <whole> = <unit> | <teen> | <tens> [<nonZeroUnit>] | one hundred | <nonZeroUnit> thousand [<nonZeroUnit> hundred]
     | (<teen> | <tens> <nonZeroUnit>) hundred;
 <unit> = zero | <nonZeroUnit>;

@@ -55,6 +55,9 @@ TEST(CommandGrammarTest, GrammarCommandsReachTheParserAsIntended) {
         {"hey orbix set temperature to fifty five hundred", {Kind::slider, "temperature", 5500, false}},
         {"hey orbix rotate left", {Kind::rotate, "left", 0, false}},
         {"hey orbix unpick the photo", {Kind::pick, {}, 0, false}},
+        {"hey orbix clear pick", {Kind::pick, {}, 0, false}},
+        {"hey orbix rotate right the photo", {Kind::rotate, "right", 0, false}},
+        {"hey orbix clone variant", {Kind::cloneVariant, {}, 0, false}},
         {"hey orbix auto adjust", {Kind::autoAdjust, {}, 0, false}},
         {"hey orbix open capture one", {Kind::open, "open capture one", 0, false}},
     };
