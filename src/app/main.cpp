@@ -2,12 +2,15 @@
 // start hands its request (--open-section, --note, or just "come to the front") to the running instance
 // over the session bus and exits. With --prompt, or with prompts piped to standard input, it runs
 // headless: each prompt goes through the same pipeline as a typed request in the window. --screenshot
-// renders the window offscreen after answering the prompts.
+// renders the window offscreen after answering the prompts. --voice and --listen run voice mode and the
+// wake phrase listener in a terminal.
 #include "app/AppIntents.h"
 #include "app/CommandLineFrontEnd.h"
 #include "app/DesktopRequest.h"
+#include "app/ListenCommandLine.h"
 #include "app/OrbixDBusService.h"
 #include "app/OrbixRuntime.h"
+#include "app/TerminalInterrupt.h"
 #include "app/VoiceCommandLine.h"
 #include "app/WindowPalette.h"
 #include "app/WindowScreenshot.h"
@@ -73,6 +76,11 @@ struct Options {
                              QStringLiteral("Start voice mode without a window: talk to Orbix through the "
                                             "default microphone and speakers; the transcript and each "
                                             "Capture One result are printed. Ends when the session ends.")};
+    QCommandLineOption listen{QStringLiteral("listen"),
+                              QStringLiteral("Listen for \"Hey Orbix\" without a window, through the default "
+                                             "microphone: a command said after it runs at once and its result "
+                                             "is printed and read aloud; \"Hey Orbix\" alone starts voice "
+                                             "mode. Runs until Ctrl+C.")};
     QCommandLineOption note{QStringLiteral("note"),
                             QStringLiteral("Open the window with TEXT typed in the prompt field, not sent, in "
                                            "the running instance if there is one."),
@@ -86,11 +94,12 @@ struct Options {
             QString::fromUtf8(environmentHelp));
         parser.addHelpOption();
         parser.addVersionOption();
-        parser.addOptions({prompt, json, screenshot, size, palette, voiceState, openSection, note, voice});
+        parser.addOptions(
+            {prompt, json, screenshot, size, palette, voiceState, openSection, note, voice, listen});
     }
 };
 
-enum class LaunchMode { headless, window, screenshot, voice };
+enum class LaunchMode { headless, window, screenshot, voice, listen };
 
 bool standardInputIsPiped() {
     struct stat info {};
@@ -116,6 +125,9 @@ LaunchMode launchModeFor(int argc, char** argv, const Options& options) {
     if (parser.isSet(options.voice)) {
         return LaunchMode::voice;
     }
+    if (parser.isSet(options.listen)) {
+        return LaunchMode::listen;
+    }
     // Desktop requests always mean the window, whatever standard input is.
     if ((parser.isSet(options.openSection) || parser.isSet(options.note)) && !parser.isSet(options.prompt) &&
         !parser.isSet(options.json)) {
@@ -128,7 +140,7 @@ LaunchMode launchModeFor(int argc, char** argv, const Options& options) {
 }
 
 std::unique_ptr<QCoreApplication> makeApplication(LaunchMode mode, int& argc, char** argv) {
-    if (mode == LaunchMode::headless || mode == LaunchMode::voice) {
+    if (mode == LaunchMode::headless || mode == LaunchMode::voice || mode == LaunchMode::listen) {
         return std::make_unique<QCoreApplication>(argc, argv);
     }
     if (mode == LaunchMode::screenshot && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
@@ -158,6 +170,15 @@ int runVoice(orbix::OrbixRuntime& runtime) {
     orbix::VoiceCommandLine voice([&runtime] { runtime.model().startComputerUseVoiceMode(); },
                                   runtime.voiceService(), output);
     voice.start([](int status) { QCoreApplication::exit(status); });
+    return QCoreApplication::exec();
+}
+
+int runListen(orbix::OrbixRuntime& runtime) {
+    QTextStream output(stdout);
+    orbix::ListenCommandLine listen(runtime.model(), runtime.wakeWordVoiceService(), runtime.voiceService(),
+                                    output);
+    orbix::TerminalInterrupt interrupt([&listen] { listen.stop(); });
+    listen.start([](int status) { QCoreApplication::exit(status); });
     return QCoreApplication::exec();
 }
 
@@ -300,6 +321,8 @@ int main(int argc, char** argv) {
         return runScreenshot(runtime.model(), parser, options);
     case LaunchMode::voice:
         return runVoice(runtime);
+    case LaunchMode::listen:
+        return runListen(runtime);
     case LaunchMode::headless:
         break;
     }
