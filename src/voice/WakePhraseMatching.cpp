@@ -39,7 +39,8 @@ const QStringList& sessionWakePhrases() {
 }
 
 std::optional<WakePhraseMatch> findWakePhrase(const QString& transcript) {
-    const QString normalized = realtime::normalizedComputerUseText(transcript);
+    // The phrases hold no digits, so keeping the marks of numbers changes no match, only the suffix.
+    const QString normalized = realtime::normalizedCommandText(transcript);
     for (const QString& phrase : listenerWakePhrases()) {
         for (qsizetype at = normalized.indexOf(phrase); at >= 0; at = normalized.indexOf(phrase, at + 1)) {
             if (endsAtWordBoundary(normalized, at + phrase.size())) {

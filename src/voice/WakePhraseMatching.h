@@ -15,7 +15,8 @@ const QStringList& sessionWakePhrases();
 
 struct WakePhraseMatch {
     QString phrase;
-    // The normalised words after the phrase; none when nothing followed.
+    // The normalised words after the phrase, numbers with their signs and decimal marks; none when
+    // nothing followed.
     std::optional<QString> commandSuffix;
 };
 

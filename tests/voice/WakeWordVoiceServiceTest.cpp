@@ -41,6 +41,10 @@ TEST(WakePhraseMatching, FindsThePhraseAndTheCommandAfterIt) {
         // No match ends at a word boundary: the first listed phrase found anywhere still wakes.
         {"hey orbit set rating", "hey orb", "it set rating"},
         {"Hey Orbix’s rating", "hey orbix", "s rating"},
+        // Values keep their sign and decimal mark; other punctuation still goes.
+        {"Hey Orbix, set exposure to -1.5.", "hey orbix", "set exposure to -1.5"},
+        {"hey orbix set contrast to −0,5 - now", "hey orbix", "set contrast to -0,5 now"},
+        {"hey orbix rotate left... 3 times", "hey orbix", "rotate left 3 times"},
         {"hey or bix", nullptr, std::nullopt},
         {"hello there", nullptr, std::nullopt},
         {"", nullptr, std::nullopt},
