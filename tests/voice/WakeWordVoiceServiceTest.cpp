@@ -59,14 +59,9 @@ TEST(WakePhraseMatching, FindsThePhraseAndTheCommandAfterIt) {
         EXPECT_EQ(match->phrase, QString::fromUtf8(c.phrase)) << c.transcript;
         EXPECT_EQ(match->commandSuffix, c.suffix) << c.transcript;
     }
-}
-
-TEST(WakePhraseMatching, TheVoiceSessionKeepsItsShorterList) {
-    EXPECT_EQ(wake::listenerWakePhrases().size(), 10);
+    // A running voice session does not take the on-device recogniser's mishearings for the wake phrase.
     EXPECT_TRUE(realtime::containsWakePhrase("hey rbixie"));
-    // Mishearings of the on-device recogniser do not wake a running session.
     EXPECT_FALSE(realtime::containsWakePhrase("hey messy"));
-    EXPECT_FALSE(realtime::containsWakePhrase("hey orb"));
 }
 
 class WakeWordListenerTest : public ::testing::Test {
