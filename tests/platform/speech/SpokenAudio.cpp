@@ -25,7 +25,9 @@ QByteArray converted(const QString& text, const QStringList& soxFormat) {
              {QStringLiteral("-v"), QStringLiteral("en-us"), QStringLiteral("-w"), wav, text})) {
         return {};
     }
-    QStringList arguments{wav};
+    // Repeatable: sox dithers with fresh random noise on every run otherwise, and a decoder test that
+    // passes on one run's audio may fail on the next.
+    QStringList arguments{QStringLiteral("-R"), wav};
     arguments << soxFormat << raw;
     if (!run(QStringLiteral("sox"), arguments)) {
         return {};
