@@ -199,7 +199,7 @@ TEST_F(WakeAudioEndToEnd, OrbixListenHandsTheWakePhraseOnAndStopsCleanlyOnCtrlC)
 
     ASSERT_EQ(::kill(pid_t(orbix.processId()), SIGINT), 0);
     ASSERT_TRUE(orbix.waitForFinished(20'000));
-    EXPECT_EQ(orbix.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(orbix.exitStatus(), QProcess::NormalExit) << orbix.readAllStandardError().toStdString();
     EXPECT_EQ(orbix.exitCode(), 0);
 }
 #endif
