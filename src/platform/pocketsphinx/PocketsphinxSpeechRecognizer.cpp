@@ -2,6 +2,8 @@
 
 #include "voice/AudioConversion.h"
 
+#include <QCoreApplication>
+#include <QThread>
 #include <cstring>
 #include <vector>
 
@@ -24,7 +26,17 @@ PocketsphinxSpeechRecognizer::~PocketsphinxSpeechRecognizer() {
 }
 
 void PocketsphinxSpeechRecognizer::requestMicrophoneAccess(PermissionAnswer answer) {
-    answer(microphone_ && microphone_->hasDevice());
+    // Asked on the main thread, as the microphone port expects; the listener asks from its own thread,
+    // and the answer may come from any thread.
+    auto ask = [microphone = microphone_, answer = std::move(answer)] {
+        answer(microphone && microphone->hasDevice());
+    };
+    QCoreApplication* application = QCoreApplication::instance();
+    if (!application || QThread::currentThread() == application->thread()) {
+        ask();
+        return;
+    }
+    QMetaObject::invokeMethod(application, std::move(ask), Qt::QueuedConnection);
 }
 
 void PocketsphinxSpeechRecognizer::requestRecognitionAuthorization(PermissionAnswer answer) {

@@ -1,7 +1,8 @@
 #include "platform/qt/QtAudioInput.h"
 
+#include "platform/qt/DefaultAudioDevices.h"
+
 #include <QAudioSource>
-#include <QMediaDevices>
 
 namespace orbix {
 
@@ -34,11 +35,11 @@ QtAudioInput::~QtAudioInput() {
 }
 
 bool QtAudioInput::hasDevice() const {
-    return !QMediaDevices::defaultAudioInput().isNull();
+    return !defaultAudioInputDevice().isNull();
 }
 
 AudioInputFormat QtAudioInput::format() const {
-    const QAudioFormat format = captureFormat(capture_ ? device_ : QMediaDevices::defaultAudioInput());
+    const QAudioFormat format = captureFormat(capture_ ? device_ : defaultAudioInputDevice());
     return {format.sampleRate(), format.channelCount(),
             format.sampleFormat() == QAudioFormat::Float ? AudioSampleType::float32 : AudioSampleType::int16};
 }
@@ -52,7 +53,7 @@ std::optional<QString> QtAudioInput::start(BufferHandler handler) {
         return std::nullopt;
     }
     // The default device of the moment: a microphone plugged in since the last session counts.
-    device_ = QMediaDevices::defaultAudioInput();
+    device_ = defaultAudioInputDevice();
     if (device_.isNull()) {
         return QStringLiteral("No microphone was found.");
     }

@@ -1,7 +1,8 @@
 #include "platform/qt/QtAudioOutput.h"
 
+#include "platform/qt/DefaultAudioDevices.h"
+
 #include <QAudioSink>
-#include <QMediaDevices>
 #include <cstring>
 
 namespace orbix {
@@ -19,7 +20,7 @@ std::optional<QString> QtAudioOutput::start() {
     if (isRunning()) {
         return std::nullopt;
     }
-    const QAudioDevice device = QMediaDevices::defaultAudioOutput();
+    const QAudioDevice device = defaultAudioOutputDevice();
     if (device.isNull()) {
         return QStringLiteral("No speaker was found.");
     }
