@@ -3,7 +3,8 @@
 // everyday speech, whether the command after the wake phrase reaches the parser as intended, the decoder's
 // real-time factor on one core, and the wake latency.
 //
-//   bench_wake_corpus [--keyphrase-threshold X] CORPUS_DIR [CONDITION...]
+//   bench_wake_corpus [--keyphrase-threshold X] [--wake-word-frames N] [--wake-word-score S] CORPUS_DIR
+//                     [CONDITION...]
 
 #include "captureone/CaptureOneCommandParser.h"
 #include "platform/pocketsphinx/CommandGrammar.h"
@@ -188,12 +189,23 @@ QString percent(int part, int whole) {
 int main(int argc, char** argv) {
     WakePhraseDecoderSettings settings;
     int first = 1;
-    if (argc > 2 && std::strcmp(argv[1], "--keyphrase-threshold") == 0) {
-        settings.keyphraseThreshold = std::atof(argv[2]);
-        first = 3;
+    while (first + 1 < argc && std::strncmp(argv[first], "--", 2) == 0) {
+        const char* option = argv[first];
+        const char* value = argv[first + 1];
+        if (std::strcmp(option, "--keyphrase-threshold") == 0) {
+            settings.keyphraseThreshold = std::atof(value);
+        } else if (std::strcmp(option, "--wake-word-frames") == 0) {
+            settings.minimumWakeWordFrames = std::atoi(value);
+        } else if (std::strcmp(option, "--wake-word-score") == 0) {
+            settings.minimumWakeWordScorePerFrame = std::atoi(value);
+        } else {
+            break;
+        }
+        first += 2;
     }
-    if (argc <= first) {
-        std::fprintf(stderr, "usage: bench_wake_corpus [--keyphrase-threshold X] CORPUS_DIR [CONDITION...]\n");
+    if (argc <= first || std::strncmp(argv[first], "--", 2) == 0) {
+        std::fprintf(stderr, "usage: bench_wake_corpus [--keyphrase-threshold X] [--wake-word-frames N] "
+                             "[--wake-word-score S] CORPUS_DIR [CONDITION...]\n");
         return 2;
     }
     const QString dir = QString::fromLocal8Bit(argv[first]);

@@ -20,6 +20,29 @@ constexpr qint64 spotSlackSamples = recognitionSampleRate / 2;
 // The grammar puts the wake phrase first: a spot later than this into the utterance is some other speech.
 constexpr qint64 latestSpotSamples = recognitionSampleRate * 5 / 2;
 
+// Whether the grammar's alignment of the wake phrase's last word ("orbix", the distinctive one) has the
+// duration and acoustic fit of the spoken word.
+bool wakeWordAlignmentPlausible(ps_decoder_t* grammar, const WakePhraseDecoderSettings& settings) {
+    const QByteArray wakeWord = CommandGrammar::wakePhrase.section(QLatin1Char(' '), -1).toUtf8();
+    for (ps_seg_t* segment = ps_seg_iter(grammar); segment; segment = ps_seg_next(segment)) {
+        if (wakeWord != ps_seg_word(segment)) {
+            continue;
+        }
+        int startFrame = 0;
+        int endFrame = 0;
+        ps_seg_frames(segment, &startFrame, &endFrame);
+        int32 acousticScore = 0;
+        int32 languageScore = 0;
+        int32 backoff = 0;
+        ps_seg_prob(segment, &acousticScore, &languageScore, &backoff);
+        ps_seg_free(segment);
+        const int frames = endFrame - startFrame + 1;
+        return frames >= settings.minimumWakeWordFrames &&
+               acousticScore >= qint64(settings.minimumWakeWordScorePerFrame) * frames;
+    }
+    return false;
+}
+
 QByteArray argument(double value) {
     return QByteArray::number(value, 'g', 6);
 }
@@ -190,8 +213,9 @@ void WakePhraseDecoder::endUtterance(std::vector<DecodedUtterance>* ended) {
         const QString hypothesis = words ? QString::fromUtf8(words) : QString();
         const bool spotted = spottedAtSample_ >= utteranceStartSample_ - spotSlackSamples &&
                              spottedAtSample_ <= utteranceStartSample_ + latestSpotSamples;
+        const bool confirmed = spotted && wakeWordAlignmentPlausible(native_->grammar, settings_);
         ended->push_back(
-            {spotted ? CommandGrammar::transcript(hypothesis) : QString(), hypothesis, samplesFed_});
+            {confirmed ? CommandGrammar::transcript(hypothesis) : QString(), hypothesis, samplesFed_});
     }
     inUtterance_ = false;
     spottedAtSample_ = -1;

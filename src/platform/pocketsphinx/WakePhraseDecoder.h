@@ -40,6 +40,11 @@ struct WakePhraseDecoderSettings {
     double keyphraseThreshold = 1e-50;
     // Keyphrase spotting's search beam (smaller is wider).
     double keyphraseBeam = 1e-150;
+    // The grammar's alignment of the wake word must look like the word: spoken, it lasts well over this
+    // many 10 ms frames and fits the model at least this well (pocketsphinx's acoustic score per frame).
+    // Everyday speech forced into the grammar squeezes the word into a few frames of some other sound.
+    int minimumWakeWordFrames = 30;
+    int minimumWakeWordScorePerFrame = -55;
 };
 
 struct DecodedUtterance {

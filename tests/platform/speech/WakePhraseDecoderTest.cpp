@@ -8,7 +8,9 @@
 #include "platform/speech/SpokenAudio.h"
 #include "support/TestSupport.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
+#include <limits>
 
 namespace orbix {
 namespace {
@@ -157,6 +159,35 @@ TEST_F(WakePhraseDecoderTest, UtterancesEndAtPausesAndAtTheTimeLimit) {
     shortLimit->feed(long_, ended);
     ASSERT_GE(ended.size(), 2u);
     EXPECT_LE(ended[0].reportedAtSample, 16000 * 3 / 2 + 16000 / 2);
+}
+
+// With a spotter that confirms almost anything, everyday speech that the grammar forces into "hey orbix …"
+// is still turned away by the wake word's alignment, while the wake phrase itself passes.
+TEST_F(WakePhraseDecoderTest, ImplausibleWakeWordAlignmentDoesNotWake) {
+    WakePhraseDecoderSettings eager;
+    eager.keyphraseThreshold = 1e-80;
+    WakePhraseDecoderSettings unchecked = eager;
+    unchecked.minimumWakeWordFrames = 0;
+    unchecked.minimumWakeWordScorePerFrame = std::numeric_limits<int>::min() / 1000;
+    QString error;
+    auto checkedDecoder = WakePhraseDecoder::create(PocketsphinxModel::installed(), eager, &error);
+    auto uncheckedDecoder = WakePhraseDecoder::create(PocketsphinxModel::installed(), unchecked, &error);
+    ASSERT_TRUE(checkedDecoder && uncheckedDecoder) << error.toStdString();
+    auto wakes = [](WakePhraseDecoder& decoder, const std::vector<qint16>& samples) {
+        decoder.reset();
+        std::vector<DecodedUtterance> ended;
+        decoder.feed(samples, ended);
+        decoder.finish(ended);
+        return int(
+            std::count_if(ended.begin(), ended.end(), [](const auto& u) { return !u.transcript.isEmpty(); }));
+    };
+    const std::vector<qint16> everyday = test::spokenSamples(
+        "Hey, are we going to the market before the rain? The orchestra plays at eight, so we should not be "
+        "late. Order the books on Monday and ask about the old house by the river.",
+        0);
+    ASSERT_GT(wakes(*uncheckedDecoder, everyday), 0) << "the spotter should confirm this speech when unchecked";
+    EXPECT_EQ(wakes(*checkedDecoder, everyday), 0);
+    EXPECT_EQ(wakes(*checkedDecoder, test::spokenSamples("Hey Orbix, rotate left.")), 1);
 }
 
 TEST(WakePhraseDecoderSetUpTest, MissingModelIsReported) {
