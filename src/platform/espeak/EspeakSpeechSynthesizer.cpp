@@ -45,9 +45,10 @@ quint64 EspeakSpeechSynthesizer::speak(const QString& text) {
         cancelCurrent();
     }
     const quint64 number = ++lastNumber_;
-    current_.emplace();
-    current_->number = number;
-    current_->cancelled = std::make_shared<std::atomic<bool>>(false);
+    Utterance utterance;
+    utterance.number = number;
+    utterance.cancelled = std::make_shared<std::atomic<bool>>(false);
+    current_ = std::move(utterance);
     QObject* mainContext = &mainContext_;
     QMetaObject::invokeMethod(
         workerContext_,
