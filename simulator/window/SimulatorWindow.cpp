@@ -206,6 +206,11 @@ void SimulatorWindow::buildActions() {
     });
 }
 
+SimulatorWindow::~SimulatorWindow() {
+    // The field loses focus while the widgets are torn down, after this part of the window is gone.
+    keystoneField_->disconnect(this);
+}
+
 void SimulatorWindow::buildMenus() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
     file->addAction(exportAction_);

@@ -30,6 +30,7 @@ class SimulatorWindow : public QMainWindow {
 
 public:
     explicit SimulatorWindow(const QString& catalogPath, QWidget* parent = nullptr);
+    ~SimulatorWindow() override;
 
     // Shows the window in front of the others (a second launch for the same catalog asks for this).
     void bringToFront();

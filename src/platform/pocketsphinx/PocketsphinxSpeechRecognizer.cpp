@@ -164,6 +164,9 @@ void PocketsphinxSpeechRecognizer::decode(quint64 session, const QByteArray& aud
     }
     const QByteArray pcm = converter_->convert(CapturedAudio{audio});
     std::vector<qint16> samples(size_t(pcm.size() / 2));
+    if (samples.empty()) {
+        return;
+    }
     std::memcpy(samples.data(), pcm.constData(), samples.size() * sizeof(qint16));
     std::vector<DecodedUtterance> ended;
     decoder_->feed(samples, ended);
