@@ -13,6 +13,7 @@
 #include "model/AppModel.h"
 #include "support/RecordingAccessibilityBackend.h"
 #include "support/RecordingWorkspace.h"
+#include "support/SimulatorDispatcherFixture.h"
 #include "support/SimulatorSession.h"
 #include "voice/SpeechFeedbackService.h"
 #include "voice/WakeWordVoiceService.h"
@@ -32,7 +33,7 @@ QJsonObject event(const char* type, QJsonObject members = {}) {
     return members;
 }
 
-class ListenCommandLineTest : public RealtimeSessionFixture {
+class ListenCommandLineTest : public RealtimeSessionFixture, protected SimulatorDispatcherFixture {
 protected:
     void SetUp() override {
         RealtimeSessionFixture::SetUp();
@@ -75,16 +76,6 @@ protected:
         return waitUntil([&] { return printed.contains(text); }, std::chrono::seconds(20));
     }
 
-    QTemporaryDir home;
-    QTemporaryDir applications;
-    ScopedEnvironment homeVariable{"HOME", home.path().toUtf8()};
-    ScopedEnvironment applicationsPath{"ORBIX_APPLICATIONS_PATH", applications.path().toUtf8()};
-    ScopedEnvironment bundledSimulator{"ORBIX_SIMULATOR_DIR", QByteArray()};
-    SimulatorSession simulator{QStringLiteral(ORBIX_C1SIM_PROGRAM)};
-    CaptureOneService captureOne{std::make_shared<OsascriptRunner>(QStringLiteral(ORBIX_C1SIM_PROGRAM))};
-    RecordingWorkspace workspace;
-    RecordingAccessibilityBackend accessibility;
-    MacComputerUseService dispatcher{captureOne, workspace, accessibility};
     std::shared_ptr<FakeSpeechRecognizer> recognizer = std::make_shared<FakeSpeechRecognizer>();
     WakeWordVoiceService listener{recognizer, listenerOptions()};
     std::shared_ptr<FakeSpeechSynthesizer> synthesizer = std::make_shared<FakeSpeechSynthesizer>();

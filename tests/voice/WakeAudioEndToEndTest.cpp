@@ -13,6 +13,7 @@
 #include "support/PrivatePulseAudio.h"
 #include "support/RecordingAccessibilityBackend.h"
 #include "support/RecordingWorkspace.h"
+#include "support/SimulatorDispatcherFixture.h"
 #include "support/SimulatorSession.h"
 #include "voice/AudioOutput.h"
 #include "voice/SpeechFeedbackService.h"
@@ -33,7 +34,7 @@ using namespace orbix::test;
 
 namespace {
 
-class WakeAudioEndToEnd : public ::testing::Test {
+class WakeAudioEndToEnd : public ::testing::Test, protected SimulatorDispatcherFixture {
 protected:
     void SetUp() override {
         if (const QString missing = PrivatePulseAudio::missingTools(); !missing.isEmpty()) {
@@ -119,16 +120,6 @@ protected:
     }
 
     PrivatePulseAudio pulse;
-    QTemporaryDir home;
-    QTemporaryDir applications;
-    ScopedEnvironment homeVariable{"HOME", home.path().toUtf8()};
-    ScopedEnvironment applicationsPath{"ORBIX_APPLICATIONS_PATH", applications.path().toUtf8()};
-    ScopedEnvironment bundledSimulator{"ORBIX_SIMULATOR_DIR", QByteArray()};
-    SimulatorSession simulator{QStringLiteral(ORBIX_C1SIM_PROGRAM)};
-    CaptureOneService captureOne{std::make_shared<OsascriptRunner>(QStringLiteral(ORBIX_C1SIM_PROGRAM))};
-    RecordingWorkspace workspace;
-    RecordingAccessibilityBackend accessibility;
-    MacComputerUseService dispatcher{captureOne, workspace, accessibility};
     std::shared_ptr<SpeechRecognizer> recognizer;
     std::unique_ptr<WakeWordVoiceService> listener;
     std::unique_ptr<SpeechFeedbackService> feedback;
