@@ -16,6 +16,7 @@ RealtimeSessionPrinter::~RealtimeSessionPrinter() {
     voice_.onResponseDone = previousResponseDone_;
     voice_.onComputerUseResult = previousResult_;
     voice_.onError = previousError_;
+    voice_.onRecoverableError = previousRecoverableError_;
 }
 
 void RealtimeSessionPrinter::attach() {
@@ -59,8 +60,14 @@ void RealtimeSessionPrinter::attach() {
         if (previousError_) {
             previousError_(message);
         }
-        endTranscriptLine();
-        out_ << "Voice: " << message << Qt::endl;
+        printError(message);
+    };
+    previousRecoverableError_ = voice_.onRecoverableError;
+    voice_.onRecoverableError = [this](const QString& message) {
+        if (previousRecoverableError_) {
+            previousRecoverableError_(message);
+        }
+        printError(message);
     };
 }
 
@@ -89,6 +96,11 @@ void RealtimeSessionPrinter::printTranscript(const QString& transcript) {
         lineOpen_ = true;
     }
     out_ << added << Qt::flush;
+}
+
+void RealtimeSessionPrinter::printError(const QString& message) {
+    endTranscriptLine();
+    out_ << "Voice: " << message << Qt::endl;
 }
 
 void RealtimeSessionPrinter::endTranscriptLine() {

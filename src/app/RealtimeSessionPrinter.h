@@ -33,6 +33,7 @@ public:
 
 private:
     void printTranscript(const QString& transcript);
+    void printError(const QString& message);
 
     OpenAIRealtimeVoiceService& voice_;
     QTextStream& out_;
@@ -45,6 +46,7 @@ private:
     std::function<void()> previousResponseDone_;
     std::function<void(const ComputerUseResult&)> previousResult_;
     std::function<void(const QString&)> previousError_;
+    std::function<void(const QString&)> previousRecoverableError_;
 };
 
 } // namespace orbix

@@ -27,7 +27,7 @@ void VoiceCommandLine::stateChanged(RealtimeVoiceState state) {
         sessionStarted_ = true;
         break;
     case RealtimeVoiceState::failed:
-        finish(sessionRan_ ? 0 : 1);
+        // A failure is printed; whether it ended the session is told by the idle state that follows.
         break;
     case RealtimeVoiceState::idle:
         // Idle before the first connection is only where every session begins.

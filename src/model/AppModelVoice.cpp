@@ -18,6 +18,8 @@ namespace orbix {
 namespace {
 
 const QString voiceStartFailurePrefix = QStringLiteral("Voice couldn't start: ");
+// A failure the open session survived: it did start, and it goes on.
+const QString voiceSessionProblemPrefix = QStringLiteral("Voice: ");
 const QString systemErrorLogPrefix = QStringLiteral("System error encountered: ");
 
 const QString openSettingsButtonText = QStringLiteral("Open System Settings");
@@ -104,6 +106,12 @@ void AppModel::configureRealtimeVoice() {
             self->handleRealtimeError(message);
         }
     };
+    voice->onRecoverableError = [self](const QString& message) {
+        if (self) {
+            self->services_.realtimeVoiceService->writeLog(systemErrorLogPrefix + message);
+            self->appendAssistantMessage(voiceSessionProblemPrefix + message);
+        }
+    };
 }
 
 void AppModel::configureWakeWordVoice() {
@@ -131,6 +139,7 @@ void AppModel::configureWakeWordVoice() {
 }
 
 void AppModel::handleRealtimeStateChange(RealtimeVoiceState state) {
+    const bool wasRunning = isRealtimeSessionRunning();
     setRealtimeVoiceState(state);
     switch (state) {
     case RealtimeVoiceState::connecting:
@@ -143,7 +152,11 @@ void AppModel::handleRealtimeStateChange(RealtimeVoiceState state) {
     case RealtimeVoiceState::failed:
         realtimeTranscriptMessageID_.reset();
         setResponding(false);
-        startWakeWordListening();
+        // Once per session end ("failed" is followed by "idle"), and never beside a session that is
+        // still open: one microphone user at a time.
+        if (wasRunning && !isRealtimeSessionActive()) {
+            startWakeWordListening();
+        }
         break;
     }
 }

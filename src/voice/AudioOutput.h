@@ -3,7 +3,8 @@
 //
 // Contract: every member is called on the main thread and returns without waiting for the device. Chunks
 // given to play() are played back to back in the order given; the backend's own queue is the only
-// playback buffer.
+// playback buffer, and it never holds more than maximumQueuedFrames: play() drops the oldest audio to make
+// room.
 
 #include <QString>
 #include <QtGlobal>
@@ -15,6 +16,8 @@ namespace orbix {
 class AudioOutput {
 public:
     static constexpr int sampleRate = 24000;
+    // Two minutes of audio (about 11 MB of samples).
+    static constexpr qint64 maximumQueuedFrames = qint64(sampleRate) * 120;
 
     virtual ~AudioOutput() = default;
     // Prepares and starts playback; the error text when the device could not be started.

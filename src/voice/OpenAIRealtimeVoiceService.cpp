@@ -2,6 +2,7 @@
 
 #include "voice/AudioConversion.h"
 #include "voice/RealtimeCredentials.h"
+#include "voice/RealtimeServerError.h"
 #include "voice/RealtimeSessionPayload.h"
 #include "voice/RealtimeTextMatching.h"
 
@@ -17,9 +18,8 @@ namespace {
 
 const QString realtimePath = QStringLiteral("/v1/realtime");
 const QString parseFailurePrefix = QStringLiteral("Failed to parse tool call arguments: ");
-const QString defaultServerErrorMessage = QStringLiteral("Realtime API error.");
-// Races between the client's and the server's view of the response; the session goes on.
-constexpr std::array benignServerErrors{"no active response found", "already has an active response"};
+const QString oversizedMessageText =
+    QStringLiteral("The Realtime server sent a message larger than 16 MiB, so the session was ended.");
 
 QJsonObject typedEvent(const char* type) {
     return {{QStringLiteral("type"), QString::fromUtf8(type)}};
@@ -78,7 +78,8 @@ OpenAIRealtimeVoiceService::OpenAIRealtimeVoiceService(QNetworkAccessManager& se
                                                        ComputerUseExecutor executor,
                                                        RealtimeVoiceServiceOptions options, QObject* parent)
     : QObject(parent), session_(&session), executor_(std::move(executor)), options_(std::move(options)),
-      timers_(options_.timers ? options_.timers : VoiceTimers::system()), log_(options_.logDirectory) {
+      timers_(options_.timers ? options_.timers : VoiceTimers::system()), log_(options_.logDirectory),
+      echoGate_(timers_) {
     audioWorker_.setMaxThreadCount(1);
 }
 
@@ -149,6 +150,9 @@ void OpenAIRealtimeVoiceService::connectSocket(quint64 generation, const QString
     url->setQuery(QUrlQuery{{QStringLiteral("model"), model}});
 
     auto* socket = new QWebSocket(QString(), QWebSocketProtocol::VersionLatest, this);
+    // A larger message closes the connection with "too much data" before its payload is buffered.
+    socket->setMaxAllowedIncomingFrameSize(quint64(maximumIncomingMessageSize));
+    socket->setMaxAllowedIncomingMessageSize(quint64(maximumIncomingMessageSize));
     webSocket_ = socket;
     connect(socket, &QWebSocket::textMessageReceived, this,
             [this](const QString& message) { receiveFrame(message.toUtf8()); });
@@ -223,16 +227,22 @@ void OpenAIRealtimeVoiceService::socketClosed(QWebSocket* socket) {
     }
     QString message =
         socket->error() != QAbstractSocket::UnknownSocketError ? socket->errorString() : socket->closeReason();
-    if (message.isEmpty()) {
+    if (socket->closeCode() == QWebSocketProtocol::CloseCodeTooMuchData) {
+        message = oversizedMessageText;
+    } else if (message.isEmpty()) {
         message = RealtimeVoiceError::of(RealtimeVoiceError::Kind::notConnected).description();
     }
     writeLog(QStringLiteral("Realtime WebSocket closed: ") + message);
     pingTimer_.reset();
     if (auto continuation = std::exchange(connectionContinuation_, {})) {
         continuation(message);
+        return;
     }
+    // A connection that is gone ends the session as stop() does: the microphone is released at once and
+    // the next start opens a new connection.
     if (isActive_) {
         fail(message);
+        stop();
     }
 }
 
@@ -242,8 +252,7 @@ void OpenAIRealtimeVoiceService::stop() {
     isActive_ = false;
     isRecording_ = false;
     // A session stopped while the model spoke must not leave the next one's microphone muted.
-    isSpeaking_ = false;
-    speakingTailTimer_.reset();
+    echoGate_.openNow();
     stopAudio();
     // Appends already converted are dropped by the generation check once they reach the main thread.
     audioWorker_.waitForDone();
@@ -255,8 +264,7 @@ void OpenAIRealtimeVoiceService::stop() {
         socket->deleteLater();
     }
     connectionContinuation_ = {};
-    pendingFrames_.clear();
-    isHandlingFunctionCall_ = false;
+    clearToolCalls();
     transcriptBuffer_.clear();
     isStarting_ = false;
     if (auto done = std::exchange(startCompletion_, {})) {
@@ -310,7 +318,12 @@ void OpenAIRealtimeVoiceService::finishLocalFeedbackAndScheduleIdleDisconnect() 
     if (!isActive_) {
         return;
     }
-    isSpeaking_ = false;
+    // The model's own audio may still be playing; the microphone opens once it has played out.
+    if (options_.audioOutput) {
+        echoGate_.openUnlessPlaying(*options_.audioOutput);
+    } else {
+        echoGate_.openNow();
+    }
     didExecuteComputerUseForCurrentResponse_ = false;
     suppressComputerUseUntil_ = timers_->now() + computerUseSuppressionWindow;
     updateState(RealtimeVoiceState::recording);
@@ -319,6 +332,11 @@ void OpenAIRealtimeVoiceService::finishLocalFeedbackAndScheduleIdleDisconnect() 
 }
 
 void OpenAIRealtimeVoiceService::scheduleIdleDisconnect() {
+    // A tool call may take long (processing a batch); the countdown starts when the last one is answered.
+    if (runningCall_ || !waitingCalls_.empty()) {
+        cancelIdleDisconnect();
+        return;
+    }
     idleDisconnectTimer_ = timers_->after(idleDisconnectDelay, [this] {
         writeLog(QStringLiteral("Realtime session idle; disconnecting."));
         stop();
@@ -399,29 +417,16 @@ void OpenAIRealtimeVoiceService::emitComputerUseResult(const ComputerUseResult& 
 // MARK: server events
 
 void OpenAIRealtimeVoiceService::receiveFrame(const QByteArray& frame) {
-    pendingFrames_.push_back(frame);
-    handleNextFrames();
-}
-
-void OpenAIRealtimeVoiceService::handleNextFrames() {
-    if (isHandlingFrames_) {
-        return;
+    // Decoding through QString repairs invalid UTF-8 before the JSON parser sees it.
+    const QJsonDocument document = QJsonDocument::fromJson(QString::fromUtf8(frame).toUtf8());
+    if (document.isObject() && document.object().value(QStringLiteral("type")).isString()) {
+        handle(document.object());
     }
-    isHandlingFrames_ = true;
-    while (!isHandlingFunctionCall_ && !pendingFrames_.empty()) {
-        const QByteArray frame = std::move(pendingFrames_.front());
-        pendingFrames_.pop_front();
-        // Decoding through QString repairs invalid UTF-8 before the JSON parser sees it.
-        const QJsonDocument document = QJsonDocument::fromJson(QString::fromUtf8(frame).toUtf8());
-        if (document.isObject() && document.object().value(QStringLiteral("type")).isString()) {
-            handle(document.object());
-        }
-    }
-    isHandlingFrames_ = false;
 }
 
 void OpenAIRealtimeVoiceService::handle(const QJsonObject& event) {
     const QString type = event.value(QStringLiteral("type")).toString();
+    const QString itemID = event.value(QStringLiteral("item_id")).toString();
     writeLog(QStringLiteral("Received Realtime WebSocket event: ") + type);
 
     if (type == QLatin1String("session.created")) {
@@ -429,57 +434,81 @@ void OpenAIRealtimeVoiceService::handle(const QJsonObject& event) {
             continuation(std::nullopt);
         }
     } else if (type == QLatin1String("input_audio_buffer.speech_started")) {
-        cancelIdleDisconnect();
+        turns_.speechStarted(itemID);
+        // Speech is activity, but speech that no response follows must not keep the session open.
+        scheduleIdleDisconnect();
         if (!(suppressComputerUseUntil_ && *suppressComputerUseUntil_ > timers_->now())) {
             didExecuteComputerUseForCurrentResponse_ = false;
         }
+    } else if (type == QLatin1String("input_audio_buffer.committed")) {
+        turns_.bufferCommitted(itemID);
     } else if (type == QLatin1String("response.created")) {
         didExecuteComputerUseForCurrentResponse_ = false;
-        lastUserTranscript_.clear();
-    } else if (type == QLatin1String("response.output_audio.delta")) {
-        const QJsonValue delta = event.value(QStringLiteral("delta"));
-        if (!isVoiceSession_ || !delta.isString()) {
-            return;
-        }
-        const auto decoded = QByteArray::fromBase64Encoding(delta.toString().toLatin1(),
-                                                            QByteArray::AbortOnBase64DecodingErrors);
-        if (!decoded) {
-            return;
-        }
-        isSpeaking_ = true;
-        if (options_.audioOutput) {
-            options_.audioOutput->play(playbackSamples(*decoded));
-        }
-        updateState(RealtimeVoiceState::speaking);
+        turns_.responseCreated(
+            event.value(QStringLiteral("response")).toObject().value(QStringLiteral("id")).toString());
+    } else if (type == QLatin1String("response.output_audio.delta") ||
+               type == QLatin1String("response.audio.delta")) {
+        handleAudioDelta(event);
     } else if (type == QLatin1String("response.output_audio_transcript.delta") ||
+               type == QLatin1String("response.audio_transcript.delta") ||
                type == QLatin1String("response.text.delta") ||
                type == QLatin1String("response.output_text.delta")) {
-        const QJsonValue delta = event.value(QStringLiteral("delta"));
-        if (delta.isString()) {
-            transcriptBuffer_ += delta.toString();
-            emitAssistantTranscript(transcriptBuffer_);
-        }
+        appendAssistantTranscript(event.value(QStringLiteral("delta")));
     } else if (type == QLatin1String("response.output_audio_transcript.done") ||
+               type == QLatin1String("response.audio_transcript.done") ||
                type == QLatin1String("response.text.done") ||
                type == QLatin1String("response.output_text.done")) {
-        const QJsonValue text = event.value(type == QLatin1String("response.output_audio_transcript.done")
-                                                ? QStringLiteral("transcript")
-                                                : QStringLiteral("text"));
+        const QJsonValue text =
+            event.value(type.endsWith(QLatin1String("transcript.done")) ? QStringLiteral("transcript")
+                                                                        : QStringLiteral("text"));
         if (text.isString()) {
-            transcriptBuffer_ = text.toString();
+            transcriptBuffer_ = text.toString().left(maximumTranscriptLength);
             emitAssistantTranscript(transcriptBuffer_);
             writeLog(QStringLiteral("Assistant response transcript: \"") + transcriptBuffer_ +
                      QLatin1Char('"'));
         }
     } else if (type == QLatin1String("conversation.item.input_audio_transcription.completed")) {
         handleUserTranscription(event);
+    } else if (type == QLatin1String("conversation.item.input_audio_transcription.failed")) {
+        handleTranscriptionFailed(event);
     } else if (type == QLatin1String("response.function_call_arguments.done")) {
         handleFunctionCall(event);
     } else if (type == QLatin1String("response.done")) {
-        handleResponseDone();
+        handleResponseDone(event);
     } else if (type == QLatin1String("error")) {
         handleServerError(event);
     }
+}
+
+void OpenAIRealtimeVoiceService::handleAudioDelta(const QJsonObject& event) {
+    const QJsonValue delta = event.value(QStringLiteral("delta"));
+    if (!isVoiceSession_ || !delta.isString() || !options_.audioOutput) {
+        return;
+    }
+    const auto decoded =
+        QByteArray::fromBase64Encoding(delta.toString().toLatin1(), QByteArray::AbortOnBase64DecodingErrors);
+    if (!decoded) {
+        return;
+    }
+    echoGate_.shut();
+    std::vector<float> samples = playbackSamples(*decoded);
+    AudioOutput& speaker = *options_.audioOutput;
+    const qint64 excess = speaker.unplayedFrames() + qint64(samples.size()) - AudioOutput::maximumQueuedFrames;
+    if (excess > 0) {
+        // The backend drops the oldest audio itself; this only says so once per chunk.
+        writeLog(QStringLiteral("Playback queue full: the oldest %1 ms of model audio were dropped.")
+                     .arg(excess * 1000 / AudioOutput::sampleRate));
+    }
+    speaker.play(std::move(samples));
+    updateState(RealtimeVoiceState::speaking);
+}
+
+void OpenAIRealtimeVoiceService::appendAssistantTranscript(const QJsonValue& delta) {
+    if (!delta.isString() || transcriptBuffer_.size() >= maximumTranscriptLength) {
+        return;
+    }
+    transcriptBuffer_ += delta.toString().left(maximumTranscriptLength - transcriptBuffer_.size());
+    emitAssistantTranscript(transcriptBuffer_);
 }
 
 void OpenAIRealtimeVoiceService::handleUserTranscription(const QJsonObject& event) {
@@ -487,7 +516,8 @@ void OpenAIRealtimeVoiceService::handleUserTranscription(const QJsonObject& even
     if (transcript.isString()) {
         const QString text = transcript.toString();
         writeLog(QStringLiteral("User input transcription: \"") + text + QLatin1Char('"'));
-        lastUserTranscript_ = text;
+        const RealtimeTurns::TurnPointer turn =
+            turns_.transcriptionSettled(event.value(QStringLiteral("item_id")).toString(), text);
         if (realtime::containsWakePhrase(text)) {
             deliver([this] {
                 if (onWakePhraseDetected) {
@@ -501,15 +531,29 @@ void OpenAIRealtimeVoiceService::handleUserTranscription(const QJsonObject& even
             return;
         }
         scheduleIdleDisconnect();
+        if (runningCall_ && runningCall_->origin.turn == turn && transcriptionWaitTimer_) {
+            judgeRunningCall();
+        }
     }
     transcriptBuffer_.clear();
 }
 
-void OpenAIRealtimeVoiceService::handleResponseDone() {
+void OpenAIRealtimeVoiceService::handleTranscriptionFailed(const QJsonObject& event) {
+    writeLog(QStringLiteral("User input transcription failed."));
+    const RealtimeTurns::TurnPointer turn =
+        turns_.transcriptionSettled(event.value(QStringLiteral("item_id")).toString(), std::nullopt);
+    if (runningCall_ && runningCall_->origin.turn == turn && transcriptionWaitTimer_) {
+        judgeRunningCall();
+    }
+}
+
+void OpenAIRealtimeVoiceService::handleResponseDone(const QJsonObject& event) {
     RealtimeVoiceState next = RealtimeVoiceState::idle;
     if (isVoiceSession_) {
         sendIgnoringFailure(typedEvent("input_audio_buffer.clear"));
-        speakingTailTimer_ = timers_->after(speakingTail, [this] { isSpeaking_ = false; });
+        if (options_.audioOutput) {
+            echoGate_.openAfterPlayOut(*options_.audioOutput);
+        }
         next = RealtimeVoiceState::recording;
     }
     updateState(next);
@@ -520,20 +564,36 @@ void OpenAIRealtimeVoiceService::handleResponseDone() {
             }
         });
     }
+    const QString responseID =
+        event.value(QStringLiteral("response")).toObject().value(QStringLiteral("id")).toString();
+    if (const auto followUpTurn = turns_.responseDone(responseID)) {
+        sendFollowUp(*followUpTurn);
+    }
     scheduleIdleDisconnect();
 }
 
 void OpenAIRealtimeVoiceService::handleServerError(const QJsonObject& event) {
-    const QJsonValue message = event.value(QStringLiteral("error")).toObject().value(QStringLiteral("message"));
-    const QString text = message.isString() ? message.toString() : defaultServerErrorMessage;
-    writeLog(QStringLiteral("Received Realtime API error: ") + text);
-    for (const char* benign : benignServerErrors) {
-        if (text.contains(QLatin1String(benign), Qt::CaseInsensitive)) {
-            return;
-        }
+    const realtime::ServerError error = realtime::classifyServerError(event);
+    writeLog(QStringLiteral("Received Realtime API error: ") + error.message);
+    switch (error.severity) {
+    case realtime::ServerErrorSeverity::benign:
+        return;
+    case realtime::ServerErrorSeverity::recoverable:
+        reportRecoverable(error.message);
+        return;
+    case realtime::ServerErrorSeverity::fatal:
+        fail(error.message);
+        stop();
+        return;
     }
-    fail(text);
-    stop();
+}
+
+void OpenAIRealtimeVoiceService::reportRecoverable(const QString& message) {
+    deliver([this, message] {
+        if (onRecoverableError) {
+            onRecoverableError(message);
+        }
+    });
 }
 
 // MARK: tool calls
@@ -552,103 +612,138 @@ void OpenAIRealtimeVoiceService::handleFunctionCall(const QJsonObject& event) {
     if (!document.isObject() || !action.isString()) {
         const QString message = parseFailurePrefix + argumentsText;
         writeLog(message);
-        fail(message);
+        reportRecoverable(message);
+        return;
+    }
+    if (waitingCalls_.size() >= maximumWaitingCalls) {
+        writeLog(QStringLiteral("Tool call ignored: too many calls are waiting to run."));
         return;
     }
     writeLog(QStringLiteral("Tool call 'computer_use': action = ") + action.toString() +
              QStringLiteral(", args = ") + argumentsText);
+    // The response made a call: its end is not the end of the exchange.
+    didExecuteComputerUseForCurrentResponse_ = true;
+    waitingCalls_.push_back(
+        PendingCall{callID.toString(), action.toString(), document.object(),
+                    turns_.callArrived(event.value(QStringLiteral("response_id")).toString())});
+    runNextCall();
+}
 
+void OpenAIRealtimeVoiceService::runNextCall() {
+    if (runningCall_ || waitingCalls_.empty()) {
+        return;
+    }
+    runningCall_ = std::move(waitingCalls_.front());
+    waitingCalls_.pop_front();
+    const RealtimeTurns::TurnPointer& turn = runningCall_->origin.turn;
+    if (productScopeBlocker && turn && !turn->isTranscriptSettled) {
+        // The turn's words are still being transcribed: judge the call when they arrive, or on what
+        // arrived once the wait is over.
+        transcriptionWaitTimer_ = timers_->after(transcriptionWaitLimit, [this] {
+            writeLog(QStringLiteral("No transcription of the user's turn arrived in time for the tool call."));
+            judgeRunningCall();
+        });
+        return;
+    }
+    judgeRunningCall();
+}
+
+void OpenAIRealtimeVoiceService::judgeRunningCall() {
+    // The timer's own callback may be what runs this: its handle goes after the call returns.
+    const std::unique_ptr<VoiceTimer> waitTimer = std::move(transcriptionWaitTimer_);
+    const PendingCall& call = *runningCall_;
     if (productScopeBlocker) {
-        if (const auto refusal = productScopeBlocker(lastUserTranscript_)) {
-            didExecuteComputerUseForCurrentResponse_ = true;
+        const QString transcript = call.origin.turn ? call.origin.turn->transcript : QString();
+        if (const auto refusal = productScopeBlocker(transcript)) {
             emitComputerUseResult(*refusal);
-            completeFunctionCall(callID.toString(), *refusal);
+            answerRunningCall(generation_, *refusal);
             return;
         }
     }
-
-    ComputerUseArguments arguments = argumentsFrom(action.toString(), document.object());
-    const quint64 generation = generation_;
-    isHandlingFunctionCall_ = true;
+    ComputerUseArguments arguments = argumentsFrom(call.action, call.arguments);
     if (!importedPhotoTargetPathsProvider) {
-        executeFunctionCall(generation, callID.toString(), std::move(arguments));
+        executeRunningCall(std::move(arguments));
         return;
     }
     const RealtimeImportedPhotoTargetRequest request{arguments.action,     arguments.text,
                                                      arguments.targetName, arguments.prompt,
                                                      arguments.presetName, transcriptBuffer_};
-    importedPhotoTargetPathsProvider(request, [this, guard = QPointer(this), generation,
-                                               callID = callID.toString(), arguments = std::move(arguments)](
-                                                  std::optional<QStringList> paths) mutable {
-        if (!guard) {
-            return;
-        }
-        // An empty list means the request is about the imported photos and none is a target; an
-        // empty target list would reach Capture One as "the current selection", which the user did
-        // not name.
-        if (paths && paths->isEmpty()) {
-            answerWithoutExecuting(generation, callID, MacComputerUseService::withoutImportedPhotoTargets());
-            return;
-        }
-        arguments.targetPaths = paths.value_or(QStringList());
-        executeFunctionCall(generation, callID, std::move(arguments));
-    });
+    importedPhotoTargetPathsProvider(
+        request, [this, guard = QPointer(this), generation = quint64(generation_),
+                  arguments = std::move(arguments)](std::optional<QStringList> paths) mutable {
+            if (!guard || generation != generation_) {
+                return;
+            }
+            // An empty list means the request is about the imported photos and none is a target; an
+            // empty target list would reach Capture One as "the current selection", which the user did
+            // not name.
+            if (paths && paths->isEmpty()) {
+                const ComputerUseResult result = MacComputerUseService::withoutImportedPhotoTargets();
+                emitComputerUseResult(result);
+                answerRunningCall(generation, result);
+                return;
+            }
+            arguments.targetPaths = paths.value_or(QStringList());
+            executeRunningCall(std::move(arguments));
+        });
 }
 
-void OpenAIRealtimeVoiceService::executeFunctionCall(quint64 generation, const QString& callID,
-                                                     ComputerUseArguments arguments) {
-    didExecuteComputerUseForCurrentResponse_ = true;
+void OpenAIRealtimeVoiceService::executeRunningCall(ComputerUseArguments arguments) {
     if (onComputerUseStart) {
         onComputerUseStart(arguments.action, arguments.scriptCode);
     }
-    executor_(arguments, [this, guard = QPointer(this), generation, callID](const ComputerUseResult& result) {
+    executor_(arguments, [this, guard = QPointer(this),
+                          generation = quint64(generation_)](const ComputerUseResult& result) {
         if (!guard) {
             return;
         }
         const qsizetype artifactLength = result.artifact ? result.artifact->body.size() : 0;
         writeLog(QStringLiteral("Tool execution result: summary = \"") + result.summary +
                  QStringLiteral("\", artifact body length = ") + QString::number(artifactLength));
+        // What was done is reported even when the session ended meanwhile.
         emitComputerUseResult(result);
-        // A call that outlived its session is not answered: its call id means nothing to a new session.
-        if (generation != generation_) {
-            return;
-        }
-        completeFunctionCall(callID, result);
-        finishFunctionCall();
+        answerRunningCall(generation, result);
     });
 }
 
-void OpenAIRealtimeVoiceService::answerWithoutExecuting(quint64 generation, const QString& callID,
-                                                        const ComputerUseResult& result) {
-    didExecuteComputerUseForCurrentResponse_ = true;
-    emitComputerUseResult(result);
-    if (generation != generation_) {
+void OpenAIRealtimeVoiceService::answerRunningCall(quint64 generation, const ComputerUseResult& result) {
+    // A call that outlived its session is not answered: its call id means nothing to a new session.
+    if (generation != generation_ || !runningCall_) {
         return;
     }
-    completeFunctionCall(callID, result);
-    finishFunctionCall();
-}
-
-void OpenAIRealtimeVoiceService::completeFunctionCall(const QString& callID, const ComputerUseResult& result) {
+    const PendingCall call = *std::exchange(runningCall_, std::nullopt);
     const QJsonObject output{
         {QStringLiteral("type"), QStringLiteral("conversation.item.create")},
         {QStringLiteral("item"), QJsonObject{{QStringLiteral("type"), QStringLiteral("function_call_output")},
-                                             {QStringLiteral("call_id"), callID},
+                                             {QStringLiteral("call_id"), call.callID},
                                              {QStringLiteral("output"), result.summary}}},
     };
     if (const auto error = sendJSON(output)) {
         fail(error->description());
-        return;
+    } else {
+        sendIgnoringFailure(typedEvent("input_audio_buffer.clear"));
+        if (const auto followUpTurn = turns_.callAnswered(call.origin)) {
+            sendFollowUp(*followUpTurn);
+        }
     }
-    sendIgnoringFailure(typedEvent("input_audio_buffer.clear"));
+    if (waitingCalls_.empty()) {
+        scheduleIdleDisconnect();
+    }
+    runNextCall();
+}
+
+void OpenAIRealtimeVoiceService::sendFollowUp(const RealtimeTurns::TurnPointer& turn) {
+    turns_.followUpRequested(turn);
     if (const auto error = sendJSON(typedEvent("response.create"))) {
         fail(error->description());
     }
 }
 
-void OpenAIRealtimeVoiceService::finishFunctionCall() {
-    isHandlingFunctionCall_ = false;
-    handleNextFrames();
+void OpenAIRealtimeVoiceService::clearToolCalls() {
+    waitingCalls_.clear();
+    runningCall_.reset();
+    transcriptionWaitTimer_.reset();
+    turns_.clear();
 }
 
 // MARK: audio
@@ -690,7 +785,7 @@ void OpenAIRealtimeVoiceService::stopAudio() {
 }
 
 bool OpenAIRealtimeVoiceService::mayCapture() const {
-    return isActive_ && isRecording_ && !isSpeaking_;
+    return isActive_ && isRecording_ && !echoGate_.isShut();
 }
 
 void OpenAIRealtimeVoiceService::captured(const std::shared_ptr<CaptureConverter>& converter,

@@ -19,7 +19,9 @@
 #include "voice/AudioInput.h"
 #include "voice/AudioOutput.h"
 #include "voice/RealtimeLog.h"
+#include "voice/RealtimeTurns.h"
 #include "voice/RealtimeVoiceError.h"
+#include "voice/SpeakerEchoGate.h"
 #include "voice/VoiceTimers.h"
 
 #include <QJsonObject>
@@ -85,8 +87,18 @@ public:
 
     static constexpr std::chrono::milliseconds pingInterval{15'000};
     static constexpr std::chrono::milliseconds idleDisconnectDelay{60'000};
-    // How long playback may still sound after the model's response ended; the microphone stays muted.
-    static constexpr std::chrono::milliseconds speakingTail{600};
+    // How long playback may still sound after the speaker played the model's audio out; the microphone
+    // stays muted.
+    static constexpr std::chrono::milliseconds speakingTail = SpeakerEchoGate::tail;
+    // How long a tool call waits for the transcription of the turn that caused it before it is judged on
+    // what arrived. The transcription model usually answers within a second of the end of speech.
+    static constexpr std::chrono::milliseconds transcriptionWaitLimit{3'000};
+    // A server message larger than this ends the session instead of being buffered.
+    static constexpr qint64 maximumIncomingMessageSize = 16 * 1024 * 1024;
+    // Tool calls waiting to run; further calls are ignored with a log line.
+    static constexpr std::size_t maximumWaitingCalls = 16;
+    // The assistant's transcript of one response; longer text is not added.
+    static constexpr qsizetype maximumTranscriptLength = 32'000;
     // After the application read a result back itself, speech that starts this soon does not start a
     // new tool-call turn.
     static constexpr std::chrono::milliseconds computerUseSuppressionWindow{350};
@@ -98,7 +110,10 @@ public:
     std::function<void(const ComputerUseResult&)> onComputerUseResult;
     std::function<void(const QString& action, const std::optional<QString>& scriptCode)> onComputerUseStart;
     std::function<void()> onWakePhraseDetected;
+    // A failure that ended the session or kept it from starting; a `failed` state change follows.
     std::function<void(const QString&)> onError;
+    // A failure the session survived (a refused client event, unreadable tool arguments).
+    std::function<void(const QString&)> onRecoverableError;
     std::function<void()> onResponseDone;
     // Hooks of the application model, called directly (not deferred).
     TargetPathsProvider importedPhotoTargetPathsProvider;
@@ -126,8 +141,9 @@ public:
     bool isVoiceSession() const { return isVoiceSession_; }
     RealtimeVoiceState currentState() const { return currentState_; }
 
-    // One frame as received from the socket (text or binary). Frames are handled strictly one after the
-    // other: a tool call finishes, output sent, before the next frame is read.
+    // One frame as received from the socket (text or binary), handled at once. Tool calls run one at a
+    // time in arrival order beside the event stream; a response's follow-up is asked for once the
+    // response is over and each of its calls has its output.
     void receiveFrame(const QByteArray& frame);
 
 private:
@@ -152,18 +168,31 @@ private:
     void emitComputerUseResult(const ComputerUseResult& result);
     void deliver(std::function<void()> callback);
 
-    void handleNextFrames();
+    struct PendingCall {
+        QString callID;
+        QString action;
+        QJsonObject arguments;
+        RealtimeTurns::CallOrigin origin;
+    };
+
     void handle(const QJsonObject& event);
+    void handleAudioDelta(const QJsonObject& event);
+    void appendAssistantTranscript(const QJsonValue& delta);
     void handleUserTranscription(const QJsonObject& event);
-    void handleResponseDone();
+    void handleTranscriptionFailed(const QJsonObject& event);
+    void handleResponseDone(const QJsonObject& event);
     void handleServerError(const QJsonObject& event);
-    // Sets isHandlingFunctionCall_ while the call goes on asynchronously: the frame queue waits for it.
+    void endAfterConnectionLoss(const QString& message);
+    void reportRecoverable(const QString& message);
+
     void handleFunctionCall(const QJsonObject& event);
-    void executeFunctionCall(quint64 generation, const QString& callID, ComputerUseArguments arguments);
-    // Answers the call with a result that no action produced.
-    void answerWithoutExecuting(quint64 generation, const QString& callID, const ComputerUseResult& result);
-    void completeFunctionCall(const QString& callID, const ComputerUseResult& result);
-    void finishFunctionCall();
+    void runNextCall();
+    // The running call's turn has its words (or the wait is over): apply the scope rule, then execute.
+    void judgeRunningCall();
+    void executeRunningCall(ComputerUseArguments arguments);
+    void answerRunningCall(quint64 generation, const ComputerUseResult& result);
+    void sendFollowUp(const RealtimeTurns::TurnPointer& turn);
+    void clearToolCalls();
 
     void captured(const std::shared_ptr<CaptureConverter>& converter, const CapturedAudio& buffer);
     bool mayCapture() const;
@@ -177,13 +206,13 @@ private:
     QPointer<QWebSocket> webSocket_;
     std::unique_ptr<VoiceTimer> pingTimer_;
     std::unique_ptr<VoiceTimer> idleDisconnectTimer_;
-    std::unique_ptr<VoiceTimer> speakingTailTimer_;
+    std::unique_ptr<VoiceTimer> transcriptionWaitTimer_;
     std::function<void(std::optional<QString> error)> connectionContinuation_;
     std::function<void(bool)> startCompletion_;
 
     std::atomic<bool> isActive_{false};
     std::atomic<bool> isRecording_{false};
-    std::atomic<bool> isSpeaking_{false};
+    SpeakerEchoGate echoGate_;
     bool isVoiceSession_ = true;
     bool isMicrophoneActive_ = false;
     bool isStarting_ = false;
@@ -191,13 +220,12 @@ private:
     std::optional<VoiceTimers::Clock::time_point> suppressComputerUseUntil_;
     RealtimeVoiceState currentState_ = RealtimeVoiceState::idle;
     QString transcriptBuffer_;
-    QString lastUserTranscript_;
+    RealtimeTurns turns_;
     // Bumped by every start and stop: work begun for an older session drops its result.
     std::atomic<quint64> generation_{0};
 
-    std::deque<QByteArray> pendingFrames_;
-    bool isHandlingFunctionCall_ = false;
-    bool isHandlingFrames_ = false;
+    std::deque<PendingCall> waitingCalls_;
+    std::optional<PendingCall> runningCall_;
 
     // Serial worker for microphone conversion: converters are only used there, in capture order.
     QThreadPool audioWorker_;

@@ -53,9 +53,11 @@ void RealtimeCredentials::bearerToken(const ProductConfiguration& configuration,
         request.url = *url;
         request.headers = {{kContentTypeHeader, kJsonContentType},
                            {kAuthorizationHeader, bearer(identity.value())}};
-        request.body = QJsonDocument(QJsonObject{{QStringLiteral("session"),
-                                                  QJsonObject{{QStringLiteral("model"), model}}}})
-                           .toJson(QJsonDocument::Compact);
+        request.body =
+            QJsonDocument(QJsonObject{{QStringLiteral("session"),
+                                       QJsonObject{{QStringLiteral("type"), QStringLiteral("realtime")},
+                                                   {QStringLiteral("model"), model}}}})
+                .toJson(QJsonDocument::Compact);
         request.carriesCredential = true;
         request.timeout = std::chrono::seconds(60);
         sendHttpRequest(*session, request, [completion](HttpOutcome outcome) {
@@ -78,13 +80,17 @@ RealtimeCredentials::TokenResult RealtimeCredentials::clientSecretFromReply(cons
     if (!document.isObject() || !session.isObject()) {
         return TokenResult::failure(RealtimeVoiceError::of(RealtimeVoiceError::Kind::invalidResponse));
     }
+    // The secret sits in the session object, in its "client_secret", or (as the hosted API itself answers,
+    // forwarded as it is) beside the session at the top level.
     const QJsonObject sessionObject = session.toObject();
     const QJsonValue direct = sessionObject.value(QStringLiteral("value"));
-    const QString token = direct.isString() ? direct.toString()
-                                            : sessionObject.value(QStringLiteral("client_secret"))
-                                                  .toObject()
-                                                  .value(QStringLiteral("value"))
-                                                  .toString();
+    const QJsonValue topLevel = document.object().value(QStringLiteral("value"));
+    const QString token = direct.isString()     ? direct.toString()
+                          : topLevel.isString() ? topLevel.toString()
+                                                : sessionObject.value(QStringLiteral("client_secret"))
+                                                      .toObject()
+                                                      .value(QStringLiteral("value"))
+                                                      .toString();
     // The secret goes into a header as it is: one that could not be sent there is as bad as none.
     if (token.isEmpty() || !isUsableCredential(token)) {
         return TokenResult::failure(RealtimeVoiceError::of(RealtimeVoiceError::Kind::invalidResponse));

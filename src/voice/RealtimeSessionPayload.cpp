@@ -95,6 +95,9 @@ QJsonObject sessionUpdateEvent(bool isVoice) {
         {QStringLiteral("instructions"), operatorInstructions()},
         {QStringLiteral("tools"), QJsonArray{computerUseToolDefinition()}},
         {QStringLiteral("tool_choice"), QStringLiteral("auto")},
+        // Without it the server speaks every answer, and a text-only session would pay for audio it drops.
+        {QStringLiteral("output_modalities"),
+         QJsonArray{isVoice ? QStringLiteral("audio") : QStringLiteral("text")}},
     };
     if (isVoice) {
         const QJsonObject input{

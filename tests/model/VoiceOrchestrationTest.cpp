@@ -6,6 +6,7 @@
 #include "FakeSpeechRecognizer.h"
 #include "FakeSpeechSynthesizer.h"
 #include "ManualVoiceTimers.h"
+#include "RealtimeEvents.h"
 #include "support/FakeRealtimeServer.h"
 #include "voice/OpenAIRealtimeVoiceService.h"
 #include "voice/SpeechFeedbackService.h"
@@ -184,31 +185,59 @@ TEST_F(VoiceOrchestration, TheWakePhraseAloneOpensASession) {
     EXPECT_EQ(model->inputMode(), InputMode::voice);
 }
 
-TEST_F(VoiceOrchestration, AToolCallBeforeTheUserTranscriptIsRefused) {
+TEST_F(VoiceOrchestration, SpokenRequestsRunWhicheverOrderTheirWordsAndCallsArriveIn) {
     makeVoiceModel();
     ASSERT_TRUE(openSession());
-    realtimeServer.sendEvent(serverEvent("response.function_call_arguments.done",
-                                         {{"name", "computer_use"},
-                                          {"call_id", "call_1"},
-                                          {"arguments", R"({"action":"c1_set_rating","value":5})"}}));
-    ASSERT_TRUE(waitUntil([&] { return !toolOutputs().isEmpty(); }));
-    EXPECT_EQ(toolOutputs()[0].value("output").toString(), refusalText);
+    // The words come after the call, as the service's asynchronous transcription often delivers them.
+    realtimeServer.sendEvent(events::speechStarted("item_1"));
+    realtimeServer.sendEvent(events::committed("item_1"));
+    realtimeServer.sendEvent(events::responseCreated("resp_1"));
+    realtimeServer.sendEvent(
+        events::functionCall("resp_1", "call_1", R"({"action":"c1_set_rating","value":5})"));
+    realtimeServer.sendEvent(events::responseDone("resp_1"));
+    realtimeServer.sendEvent(events::transcription("item_1", "rate the selection five stars"));
+    ASSERT_TRUE(waitUntil([&] { return !toolOutputs().isEmpty(); }, std::chrono::seconds(20)));
+    EXPECT_EQ(toolOutputs()[0].value("output").toString(), "Set rating to 5 on 2 selected variant(s).");
+    EXPECT_EQ(simulator.variants()[0].toObject().value("rating").toInt(), 5);
+
+    // The second request of the session names another application: refused on its own words.
+    realtimeServer.sendEvent(events::speechStarted("item_2"));
+    realtimeServer.sendEvent(events::transcription("item_2", "open Mail and write to Anna"));
+    realtimeServer.sendEvent(events::responseCreated("resp_2"));
+    realtimeServer.sendEvent(
+        events::functionCall("resp_2", "call_2", R"({"action":"open_app","app_name":"Mail"})"));
+    realtimeServer.sendEvent(events::responseDone("resp_2"));
+    ASSERT_TRUE(waitUntil([&] { return toolOutputs().size() == 2; }));
+    EXPECT_EQ(toolOutputs()[1].value("output").toString(), refusalText);
     ASSERT_TRUE(waitUntil([&] { return model->selectedArtifact().has_value(); }));
     EXPECT_EQ(model->selectedArtifact()->title, "Capture One only");
-    EXPECT_EQ(model->selectedArtifact()->body, refusalText);
-    EXPECT_TRUE(model->messages().isEmpty()) << "in a session the model speaks about the refusal itself";
-    EXPECT_EQ(simulator.variants()[0].toObject().value("rating").toInt(), 0);
+    EXPECT_TRUE(model->messages().isEmpty()) << "in a session the model speaks about results itself";
+}
 
-    // Once the user's words are in, the same call runs on Capture One.
-    realtimeServer.sendEvent(serverEvent("conversation.item.input_audio_transcription.completed",
-                                         {{"transcript", "rate the selection five stars"}}));
-    realtimeServer.sendEvent(serverEvent("response.function_call_arguments.done",
-                                         {{"name", "computer_use"},
-                                          {"call_id", "call_2"},
-                                          {"arguments", R"({"action":"c1_set_rating","value":5})"}}));
-    ASSERT_TRUE(waitUntil([&] { return toolOutputs().size() == 2; }, std::chrono::seconds(20)));
-    EXPECT_EQ(toolOutputs()[1].value("output").toString(), "Set rating to 5 on 2 selected variant(s).");
-    EXPECT_EQ(simulator.variants()[0].toObject().value("rating").toInt(), 5);
+TEST_F(VoiceOrchestration, ADroppedConnectionEndsTheSessionAndTheListenerResumesOnce) {
+    makeVoiceModel();
+    ASSERT_TRUE(startListening());
+    ASSERT_TRUE(openSession());
+    const int listenerStarts = recognizer->startCount();
+
+    // A refused client event is shown and the session goes on, the listener still quiet.
+    realtimeServer.sendEvent(events::serverError("invalid_request_error", "invalid_event", "Unknown event."));
+    ASSERT_TRUE(waitUntil([&] { return !model->messages().isEmpty(); }));
+    EXPECT_EQ(model->messages().last().content, "Voice: Unknown event.");
+    EXPECT_EQ(model->realtimeVoiceState(), RealtimeVoiceState::recording);
+    EXPECT_FALSE(recognizer->isRunning());
+
+    realtimeServer.dropConnection();
+    ASSERT_TRUE(waitUntil([&] { return model->isWakeWordListening() && recognizer->isRunning(); }));
+    EXPECT_FALSE(realtime->isActive());
+    EXPECT_FALSE(microphone->isCapturing()) << "the session let go of the microphone";
+    EXPECT_EQ(model->realtimeVoiceState(), RealtimeVoiceState::idle);
+    EXPECT_TRUE(model->messages().last().content.startsWith("Voice couldn't start: "));
+    waitUntil([] { return false; }, std::chrono::milliseconds(100));
+    EXPECT_EQ(recognizer->startCount(), listenerStarts + 1);
+
+    ASSERT_TRUE(openSession()) << "the next press opens a new session";
+    EXPECT_EQ(realtimeServer.connectionCount(), 2);
 }
 
 TEST_F(VoiceOrchestration, ASpokenResponseGrowsOneMessageAndTheNextResponseStartsAnother) {

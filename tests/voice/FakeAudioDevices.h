@@ -5,6 +5,7 @@
 #include "voice/AudioInput.h"
 #include "voice/AudioOutput.h"
 
+#include <algorithm>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -65,7 +66,7 @@ public:
     }
     bool isRunning() const override { return running; }
     void play(std::vector<float> samples) override {
-        unplayed += qint64(samples.size());
+        unplayed = std::min(unplayed + qint64(samples.size()), maximumQueuedFrames);
         played.push_back(std::move(samples));
     }
     void discardQueued() override {

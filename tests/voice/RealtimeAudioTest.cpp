@@ -132,30 +132,50 @@ TEST_F(RealtimeAudio, OneAppendPerBufferInCaptureOrder) {
     }
 }
 
-TEST_F(RealtimeAudio, NothingIsSentWhileTheModelSpeaksOrDuringTheTail) {
+TEST_F(RealtimeAudio, NothingIsSentUntilTheSpeakerHasPlayedOutAndTheTailHasPassed) {
     ASSERT_TRUE(startSession(true));
     for (int b = 0; b < 3; ++b) {
         input->capture(constantBuffer(0.1f));
     }
     ASSERT_TRUE(waitUntil([&] { return appendedAudio().size() >= 2; }));
     settle();
-    const qsizetype before = appendedAudio().size();
+    qsizetype sent = appendedAudio().size();
+    const auto captureAndCount = [&] {
+        input->capture(constantBuffer(0.1f));
+        settle();
+        return appendedAudio().size();
+    };
+    using std::chrono::milliseconds;
 
-    server.sendEvent(
-        {{"type", "response.output_audio.delta"}, {"delta", QString(QByteArray(960, '\0').toBase64())}});
-    ASSERT_TRUE(waitUntil([&] { return output->played.size() == 1; }));
-    input->capture(constantBuffer(0.1f));
-    server.sendEvent({{"type", "response.done"}});
-    ASSERT_TRUE(waitUntil([&] { return responsesDone == 1; }));
-    input->capture(constantBuffer(0.1f));
-    timers->advance(OpenAIRealtimeVoiceService::speakingTail - std::chrono::milliseconds(1));
-    input->capture(constantBuffer(0.1f));
-    settle();
-    EXPECT_EQ(appendedAudio().size(), before) << "the model must not hear itself";
+    // Playback longer than the tail: the microphone stays shut until the speaker is done.
+    play({events::responseCreated("resp_1"), events::audioDelta("resp_1", 96000),
+          events::responseDone("resp_1")});
+    ASSERT_TRUE(waitForHandled("response.done"));
+    EXPECT_EQ(captureAndCount(), sent);
+    timers->advance(OpenAIRealtimeVoiceService::speakingTail * 3);
+    EXPECT_EQ(captureAndCount(), sent) << "the model must not hear itself";
+    output->playOut();
+    timers->advance(SpeakerEchoGate::playOutPollInterval + OpenAIRealtimeVoiceService::speakingTail -
+                    milliseconds(1));
+    EXPECT_EQ(captureAndCount(), sent) << "the room still rings for the tail";
+    timers->advance(milliseconds(1));
+    EXPECT_EQ(captureAndCount(), ++sent);
 
-    timers->advance(std::chrono::milliseconds(1));
-    input->capture(constantBuffer(0.1f));
-    EXPECT_TRUE(waitUntil([&] { return appendedAudio().size() == before + 1; }));
+    // A follow-up response that starts speaking during the tail shuts the microphone again.
+    play(
+        {events::responseCreated("resp_2"), events::audioDelta("resp_2", 960), events::responseDone("resp_2")});
+    ASSERT_TRUE(waitForHandled("response.done", 2));
+    output->playOut();
+    timers->advance(milliseconds(300));
+    play({events::responseCreated("resp_3"), events::audioDelta("resp_3", 960, "response.audio.delta")});
+    ASSERT_TRUE(waitUntil([&] { return output->played.size() == 3; })) << "the older event name plays too";
+    timers->advance(OpenAIRealtimeVoiceService::speakingTail);
+    EXPECT_EQ(captureAndCount(), sent) << "the earlier tail must not open the microphone under new speech";
+    play({events::responseDone("resp_3")});
+    ASSERT_TRUE(waitForHandled("response.done", 3));
+    output->playOut();
+    timers->advance(SpeakerEchoGate::playOutPollInterval + OpenAIRealtimeVoiceService::speakingTail);
+    EXPECT_EQ(captureAndCount(), sent + 1);
 }
 
 TEST_F(RealtimeAudio, VoiceModeSwitchesAndStopReleaseTheMicrophone) {

@@ -39,8 +39,10 @@ TEST_F(RealtimeProtocol, VoiceSessionHandshakeAndExactConfiguration) {
     ASSERT_TRUE(waitForClientEvents(2));
     EXPECT_EQ(server.clientEventTypes(), QStringList({"session.update", "input_audio_buffer.clear"}));
     const QJsonObject session = server.clientEvents()[0].value("session").toObject();
-    EXPECT_EQ(session.keys(), QStringList({"audio", "instructions", "tool_choice", "tools", "type"}));
+    EXPECT_EQ(session.keys(),
+              QStringList({"audio", "instructions", "output_modalities", "tool_choice", "tools", "type"}));
     EXPECT_EQ(session.value("type"), "realtime");
+    EXPECT_EQ(session.value("output_modalities"), QJsonArray({"audio"}));
     EXPECT_EQ(session.value("tool_choice"), "auto");
     const QJsonObject expectedAudio = QJsonDocument::fromJson(R"({"input":{
         "format":{"type":"audio/pcm","rate":24000},
@@ -63,11 +65,13 @@ TEST_F(RealtimeProtocol, VoiceSessionHandshakeAndExactConfiguration) {
     EXPECT_EQ(states, std::vector({RealtimeVoiceState::connecting, RealtimeVoiceState::recording}));
 }
 
-TEST_F(RealtimeProtocol, TextSessionSendsOnlyTheFourMembersAndNoAudio) {
+TEST_F(RealtimeProtocol, TextSessionAsksForTextOnlyAndPlaysNoAudio) {
     ASSERT_TRUE(startSession(false));
     ASSERT_TRUE(waitForClientEvents(1));
     const QJsonObject session = server.clientEvents()[0].value("session").toObject();
-    EXPECT_EQ(session.keys(), QStringList({"instructions", "tool_choice", "tools", "type"}));
+    EXPECT_EQ(session.keys(),
+              QStringList({"instructions", "output_modalities", "tool_choice", "tools", "type"}));
+    EXPECT_EQ(session.value("output_modalities"), QJsonArray({"text"}));
     EXPECT_FALSE(input->isCapturing());
 
     server.sendEvent(event("response.output_audio.delta", {{"delta", QString(pcm16({1000}).toBase64())}}));
@@ -121,7 +125,7 @@ TEST_F(RealtimeProtocol, AssistantTranscriptsUnderEveryEventName) {
     EXPECT_FALSE(log.contains(kRealtimeKey)) << "the key never reaches the log";
 }
 
-TEST_F(RealtimeProtocol, BenignServerErrorsOnlyLogAndOthersEndTheSession) {
+TEST_F(RealtimeProtocol, ServerErrorsAreLoggedReportedOrEndTheSessionByKind) {
     ASSERT_TRUE(startSession(false));
     server.sendEvent(
         event("error", {{"error", QJsonObject{{"message", "Cancellation failed: NO ACTIVE RESPONSE FOUND"}}}}));
@@ -133,6 +137,15 @@ TEST_F(RealtimeProtocol, BenignServerErrorsOnlyLogAndOthersEndTheSession) {
     ASSERT_TRUE(waitUntil([&] { return logText().contains("event: response.created"); }));
     EXPECT_TRUE(service->isActive());
     EXPECT_TRUE(errors.isEmpty());
+    EXPECT_TRUE(recoverableErrors.isEmpty());
+
+    // A refused client event is reported and the session goes on.
+    play({events::serverError("invalid_request_error", "invalid_event", "The 'type' field is missing.")});
+    ASSERT_TRUE(waitUntil([&] { return recoverableErrors.size() == 1; }));
+    EXPECT_EQ(recoverableErrors[0], "The 'type' field is missing.");
+    EXPECT_TRUE(service->isActive());
+    settle();
+    EXPECT_EQ(std::count(states.begin(), states.end(), RealtimeVoiceState::failed), 0);
 
     server.sendEvent(event("error", {{"error", QJsonObject{{"message", "Invalid session."}}}}));
     ASSERT_TRUE(waitUntil([&] { return !errors.isEmpty(); }));
@@ -147,6 +160,13 @@ TEST_F(RealtimeProtocol, BenignServerErrorsOnlyLogAndOthersEndTheSession) {
     server.sendEvent(event("error", {{"error", QJsonObject{{"code", "x"}}}}));
     EXPECT_TRUE(waitUntil([&] { return errors.size() == 2; }));
     EXPECT_EQ(errors.last(), "Realtime API error.");
+
+    // A request error that names an expired session is not one refused event: the session is gone.
+    ASSERT_TRUE(startSession(false));
+    play({events::serverError("invalid_request_error", "session_expired",
+                              "Your session hit the maximum duration of 60 minutes.")});
+    EXPECT_TRUE(waitUntil([&] { return errors.size() == 3 && !service->isActive(); }));
+    EXPECT_EQ(recoverableErrors.size(), 1);
 }
 
 TEST_F(RealtimeProtocol, DroppedSocketBeforeAndAfterTheSessionIsConfirmed) {
@@ -160,15 +180,28 @@ TEST_F(RealtimeProtocol, DroppedSocketBeforeAndAfterTheSessionIsConfirmed) {
     ASSERT_TRUE(waitUntil([&] { return errors.size() == 1; }));
     EXPECT_EQ(service->currentState(), RealtimeVoiceState::idle);
 
+    // A drop while the user speaks and one while the session listens: each ends the session as stop()
+    // does, and the next start opens a new connection.
     server.greetWithSessionCreated = true;
+    for (const bool whileSpeaking : {true, false}) {
+        states.clear();
+        ASSERT_TRUE(startSession(true));
+        ASSERT_TRUE(input->isCapturing());
+        if (whileSpeaking) {
+            play({events::speechStarted("item_1")});
+            ASSERT_TRUE(waitForHandled("input_audio_buffer.speech_started"));
+        }
+        server.dropConnection();
+        ASSERT_TRUE(waitUntil([&] { return !service->isActive(); }));
+        EXPECT_FALSE(input->isCapturing()) << "the microphone is released";
+        EXPECT_EQ(service->currentState(), RealtimeVoiceState::idle);
+        settle();
+        EXPECT_EQ(std::vector(states.end() - 2, states.end()),
+                  std::vector({RealtimeVoiceState::failed, RealtimeVoiceState::idle}));
+    }
+    EXPECT_EQ(errors.size(), 3);
     ASSERT_TRUE(startSession(false));
-    server.dropConnection();
-    ASSERT_TRUE(waitUntil([&] { return errors.size() == 2; }));
-    settle();
-    EXPECT_EQ(states.back(), RealtimeVoiceState::failed);
-    EXPECT_TRUE(service->isActive()) << "the session stays until stop or the idle timeout";
-    timers->advance(OpenAIRealtimeVoiceService::idleDisconnectDelay);
-    EXPECT_FALSE(service->isActive());
+    EXPECT_EQ(server.connectionCount(), 4);
 }
 
 TEST_F(RealtimeProtocol, StopPhrasesEndTheSessionAndWakePhrasesAreReported) {
@@ -201,9 +234,12 @@ TEST_F(RealtimeProtocol, IdleDisconnectFollowsTheLastActivity) {
 
     server.sendEvent(event("input_audio_buffer.speech_started"));
     ASSERT_TRUE(waitUntil([&] { return logText().contains("speech_started"); }));
-    timers->advance(std::chrono::minutes(5));
-    EXPECT_TRUE(service->isActive()) << "speech cancels the countdown until the response ends";
+    timers->advance(OpenAIRealtimeVoiceService::idleDisconnectDelay - std::chrono::milliseconds(1));
+    EXPECT_TRUE(service->isActive()) << "speech restarts the countdown";
+    timers->advance(std::chrono::milliseconds(1));
+    EXPECT_FALSE(service->isActive()) << "speech that no response follows does not keep the session open";
 
+    ASSERT_TRUE(startSession(false));
     server.sendEvent(event("response.done"));
     ASSERT_TRUE(waitUntil([&] { return responsesDone == 1; }));
     timers->advance(OpenAIRealtimeVoiceService::idleDisconnectDelay - std::chrono::milliseconds(1));
@@ -272,6 +308,10 @@ TEST_F(RealtimeProtocol, PublicBuildConnectsWithTheBackEndsClientSecret) {
     backend.enqueue("POST", secretPath,
                     ScriptedReply::json(200, R"({"session":{"client_secret":{"value":"ek_SECRET_1"}}})"));
     backend.enqueue("POST", secretPath,
+                    ScriptedReply::json(200, R"({"value":"ek_SECRET_2","expires_at":1756310470,
+                                                 "session":{"type":"realtime","model":"gpt-realtime-2.1"}})"));
+    backend.enqueue("POST", secretPath, ScriptedReply::json(200, R"({"value":"ek_SECRET_3"})"));
+    backend.enqueue("POST", secretPath,
                     ScriptedReply::json(403, R"({"error":"Voice is not part of your plan."})"));
 
     RealtimeVoiceServiceOptions options = baseOptions();
@@ -286,14 +326,23 @@ TEST_F(RealtimeProtocol, PublicBuildConnectsWithTheBackEndsClientSecret) {
     const auto secretRequests = backend.requestsTo(secretPath);
     ASSERT_EQ(secretRequests.size(), 1);
     EXPECT_EQ(secretRequests[0].header("Authorization"), "Bearer " + idToken);
-    EXPECT_EQ(secretRequests[0].json(),
-              QJsonDocument::fromJson(R"({"session":{"model":"gpt-realtime-2.1"}})").object());
+    EXPECT_EQ(
+        secretRequests[0].json(),
+        QJsonDocument::fromJson(R"({"session":{"type":"realtime","model":"gpt-realtime-2.1"}})").object());
+
+    // The hosted API's own reply shape, forwarded as it is, carries the secret beside the session.
+    service->stop();
+    ASSERT_TRUE(startSession(false));
+    EXPECT_EQ(server.handshake().rawHeader("Authorization"), "Bearer ek_SECRET_2");
 
     service->stop();
-    EXPECT_FALSE(startSession(false));
+    EXPECT_FALSE(startSession(false)) << "a bare value without a session is not a client secret reply";
     ASSERT_TRUE(waitUntil([&] { return errors.size() == 1; }));
-    EXPECT_EQ(errors[0], "Voice is not part of your plan.");
-    EXPECT_EQ(server.connectionCount(), 1);
+    EXPECT_EQ(errors[0], "The Realtime API response was invalid.");
+    EXPECT_FALSE(startSession(false));
+    ASSERT_TRUE(waitUntil([&] { return errors.size() == 2; }));
+    EXPECT_EQ(errors[1], "Voice is not part of your plan.");
+    EXPECT_EQ(server.connectionCount(), 2);
     const QString log = logText();
     EXPECT_FALSE(log.contains("ek_SECRET") || log.contains("SECRET-ID"));
     clearTokenCache();

@@ -4,6 +4,7 @@
 
 #include "FakeAudioDevices.h"
 #include "ManualVoiceTimers.h"
+#include "RealtimeEvents.h"
 #include "support/FakeRealtimeServer.h"
 #include "support/TestSupport.h"
 #include "voice/OpenAIRealtimeVoiceService.h"
@@ -48,6 +49,7 @@ protected:
         service = std::make_unique<OpenAIRealtimeVoiceService>(network, std::move(executor), options);
         service->onStateChange = [this](RealtimeVoiceState state) { states.push_back(state); };
         service->onError = [this](const QString& message) { errors.append(message); };
+        service->onRecoverableError = [this](const QString& message) { recoverableErrors.append(message); };
         service->onAssistantTranscript = [this](const QString& text) { transcripts.append(text); };
         service->onWakePhraseDetected = [this] { ++wakePhrases; };
         service->onResponseDone = [this] { ++responsesDone; };
@@ -61,7 +63,29 @@ protected:
         return running.value_or(false);
     }
 
-    // Sends server events and waits until the client has sent `expectedClientEvents` events in all.
+    void play(std::initializer_list<QJsonObject> events) {
+        for (const QJsonObject& event : events) {
+            server.sendEvent(event);
+        }
+    }
+    // Waits until the service has handled the `count`th event of this type.
+    bool waitForHandled(const QString& type, qsizetype count = 1) {
+        return waitUntil(
+            [&] { return logText().count("Received Realtime WebSocket event: " + type + "\n") >= count; });
+    }
+    qsizetype clientEventCount(const QString& type) const { return server.clientEventsOfType(type).size(); }
+    // Refuses as the application does when the transcript is empty, and records what it judged.
+    void installScopeBlocker() {
+        service->productScopeBlocker = [this](const QString& transcript) -> std::optional<ComputerUseResult> {
+            judged.append(transcript);
+            if (transcript.isEmpty()) {
+                return ComputerUseResult{QStringLiteral("Capture One only."), std::nullopt};
+            }
+            return std::nullopt;
+        };
+    }
+
+    // Waits until the client has sent `count` events in all.
     bool waitForClientEvents(qsizetype count) {
         return waitUntil([&] { return server.clientEvents().size() >= count; });
     }
@@ -86,6 +110,8 @@ protected:
     std::vector<ComputerUseArguments> executed;
     std::vector<RealtimeVoiceState> states;
     QStringList errors;
+    QStringList recoverableErrors;
+    QStringList judged;
     QStringList transcripts;
     std::vector<ComputerUseResult> results;
     int wakePhrases = 0;

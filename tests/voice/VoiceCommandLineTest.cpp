@@ -43,6 +43,17 @@ TEST_F(VoiceCommandLineTest, PrintsTheTranscriptAndResultsAndEndsWithTheSession)
     EXPECT_TRUE(printed.contains("Orbix: Raising exposure.\nOrbix: Done.\n")) << printed.toStdString();
     EXPECT_FALSE(exitStatus.has_value()) << "still listening";
 
+    // Errors the session survives are printed and the program goes on.
+    server.sendEvent(event("response.function_call_arguments.done",
+                           {{"name", "computer_use"}, {"call_id", "c1"}, {"arguments", "{oops"}}));
+    server.sendEvent(events::serverError("invalid_request_error", "invalid_event", "Unknown event."));
+    ASSERT_TRUE(waitUntil([&] { return printed.contains("Voice: Unknown event.\n"); }))
+        << printed.toStdString();
+    EXPECT_TRUE(printed.contains("Voice: Failed to parse tool call arguments: {oops\n"));
+    settle();
+    EXPECT_FALSE(exitStatus.has_value()) << "the session is still open";
+    EXPECT_TRUE(service->isActive());
+
     server.sendEvent(
         event("conversation.item.input_audio_transcription.completed", {{"transcript", "That's it."}}));
     ASSERT_TRUE(waitUntil([&] { return exitStatus.has_value(); }));

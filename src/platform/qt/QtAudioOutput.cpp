@@ -47,6 +47,10 @@ void QtAudioOutput::play(std::vector<float> samples) {
         return;
     }
     queued_.append(reinterpret_cast<const char*>(samples.data()), qsizetype(samples.size() * sizeof(float)));
+    const qsizetype limit = qsizetype(maximumQueuedFrames * qint64(sizeof(float)));
+    if (queued_.size() > limit) {
+        queued_.remove(0, queued_.size() - limit);
+    }
     feed();
 }
 
