@@ -1,5 +1,6 @@
 #include "voice/OpenAIRealtimeVoiceService.h"
 
+#include "services/ResponsesReplyReader.h"
 #include "voice/AudioConversion.h"
 #include "voice/RealtimeCredentials.h"
 #include "voice/RealtimeServerError.h"
@@ -127,6 +128,7 @@ void OpenAIRealtimeVoiceService::start(bool isVoice, std::function<void(bool)> d
 
     const ProductConfiguration configuration =
         options_.configuration ? options_.configuration() : ProductConfiguration::current();
+    rememberSecretsOf(configuration);
     const RealtimeCredentials credentials(*session_, options_.network, options_.lookup, options_.identityClock);
     credentials.bearerToken(configuration, model,
                             [this, guard = QPointer(this), generation](RealtimeCredentials::TokenResult token) {
@@ -137,6 +139,7 @@ void OpenAIRealtimeVoiceService::start(bool isVoice, std::function<void(bool)> d
                                     failStart(generation, token.error().description());
                                     return;
                                 }
+                                secrets_.append(token.value());
                                 connectSocket(generation, token.value());
                             });
 }
@@ -348,7 +351,23 @@ void OpenAIRealtimeVoiceService::cancelIdleDisconnect() {
 }
 
 void OpenAIRealtimeVoiceService::writeLog(const QString& message) {
-    log_.write(message);
+    log_.write(shown(message));
+}
+
+QString OpenAIRealtimeVoiceService::shown(const QString& text) const {
+    return ResponsesReplyReader::redacted(text, secrets_);
+}
+
+void OpenAIRealtimeVoiceService::rememberSecretsOf(const ProductConfiguration& configuration) {
+    secrets_.clear();
+    if (!options_.lookup) {
+        return;
+    }
+    for (const QString& name : {configuration.openAIEnvironmentKeyName, RealtimeCredentials::genericKeyName}) {
+        if (const auto key = options_.lookup(name); key && !key->isEmpty()) {
+            secrets_.append(*key);
+        }
+    }
 }
 
 // MARK: sending
@@ -387,8 +406,8 @@ void OpenAIRealtimeVoiceService::updateState(RealtimeVoiceState state) {
     });
 }
 
-void OpenAIRealtimeVoiceService::fail(const QString& message) {
-    deliver([this, message] {
+void OpenAIRealtimeVoiceService::fail(const QString& text) {
+    deliver([this, message = shown(text)] {
         if (onError) {
             onError(message);
         }
@@ -398,15 +417,20 @@ void OpenAIRealtimeVoiceService::fail(const QString& message) {
     });
 }
 
-void OpenAIRealtimeVoiceService::emitAssistantTranscript(const QString& text) {
-    deliver([this, text] {
+void OpenAIRealtimeVoiceService::emitAssistantTranscript(const QString& transcript) {
+    deliver([this, text = shown(transcript)] {
         if (onAssistantTranscript) {
             onAssistantTranscript(text);
         }
     });
 }
 
-void OpenAIRealtimeVoiceService::emitComputerUseResult(const ComputerUseResult& result) {
+void OpenAIRealtimeVoiceService::emitComputerUseResult(const ComputerUseResult& computerUseResult) {
+    ComputerUseResult result = computerUseResult;
+    result.summary = shown(result.summary);
+    if (result.artifact) {
+        result.artifact->body = shown(result.artifact->body);
+    }
     deliver([this, result] {
         if (onComputerUseResult) {
             onComputerUseResult(result);
@@ -588,8 +612,8 @@ void OpenAIRealtimeVoiceService::handleServerError(const QJsonObject& event) {
     }
 }
 
-void OpenAIRealtimeVoiceService::reportRecoverable(const QString& message) {
-    deliver([this, message] {
+void OpenAIRealtimeVoiceService::reportRecoverable(const QString& text) {
+    deliver([this, message = shown(text)] {
         if (onRecoverableError) {
             onRecoverableError(message);
         }

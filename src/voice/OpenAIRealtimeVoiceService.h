@@ -135,6 +135,7 @@ public:
     void setVoiceMode(bool enabled, std::function<void()> done = {});
     // The application handled a tool result itself: back to listening.
     void finishLocalFeedbackAndScheduleIdleDisconnect();
+    // Appends a line to the Realtime log; secrets and line breaks never reach it.
     void writeLog(const QString& message);
 
     bool isActive() const { return isActive_; }
@@ -167,6 +168,9 @@ private:
     void emitAssistantTranscript(const QString& text);
     void emitComputerUseResult(const ComputerUseResult& result);
     void deliver(std::function<void()> callback);
+    // The text with the session's credentials masked: everything leaving the service goes through it.
+    QString shown(const QString& text) const;
+    void rememberSecretsOf(const ProductConfiguration& configuration);
 
     struct PendingCall {
         QString callID;
@@ -221,6 +225,8 @@ private:
     RealtimeVoiceState currentState_ = RealtimeVoiceState::idle;
     QString transcriptBuffer_;
     RealtimeTurns turns_;
+    // The keys and the session's bearer token, masked wherever a server text is shown or logged.
+    QStringList secrets_;
     // Bumped by every start and stop: work begun for an older session drops its result.
     std::atomic<quint64> generation_{0};
 

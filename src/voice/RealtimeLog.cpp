@@ -14,6 +14,18 @@ namespace {
 
 const QString fileName = QStringLiteral("realtime.log");
 
+// Server texts are logged as they come: a line break or control character in one must not start a forged
+// line or drive the terminal that shows the log.
+QString singleLine(QString text) {
+    for (QChar& character : text) {
+        if (character.category() == QChar::Other_Control || character == QChar::LineSeparator ||
+            character == QChar::ParagraphSeparator) {
+            character = QLatin1Char(' ');
+        }
+    }
+    return text;
+}
+
 } // namespace
 
 RealtimeLog::RealtimeLog(QString directory)
@@ -35,7 +47,7 @@ void RealtimeLog::write(const QString& message) const {
     const QString path = filePath();
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
     const QByteArray line =
-        (QLatin1Char('[') + stamp + QStringLiteral("] ") + message + QLatin1Char('\n')).toUtf8();
+        (QLatin1Char('[') + stamp + QStringLiteral("] ") + singleLine(message) + QLatin1Char('\n')).toUtf8();
     if (QFileInfo(path).size() + line.size() > maximumSize) {
         const QString previous = path + QStringLiteral(".1");
         QFile::remove(previous);

@@ -74,6 +74,12 @@ void FakeRealtimeServer::sendBinary(const QByteArray& bytes) {
     }
 }
 
+void FakeRealtimeServer::closeConnection(const QString& reason) {
+    if (client_) {
+        client_->close(QWebSocketProtocol::CloseCodePolicyViolated, reason);
+    }
+}
+
 void FakeRealtimeServer::dropConnection() {
     if (client_) {
         client_->abort();

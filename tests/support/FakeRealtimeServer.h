@@ -43,6 +43,8 @@ public:
     void sendEvent(const QJsonObject& event);
     void sendText(const QByteArray& text);
     void sendBinary(const QByteArray& bytes);
+    // Closes the client's connection with a close frame carrying `reason`.
+    void closeConnection(const QString& reason);
     // Closes the client's connection without a close handshake.
     void dropConnection();
 

@@ -169,6 +169,31 @@ TEST_F(RealtimeProtocol, ServerErrorsAreLoggedReportedOrEndTheSessionByKind) {
     EXPECT_EQ(recoverableErrors.size(), 1);
 }
 
+TEST_F(RealtimeProtocol, AKeyInEveryServerTextReachesNeitherTheUserNorTheLog) {
+    ASSERT_TRUE(startSession(false));
+    const QString key = kRealtimeKey;
+    play({event(("response.created\n[2026-01-01 00:00:00.000] forged " + key).toUtf8().constData()),
+          event("response.output_text.delta", {{"delta", "Your key is " + key}}),
+          event("conversation.item.input_audio_transcription.completed", {{"transcript", "my key " + key}}),
+          events::serverError("invalid_request_error", "invalid_event", "Bad event for key " + key),
+          events::serverError("invalid_request_error", "invalid_api_key",
+                              "Incorrect API key provided: " + key)});
+    ASSERT_TRUE(waitUntil([&] { return !errors.isEmpty() && !recoverableErrors.isEmpty(); }));
+    ASSERT_TRUE(startSession(false));
+    server.closeConnection("closed for " + key);
+    ASSERT_TRUE(waitUntil([&] { return errors.size() == 2; }));
+
+    const QString shown = errors.join("\n") + recoverableErrors.join("\n") + transcripts.join("\n");
+    EXPECT_FALSE(shown.contains(key)) << shown.toStdString();
+    EXPECT_TRUE(errors[0].startsWith("Incorrect API key provided: ")) << errors[0].toStdString();
+    EXPECT_TRUE(errors[1].contains("closed for ")) << errors[1].toStdString();
+    const QString log = logText();
+    EXPECT_FALSE(log.contains(key));
+    for (const QString& line : log.split('\n', Qt::SkipEmptyParts)) {
+        EXPECT_FALSE(line.startsWith("[2026-01-01")) << "a line break in a server text forged a log line";
+    }
+}
+
 TEST_F(RealtimeProtocol, DroppedSocketBeforeAndAfterTheSessionIsConfirmed) {
     server.greetWithSessionCreated = false;
     std::optional<bool> running;
