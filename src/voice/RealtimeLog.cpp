@@ -54,8 +54,15 @@ void RealtimeLog::write(const QString& message) const {
         QFile::rename(path, previous);
     }
     const QByteArray encoded = QFile::encodeName(path);
-    const int descriptor = ::open(encoded.constData(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
+    // Never through a planted link, never blocked by a FIFO, and only into a regular file.
+    const int descriptor =
+        ::open(encoded.constData(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
     if (descriptor < 0) {
+        return;
+    }
+    struct stat status {};
+    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
+        ::close(descriptor);
         return;
     }
     // A file left by an earlier version or another tool may be readable by others.

@@ -11,6 +11,7 @@
 #include <QJsonArray>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace orbix;
 
@@ -37,6 +38,8 @@ TEST(RealtimeCredentials, ClientSecretReplyShapes) {
     };
     EXPECT_EQ(token(200, R"({"session":{"client_secret":{"value":"ek_1"}}})").value(), "ek_1");
     EXPECT_EQ(token(200, R"({"session":{"value":"ek_2","client_secret":{"value":"other"}}})").value(), "ek_2");
+    EXPECT_EQ(token(200, R"({"value":"ek_4","expires_at":1756310470,"session":{"type":"realtime"}})").value(),
+              "ek_4");
     for (const QByteArray& body :
          {QByteArray(R"({"value":"ek_3"})"), QByteArray(R"({"session":{"value":""}})"),
           QByteArray(R"({"session":{"value":"ek with\nbreak"}})"), QByteArray("<html>")}) {
@@ -95,6 +98,19 @@ TEST(RealtimeLog, OwnerOnlyLinesAndRotation) {
     }
     EXPECT_LE(QFileInfo(log.filePath()).size(), RealtimeLog::maximumSize);
     EXPECT_TRUE(QFileInfo::exists(log.filePath() + ".1"));
+
+    // A link or a FIFO planted at the log's path is left alone, and nothing waits on it.
+    const QString target = folder.filePath("elsewhere.txt");
+    QFile(target).open(QIODevice::WriteOnly);
+    QFile::setPermissions(target, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadOther);
+    QFile::remove(log.filePath());
+    ASSERT_TRUE(QFile::link(target, log.filePath()));
+    log.write("through the link");
+    EXPECT_EQ(QFileInfo(target).size(), 0);
+    EXPECT_TRUE(QFileInfo(target).permissions() & QFileDevice::ReadOther) << "the target is not touched";
+    QFile::remove(log.filePath());
+    ASSERT_EQ(::mkfifo(QFile::encodeName(log.filePath()).constData(), 0600), 0);
+    log.write("into the fifo"); // returns at once instead of waiting for a reader
 
     test::ScopedEnvironment state("XDG_STATE_HOME", QByteArray("relative/path"));
     EXPECT_EQ(RealtimeLog::defaultDirectory(), QDir::homePath() + "/.local/state/Orbix");
