@@ -647,9 +647,9 @@ void OpenAIRealtimeVoiceService::handleFunctionCall(const QJsonObject& event) {
              QStringLiteral(", args = ") + argumentsText);
     // The response made a call: its end is not the end of the exchange.
     didExecuteComputerUseForCurrentResponse_ = true;
-    waitingCalls_.push_back(
-        PendingCall{callID.toString(), action.toString(), document.object(),
-                    turns_.callArrived(event.value(QStringLiteral("response_id")).toString())});
+    waitingCalls_.push_back(PendingCall{
+        callID.toString(), action.toString(), document.object(),
+        turns_.callArrived(event.value(QStringLiteral("response_id")).toString()), transcriptBuffer_});
     runNextCall();
 }
 
@@ -691,7 +691,7 @@ void OpenAIRealtimeVoiceService::judgeRunningCall() {
     }
     const RealtimeImportedPhotoTargetRequest request{arguments.action,     arguments.text,
                                                      arguments.targetName, arguments.prompt,
-                                                     arguments.presetName, transcriptBuffer_};
+                                                     arguments.presetName, call.assistantTranscript};
     importedPhotoTargetPathsProvider(
         request, [this, guard = QPointer(this), generation = quint64(generation_),
                   arguments = std::move(arguments)](std::optional<QStringList> paths) mutable {

@@ -177,6 +177,8 @@ private:
         QString action;
         QJsonObject arguments;
         RealtimeTurns::CallOrigin origin;
+        // What the model had said of its response when it made the call.
+        QString assistantTranscript;
     };
 
     void handle(const QJsonObject& event);
