@@ -5,6 +5,7 @@
 #include "captureone/CaptureOneScopeGuard.h"
 #include "captureone/CaptureOneScripts.h"
 #include "captureone/CaptureOneService.h"
+#include "captureone/DestructiveControlNames.h"
 #include "captureone/Workspace.h"
 #include "core/Settings.h"
 #include "core/TextRules.h"
@@ -43,6 +44,12 @@ const QString destructiveClickText =
                    "fallback. Use a dedicated, validated Capture One command instead.");
 const QString destructiveKeyText =
     QStringLiteral("Orbix will not send destructive delete keys through Capture One UI fallback.");
+const QString destructiveKeyTargetText =
+    QStringLiteral("Orbix will not press a key that would activate a destructive Capture One control "
+                   "through UI fallback. Use a dedicated, validated Capture One command instead.");
+const QString menuKeyText =
+    QStringLiteral("Orbix will not open Capture One menus from the keyboard through UI fallback. Click the "
+                   "menu item by its name instead.");
 const QString accessibilityNotTrustedText = QStringLiteral(
     "Enable Accessibility permission for Orbix in System Settings > Privacy & Security > Accessibility.");
 const QString unusableRatingText =
@@ -110,23 +117,12 @@ QString firstPresent(std::initializer_list<const std::optional<QString>*> candid
     return {};
 }
 
-// Controls whose names contain one of these words are never pressed through the UI fallback.
-bool namesDestructiveControl(const QString& name) {
-    const QString lower = name.toLower();
-    for (const char* word : {"delete", "trash", "remove", "erase", "overwrite", "empty trash", "reset"}) {
-        if (lower.contains(QLatin1String(word))) {
-            return true;
-        }
-    }
-    return false;
-}
+using destructive::namesDestructiveControl;
+// The element a request was matched to, or that a key would press, is judged by its own names, which may
+// say more than the request.
+const auto vetoDestructiveElement = destructive::anyNamesDestructiveControl;
 
-// The same test applied to the element a request was matched to, whose name may say more than the request.
-bool vetoDestructiveElement(const QStringList& namingTexts) {
-    return std::any_of(namingTexts.cbegin(), namingTexts.cend(), namesDestructiveControl);
-}
-
-QString uiMessage(const UIAutomationResult& result) {
+QString uiMessage(const UIAutomationResult& result, const QString& refusalText = destructiveClickText) {
     switch (result.outcome()) {
     case UIAutomationResult::Outcome::success:
         return QStringLiteral("Capture One: ") + result.detail();
@@ -135,7 +131,7 @@ QString uiMessage(const UIAutomationResult& result) {
     case UIAutomationResult::Outcome::accessibilityNotTrusted:
         return accessibilityNotTrustedText;
     case UIAutomationResult::Outcome::refused:
-        return destructiveClickText;
+        return refusalText;
     }
     return {};
 }
@@ -411,7 +407,12 @@ QString MacComputerUseService::pressCaptureOneKey(const QString& shortcut) {
     if (key->isDeleteKey()) {
         return destructiveKeyText;
     }
-    return uiMessage(UIAutomationService(accessibility_).pressKey(*key));
+    // Input is asynchronous: a key pressed next could reach a menu that opened after it was judged.
+    if (key->opensMenu()) {
+        return menuKeyText;
+    }
+    return uiMessage(UIAutomationService(accessibility_).pressKey(*key, vetoDestructiveElement),
+                     destructiveKeyTargetText);
 }
 
 } // namespace orbix

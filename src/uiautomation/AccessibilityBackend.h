@@ -82,6 +82,15 @@ inline constexpr ModifierFlags control = 0x40000;
 
 inline const QString pressActionName = QStringLiteral("AXPress");
 
+// The states that decide what Return, Enter or Space would press.
+struct ElementStates {
+    // Has keyboard focus; for a menu item: is the highlighted item of an open menu.
+    bool focused = false;
+    // Is the button its window presses on Return.
+    bool defaultButton = false;
+    friend bool operator==(const ElementStates&, const ElementStates&) = default;
+};
+
 class AccessibilityBackend {
 public:
     virtual ~AccessibilityBackend() = default;
@@ -100,6 +109,8 @@ public:
     // for reading a grid of thousands).
     virtual std::vector<ElementRef> children(const ElementRef& element, ChildList list, std::size_t limit) = 0;
     virtual QStringList actionNames(const ElementRef& element) = 0;
+    // All false when unreadable.
+    virtual ElementStates states(const ElementRef& element) = 0;
 
     // Performs the element's press action; false when it has none or the action failed.
     virtual bool performPress(const ElementRef& element) = 0;

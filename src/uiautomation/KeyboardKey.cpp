@@ -98,6 +98,22 @@ std::optional<KeyboardKey> KeyboardKey::parse(const QString& shortcut) {
     return KeyboardKey{displayNameFor(keyName, modifiers), keyCodeFor(keyName), modifiers, keyName};
 }
 
+bool KeyboardKey::activatesFocusedElement() const {
+    return keyName == QStringLiteral("return") || keyName == QStringLiteral("enter") ||
+           keyName == QStringLiteral("space");
+}
+
+bool KeyboardKey::opensMenu() const {
+    static const QStringList menuKeys{QStringLiteral("f10"), QStringLiteral("menu"),
+                                      QStringLiteral("application"), QStringLiteral("apps"),
+                                      QStringLiteral("context menu")};
+    if (menuKeys.contains(keyName) || (keyName == QStringLiteral("f2") && (modifiers & modifier::control))) {
+        return true;
+    }
+    const bool mnemonic = keyName.size() == 1 && keyName.at(0).isLetterOrNumber();
+    return mnemonic && (modifiers & modifier::option) && !(modifiers & (modifier::command | modifier::control));
+}
+
 bool KeyboardKey::isDeleteKey() const {
     // Forward delete has no code in the table, so it is also known by name.
     return keyCode == deleteKeyCode || keyCode == forwardDeleteKeyCode ||

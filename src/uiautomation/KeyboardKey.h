@@ -27,6 +27,13 @@ struct KeyboardKey {
     // Whether the shortcut erases: the delete or forward delete key, with or without modifiers, whatever
     // the spelling that led to it.
     bool isDeleteKey() const;
+    // Return, Enter or Space, with or without modifiers: keys that press whatever is focused, highlighted
+    // or the window's default button.
+    bool activatesFocusedElement() const;
+    // Keys that open a menu or move focus into the menu bar: Alt/Option with a single letter or digit (a
+    // menu's mnemonic), F10 (with any modifiers: Shift-F10 opens the context menu), the Menu key, and
+    // Control-F2.
+    bool opensMenu() const;
 
     // None when the shortcut names no key (empty, or modifiers only).
     static std::optional<KeyboardKey> parse(const QString& shortcut);

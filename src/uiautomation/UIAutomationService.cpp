@@ -29,8 +29,13 @@ QString couldNotFindFieldText(const QString& name) {
 QString couldNotClickText(const QString& name) {
     return QStringLiteral("Could not click ") + name + QLatin1Char('.');
 }
+// The name ends the sentence: a full stop is added unless it already ends like one ("Export Variants…").
+QString endedSentence(const QString& text) {
+    static const QString terminators = QStringLiteral(".\u2026!?");
+    return !text.isEmpty() && terminators.contains(text.back()) ? text : text + QLatin1Char('.');
+}
 QString clickedText(const QString& name) {
-    return QStringLiteral("Clicked ") + name + QLatin1Char('.');
+    return endedSentence(QStringLiteral("Clicked ") + name);
 }
 QString focusedText(const QString& name) {
     return QStringLiteral("Focused ") + name + QLatin1Char('.');
@@ -43,6 +48,12 @@ QString couldNotPressText(const QString& name) {
 }
 QString pressedText(const QString& name) {
     return QStringLiteral("Pressed ") + name + QLatin1Char('.');
+}
+QString pressedOnText(const QString& key, const QString& element) {
+    return endedSentence(QStringLiteral("Pressed ") + key + QStringLiteral(" on ") + element);
+}
+QString unknownKeyTargetText(const QString& key) {
+    return QStringLiteral("Could not tell what ") + key + QStringLiteral(" would press.");
 }
 
 std::optional<QString> nonEmpty(std::optional<QString> value) {
@@ -100,6 +111,32 @@ std::optional<ScreenPoint> UIAutomationService::centerPoint(const ElementRef& el
     return ScreenPoint{position->x + size->width / 2, position->y + size->height / 2};
 }
 
+void UIAutomationService::walkBreadthFirst(const ElementRef& root, const ElementVisitor& visit) {
+    struct Entry {
+        ElementRef element;
+        ElementRef parent;
+    };
+    std::deque<Entry> queue{{root, nullptr}};
+    VisitedSet visited;
+    int taken = 0;
+    while (!queue.empty() && taken < listingEntryLimit) {
+        Entry entry = std::move(queue.front());
+        queue.pop_front();
+        ++taken;
+        if (!visited.insert(entry.element).second) {
+            continue;
+        }
+        visit(entry.element, entry.parent);
+        // Entries beyond the cap would never be taken: do not read them.
+        const auto reachable = static_cast<std::size_t>(listingEntryLimit - taken);
+        if (queue.size() < reachable) {
+            for (ElementRef& child : allChildren(entry.element, reachable - queue.size())) {
+                queue.push_back({std::move(child), entry.element});
+            }
+        }
+    }
+}
+
 std::vector<UIElementDescription> UIAutomationService::getVisibleElements() {
     std::vector<UIElementDescription> listed;
     if (!backend_.isProcessTrusted(true)) {
@@ -109,36 +146,21 @@ std::vector<UIElementDescription> UIAutomationService::getVisibleElements() {
     if (!root) {
         return listed;
     }
-    std::deque<ElementRef> queue{std::move(root)};
-    VisitedSet visited;
-    int taken = 0;
-    while (!queue.empty() && taken < listingEntryLimit) {
-        ElementRef element = std::move(queue.front());
-        queue.pop_front();
-        ++taken;
-        if (!visited.insert(element).second) {
-            continue;
-        }
+    walkBreadthFirst(root, [&](const ElementRef& element, const ElementRef&) {
         const QString role = attributeOrEmpty(element, StringAttribute::role);
         const QString subrole = attributeOrEmpty(element, StringAttribute::subrole);
-        if (matching::isOfInterest(role, subrole, offersPress(element))) {
-            const auto description = nonEmpty(backend_.stringAttribute(element, StringAttribute::description));
-            const QString name =
-                matching::displayName(backend_.stringAttribute(element, StringAttribute::title), description,
-                                      backend_.stringAttribute(element, StringAttribute::identifier));
-            if (!name.isEmpty()) {
-                listed.push_back({role, subrole, name, description,
-                                  nonEmpty(backend_.stringAttribute(element, StringAttribute::value))});
-            }
+        if (!matching::isOfInterest(role, subrole, offersPress(element))) {
+            return;
         }
-        // Entries beyond the cap would never be taken: do not read them.
-        const auto reachable = static_cast<std::size_t>(listingEntryLimit - taken);
-        if (queue.size() < reachable) {
-            for (ElementRef& child : allChildren(element, reachable - queue.size())) {
-                queue.push_back(std::move(child));
-            }
+        const auto description = nonEmpty(backend_.stringAttribute(element, StringAttribute::description));
+        const QString name =
+            matching::displayName(backend_.stringAttribute(element, StringAttribute::title), description,
+                                  backend_.stringAttribute(element, StringAttribute::identifier));
+        if (!name.isEmpty()) {
+            listed.push_back({role, subrole, name, description,
+                              nonEmpty(backend_.stringAttribute(element, StringAttribute::value))});
         }
-    }
+    });
     return listed;
 }
 
@@ -201,6 +223,36 @@ QStringList UIAutomationService::namingTexts(const ElementRef& element) {
     return texts;
 }
 
+QString UIAutomationService::shownName(const ElementRef& element, const QString& fallback) {
+    const QStringList texts = namingTexts(element);
+    return texts.isEmpty() ? fallback : texts.front();
+}
+
+KeyboardTargets UIAutomationService::keyboardTargets(const ElementRef& application) {
+    KeyboardTargets targets;
+    if (!application) {
+        return targets;
+    }
+    // Focus can sit anywhere in the tree; the walk is bounded as the listing is. An open menu's highlighted
+    // item is a focused menu item inside a menu (a menu bar's items stay focused while their menu is open).
+    walkBreadthFirst(application, [&](const ElementRef& element, const ElementRef& parent) {
+        const ElementStates states = backend_.states(element);
+        if (!states.focused && !states.defaultButton) {
+            return;
+        }
+        const bool inOpenMenu =
+            states.focused && parent &&
+            attributeOrEmpty(element, StringAttribute::role) == QLatin1String("AXMenuItem") &&
+            attributeOrEmpty(parent, StringAttribute::role) == QLatin1String("AXMenu");
+        // With a submenu open, the item that opened it stays highlighted too; the submenu comes later.
+        if (inOpenMenu && targets.highlightedMenuItem) {
+            targets.focusedOrDefault.push_back(targets.highlightedMenuItem);
+        }
+        (inOpenMenu ? targets.highlightedMenuItem : targets.focusedOrDefault.emplace_back()) = element;
+    });
+    return targets;
+}
+
 std::variant<ElementRef, UIAutomationResult> UIAutomationService::locate(const QString& target,
                                                                          ElementPurpose purpose,
                                                                          const QString& notFoundText,
@@ -233,15 +285,17 @@ UIAutomationResult UIAutomationService::clickVisibleElement(const QString& name,
         return *stop;
     }
     const ElementRef& element = std::get<ElementRef>(located);
+    // The reply names what was pressed, which a partial match may make differ from what was asked for.
+    const QString pressed = shownName(element, target);
     if (backend_.performPress(element)) {
-        return UIAutomationResult::success(clickedText(target));
+        return UIAutomationResult::success(clickedText(pressed));
     }
     const auto center = centerPoint(element);
     if (!center) {
-        return UIAutomationResult::failure(couldNotClickText(target));
+        return UIAutomationResult::failure(couldNotClickText(pressed));
     }
     backend_.postClick(*center);
-    return UIAutomationResult::success(clickedText(target));
+    return UIAutomationResult::success(clickedText(pressed));
 }
 
 UIAutomationResult UIAutomationService::focusField(const QString& name, const ElementVeto& veto) {
@@ -296,12 +350,37 @@ UIAutomationResult UIAutomationService::typeText(const QString& text, const QStr
     return UIAutomationResult::success(typedIntoText(text::trimmed(fieldName)));
 }
 
-UIAutomationResult UIAutomationService::pressKey(const KeyboardKey& key) {
+UIAutomationResult UIAutomationService::pressKey(const KeyboardKey& key, const ElementVeto& veto) {
     if (!backend_.isProcessTrusted(true)) {
         return UIAutomationResult::accessibilityNotTrusted();
     }
     if (!key.keyCode) {
         return UIAutomationResult::failure(couldNotPressText(key.displayName));
+    }
+    if (key.activatesFocusedElement()) {
+        return pressActivatingKey(key, veto);
+    }
+    backend_.postKey(*key.keyCode, key.modifiers);
+    return UIAutomationResult::success(pressedText(key.displayName));
+}
+
+UIAutomationResult UIAutomationService::pressActivatingKey(const KeyboardKey& key, const ElementVeto& veto) {
+    const KeyboardTargets targets = keyboardTargets(backend_.frontmostApplicationElement());
+    if (targets.empty()) {
+        return UIAutomationResult::failure(unknownKeyTargetText(key.displayName));
+    }
+    // Everything the key might press is judged, the highlighted item and whatever else holds focus.
+    const auto vetoed = [&](const ElementRef& element) { return veto && veto(namingTexts(element)); };
+    if ((targets.highlightedMenuItem && vetoed(targets.highlightedMenuItem)) ||
+        std::any_of(targets.focusedOrDefault.cbegin(), targets.focusedOrDefault.cend(), vetoed)) {
+        return UIAutomationResult::refused();
+    }
+    if (const ElementRef& item = targets.highlightedMenuItem) {
+        const QString name = shownName(item, key.displayName);
+        if (!backend_.performPress(item)) {
+            return UIAutomationResult::failure(couldNotPressText(name));
+        }
+        return UIAutomationResult::success(pressedOnText(key.displayName, name));
     }
     backend_.postKey(*key.keyCode, key.modifiers);
     return UIAutomationResult::success(pressedText(key.displayName));

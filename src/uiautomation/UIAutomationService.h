@@ -28,6 +28,17 @@ struct ElementCandidate {
 // (title, description and identifier, those present), true stops the operation with the refused outcome.
 using ElementVeto = std::function<bool(const QStringList& namingTexts)>;
 
+// What Return, Enter or Space would press in the frontmost application at the time it is read.
+struct KeyboardTargets {
+    // The highlighted item of the open menu (the last one found when submenus are open): those keys press
+    // it, whatever else has focus.
+    ElementRef highlightedMenuItem;
+    // The elements with keyboard focus, the windows' default buttons and the items of outer menus that
+    // opened a submenu.
+    std::vector<ElementRef> focusedOrDefault;
+    bool empty() const { return !highlightedMenuItem && focusedOrDefault.empty(); }
+};
+
 class UIAutomationService {
 public:
     // The listing walk takes at most this many queue entries (already visited ones included).
@@ -50,7 +61,13 @@ public:
     UIAutomationResult typeText(const QString& text);
     // Focuses the named field, then types the text exactly as given.
     UIAutomationResult typeText(const QString& text, const QString& fieldName, const ElementVeto& veto = {});
-    UIAutomationResult pressKey(const KeyboardKey& key);
+    // A key that activates (Return, Enter, Space) is judged by what it would press: with a menu open, its
+    // highlighted item is pressed through accessibility after the veto, so that a highlight moving in the
+    // meantime cannot change what runs; otherwise every focused element and default button is judged
+    // before the key is posted, and the key is not sent when none can be found.
+    UIAutomationResult pressKey(const KeyboardKey& key, const ElementVeto& veto = {});
+    // Null application: none.
+    KeyboardTargets keyboardTargets(const ElementRef& application);
 
     // The element's text values (title, description, value, help, placeholder, identifier), those present.
     QStringList elementTextValues(const ElementRef& element);
@@ -64,6 +81,14 @@ private:
                                                         const QString& notFoundText, const ElementVeto& veto);
     // Title, description and identifier, those present and non-empty.
     QStringList namingTexts(const ElementRef& element);
+    // What the element is called on screen (title, description, identifier); fallback when it has none.
+    QString shownName(const ElementRef& element, const QString& fallback);
+    // A key that activates, judged and, in a menu, performed on the highlighted item.
+    UIAutomationResult pressActivatingKey(const KeyboardKey& key, const ElementVeto& veto);
+    using ElementVisitor = std::function<void(const ElementRef& element, const ElementRef& parent)>;
+    // Visits the tree below root breadth-first, each element once with its parent (null for root), taking
+    // at most listingEntryLimit queue entries (already visited ones included).
+    void walkBreadthFirst(const ElementRef& root, const ElementVisitor& visit);
     // The five child lists concatenated, at most limit entries in all.
     std::vector<ElementRef> allChildren(const ElementRef& element, std::size_t limit = SIZE_MAX);
     bool offersPress(const ElementRef& element);

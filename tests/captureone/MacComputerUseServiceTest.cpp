@@ -275,9 +275,31 @@ TEST_F(DispatcherTest, UiFallbackJudgesWhatWouldBePressedAndWhichKeyWouldBeSent)
           "backspace key", " DELETE ", "forward delete key", "cmd forward delete", "option shift delete"}) {
         EXPECT_EQ(summary("press_key", [&](auto& a) { a.key = spelling; }), keyRefusal) << spelling;
     }
+    for (const char* shortcut : {"option e", "alt f", "f10", "shift f10", "menu"}) {
+        EXPECT_EQ(summary("press_key", [&](auto& a) { a.key = shortcut; }),
+                  "Orbix will not open Capture One menus from the keyboard through UI fallback. Click the menu "
+                  "item by its name instead.")
+            << shortcut;
+    }
+    // Return on a focused destructive control, whichever language names it.
+    const ElementRef focused =
+        accessibility.addChild(application, FakeElement::withRole("AXButton", "OK").focused());
+    for (const char* title : {"Discard Changes", "Clear Keywords", "Revert to Original", "Variante löschen",
+                              "Supprimer la variante", "Eliminar variante", "Sposta nel cestino", "Verwijderen",
+                              "Redefinir ajustes", "Ta bort variant",
+                              // Decomposed accents, as some trees give them.
+                              "Zuru\u0308cksetzen"}) {
+        accessibility.element(focused).set(StringAttribute::title, QString::fromUtf8(title));
+        EXPECT_EQ(summary("press_key", [](auto& a) { a.key = "return"; }),
+                  "Orbix will not press a key that would activate a destructive Capture One control through UI "
+                  "fallback. Use a dedicated, validated Capture One command instead.")
+            << title;
+    }
     EXPECT_TRUE(accessibility.events().empty()) << "nothing was pressed, focused, clicked, typed or posted";
 
     // Harmless requests still act.
+    accessibility.element(focused).set(StringAttribute::title, "Export Variants");
+    EXPECT_EQ(summary("press_key", [](auto& a) { a.key = "return"; }), "Capture One: Pressed Return.");
     EXPECT_EQ(summary("type",
                       [](auto& a) {
                           a.text = "Beach";

@@ -106,7 +106,7 @@ TEST(AtspiEndToEndTest, ListsClicksFocusesTypesAndPressesKeysInARealWindow) {
 
     // Pressed through its accessible action.
     EXPECT_EQ(service.clickVisibleElement(QStringLiteral("auto adjust")),
-              UIAutomationResult::success(QStringLiteral("Clicked auto adjust.")));
+              UIAutomationResult::success(QStringLiteral("Clicked Auto Adjust.")));
     EXPECT_TRUE(window.waitFor(QStringLiteral("clicked Auto Adjust")));
 
     // A label has no action: clicked with a synthetic pointer event at its centre.

@@ -71,6 +71,21 @@ protected:
                    QFileInfo(kBundle).canonicalFilePath();
     }
     bool lists(const QString& line) { return act("inspect_ui").split(QLatin1Char('\n')).contains(line); }
+    qsizetype variantCount() { return document().value(QStringLiteral("variants")).toArray().size(); }
+
+    // Resets the catalog, allows the UI fallback and opens the window; false when it never came up on the
+    // accessibility bus.
+    bool openWindow(const char* variants, const char* selection) {
+        simulator.command({QStringLiteral("reset"), QStringLiteral("--variants"), QLatin1String(variants),
+                           QStringLiteral("--select"), QLatin1String(selection)});
+        userDefaults()->setValue(QStringLiteral("allowComputerControl"), true);
+        EXPECT_TRUE(act("open_app", [](auto& a) {
+                        a.appName = "Capture One";
+                    }).startsWith("Opened Capture One Simulator."));
+        return test::waitUntil([&] { return simulatorInFront(); }, std::chrono::seconds(20)) &&
+               test::waitUntil([&] { return lists(QStringLiteral("AXCheckBox: Show Before/After")); },
+                               std::chrono::seconds(20));
+    }
 
     test::VirtualDesktop desktop{test::VirtualDesktop::Services::withAccessibility,
                                  test::VirtualDesktop::WindowManager::openbox};
@@ -94,21 +109,10 @@ TEST_F(SimulatorDesktopTest, OpenAppShowsTheWindowAndTheUiFallbackDrivesIt) {
     if (!desktop.unavailableReason().isEmpty())
         GTEST_SKIP() << "No private desktop with a window manager: "
                      << desktop.unavailableReason().toStdString();
-    simulator.command({QStringLiteral("reset"), QStringLiteral("--variants"), QStringLiteral("3"),
-                       QStringLiteral("--select"), QStringLiteral("1")});
-    userDefaults()->setValue(QStringLiteral("allowComputerControl"), true);
-
-    // open_app launches the bundle through the workspace; the window comes up in front.
-    EXPECT_TRUE(act("open_app", [](auto& a) {
-                    a.appName = "Capture One";
-                }).startsWith("Opened Capture One Simulator."));
-    ASSERT_TRUE(test::waitUntil([&] { return simulatorInFront(); }, std::chrono::seconds(20)));
+    // open_app launches the bundle through the workspace; the window comes up in front, and inspect_ui
+    // lists its controls once it is on the accessibility bus.
+    ASSERT_TRUE(openWindow("3", "1")) << act("inspect_ui").toStdString();
     EXPECT_TRUE(document().isEmpty() == false);
-
-    // inspect_ui lists the window's controls once it is on the accessibility bus.
-    ASSERT_TRUE(test::waitUntil([&] { return lists(QStringLiteral("AXCheckBox: Show Before/After")); },
-                                std::chrono::seconds(20)))
-        << act("inspect_ui").toStdString();
     const QString listing = act("inspect_ui");
     for (const char* line : {"AXButton: Export Variants…", "AXButton: Spot Removal", "AXButton: Delete Variant",
                              "AXTextField: Keystone Amount", "AXButton: Keystone"})
@@ -179,4 +183,55 @@ TEST_F(SimulatorDesktopTest, OpenAppShowsTheWindowAndTheUiFallbackDrivesIt) {
     EXPECT_TRUE(act("press_key", [](auto& a) { a.key = "command q"; }).startsWith("Capture One: Pressed"));
     EXPECT_TRUE(test::waitUntil([] { return runningSimulators().isEmpty(); }));
     EXPECT_EQ(simulator.dump(), beforeQuit);
+}
+
+// Keys are judged by what they would press: a menu opened from the keyboard, or Return on the highlighted
+// item of a menu, must not reach a command the veto refuses to click.
+TEST_F(SimulatorDesktopTest, TheKeyboardCannotPressADestructiveControl) {
+    if (!desktop.unavailableReason().isEmpty())
+        GTEST_SKIP() << "No private desktop with a window manager: "
+                     << desktop.unavailableReason().toStdString();
+    ASSERT_TRUE(openWindow("5", "2")) << act("inspect_ui").toStdString();
+    UIAutomationService automation(*accessibility);
+    const auto highlighted = [&](const QString& name) {
+        const auto item =
+            automation.keyboardTargets(accessibility->frontmostApplicationElement()).highlightedMenuItem;
+        return item && accessibility->stringAttribute(item, StringAttribute::title) == name;
+    };
+
+    // The mnemonic that opens the Edit menu with "Delete Variant" highlighted is not sent.
+    EXPECT_EQ(
+        act("press_key", [](auto& a) { a.key = "option e"; }),
+        "Orbix will not open Capture One menus from the keyboard through UI fallback. Click the menu item "
+        "by its name instead.");
+    EXPECT_EQ(act("press_key", [](auto& a) { a.key = "return"; }), "Capture One: Pressed Return.");
+
+    // A menu opened by a click, its destructive item highlighted: Return is refused.
+    EXPECT_EQ(act("click", [](auto& a) { a.targetName = "Edit"; }), "Capture One: Clicked Edit.");
+    act("press_key", [](auto& a) { a.key = "down"; });
+    ASSERT_TRUE(test::waitUntil([&] { return highlighted(QStringLiteral("Delete Variant")); }));
+    EXPECT_EQ(act("press_key", [](auto& a) { a.key = "return"; }),
+              "Orbix will not press a key that would activate a destructive Capture One control through UI "
+              "fallback. Use a dedicated, validated Capture One command instead.");
+    act("press_key", [](auto& a) { a.key = "escape"; });
+    act("press_key", [](auto& a) { a.key = "escape"; });
+
+    // Input is handled in order: once a later shortcut has landed, whatever came before it has too.
+    act("press_key", [](auto& a) { a.key = "command shift b"; });
+    ASSERT_TRUE(test::waitUntil([&] { return document().value(QStringLiteral("beforeAfter")).toBool(); }));
+    EXPECT_EQ(variantCount(), 5);
+
+    // A harmless highlighted item is pressed, and the reply names it.
+    EXPECT_EQ(act("click", [](auto& a) { a.targetName = "File"; }), "Capture One: Clicked File.");
+    act("press_key", [](auto& a) { a.key = "down"; });
+    ASSERT_TRUE(test::waitUntil([&] { return highlighted(QStringLiteral("Export Variants\u2026")); }));
+    EXPECT_EQ(act("press_key", [](auto& a) { a.key = "return"; }),
+              QStringLiteral("Capture One: Pressed Return on Export Variants\u2026"));
+    EXPECT_TRUE(
+        test::waitUntil([&] { return document().value(QStringLiteral("exports")).toArray().size() == 1; }));
+
+    // A click that matched more than was asked for names what it pressed.
+    act("press_key", [](auto& a) { a.key = "escape"; });
+    EXPECT_EQ(act("click", [](auto& a) { a.targetName = "Export"; }),
+              QStringLiteral("Capture One: Clicked Export Variants\u2026"));
 }

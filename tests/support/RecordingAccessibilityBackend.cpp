@@ -47,6 +47,16 @@ FakeElement& FakeElement::framed(ScreenPoint topLeft, ScreenSize extent) {
     return *this;
 }
 
+FakeElement& FakeElement::focused() {
+    states.focused = true;
+    return *this;
+}
+
+FakeElement& FakeElement::defaultButton() {
+    states.defaultButton = true;
+    return *this;
+}
+
 int RecordingAccessibilityBackend::idOf(const ElementRef& ref) {
     const auto* fake = dynamic_cast<const FakeRef*>(ref.get());
     if (!fake) {
@@ -152,6 +162,11 @@ std::vector<ElementRef> RecordingAccessibilityBackend::children(const ElementRef
 QStringList RecordingAccessibilityBackend::actionNames(const ElementRef& ref) {
     calls_.append(QStringLiteral("actionNames"));
     return node(ref).element.actions;
+}
+
+ElementStates RecordingAccessibilityBackend::states(const ElementRef& ref) {
+    calls_.append(QStringLiteral("states"));
+    return node(ref).element.states;
 }
 
 bool RecordingAccessibilityBackend::performPress(const ElementRef& ref) {

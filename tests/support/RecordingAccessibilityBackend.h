@@ -22,12 +22,15 @@ struct FakeElement {
     QStringList actions;
     // Whether performing AXPress succeeds (only when the element offers it).
     bool pressSucceeds = true;
+    ElementStates states;
 
     // Shorthands for the common shapes.
     static FakeElement withRole(const QString& role, const QString& title = {});
     FakeElement& set(StringAttribute attribute, const QString& value);
     FakeElement& pressable(bool succeeds = true);
     FakeElement& framed(ScreenPoint topLeft, ScreenSize extent);
+    FakeElement& focused();
+    FakeElement& defaultButton();
 };
 
 class RecordingAccessibilityBackend : public AccessibilityBackend {
@@ -74,6 +77,7 @@ public:
     std::optional<ScreenSize> size(const ElementRef& element) override;
     std::vector<ElementRef> children(const ElementRef& element, ChildList list, std::size_t limit) override;
     QStringList actionNames(const ElementRef& element) override;
+    ElementStates states(const ElementRef& element) override;
     bool performPress(const ElementRef& element) override;
     bool setFocused(const ElementRef& element, bool focused) override;
     void postClick(ScreenPoint point) override;

@@ -65,5 +65,24 @@ TEST(KeyboardKeyTest, KeyTableCoversTheAnsiLayout) {
     EXPECT_EQ(codes.size(), static_cast<qsizetype>(std::size(others)));
 }
 
+TEST(KeyboardKeyTest, KeysThatActivateOrOpenMenus) {
+    const auto parsed = [](const char* shortcut) { return *KeyboardKey::parse(QString::fromUtf8(shortcut)); };
+    for (const char* shortcut : {"return", "Enter key", "space", "cmd return", "shift space"}) {
+        EXPECT_TRUE(parsed(shortcut).activatesFocusedElement()) << shortcut;
+    }
+    for (const char* shortcut : {"tab", "escape", "down", "r", "spacebar"}) {
+        EXPECT_FALSE(parsed(shortcut).activatesFocusedElement()) << shortcut;
+    }
+    for (const char* shortcut :
+         {"option e", "alt f", "alt shift 3", "F10", "shift f10", "menu key", "ctrl f2", "context menu"}) {
+        EXPECT_TRUE(parsed(shortcut).opensMenu()) << shortcut;
+    }
+    // With Command or Control, Option and a letter is an application shortcut; Option alone with a named
+    // key opens no menu.
+    for (const char* shortcut : {"cmd option e", "control alt t", "option left", "e", "f2", "option return"}) {
+        EXPECT_FALSE(parsed(shortcut).opensMenu()) << shortcut;
+    }
+}
+
 } // namespace
 } // namespace orbix

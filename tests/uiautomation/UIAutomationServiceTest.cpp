@@ -180,7 +180,7 @@ TEST_F(UIAutomationServiceTest, ClickingPressesElseClicksTheCentre) {
     const ElementRef pressable =
         add(FakeElement::withRole(QStringLiteral("AXButton"), QStringLiteral("Auto Adjust")).pressable());
     EXPECT_EQ(service.clickVisibleElement(QStringLiteral("  auto adjust\n")),
-              UIAutomationResult::success(QStringLiteral("Clicked auto adjust.")));
+              UIAutomationResult::success(QStringLiteral("Clicked Auto Adjust.")));
     ASSERT_EQ(backend.events().size(), 1u);
     EXPECT_EQ(backend.events()[0].kind, Event::Kind::press);
     EXPECT_EQ(backend.events()[0].element, idOf(pressable));
@@ -290,6 +290,62 @@ TEST_F(UIAutomationServiceTest, PressingKeys) {
     EXPECT_TRUE(backend.events().empty());
 }
 
+TEST_F(UIAutomationServiceTest, ActivatingKeysAreJudgedByWhatTheyWouldPress) {
+    QList<QStringList> seen;
+    const ElementVeto refuseDelete = [&](const QStringList& names) {
+        seen.append(names);
+        return names.join(' ').contains(QStringLiteral("Delete"));
+    };
+    const KeyboardKey returnKey = *KeyboardKey::parse(QStringLiteral("return"));
+
+    // Nothing focused: what Return would press is unknown, so it is not sent.
+    EXPECT_EQ(service.pressKey(returnKey, refuseDelete),
+              UIAutomationResult::failure(QStringLiteral("Could not tell what Return would press.")));
+
+    // A menu bar item stays focused while its menu is open; the menu's highlighted item is what Return
+    // presses, and both are judged.
+    const ElementRef bar = add(FakeElement::withRole(QStringLiteral("AXMenuBar")));
+    backend.addChild(bar,
+                     FakeElement::withRole(QStringLiteral("AXMenuItem"), QStringLiteral("Edit")).focused());
+    const ElementRef menu = backend.addChild(app, FakeElement::withRole(QStringLiteral("AXMenu")).focused());
+    const ElementRef item = backend.addChild(
+        menu, FakeElement::withRole(QStringLiteral("AXMenuItem"), QStringLiteral("Delete Variant"))
+                  .focused()
+                  .pressable());
+    backend.clearRecords();
+    EXPECT_EQ(service.pressKey(returnKey, refuseDelete), UIAutomationResult::refused());
+    EXPECT_TRUE(backend.events().empty());
+
+    // A harmless highlight is pressed through accessibility, not by a key whose target could move.
+    backend.element(item).set(A::title, QStringLiteral("Export Variants\u2026"));
+    EXPECT_EQ(service.pressKey(*KeyboardKey::parse(QStringLiteral("enter")), refuseDelete),
+              UIAutomationResult::success(QStringLiteral("Pressed Enter on Export Variants\u2026")));
+    ASSERT_EQ(backend.events().size(), 1u);
+    EXPECT_EQ(backend.events()[0].kind, Event::Kind::press);
+    EXPECT_EQ(backend.events()[0].element, idOf(item));
+    EXPECT_TRUE(seen.contains(QStringList{QStringLiteral("Edit")}));
+
+    // No menu open: a destructive default button refuses Return even though a field has focus.
+    backend.element(item).states = {};
+    backend.element(menu).states = {};
+    add(FakeElement::withRole(QStringLiteral("AXTextField"), QStringLiteral("Name")).focused());
+    const ElementRef button =
+        add(FakeElement::withRole(QStringLiteral("AXButton"), QStringLiteral("Delete")).defaultButton());
+    backend.clearRecords();
+    EXPECT_EQ(service.pressKey(returnKey, refuseDelete), UIAutomationResult::refused());
+    backend.element(button).set(A::title, QStringLiteral("Save"));
+    EXPECT_EQ(service.pressKey(*KeyboardKey::parse(QStringLiteral("space")), refuseDelete),
+              UIAutomationResult::success(QStringLiteral("Pressed Space.")));
+    ASSERT_EQ(backend.events().size(), 1u);
+    EXPECT_EQ(backend.events()[0].keyCode, 49);
+
+    // Other keys press nothing by themselves and are not judged.
+    seen.clear();
+    EXPECT_EQ(service.pressKey(*KeyboardKey::parse(QStringLiteral("down")), refuseDelete),
+              UIAutomationResult::success(QStringLiteral("Pressed Down.")));
+    EXPECT_TRUE(seen.isEmpty());
+}
+
 } // namespace
 } // namespace orbix
 
@@ -325,7 +381,7 @@ TEST_F(UIAutomationServiceTest, VetoSeesTheMatchedElementsNamesBeforeAnyInput) {
     EXPECT_EQ(seen.size(), 2);
     // A veto that lets the element pass changes nothing.
     EXPECT_EQ(service.clickVisibleElement(QStringLiteral("tidy"), [](const QStringList&) { return false; }),
-              UIAutomationResult::success(QStringLiteral("Clicked tidy.")));
+              UIAutomationResult::success(QStringLiteral("Clicked Tidy.")));
 }
 
 } // namespace

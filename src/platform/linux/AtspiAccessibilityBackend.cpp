@@ -331,6 +331,26 @@ QStringList AtspiAccessibilityBackend::actionNames(const ElementRef& element) {
     return names;
 }
 
+ElementStates AtspiAccessibilityBackend::states(const ElementRef& element) {
+    ElementStates result;
+    AtspiAccessible* accessible = native(element);
+    AtspiStateSet* stateSet = accessible ? atspi_accessible_get_state_set(accessible) : nullptr;
+    if (!stateSet) {
+        return result;
+    }
+    // Toolkits mark the highlighted menu item either focused (Qt) or selected (GTK).
+    GError* error = nullptr;
+    const AtspiRole role = atspi_accessible_get_role(accessible, &error);
+    const bool menuItem =
+        !failed(error) && (role == ATSPI_ROLE_MENU_ITEM || role == ATSPI_ROLE_CHECK_MENU_ITEM ||
+                           role == ATSPI_ROLE_RADIO_MENU_ITEM || role == ATSPI_ROLE_MENU);
+    result.focused = atspi_state_set_contains(stateSet, ATSPI_STATE_FOCUSED) ||
+                     (menuItem && atspi_state_set_contains(stateSet, ATSPI_STATE_SELECTED));
+    result.defaultButton = atspi_state_set_contains(stateSet, ATSPI_STATE_IS_DEFAULT);
+    g_object_unref(stateSet);
+    return result;
+}
+
 bool AtspiAccessibilityBackend::performPress(const ElementRef& element) {
     AtspiAccessible* accessible = native(element);
     if (!accessible) {

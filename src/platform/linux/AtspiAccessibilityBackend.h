@@ -20,6 +20,7 @@ public:
     std::optional<ScreenSize> size(const ElementRef& element) override;
     std::vector<ElementRef> children(const ElementRef& element, ChildList list, std::size_t limit) override;
     QStringList actionNames(const ElementRef& element) override;
+    ElementStates states(const ElementRef& element) override;
     bool performPress(const ElementRef& element) override;
     bool setFocused(const ElementRef& element, bool focused) override;
     void postClick(ScreenPoint point) override;
