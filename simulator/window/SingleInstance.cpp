@@ -1,8 +1,11 @@
 #include "window/SingleInstance.h"
 
+#include "window/PrivateRuntimeFolder.h"
+
 #include <QCryptographicHash>
 #include <QFileInfo>
 #include <QLocalSocket>
+#include <unistd.h>
 
 namespace orbix::c1sim {
 namespace {
@@ -10,15 +13,26 @@ namespace {
 constexpr int kConnectTimeoutMs = 1000;
 const QByteArray kActivateRequest = QByteArrayLiteral("activate\n");
 
+bool sameUser(const QLocalSocket& socket) {
+    return peerUserId(socket.socketDescriptor()) == static_cast<long long>(::geteuid());
+}
+
 } // namespace
 
-SingleInstance::SingleInstance(const QString& catalogPath, QObject* parent)
-    : QObject(parent), name_(serverName(catalogPath)) {
+SingleInstance::SingleInstance(const QString& catalogPath, QObject* parent) : QObject(parent) {
+    const QString folder = privateRuntimeFolder(&folderProblem_);
+    if (!folder.isEmpty())
+        name_ = folder + QLatin1Char('/') + serverName(catalogPath);
     // No socket options: with them Qt renames the socket into place, replacing a live instance's socket
     // instead of failing. The plain socket follows the umask (only its owner may connect under the usual 022).
     connect(&server_, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket* socket = server_.nextPendingConnection()) {
             connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+            if (!sameUser(*socket)) {
+                socket->abort();
+                socket->deleteLater();
+                continue;
+            }
             connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
                 if (!socket->canReadLine())
                     return;
@@ -40,9 +54,12 @@ QString SingleInstance::serverName(const QString& catalogPath) {
 }
 
 bool SingleInstance::activateRunningInstance() {
+    if (name_.isEmpty())
+        return false;
     QLocalSocket socket;
     socket.connectToServer(name_);
-    if (!socket.waitForConnected(kConnectTimeoutMs))
+    // Only an instance of this user's counts as "already running".
+    if (!socket.waitForConnected(kConnectTimeoutMs) || !sameUser(socket))
         return false;
     socket.write(kActivateRequest);
     if (!socket.waitForBytesWritten(kConnectTimeoutMs))
@@ -53,12 +70,18 @@ bool SingleInstance::activateRunningInstance() {
 }
 
 bool SingleInstance::answers() const {
+    if (name_.isEmpty())
+        return false;
     QLocalSocket socket;
     socket.connectToServer(name_);
     return socket.waitForConnected(kConnectTimeoutMs);
 }
 
 bool SingleInstance::listen(QString* reason) {
+    if (name_.isEmpty()) {
+        *reason = folderProblem_;
+        return false;
+    }
     if (server_.listen(name_))
         return true;
     // A socket nobody answers on was left by a process that died; one that answers belongs to a launch

@@ -6,7 +6,6 @@
 #include "engine/CatalogStore.h"
 #include "support/TestSupport.h"
 #include "window/CatalogEdits.h"
-#include "window/SingleInstance.h"
 #include "window/VariantBrowserModel.h"
 #include "window/VariantDetailsPanel.h"
 
@@ -25,12 +24,7 @@
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
-#include <cstring>
 #include <gtest/gtest.h>
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <thread>
-#include <unistd.h>
 
 using namespace orbix::c1sim;
 using orbix::test::waitUntil;
@@ -314,54 +308,4 @@ TEST(CatalogEditsTest, WindowStateSurvivesTheFileFormAndTheDump) {
     // Untouched window state costs nothing in the file.
     EXPECT_FALSE(Catalog::sample().toCompactJson().contains("beforeAfter"));
     EXPECT_FALSE(Catalog::sample().toCompactJson().contains("spotRemovals"));
-}
-
-TEST(SingleInstanceTest, ASecondLaunchForTheSameCatalogReachesTheFirst) {
-    QTemporaryDir folder;
-    const QString catalog = folder.filePath(u"catalog.json"_qs);
-    SingleInstance first(catalog);
-    EXPECT_FALSE(first.activateRunningInstance());
-    QString reason;
-    ASSERT_TRUE(first.listen(&reason)) << reason.toStdString();
-    int activations = 0;
-    QObject::connect(&first, &SingleInstance::activationRequested, [&] { ++activations; });
-
-    // Another spelling of the same path names the same instance; another catalog does not.
-    EXPECT_EQ(SingleInstance::serverName(folder.path() + u"/./catalog.json"_qs),
-              SingleInstance::serverName(catalog));
-    bool reached = false;
-    // The first answers from its event loop, so the second asks from another thread.
-    std::thread asker([&] { reached = SingleInstance(catalog).activateRunningInstance(); });
-    EXPECT_TRUE(waitUntil([&] { return activations == 1; }));
-    asker.join();
-    EXPECT_TRUE(reached);
-    EXPECT_FALSE(SingleInstance(folder.filePath(u"other.json"_qs)).activateRunningInstance());
-
-    // A launch that loses the race for the socket leaves the winner's socket alone.
-    SingleInstance late(catalog);
-    EXPECT_FALSE(late.listen(&reason));
-    std::thread again([&] { reached = SingleInstance(catalog).activateRunningInstance(); });
-    EXPECT_TRUE(waitUntil([&] { return activations == 2; }));
-    again.join();
-    EXPECT_TRUE(reached);
-}
-
-TEST(SingleInstanceTest, ASocketLeftByADeadProcessIsTakenOver) {
-    QTemporaryDir folder;
-    const QString catalog = folder.filePath(u"catalog.json"_qs);
-    // What a killed instance leaves: the socket file, with nobody listening on it.
-    const QByteArray path = QFile::encodeName(QDir::tempPath() + u'/' + SingleInstance::serverName(catalog));
-    const int descriptor = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    ASSERT_LT(size_t(path.size()), sizeof address.sun_path);
-    std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
-    ASSERT_EQ(::bind(descriptor, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
-    ::close(descriptor);
-    ASSERT_TRUE(QFile::exists(QFile::decodeName(path)));
-
-    SingleInstance instance(catalog);
-    EXPECT_FALSE(instance.activateRunningInstance());
-    QString reason;
-    EXPECT_TRUE(instance.listen(&reason)) << reason.toStdString();
 }
