@@ -13,21 +13,22 @@ const QString applicationInterface = QStringLiteral("org.freedesktop.Application
 
 } // namespace
 
-ForwardResult forwardToRunningInstance(const QDBusConnection& connection, const DesktopRequest& request) {
+ForwardResult forwardToRunningInstance(const QDBusConnection& connection, const DesktopRequest& request,
+                                       const QString& destination) {
     QDBusMessage call;
     switch (request.kind) {
     case DesktopRequest::Kind::activate:
-        call = QDBusMessage::createMethodCall(OrbixDBusService::serviceName, OrbixDBusService::objectPath,
-                                              applicationInterface, QStringLiteral("Activate"));
+        call = QDBusMessage::createMethodCall(destination, OrbixDBusService::objectPath, applicationInterface,
+                                              QStringLiteral("Activate"));
         call << QVariantMap();
         break;
     case DesktopRequest::Kind::openSection:
-        call = QDBusMessage::createMethodCall(OrbixDBusService::serviceName, OrbixDBusService::objectPath,
+        call = QDBusMessage::createMethodCall(destination, OrbixDBusService::objectPath,
                                               OrbixDBusService::interfaceName, QStringLiteral("OpenSection"));
         call << request.argument;
         break;
     case DesktopRequest::Kind::createNote:
-        call = QDBusMessage::createMethodCall(OrbixDBusService::serviceName, OrbixDBusService::objectPath,
+        call = QDBusMessage::createMethodCall(destination, OrbixDBusService::objectPath,
                                               OrbixDBusService::interfaceName, QStringLiteral("CreateNote"));
         call << request.argument;
         break;

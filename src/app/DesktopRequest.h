@@ -23,8 +23,10 @@ struct ForwardResult {
     QString error; // why the request was not delivered or was refused
 };
 
-// Blocking call to the running instance: used only by a short-lived second start, which has no window.
-ForwardResult forwardToRunningInstance(const QDBusConnection& connection, const DesktopRequest& request);
+// Blocking call to the running instance at `destination` (its unique bus name, so that the request goes to
+// the owner that was checked): used only by a short-lived second start, which has no window.
+ForwardResult forwardToRunningInstance(const QDBusConnection& connection, const DesktopRequest& request,
+                                       const QString& destination);
 
 // Leaves the request's route in the router (the window applies it when it first shows). An unknown
 // section is refused with a sentence and leaves nothing.

@@ -5,6 +5,7 @@
 // renders the window offscreen after answering the prompts. --voice and --listen run voice mode and the
 // wake phrase listener in a terminal.
 #include "app/AppIntents.h"
+#include "app/BusNameOwner.h"
 #include "app/CommandLineFrontEnd.h"
 #include "app/DesktopRequest.h"
 #include "app/ListenCommandLine.h"
@@ -205,8 +206,21 @@ int runWindow(const QCommandLineParser& parser, const Options& options) {
     QString busError;
     switch (bus.registerOnBus(&busError)) {
     case orbix::OrbixDBusService::Registration::alreadyRunning: {
+        // Whoever holds the name gets the request only if it is this program of this user.
+        const auto owner =
+            orbix::busNameOwner(QDBusConnection::sessionBus(), orbix::OrbixDBusService::serviceName);
+        if (!owner) {
+            errors << "orbix: " << orbix::OrbixDBusService::serviceName
+                   << " was released before the request could be handed over; start Orbix again" << Qt::endl;
+            return 1;
+        }
+        if (!orbix::isSameProgram(*owner, QCoreApplication::applicationFilePath())) {
+            errors << "orbix: " << orbix::foreignOwnerMessage(orbix::OrbixDBusService::serviceName, *owner)
+                   << Qt::endl;
+            return 1;
+        }
         const orbix::ForwardResult forwarded =
-            orbix::forwardToRunningInstance(QDBusConnection::sessionBus(), request);
+            orbix::forwardToRunningInstance(QDBusConnection::sessionBus(), request, owner->uniqueName);
         if (!forwarded.delivered) {
             errors << "orbix: " << forwarded.error << Qt::endl;
             return 1;

@@ -4,9 +4,11 @@
 #include "app/OrbixDBusService.h"
 #include "support/TestSupport.h"
 
+#include <QCoreApplication>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusReply>
+#include <QDBusVirtualObject>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <csignal>
@@ -120,6 +122,49 @@ TEST_F(SecondInstance, FirstStartWithANoteOwnsTheNameAndRefusesUnknownSections) 
     ASSERT_TRUE(alone.waitForFinished(30000));
     EXPECT_EQ(alone.exitCode(), 2);
     EXPECT_TRUE(QString::fromUtf8(alone.readAllStandardError()).contains(QStringLiteral("Unknown section")));
+}
+
+namespace {
+
+// Another program holding Orbix's name and answering every call as Orbix would.
+class NameSquatter : public QDBusVirtualObject {
+public:
+    explicit NameSquatter(QDBusConnection connection) : connection_(std::move(connection)) {}
+    bool handleMessage(const QDBusMessage& message, const QDBusConnection&) override {
+        received << message.member();
+        connection_.send(message.createReply(QStringLiteral("Opened Orbix.")));
+        return true;
+    }
+    QString introspect(const QString&) const override { return {}; }
+    QStringList received;
+
+private:
+    QDBusConnection connection_;
+};
+
+} // namespace
+
+// A start that finds the name held by another program hands it nothing, says who holds it and fails.
+TEST_F(SecondInstance, ANameHeldByAnotherProgramGetsNoRequest) {
+    QDBusConnection squatterConnection = bus.connect(QStringLiteral("squatter"));
+    NameSquatter squatter(squatterConnection);
+    ASSERT_TRUE(squatterConnection.registerVirtualObject(OrbixDBusService::objectPath, &squatter));
+    ASSERT_TRUE(squatterConnection.registerService(OrbixDBusService::serviceName));
+
+    // The squatter answers from this thread's event loop, so the start is awaited without blocking it.
+    QProcess second;
+    configure(second);
+    second.start(QStringLiteral(ORBIX_PROGRAM), {QStringLiteral("--note"), QStringLiteral("warmer, please")});
+    ASSERT_TRUE(waitUntil([&] { return second.state() == QProcess::NotRunning; }, std::chrono::seconds(30)));
+    const QString errors = QString::fromUtf8(second.readAllStandardError());
+    EXPECT_NE(second.exitCode(), 0);
+    EXPECT_TRUE(second.readAllStandardOutput().isEmpty());
+    EXPECT_TRUE(errors.contains(QStringLiteral("org.orbix.Orbix is held by ") +
+                                squatterConnection.baseService() +
+                                QStringLiteral(" (process %1, ").arg(QCoreApplication::applicationPid())))
+        << errors.toStdString();
+    EXPECT_TRUE(squatter.received.isEmpty()) << squatter.received.join(' ').toStdString();
+    squatterConnection.unregisterService(OrbixDBusService::serviceName);
 }
 
 // A program calls Orbix while it is not running: the bus starts it from its activation file, and the
