@@ -98,6 +98,8 @@ SimulatorWindow::SimulatorWindow(const QString& catalogPath, QWidget* parent)
     setCentralWidget(main);
 
     documentSummary_->setAccessibleName(QStringLiteral("Document"));
+    // The document's name as typed, never read as markup.
+    documentSummary_->setTextFormat(Qt::PlainText);
     statusBar()->addPermanentWidget(documentSummary_);
 
     buildActions();

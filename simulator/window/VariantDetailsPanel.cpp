@@ -107,9 +107,11 @@ VariantDetailsPanel::VariantDetailsPanel(QWidget* parent)
     titleFont.setPointSizeF(titleFont.pointSizeF() * 1.3);
     titleFont.setBold(true);
     title_->setFont(titleFont);
-    title_->setWordWrap(true);
-    summary_->setWordWrap(true);
-    crop_->setWordWrap(true);
+    // Names come from files and scripts: shown as typed, never read as markup (which would load images).
+    for (QLabel* label : {title_, summary_, crop_}) {
+        label->setTextFormat(Qt::PlainText);
+        label->setWordWrap(true);
+    }
 
     adjustments_->setAccessibleName(QStringLiteral("Adjustments"));
     adjustments_->setColumnCount(2);

@@ -73,6 +73,8 @@ void SettingsView::buildForm() {
 
     auto caption = [this](const QString& text, QWidget* parent) {
         auto* label = new QLabel(text, parent);
+        // Results quote names and error texts from elsewhere: shown as they are, never read as markup.
+        label->setTextFormat(Qt::PlainText);
         label->setWordWrap(true);
         applyTextStyle(label, TextStyle::Caption);
         // The label's font is the caption's; its children (none) and the group keep the body font.

@@ -16,8 +16,10 @@
 #include <QFile>
 #include <QFont>
 #include <QHeaderView>
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -128,6 +130,34 @@ TEST_F(SimulatorWindowTest, ShowsTheCatalogAndFollowsScriptsRunByOtherProcesses)
     ASSERT_TRUE(waitUntil([&] { return model->rowCount() == 0; }));
     EXPECT_EQ(window->statusText(), u"No document is open"_qs);
     EXPECT_FALSE(window->action(u"Spot Removal"_qs)->isEnabled());
+}
+
+// A photo named like markup is shown as its name: no label reads it as HTML (which would load the image
+// it points at and grow to its size).
+TEST_F(SimulatorWindowTest, NamesAreShownAsTypedNotAsMarkup) {
+    const QString picture = folder.filePath(u"large.png"_qs);
+    ASSERT_TRUE(QImage(600, 600, QImage::Format_RGB32).save(picture));
+    const QString markup = u"<img src=\""_qs + picture + u"\">X"_qs;
+    QString reason;
+    ASSERT_TRUE(edits::editCatalog(
+        catalog,
+        [&](Catalog& edited) {
+            edited.document->name = markup;
+            edited.document->variant(edited.document->primary)->name = markup + u".jpg"_qs;
+            return true;
+        },
+        &reason))
+        << reason.toStdString();
+    ASSERT_TRUE(waitUntil([&] { return window->statusText().startsWith(markup); }));
+
+    int shown = 0;
+    for (const QLabel* label : window->findChildren<QLabel*>()) {
+        if (!label->text().contains(markup))
+            continue;
+        ++shown;
+        EXPECT_LT(label->sizeHint().height(), 300) << label->text().toStdString();
+    }
+    EXPECT_EQ(shown, 2) << "the variant's title and the document line";
 }
 
 TEST_F(SimulatorWindowTest, ClicksAndModifierClicksWriteTheSelectionScriptsSee) {

@@ -14,6 +14,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QImage>
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -195,6 +196,20 @@ TEST_F(SettingsWindow, OpenCaptureOneAnswersInTheResultLine) {
     QTest::mouseClick(view->testButton(), Qt::LeftButton);
     view.reset();
     EXPECT_TRUE(waitUntil([&] { return scriptFinished.count() > 0; }));
+}
+
+// An answer quoting markup (here the system's reason a launch failed) is shown as text: the result line
+// does not load the image it names nor grow to its size.
+TEST_F(SettingsWindow, TheResultLineShowsMarkupAsText) {
+    QTemporaryDir folder;
+    const QString picture = folder.filePath(QStringLiteral("large.png"));
+    ASSERT_TRUE(QImage(600, 600, QImage::Format_RGB32).save(picture));
+    workspace.openError = QStringLiteral("<img src=\"") + picture + QStringLiteral("\">X");
+    openSettings();
+    const QString result = runCheck(view->openButton());
+    ASSERT_TRUE(result.endsWith(*workspace.openError)) << result.toStdString();
+    EXPECT_EQ(view->resultLabel()->text(), result);
+    EXPECT_LT(view->resultLabel()->sizeHint().height(), 300);
 }
 
 TEST_F(SettingsWindow, MenuCommandAsksForTheSettingsWindow) {
