@@ -188,7 +188,9 @@ void AppModel::submitPrompt() {
     setPromptText(QString());
     setResponding(true);
 
-    if (CaptureOneScopeGuard::isOffProductAppRequest(text)) {
+    if (answersWakeConfirmation(text)) {
+        later([this, text] { takeWakeConfirmationAnswer(text, false); });
+    } else if (CaptureOneScopeGuard::isOffProductAppRequest(text)) {
         showProductScopeNotice();
     } else if (isCaptureOneConnectionTest(text)) {
         later([this] { runConnectionTest(); });

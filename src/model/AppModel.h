@@ -248,6 +248,17 @@ private:
     void handleRealtimeStateChange(RealtimeVoiceState state);
     void handleRealtimeError(const QString& message);
 
+    // A wake command that changes many properties waits for "confirm" (AppModelWakeConfirmation.cpp).
+    // Whether the words answer the command now waiting.
+    bool answersWakeConfirmation(const QString& words) const;
+    // Runs or drops the waiting command, answering on the road the words came by; the caller has shown
+    // them.
+    void takeWakeConfirmationAnswer(const QString& words, bool spoken);
+    // Holds the command and asks for "confirm"; the caller has shown the command.
+    void askWakeConfirmation(const QString& command);
+    // Runs a command heard after the wake phrase and reads the result back.
+    void runWakeCommand(const QString& command);
+
     void runConnectionTest();
     void runLocalCommand(const QString& text);
     void askAssistant(const QString& text);
@@ -280,6 +291,9 @@ private:
     AppPresenter* presenter_ = nullptr;
     std::optional<QUuid> realtimeTranscriptMessageID_;
     bool hasPresentedVoicePermissionAlert_ = false;
+    std::optional<QString> wakeCommandAwaitingConfirmation_;
+    // Tells a question's expiry from a later question's.
+    int wakeConfirmationQuestion_ = 0;
 };
 
 } // namespace orbix

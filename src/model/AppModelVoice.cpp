@@ -6,6 +6,7 @@
 #include "captureone/MacComputerUseService.h"
 #include "core/TextRules.h"
 #include "model/AppModel.h"
+#include "model/WakeCommandConfirmation.h"
 #include "voice/OpenAIRealtimeVoiceService.h"
 #include "voice/SpeechFeedbackService.h"
 #include "voice/VoiceTimers.h"
@@ -306,10 +307,17 @@ void AppModel::startComputerUseVoiceMode() {
 }
 
 void AppModel::handleWakePhrase(const std::optional<QString>& commandSuffix) {
+    // An answer to a command waiting for "confirm" is taken first; anything else heard drops that command.
+    const bool isAnswer = commandSuffix && answersWakeConfirmation(*commandSuffix);
+    if (!isAnswer) {
+        wakeCommandAwaitingConfirmation_.reset();
+    }
     // A command without "capture one" in it counts only while Capture One is in front, and the dispatcher
     // checks that again when it runs: both happen before Orbix's own window comes forward.
-    const bool isLocalCommand = commandSuffix && !commandSuffix->isEmpty() && services_.computerUseService &&
-                                CaptureOneCommandParser::parse(*commandSuffix, services_.workspace);
+    const auto parsed = commandSuffix && !commandSuffix->isEmpty() && services_.computerUseService
+                            ? CaptureOneCommandParser::parse(*commandSuffix, services_.workspace)
+                            : std::nullopt;
+    const bool isLocalCommand = isAnswer || parsed.has_value();
     if (!isLocalCommand) {
         bringAppToFront();
     }
@@ -321,18 +329,13 @@ void AppModel::handleWakePhrase(const std::optional<QString>& commandSuffix) {
         return;
     }
     appendMessage(ConversationMessage::make(ConversationRole::user, InputMode::voice, *commandSuffix));
-    setResponding(true);
-    later([this, command = *commandSuffix] {
-        QPointer<AppModel> self(this);
-        services_.computerUseService->execute(command, [self](const ComputerUseResult& result) {
-            if (!self) {
-                return;
-            }
-            self->bringAppToFront();
-            self->setResponding(false);
-            self->applyRealtimeComputerUseResult(result, true);
-        });
-    });
+    if (isAnswer) {
+        takeWakeConfirmationAnswer(*commandSuffix, true);
+    } else if (wakeconfirmation::needsConfirmation(*parsed)) {
+        askWakeConfirmation(*commandSuffix);
+    } else {
+        runWakeCommand(*commandSuffix);
+    }
 }
 
 void AppModel::startWakeWordListening() {

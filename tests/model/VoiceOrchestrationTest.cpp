@@ -66,6 +66,9 @@ protected:
     ~VoiceOrchestration() override { model.reset(); }
 
     void addServices(AppModelServices& services) override {
+        if (modelTimers) {
+            services.voiceTimers = modelTimers;
+        }
         services.realtimeVoiceService = realtime.get();
         services.wakeWordVoiceService = listener.get();
         services.speechFeedbackService = feedback.get();
@@ -112,6 +115,8 @@ protected:
     std::unique_ptr<WakeWordVoiceService> listener;
     std::unique_ptr<SpeechFeedbackService> feedback;
     RecordingPresenter presenter{workspace};
+    // The model's own delays on a manual clock, for tests that set it before making the model.
+    std::shared_ptr<ManualVoiceTimers> modelTimers;
 };
 
 QJsonObject serverEvent(const QString& type, const QJsonObject& fields = {}) {
@@ -172,6 +177,72 @@ TEST_F(VoiceOrchestration, AWakeCommandRunsLocallyAndIsReadBackBeforeTheListener
     submit("capture one, set rating to 1");
     EXPECT_EQ(synthesizer->lastText(), "Set rating to 1 on 2 selected variant(s).");
     EXPECT_EQ(realtimeServer.connectionCount(), 0);
+}
+
+// A false wake must not reset a whole selection: commands that change many properties wait for "confirm",
+// said after the wake phrase or typed; one property changes at once.
+TEST_F(VoiceOrchestration, WakeCommandsThatChangeManyPropertiesWaitForConfirm) {
+    modelTimers = std::make_shared<ManualVoiceTimers>();
+    // Wakes a second apart, as said one after the other (the listener drops a wake within a second of one).
+    auto heardAt = std::make_shared<WakeWordVoiceService::Clock::time_point>();
+    listener = std::make_unique<WakeWordVoiceService>(
+        recognizer, WakeWordVoiceService::Options{[heardAt] { return *heardAt += std::chrono::seconds(2); },
+                                                  std::chrono::milliseconds(100)});
+    makeVoiceModel();
+    ASSERT_TRUE(startListening());
+    const auto exposure = [&] {
+        return simulator.variants()[0].toObject().value("adjustments").toObject().value("exposure").toDouble();
+    };
+    // Commands are said while working in Capture One; the answers come with Orbix in front, as its question
+    // brought it forward.
+    const auto hear = [&](const char* words) {
+        if (!QString::fromUtf8(words).contains("confirm") && !QString::fromUtf8(words).contains("cancel")) {
+            workspace.frontmost = FrontmostApplication{"Capture One", std::nullopt};
+        }
+        const auto spokenBefore = synthesizer->spoken.size();
+        ASSERT_TRUE(recognizer->deliver(words, true)) << words;
+        ASSERT_TRUE(
+            waitUntil([&] { return synthesizer->spoken.size() > spokenBefore && !model->isResponding(); }));
+        const QString said = synthesizer->lastText();
+        synthesizer->finishSpeaking();
+        ASSERT_TRUE(waitUntil([&] { return model->isWakeWordListening() && recognizer->isRunning(); }))
+            << said.toStdString();
+    };
+    const QString question =
+        "\u201creset adjustments\u201d changes many settings at once. Say \u201cHey Orbix, "
+        "confirm\u201d or type \u201cconfirm\u201d to run it, or \u201ccancel\u201d.";
+
+    hear("Hey Orbix, set exposure to 1.");
+    EXPECT_EQ(exposure(), 1) << "one property changes at once";
+
+    hear("Hey Orbix, reset adjustments.");
+    EXPECT_EQ(synthesizer->lastText(), question);
+    EXPECT_EQ(model->messages().last().content, question);
+    EXPECT_EQ(exposure(), 1) << "nothing ran yet";
+    hear("Hey Orbix, confirm.");
+    EXPECT_EQ(exposure(), 0);
+    EXPECT_EQ(model->messages().last().content, "Reset adjustments on 2 selected variant(s).");
+    EXPECT_EQ(realtimeServer.connectionCount(), 0) << "an answer opens no session";
+
+    // Cancelled, replaced by another command, or left unanswered: nothing runs.
+    hear("Hey Orbix, set exposure to 1.");
+    hear("Hey Orbix, auto adjust.");
+    hear("Hey Orbix, cancel.");
+    EXPECT_EQ(synthesizer->lastText(), "Cancelled. Nothing was changed.");
+    hear("Hey Orbix, reset all adjustments.");
+    hear("Hey Orbix, set rating to 2.");
+    EXPECT_EQ(simulator.variants()[0].toObject().value("rating").toInt(), 2);
+    hear("Hey Orbix, reset adjustments.");
+    modelTimers->advance(std::chrono::seconds(30));
+    submit("confirm");
+    EXPECT_EQ(exposure(), 1);
+    EXPECT_NE(model->messages().last().content, "Reset adjustments on 2 selected variant(s).");
+
+    // Typed, the answer runs the command on the typed road; rating 0 clears a rating, so it asks too.
+    hear("Hey Orbix, set rating to 0.");
+    EXPECT_EQ(simulator.variants()[0].toObject().value("rating").toInt(), 2);
+    submit(" Confirm ");
+    EXPECT_EQ(simulator.variants()[0].toObject().value("rating").toInt(), 0);
 }
 
 TEST_F(VoiceOrchestration, TheWakePhraseAloneOpensASession) {

@@ -1,6 +1,7 @@
 #pragma once
 // What the wake recogniser listens for, as a JSGF grammar: the wake phrase alone or followed by one of the
-// short commands the local command parser understands. The grammar decides which words were said, not
+// short commands the local command parser understands, or "confirm" / "cancel" (the answers a command
+// that changes many properties waits for). The grammar decides which words were said, not
 // whether the wake phrase was: every utterance is fitted to it, so the decoder confirms the wake phrase by
 // keyphrase spotting before it reports anything.
 

@@ -1,0 +1,64 @@
+// Wake commands that change many properties at once: held until "confirm" is said after the wake phrase
+// or typed, dropped on "cancel", on any other wake command or when the answer does not come in time.
+#include "captureone/MacComputerUseService.h"
+#include "model/AppModel.h"
+#include "model/WakeCommandConfirmation.h"
+
+#include <QPointer>
+
+namespace orbix {
+
+bool AppModel::answersWakeConfirmation(const QString& words) const {
+    return wakeCommandAwaitingConfirmation_ &&
+           wakeconfirmation::answerIn(words) != wakeconfirmation::Answer::none;
+}
+
+void AppModel::takeWakeConfirmationAnswer(const QString& words, bool spoken) {
+    const std::optional<QString> command = std::exchange(wakeCommandAwaitingConfirmation_, std::nullopt);
+    const bool confirmed = command && wakeconfirmation::answerIn(words) == wakeconfirmation::Answer::confirm;
+    // Each road answers as it answers its own commands.
+    if (spoken) {
+        confirmed ? runWakeCommand(wakeconfirmation::confirmedCommand(*command))
+                  : applyRealtimeComputerUseResult({wakeconfirmation::cancelledText, std::nullopt}, true);
+        return;
+    }
+    if (confirmed) {
+        runLocalCommand(wakeconfirmation::confirmedCommand(*command));
+        return;
+    }
+    appendAssistantMessage(wakeconfirmation::cancelledText);
+    if (inputMode_ == InputMode::voice) {
+        speakFeedback(wakeconfirmation::cancelledText);
+    }
+    setResponding(false);
+}
+
+void AppModel::askWakeConfirmation(const QString& command) {
+    wakeCommandAwaitingConfirmation_ = command;
+    const int question = ++wakeConfirmationQuestion_;
+    afterDelay(wakeconfirmation::answerTimeout, [this, question] {
+        if (question == wakeConfirmationQuestion_) {
+            wakeCommandAwaitingConfirmation_.reset();
+        }
+    });
+    bringAppToFront();
+    // Read aloud like a result; the listener resumes once it has been said, ready for the answer.
+    applyRealtimeComputerUseResult({wakeconfirmation::question(command), std::nullopt}, true);
+}
+
+void AppModel::runWakeCommand(const QString& command) {
+    setResponding(true);
+    later([this, command] {
+        QPointer<AppModel> self(this);
+        services_.computerUseService->execute(command, [self](const ComputerUseResult& result) {
+            if (!self) {
+                return;
+            }
+            self->bringAppToFront();
+            self->setResponding(false);
+            self->applyRealtimeComputerUseResult(result, true);
+        });
+    });
+}
+
+} // namespace orbix
