@@ -380,7 +380,7 @@ QString MacComputerUseService::typeInCaptureOne(const QString& textValue, const 
     }
     UIAutomationService automation(accessibility_);
     if (!field) {
-        return uiMessage(automation.typeText(textValue));
+        return uiMessage(automation.typeText(textValue, vetoDestructiveElement), destructiveKeyTargetText);
     }
     // Focusing a field clicks it: a destructive control is refused as for a click.
     if (namesDestructiveControl(*field)) {

@@ -55,6 +55,14 @@ QString pressedOnText(const QString& key, const QString& element) {
 QString unknownKeyTargetText(const QString& key) {
     return QStringLiteral("Could not tell what ") + key + QStringLiteral(" would press.");
 }
+const QString typedTextWhat = QStringLiteral("the typed text");
+
+// A space or a line break types into a text field but presses a focused button or a highlighted menu item,
+// as the Space and Return keys do.
+bool canPressFocusedElement(const QString& text) {
+    return text.contains(QLatin1Char(' ')) || text.contains(QLatin1Char('\n')) ||
+           text.contains(QLatin1Char('\r'));
+}
 
 std::optional<QString> nonEmpty(std::optional<QString> value) {
     if (value && value->isEmpty()) {
@@ -328,13 +336,16 @@ void UIAutomationService::postText(const QString& text) {
     }
 }
 
-UIAutomationResult UIAutomationService::typeText(const QString& text) {
+UIAutomationResult UIAutomationService::typeText(const QString& text, const ElementVeto& veto) {
     const QString trimmedText = text::trimmed(text);
     if (trimmedText.isEmpty()) {
         return UIAutomationResult::failure(noTextText);
     }
     if (!backend_.isProcessTrusted(true)) {
         return UIAutomationResult::accessibilityNotTrusted();
+    }
+    if (const auto stop = stopTypingThatWouldPress(trimmedText, veto)) {
+        return *stop;
     }
     postText(trimmedText);
     return UIAutomationResult::success(typedTextText);
@@ -345,6 +356,9 @@ UIAutomationResult UIAutomationService::typeText(const QString& text, const QStr
     UIAutomationResult focused = focusField(fieldName, veto);
     if (!focused.isSuccess()) {
         return focused;
+    }
+    if (const auto stop = stopTypingThatWouldPress(text, veto)) {
+        return *stop;
     }
     postText(text);
     return UIAutomationResult::success(typedIntoText(text::trimmed(fieldName)));
@@ -364,16 +378,33 @@ UIAutomationResult UIAutomationService::pressKey(const KeyboardKey& key, const E
     return UIAutomationResult::success(pressedText(key.displayName));
 }
 
-UIAutomationResult UIAutomationService::pressActivatingKey(const KeyboardKey& key, const ElementVeto& veto) {
-    const KeyboardTargets targets = keyboardTargets(backend_.frontmostApplicationElement());
+std::optional<UIAutomationResult> UIAutomationService::stopBeforePressing(const KeyboardTargets& targets,
+                                                                          const ElementVeto& veto,
+                                                                          const QString& what) {
     if (targets.empty()) {
-        return UIAutomationResult::failure(unknownKeyTargetText(key.displayName));
+        return UIAutomationResult::failure(unknownKeyTargetText(what));
     }
-    // Everything the key might press is judged, the highlighted item and whatever else holds focus.
+    // Everything the input might press is judged, the highlighted item and whatever else holds focus.
     const auto vetoed = [&](const ElementRef& element) { return veto && veto(namingTexts(element)); };
     if ((targets.highlightedMenuItem && vetoed(targets.highlightedMenuItem)) ||
         std::any_of(targets.focusedOrDefault.cbegin(), targets.focusedOrDefault.cend(), vetoed)) {
         return UIAutomationResult::refused();
+    }
+    return std::nullopt;
+}
+
+std::optional<UIAutomationResult> UIAutomationService::stopTypingThatWouldPress(const QString& text,
+                                                                                const ElementVeto& veto) {
+    if (!canPressFocusedElement(text)) {
+        return std::nullopt;
+    }
+    return stopBeforePressing(keyboardTargets(backend_.frontmostApplicationElement()), veto, typedTextWhat);
+}
+
+UIAutomationResult UIAutomationService::pressActivatingKey(const KeyboardKey& key, const ElementVeto& veto) {
+    const KeyboardTargets targets = keyboardTargets(backend_.frontmostApplicationElement());
+    if (const auto stop = stopBeforePressing(targets, veto, key.displayName)) {
+        return *stop;
     }
     if (const ElementRef& item = targets.highlightedMenuItem) {
         const QString name = shownName(item, key.displayName);

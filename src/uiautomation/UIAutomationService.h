@@ -57,9 +57,10 @@ public:
 
     UIAutomationResult clickVisibleElement(const QString& name, const ElementVeto& veto = {});
     UIAutomationResult focusField(const QString& name, const ElementVeto& veto = {});
-    // Types the trimmed text into whatever has keyboard focus.
-    UIAutomationResult typeText(const QString& text);
-    // Focuses the named field, then types the text exactly as given.
+    // Types the trimmed text into whatever has keyboard focus. Text with a space or a line break, which
+    // would press a focused button or highlighted menu item, is judged first as Space and Return are.
+    UIAutomationResult typeText(const QString& text, const ElementVeto& veto = {});
+    // Focuses the named field, then types the text exactly as given (judged as above).
     UIAutomationResult typeText(const QString& text, const QString& fieldName, const ElementVeto& veto = {});
     // A key that activates (Return, Enter, Space) is judged by what it would press: with a menu open, its
     // highlighted item is pressed through accessibility after the veto, so that a highlight moving in the
@@ -85,6 +86,11 @@ private:
     QString shownName(const ElementRef& element, const QString& fallback);
     // A key that activates, judged and, in a menu, performed on the highlighted item.
     UIAutomationResult pressActivatingKey(const KeyboardKey& key, const ElementVeto& veto);
+    // The outcome that stops input which would press something: nothing found that it would press (`what`
+    // names the input), or the veto refuses one of the targets; none when the input may go.
+    std::optional<UIAutomationResult> stopBeforePressing(const KeyboardTargets& targets,
+                                                         const ElementVeto& veto, const QString& what);
+    std::optional<UIAutomationResult> stopTypingThatWouldPress(const QString& text, const ElementVeto& veto);
     using ElementVisitor = std::function<void(const ElementRef& element, const ElementRef& parent)>;
     // Visits the tree below root breadth-first, each element once with its parent (null for root), taking
     // at most listingEntryLimit queue entries (already visited ones included).

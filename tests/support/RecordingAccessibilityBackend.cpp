@@ -180,6 +180,11 @@ bool RecordingAccessibilityBackend::setFocused(const ElementRef& ref, bool focus
     calls_.append(QStringLiteral("setFocused"));
     if (focused) {
         events_.push_back({Event::Kind::focus, idOf(ref), {}, {}, 0, 0});
+        // Focus moves: one element holds it.
+        for (Node& other : nodes_) {
+            other.element.states.focused = false;
+        }
+        node(ref).element.states.focused = true;
     }
     return true;
 }

@@ -339,11 +339,20 @@ TEST_F(UIAutomationServiceTest, ActivatingKeysAreJudgedByWhatTheyWouldPress) {
     ASSERT_EQ(backend.events().size(), 1u);
     EXPECT_EQ(backend.events()[0].keyCode, 49);
 
-    // Other keys press nothing by themselves and are not judged.
+    // Other keys press nothing by themselves and are not judged; neither is text without a space or a line
+    // break, which would press what has focus as Space and Return do.
     seen.clear();
     EXPECT_EQ(service.pressKey(*KeyboardKey::parse(QStringLiteral("down")), refuseDelete),
               UIAutomationResult::success(QStringLiteral("Pressed Down.")));
+    EXPECT_EQ(service.typeText(QStringLiteral("word"), refuseDelete),
+              UIAutomationResult::success(QStringLiteral("Typed text.")));
     EXPECT_TRUE(seen.isEmpty());
+    backend.element(button).set(A::title, QStringLiteral("Delete"));
+    backend.clearRecords();
+    EXPECT_EQ(service.typeText(QStringLiteral("two words"), refuseDelete), UIAutomationResult::refused());
+    EXPECT_EQ(service.typeText(QStringLiteral("a\nb"), QStringLiteral("Name"), refuseDelete),
+              UIAutomationResult::refused());
+    EXPECT_EQ(backend.typedText(), QString());
 }
 
 } // namespace
