@@ -252,11 +252,15 @@ KeyboardTargets UIAutomationService::keyboardTargets(const ElementRef& applicati
             states.focused && parent &&
             attributeOrEmpty(element, StringAttribute::role) == QLatin1String("AXMenuItem") &&
             attributeOrEmpty(parent, StringAttribute::role) == QLatin1String("AXMenu");
+        if (!inOpenMenu) {
+            targets.focusedOrDefault.push_back(element);
+            return;
+        }
         // With a submenu open, the item that opened it stays highlighted too; the submenu comes later.
-        if (inOpenMenu && targets.highlightedMenuItem) {
+        if (targets.highlightedMenuItem) {
             targets.focusedOrDefault.push_back(targets.highlightedMenuItem);
         }
-        (inOpenMenu ? targets.highlightedMenuItem : targets.focusedOrDefault.emplace_back()) = element;
+        targets.highlightedMenuItem = element;
     });
     return targets;
 }
