@@ -34,7 +34,7 @@ bool isSameProgram(const BusNameOwner& owner, const QString& ownExecutable) {
     return owner.userId == ::geteuid() && !own.isEmpty() && owner.executable == own;
 }
 
-QString foreignOwnerMessage(const QString& name, const BusNameOwner& owner) {
+QString foreignOwnerMessage(const QString& name, const BusNameOwner& owner, const QString& ownExecutable) {
     QStringList details;
     if (owner.processId) {
         details << QStringLiteral("process %1").arg(*owner.processId);
@@ -44,8 +44,8 @@ QString foreignOwnerMessage(const QString& name, const BusNameOwner& owner) {
     }
     details << (owner.executable.isEmpty() ? QStringLiteral("program unknown") : owner.executable);
     return name + QStringLiteral(" is held by ") + owner.uniqueName + QStringLiteral(" (") +
-           details.join(QStringLiteral(", ")) +
-           QStringLiteral("), not by Orbix; the request was not sent to it.");
+           details.join(QStringLiteral(", ")) + QStringLiteral("), not by this program (") + ownExecutable +
+           QStringLiteral("); the request was not sent to it.");
 }
 
 } // namespace orbix

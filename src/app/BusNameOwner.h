@@ -24,8 +24,8 @@ std::optional<BusNameOwner> busNameOwner(const QDBusConnection& connection, cons
 // Whether the owner is the program at ownExecutable, run by this process's user.
 bool isSameProgram(const BusNameOwner& owner, const QString& ownExecutable);
 
-// "org.orbix.Orbix is held by :1.7 (process 4242, /usr/bin/python3), not by Orbix; the request was not
-// sent to it."
-QString foreignOwnerMessage(const QString& name, const BusNameOwner& owner);
+// "org.orbix.Orbix is held by :1.7 (process 4242, /usr/bin/python3), not by this program
+// (/usr/bin/orbix); the request was not sent to it."
+QString foreignOwnerMessage(const QString& name, const BusNameOwner& owner, const QString& ownExecutable);
 
 } // namespace orbix

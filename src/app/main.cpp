@@ -215,7 +215,9 @@ int runWindow(const QCommandLineParser& parser, const Options& options) {
             return 1;
         }
         if (!orbix::isSameProgram(*owner, QCoreApplication::applicationFilePath())) {
-            errors << "orbix: " << orbix::foreignOwnerMessage(orbix::OrbixDBusService::serviceName, *owner)
+            errors << "orbix: "
+                   << orbix::foreignOwnerMessage(orbix::OrbixDBusService::serviceName, *owner,
+                                                 QCoreApplication::applicationFilePath())
                    << Qt::endl;
             return 1;
         }
