@@ -82,7 +82,8 @@ inline constexpr ModifierFlags control = 0x40000;
 
 inline const QString pressActionName = QStringLiteral("AXPress");
 
-// The states that decide what Return, Enter or Space would press.
+// The states that decide what Return, Enter or Space would press (AT-SPI: focused, or selected on a menu
+// item, and is-default; AX: AXFocused, AXSelected on a menu item, and being its window's AXDefaultButton).
 struct ElementStates {
     // Has keyboard focus; for a menu item: is the highlighted item of an open menu.
     bool focused = false;
