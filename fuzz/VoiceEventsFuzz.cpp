@@ -43,7 +43,7 @@ struct Harness {
         RealtimeVoiceServiceOptions options;
         options.lookup = [](const QString& name) -> std::optional<QString> {
             return name == QLatin1String("OPENAI_API_KEY") ? std::optional<QString>(QStringLiteral("sk-fuzz"))
-                                                            : std::nullopt;
+                                                           : std::nullopt;
         };
         options.configuration = [] {
             return ProductConfiguration::fromInformation({{"OrbixBuildFlavor", "internal"}}, {});
@@ -63,20 +63,21 @@ struct Harness {
                 }
             },
             options);
-        service->productScopeBlocker = [](const QString& transcript) -> std::optional<ComputerUseResult> {
+        service->setProductScopeBlocker([](const QString& transcript) -> std::optional<ComputerUseResult> {
             if (transcript.isEmpty() || transcript.contains(QLatin1Char('!'))) {
                 return ComputerUseResult{QStringLiteral("Refused."), std::nullopt};
             }
             return std::nullopt;
-        };
-        service->importedPhotoTargetPathsProvider = [](const RealtimeImportedPhotoTargetRequest& request,
-                                                       std::function<void(std::optional<QStringList>)> answer) {
-            if (request.text && request.text->contains(QLatin1String("imported"))) {
-                answer(QStringList());
-            } else {
-                answer(std::nullopt);
-            }
-        };
+        });
+        service->setImportedPhotoTargetPathsProvider(
+            [](const RealtimeImportedPhotoTargetRequest& request,
+               std::function<void(std::optional<QStringList>)> answer) {
+                if (request.text && request.text->contains(QLatin1String("imported"))) {
+                    answer(QStringList());
+                } else {
+                    answer(std::nullopt);
+                }
+            });
     }
 
     // A text-only session: no audio devices are needed to reach every handler.

@@ -23,14 +23,7 @@ ListenCommandLine::ListenCommandLine(AppModel& model, WakeWordVoiceService& list
     : QObject(parent), model_(model), listener_(listener), voice_(voice), out_(output),
       printer_(voice, output) {}
 
-ListenCommandLine::~ListenCommandLine() {
-    if (!started_) {
-        return;
-    }
-    listener_.onWake = previousWake_;
-    listener_.onListeningStateChange = previousListening_;
-    listener_.onError = previousError_;
-}
+ListenCommandLine::~ListenCommandLine() = default;
 
 void ListenCommandLine::start(std::function<void(int status)> finished) {
     if (started_) {
@@ -38,39 +31,39 @@ void ListenCommandLine::start(std::function<void(int status)> finished) {
     }
     started_ = true;
     finished_ = std::move(finished);
-    previousWake_ = listener_.onWake;
-    listener_.onWake = [this](std::optional<QString> commandSuffix) {
-        // Printed first: the model may open a session at once, whose lines follow.
-        woke(commandSuffix);
-        // A command the model recognises is answered in the conversation; any other suffix opens a
-        // session, which ends this watch before its first transcript.
-        if (commandSuffix) {
-            localResultFrom_ = model_.messages().size();
-        }
-        if (previousWake_) {
-            previousWake_(commandSuffix);
-        }
-    };
-    previousListening_ = listener_.onListeningStateChange;
-    listener_.onListeningStateChange = [this](bool isListening) {
-        if (previousListening_) {
-            previousListening_(isListening);
-        }
-        listeningChanged(isListening);
-    };
-    previousError_ = listener_.onError;
-    listener_.onError = [this](const QString& message) {
-        if (previousError_) {
-            previousError_(message);
-        }
+    // Connected after the model's own handlers, which therefore run first.
+    connect(&listener_, &WakeWordVoiceService::wakeDetected, this,
+            [this](const std::optional<QString>& commandSuffix) {
+                woke(commandSuffix);
+                // A command the model recognises is answered in the conversation after the user's words,
+                // which the model has just added; any other suffix opens a session, which ends this watch
+                // before its first transcript.
+                if (commandSuffix) {
+                    localResultFrom_ = messagesAfterLastUserSaying(*commandSuffix);
+                    messagesChanged();
+                }
+            });
+    connect(&listener_, &WakeWordVoiceService::listeningStateChanged, this,
+            &ListenCommandLine::listeningChanged);
+    connect(&listener_, &WakeWordVoiceService::errorOccurred, this, [this](const QString& message) {
         printer_.endTranscriptLine();
         out_ << "Hey Orbix: " << message << Qt::endl;
         finish(1);
-    };
+    });
     connect(&model_, &AppModel::messagesChanged, this, &ListenCommandLine::messagesChanged);
-    printer_.onStateChange = [this](RealtimeVoiceState state) { sessionStateChanged(state); };
     printer_.attach();
+    connect(&voice_, &OpenAIRealtimeVoiceService::stateChanged, this, &ListenCommandLine::sessionStateChanged);
     model_.startWakeWordListening();
+}
+
+qsizetype ListenCommandLine::messagesAfterLastUserSaying(const QString& text) const {
+    const QList<ConversationMessage>& messages = model_.messages();
+    for (qsizetype index = messages.size() - 1; index >= 0; --index) {
+        if (messages[index].role == ConversationRole::user && messages[index].content == text) {
+            return index + 1;
+        }
+    }
+    return messages.size();
 }
 
 void ListenCommandLine::stop() {

@@ -22,10 +22,9 @@ class WakeWordVoiceService;
 
 class ListenCommandLine : public QObject {
 public:
-    // The model must already have installed its callbacks on both services; these are chained after them.
+    // The model must already be connected to both services; this front end's handlers run after its own.
     ListenCommandLine(AppModel& model, WakeWordVoiceService& listener, OpenAIRealtimeVoiceService& voice,
                       QTextStream& output, QObject* parent = nullptr);
-    // Puts the listener's callbacks back as they were before start.
     ~ListenCommandLine() override;
 
     // Starts listening; `finished` is called once with the exit status.
@@ -40,6 +39,8 @@ private:
     void messagesChanged();
     void sessionStateChanged(RealtimeVoiceState state);
     void stopListener();
+    // The index after the latest user message with this text (the model adds the words of a wake command).
+    qsizetype messagesAfterLastUserSaying(const QString& text) const;
     void finish(int status);
 
     AppModel& model_;
@@ -49,10 +50,6 @@ private:
     RealtimeSessionPrinter printer_;
     std::function<void(int)> finished_;
     bool started_ = false;
-    // The listener's callbacks found at start (the model's), called first and restored at the end.
-    std::function<void(std::optional<QString>)> previousWake_;
-    std::function<void(bool)> previousListening_;
-    std::function<void(const QString&)> previousError_;
     // The listening line is printed when listening starts and again after each wake, not for every
     // restart between two utterances.
     bool announceListening_ = true;

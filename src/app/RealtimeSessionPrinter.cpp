@@ -8,67 +8,28 @@ RealtimeSessionPrinter::RealtimeSessionPrinter(OpenAIRealtimeVoiceService& voice
     : voice_(voice), out_(output) {}
 
 RealtimeSessionPrinter::~RealtimeSessionPrinter() {
-    if (!attached_) {
-        return;
+    for (const QMetaObject::Connection& connection : connections_) {
+        QObject::disconnect(connection);
     }
-    voice_.onStateChange = previousState_;
-    voice_.onAssistantTranscript = previousTranscript_;
-    voice_.onResponseDone = previousResponseDone_;
-    voice_.onComputerUseResult = previousResult_;
-    voice_.onError = previousError_;
-    voice_.onRecoverableError = previousRecoverableError_;
 }
 
 void RealtimeSessionPrinter::attach() {
-    if (attached_) {
+    if (!connections_.isEmpty()) {
         return;
     }
-    attached_ = true;
-    previousState_ = voice_.onStateChange;
-    voice_.onStateChange = [this](RealtimeVoiceState state) {
-        if (previousState_) {
-            previousState_(state);
-        }
-        if (onStateChange) {
-            onStateChange(state);
-        }
-    };
-    previousTranscript_ = voice_.onAssistantTranscript;
-    voice_.onAssistantTranscript = [this](const QString& transcript) {
-        if (previousTranscript_) {
-            previousTranscript_(transcript);
-        }
-        printTranscript(transcript);
-    };
-    previousResponseDone_ = voice_.onResponseDone;
-    voice_.onResponseDone = [this] {
-        if (previousResponseDone_) {
-            previousResponseDone_();
-        }
-        endTranscriptLine();
-    };
-    previousResult_ = voice_.onComputerUseResult;
-    voice_.onComputerUseResult = [this](const ComputerUseResult& result) {
-        if (previousResult_) {
-            previousResult_(result);
-        }
-        endTranscriptLine();
-        out_ << "Capture One: " << result.summary << Qt::endl;
-    };
-    previousError_ = voice_.onError;
-    voice_.onError = [this](const QString& message) {
-        if (previousError_) {
-            previousError_(message);
-        }
-        printError(message);
-    };
-    previousRecoverableError_ = voice_.onRecoverableError;
-    voice_.onRecoverableError = [this](const QString& message) {
-        if (previousRecoverableError_) {
-            previousRecoverableError_(message);
-        }
-        printError(message);
-    };
+    using Voice = OpenAIRealtimeVoiceService;
+    connections_ << QObject::connect(&voice_, &Voice::assistantTranscriptChanged,
+                                     [this](const QString& transcript) { printTranscript(transcript); })
+                 << QObject::connect(&voice_, &Voice::responseDone, [this] { endTranscriptLine(); })
+                 << QObject::connect(&voice_, &Voice::computerUseFinished,
+                                     [this](const ComputerUseResult& result) {
+                                         endTranscriptLine();
+                                         out_ << "Capture One: " << result.summary << Qt::endl;
+                                     })
+                 << QObject::connect(&voice_, &Voice::errorOccurred,
+                                     [this](const QString& message) { printError(message); })
+                 << QObject::connect(&voice_, &Voice::recoverableErrorOccurred,
+                                     [this](const QString& message) { printError(message); });
 }
 
 void RealtimeSessionPrinter::printSessionStart() {

@@ -1,11 +1,12 @@
 #pragma once
 // Prints a Realtime voice session in a terminal: the assistant's spoken transcript as it grows, each Capture
-// One result and each error. Its callbacks run after the ones already installed on the service (the
-// application model's), which keep working as before.
+// One result and each error. Connected after the application model, whose handlers therefore run first.
 
 #include "core/ConversationRecords.h"
 #include "core/RealtimeVoiceState.h"
 
+#include <QList>
+#include <QMetaObject>
 #include <QString>
 #include <QTextStream>
 #include <functional>
@@ -17,15 +18,12 @@ class OpenAIRealtimeVoiceService;
 class RealtimeSessionPrinter {
 public:
     RealtimeSessionPrinter(OpenAIRealtimeVoiceService& voice, QTextStream& output);
-    // Puts the service's callbacks back as they were before attach.
+    // Disconnects from the service.
     ~RealtimeSessionPrinter();
     RealtimeSessionPrinter(const RealtimeSessionPrinter&) = delete;
     RealtimeSessionPrinter& operator=(const RealtimeSessionPrinter&) = delete;
 
-    // Called for every state change of the session, after the application's own callback.
-    std::function<void(RealtimeVoiceState)> onStateChange;
-
-    // Chains the printing callbacks onto the service; once.
+    // Connects the printing to the service's signals; once.
     void attach();
     void printSessionStart();
     // Ends a transcript line that is still open.
@@ -39,14 +37,7 @@ private:
     QTextStream& out_;
     QString seenTranscript_;
     bool lineOpen_ = false;
-    bool attached_ = false;
-    // The callbacks found on the service, called first and restored at the end.
-    std::function<void(RealtimeVoiceState)> previousState_;
-    std::function<void(const QString&)> previousTranscript_;
-    std::function<void()> previousResponseDone_;
-    std::function<void(const ComputerUseResult&)> previousResult_;
-    std::function<void(const QString&)> previousError_;
-    std::function<void(const QString&)> previousRecoverableError_;
+    QList<QMetaObject::Connection> connections_;
 };
 
 } // namespace orbix

@@ -10,9 +10,9 @@ VoiceCommandLine::VoiceCommandLine(std::function<void()> startVoiceMode, OpenAIR
 
 void VoiceCommandLine::start(std::function<void(int status)> finished) {
     finished_ = std::move(finished);
-    // The runtime's own callbacks (the model's voice state) keep running: the printer's are chained after.
-    printer_.onStateChange = [this](RealtimeVoiceState state) { stateChanged(state); };
+    // Connected after the model, whose handlers (the voice state it shows) run first.
     printer_.attach();
+    connect(&voice_, &OpenAIRealtimeVoiceService::stateChanged, this, &VoiceCommandLine::stateChanged);
     printer_.printSessionStart();
     startVoiceMode_();
 }

@@ -63,56 +63,34 @@ void AppModel::configureRealtimeVoice() {
         return;
     }
     // Reads only its argument: an empty transcript means the tool call came before the user's words did.
-    voice->productScopeBlocker = [](const QString& transcript) -> std::optional<ComputerUseResult> {
+    voice->setProductScopeBlocker([](const QString& transcript) -> std::optional<ComputerUseResult> {
         const QString request = text::trimmed(transcript);
         if (!request.isEmpty() && !CaptureOneScopeGuard::isOffProductAppRequest(request)) {
             return std::nullopt;
         }
         return MacComputerUseService::scopeRefusal();
-    };
+    });
     QPointer<AppModel> self(this);
-    voice->importedPhotoTargetPathsProvider = [self](const RealtimeImportedPhotoTargetRequest& request,
-                                                     std::function<void(std::optional<QStringList>)> answer) {
+    voice->setImportedPhotoTargetPathsProvider([self](const RealtimeImportedPhotoTargetRequest& request,
+                                                      std::function<void(std::optional<QStringList>)> answer) {
         // The tool call waits for this answer, so it comes even when the model is gone.
         answer(self ? self->importedPhotoTargetPaths(request) : std::nullopt);
-    };
-    voice->onStateChange = [self](RealtimeVoiceState state) {
-        if (self) {
-            self->handleRealtimeStateChange(state);
-        }
-    };
-    voice->onAssistantTranscript = [self](const QString& text) {
-        if (self) {
-            self->upsertRealtimeTranscript(text);
-        }
-    };
-    voice->onComputerUseResult = [self](const ComputerUseResult& result) {
-        if (self) {
-            self->applyRealtimeComputerUseResult(result, false);
-        }
-    };
-    voice->onResponseDone = [self] {
-        if (self) {
-            self->realtimeTranscriptMessageID_.reset();
-            self->setResponding(false);
-        }
-    };
-    voice->onWakePhraseDetected = [self] {
-        if (self) {
-            self->bringAppToFront();
-        }
-    };
-    voice->onError = [self](const QString& message) {
-        if (self) {
-            self->handleRealtimeError(message);
-        }
-    };
-    voice->onRecoverableError = [self](const QString& message) {
-        if (self) {
-            self->services_.realtimeVoiceService->writeLog(systemErrorLogPrefix + message);
-            self->appendAssistantMessage(voiceSessionProblemPrefix + message);
-        }
-    };
+    });
+    connect(voice, &OpenAIRealtimeVoiceService::stateChanged, this, &AppModel::handleRealtimeStateChange);
+    connect(voice, &OpenAIRealtimeVoiceService::assistantTranscriptChanged, this,
+            &AppModel::upsertRealtimeTranscript);
+    connect(voice, &OpenAIRealtimeVoiceService::computerUseFinished, this,
+            [this](const ComputerUseResult& result) { applyRealtimeComputerUseResult(result, false); });
+    connect(voice, &OpenAIRealtimeVoiceService::responseDone, this, [this] {
+        realtimeTranscriptMessageID_.reset();
+        setResponding(false);
+    });
+    connect(voice, &OpenAIRealtimeVoiceService::wakePhraseDetected, this, &AppModel::bringAppToFront);
+    connect(voice, &OpenAIRealtimeVoiceService::errorOccurred, this, &AppModel::handleRealtimeError);
+    connect(voice, &OpenAIRealtimeVoiceService::recoverableErrorOccurred, this, [this](const QString& message) {
+        services_.realtimeVoiceService->writeLog(systemErrorLogPrefix + message);
+        appendAssistantMessage(voiceSessionProblemPrefix + message);
+    });
 }
 
 void AppModel::configureWakeWordVoice() {
@@ -120,23 +98,12 @@ void AppModel::configureWakeWordVoice() {
     if (!listener) {
         return;
     }
-    QPointer<AppModel> self(this);
-    listener->onWake = [self](std::optional<QString> commandSuffix) {
-        if (self) {
-            self->handleWakePhrase(commandSuffix);
-        }
-    };
-    listener->onListeningStateChange = [self](bool isListening) {
-        if (self) {
-            self->setWakeWordListening(isListening);
-        }
-    };
-    listener->onError = [self](const QString& message) {
-        if (self) {
-            self->setWakeWordListening(false);
-            self->showVoicePermissionAlert(message);
-        }
-    };
+    connect(listener, &WakeWordVoiceService::wakeDetected, this, &AppModel::handleWakePhrase);
+    connect(listener, &WakeWordVoiceService::listeningStateChanged, this, &AppModel::setWakeWordListening);
+    connect(listener, &WakeWordVoiceService::errorOccurred, this, [this](const QString& message) {
+        setWakeWordListening(false);
+        showVoicePermissionAlert(message);
+    });
 }
 
 void AppModel::handleRealtimeStateChange(RealtimeVoiceState state) {

@@ -101,7 +101,7 @@ OpenAIRealtimeVoiceService::~OpenAIRealtimeVoiceService() {
 void OpenAIRealtimeVoiceService::start(bool isVoice, std::function<void(bool)> done) {
     if (isActive_ || isStarting_) {
         stop();
-        deliver([done = std::move(done)] {
+        later([done = std::move(done)] {
             if (done) {
                 done(false);
             }
@@ -213,7 +213,7 @@ void OpenAIRealtimeVoiceService::finishStart(quint64 generation, bool running) {
         return;
     }
     isStarting_ = false;
-    deliver([done = std::exchange(startCompletion_, {}), running] { done(running); });
+    later([done = std::exchange(startCompletion_, {}), running] { done(running); });
 }
 
 void OpenAIRealtimeVoiceService::failStart(quint64 generation, const QString& message) {
@@ -271,7 +271,7 @@ void OpenAIRealtimeVoiceService::stop() {
     transcriptBuffer_.clear();
     isStarting_ = false;
     if (auto done = std::exchange(startCompletion_, {})) {
-        deliver([done = std::move(done)] { done(false); });
+        later([done = std::move(done)] { done(false); });
     }
     updateState(RealtimeVoiceState::idle);
 }
@@ -279,7 +279,7 @@ void OpenAIRealtimeVoiceService::stop() {
 void OpenAIRealtimeVoiceService::setVoiceMode(bool enabled, std::function<void()> done) {
     isVoiceSession_ = enabled;
     const auto finish = [this, &done] {
-        deliver([done = std::move(done)] {
+        later([done = std::move(done)] {
             if (done) {
                 done();
             }
@@ -393,36 +393,24 @@ OpenAIRealtimeVoiceService::SendResult OpenAIRealtimeVoiceService::sendSessionUp
 
 // MARK: callbacks and state
 
-void OpenAIRealtimeVoiceService::deliver(std::function<void()> callback) {
-    QMetaObject::invokeMethod(this, std::move(callback), Qt::QueuedConnection);
+void OpenAIRealtimeVoiceService::later(std::function<void()> work) {
+    QMetaObject::invokeMethod(this, std::move(work), Qt::QueuedConnection);
 }
 
 void OpenAIRealtimeVoiceService::updateState(RealtimeVoiceState state) {
     currentState_ = state;
-    deliver([this, state] {
-        if (onStateChange) {
-            onStateChange(state);
-        }
-    });
+    later([this, state] { emit stateChanged(state); });
 }
 
 void OpenAIRealtimeVoiceService::fail(const QString& text) {
-    deliver([this, message = shown(text)] {
-        if (onError) {
-            onError(message);
-        }
-        if (onStateChange) {
-            onStateChange(RealtimeVoiceState::failed);
-        }
+    later([this, message = shown(text)] {
+        emit errorOccurred(message);
+        emit stateChanged(RealtimeVoiceState::failed);
     });
 }
 
 void OpenAIRealtimeVoiceService::emitAssistantTranscript(const QString& transcript) {
-    deliver([this, text = shown(transcript)] {
-        if (onAssistantTranscript) {
-            onAssistantTranscript(text);
-        }
-    });
+    later([this, text = shown(transcript)] { emit assistantTranscriptChanged(text); });
 }
 
 void OpenAIRealtimeVoiceService::emitComputerUseResult(const ComputerUseResult& computerUseResult) {
@@ -431,11 +419,7 @@ void OpenAIRealtimeVoiceService::emitComputerUseResult(const ComputerUseResult& 
     if (result.artifact) {
         result.artifact->body = shown(result.artifact->body);
     }
-    deliver([this, result] {
-        if (onComputerUseResult) {
-            onComputerUseResult(result);
-        }
-    });
+    later([this, result] { emit computerUseFinished(result); });
 }
 
 // MARK: server events
@@ -543,11 +527,7 @@ void OpenAIRealtimeVoiceService::handleUserTranscription(const QJsonObject& even
         const RealtimeTurns::TurnPointer turn =
             turns_.transcriptionSettled(event.value(QStringLiteral("item_id")).toString(), text);
         if (realtime::containsWakePhrase(text)) {
-            deliver([this] {
-                if (onWakePhraseDetected) {
-                    onWakePhraseDetected();
-                }
-            });
+            later([this] { emit wakePhraseDetected(); });
         }
         if (realtime::isVoiceSessionStopCommand(text)) {
             sendIgnoringFailure(typedEvent("input_audio_buffer.clear"));
@@ -582,11 +562,7 @@ void OpenAIRealtimeVoiceService::handleResponseDone(const QJsonObject& event) {
     }
     updateState(next);
     if (!didExecuteComputerUseForCurrentResponse_) {
-        deliver([this] {
-            if (onResponseDone) {
-                onResponseDone();
-            }
-        });
+        later([this] { emit responseDone(); });
     }
     const QString responseID =
         event.value(QStringLiteral("response")).toObject().value(QStringLiteral("id")).toString();
@@ -613,11 +589,7 @@ void OpenAIRealtimeVoiceService::handleServerError(const QJsonObject& event) {
 }
 
 void OpenAIRealtimeVoiceService::reportRecoverable(const QString& text) {
-    deliver([this, message = shown(text)] {
-        if (onRecoverableError) {
-            onRecoverableError(message);
-        }
-    });
+    later([this, message = shown(text)] { emit recoverableErrorOccurred(message); });
 }
 
 // MARK: tool calls
@@ -660,7 +632,7 @@ void OpenAIRealtimeVoiceService::runNextCall() {
     runningCall_ = std::move(waitingCalls_.front());
     waitingCalls_.pop_front();
     const RealtimeTurns::TurnPointer& turn = runningCall_->origin.turn;
-    if (productScopeBlocker && turn && !turn->isTranscriptSettled) {
+    if (productScopeBlocker_ && turn && !turn->isTranscriptSettled) {
         // The turn's words are still being transcribed: judge the call when they arrive, or on what
         // arrived once the wait is over.
         transcriptionWaitTimer_ = timers_->after(transcriptionWaitLimit, [this] {
@@ -676,23 +648,23 @@ void OpenAIRealtimeVoiceService::judgeRunningCall() {
     // The timer's own callback may be what runs this: its handle goes after the call returns.
     const std::unique_ptr<VoiceTimer> waitTimer = std::move(transcriptionWaitTimer_);
     const PendingCall& call = *runningCall_;
-    if (productScopeBlocker) {
+    if (productScopeBlocker_) {
         const QString transcript = call.origin.turn ? call.origin.turn->transcript : QString();
-        if (const auto refusal = productScopeBlocker(transcript)) {
+        if (const auto refusal = productScopeBlocker_(transcript)) {
             emitComputerUseResult(*refusal);
             answerRunningCall(generation_, *refusal);
             return;
         }
     }
     ComputerUseArguments arguments = argumentsFrom(call.action, call.arguments);
-    if (!importedPhotoTargetPathsProvider) {
+    if (!importedPhotoTargetPathsProvider_) {
         executeRunningCall(std::move(arguments));
         return;
     }
     const RealtimeImportedPhotoTargetRequest request{arguments.action,     arguments.text,
                                                      arguments.targetName, arguments.prompt,
                                                      arguments.presetName, call.assistantTranscript};
-    importedPhotoTargetPathsProvider(
+    importedPhotoTargetPathsProvider_(
         request, [this, guard = QPointer(this), generation = quint64(generation_),
                   arguments = std::move(arguments)](std::optional<QStringList> paths) mutable {
             if (!guard || generation != generation_) {
@@ -713,9 +685,7 @@ void OpenAIRealtimeVoiceService::judgeRunningCall() {
 }
 
 void OpenAIRealtimeVoiceService::executeRunningCall(ComputerUseArguments arguments) {
-    if (onComputerUseStart) {
-        onComputerUseStart(arguments.action, arguments.scriptCode);
-    }
+    emit computerUseStarting(arguments.action, arguments.scriptCode);
     executor_(arguments, [this, guard = QPointer(this),
                           generation = quint64(generation_)](const ComputerUseResult& result) {
         if (!guard) {

@@ -84,6 +84,7 @@ class OpenAIRealtimeVoiceService : public QObject {
 public:
     using TargetPathsProvider = std::function<void(const RealtimeImportedPhotoTargetRequest& request,
                                                    std::function<void(std::optional<QStringList>)> answer)>;
+    using ScopeBlocker = std::function<std::optional<ComputerUseResult>(const QString& transcript)>;
 
     static constexpr std::chrono::milliseconds pingInterval{15'000};
     static constexpr std::chrono::milliseconds idleDisconnectDelay{60'000};
@@ -91,7 +92,7 @@ public:
     // stays muted.
     static constexpr std::chrono::milliseconds speakingTail = SpeakerEchoGate::tail;
     // How long a tool call waits for the transcription of the turn that caused it before it is judged on
-    // what arrived. The transcription model usually answers within a second of the end of speech.
+    // what arrived; a chosen bound, logged when it is hit.
     static constexpr std::chrono::milliseconds transcriptionWaitLimit{3'000};
     // A server message larger than this ends the session instead of being buffered.
     static constexpr qint64 maximumIncomingMessageSize = 16 * 1024 * 1024;
@@ -104,20 +105,12 @@ public:
     static constexpr std::chrono::milliseconds computerUseSuppressionWindow{350};
     static const QString model; // "gpt-realtime-2.1"
 
-    // Callbacks, each optional, each delivered on the main thread from the event loop.
-    std::function<void(RealtimeVoiceState)> onStateChange;
-    std::function<void(const QString&)> onAssistantTranscript;
-    std::function<void(const ComputerUseResult&)> onComputerUseResult;
-    std::function<void(const QString& action, const std::optional<QString>& scriptCode)> onComputerUseStart;
-    std::function<void()> onWakePhraseDetected;
-    // A failure that ended the session or kept it from starting; a `failed` state change follows.
-    std::function<void(const QString&)> onError;
-    // A failure the session survived (a refused client event, unreadable tool arguments).
-    std::function<void(const QString&)> onRecoverableError;
-    std::function<void()> onResponseDone;
-    // Hooks of the application model, called directly (not deferred).
-    TargetPathsProvider importedPhotoTargetPathsProvider;
-    std::function<std::optional<ComputerUseResult>(const QString& transcript)> productScopeBlocker;
+    // Questions the service asks the application, answered directly (not deferred). Without a scope
+    // blocker every call runs; without a target-path provider every call acts on Capture One's selection.
+    void setProductScopeBlocker(ScopeBlocker blocker) { productScopeBlocker_ = std::move(blocker); }
+    void setImportedPhotoTargetPathsProvider(TargetPathsProvider provider) {
+        importedPhotoTargetPathsProvider_ = std::move(provider);
+    }
 
     // The executor that runs actions through the dispatcher.
     static ComputerUseExecutor executorFor(MacComputerUseService& dispatcher);
@@ -147,6 +140,24 @@ public:
     // response is over and each of its calls has its output.
     void receiveFrame(const QByteArray& frame);
 
+signals:
+    // Every signal but computerUseStarting is emitted from the event loop, never from inside the call that
+    // caused it.
+    void stateChanged(RealtimeVoiceState state);
+    // The assistant's transcript of the current response so far, or its final text.
+    void assistantTranscriptChanged(const QString& transcript);
+    // Emitted synchronously, just before an action runs.
+    void computerUseStarting(const QString& action, const std::optional<QString>& scriptCode);
+    // Every result of a tool call, refusals included.
+    void computerUseFinished(const ComputerUseResult& result);
+    void wakePhraseDetected();
+    // A failure that ended the session or kept it from starting; stateChanged(failed) follows.
+    void errorOccurred(const QString& message);
+    // A failure the session survived (a refused client event, unreadable tool arguments).
+    void recoverableErrorOccurred(const QString& message);
+    // A model response ended without a tool call.
+    void responseDone();
+
 private:
     using SendResult = std::optional<RealtimeVoiceError>;
 
@@ -167,7 +178,8 @@ private:
     void fail(const QString& message);
     void emitAssistantTranscript(const QString& text);
     void emitComputerUseResult(const ComputerUseResult& result);
-    void deliver(std::function<void()> callback);
+    // Runs `work` from the event loop.
+    void later(std::function<void()> work);
     // The text with the session's credentials masked: everything leaving the service goes through it.
     QString shown(const QString& text) const;
     void rememberSecretsOf(const ProductConfiguration& configuration);
@@ -229,6 +241,8 @@ private:
     RealtimeTurns turns_;
     // The keys and the session's bearer token, masked wherever a server text is shown or logged.
     QStringList secrets_;
+    ScopeBlocker productScopeBlocker_;
+    TargetPathsProvider importedPhotoTargetPathsProvider_;
     // Bumped by every start and stop: work begun for an older session drops its result.
     std::atomic<quint64> generation_{0};
 

@@ -226,27 +226,15 @@ void WakeWordVoiceService::handleTranscriptOnQueue(const QString& text) {
     }
     lastWakeAt_ = heardAt;
     stopRecognitionOnQueue();
-    postToMain([this, suffix = match->commandSuffix] {
-        if (onWake) {
-            onWake(suffix);
-        }
-    });
+    postToMain([this, suffix = match->commandSuffix] { emit wakeDetected(suffix); });
 }
 
 void WakeWordVoiceService::emitListeningState(bool isListening) {
-    postToMain([this, isListening] {
-        if (onListeningStateChange) {
-            onListeningStateChange(isListening);
-        }
-    });
+    postToMain([this, isListening] { emit listeningStateChanged(isListening); });
 }
 
 void WakeWordVoiceService::emitError(const QString& message) {
-    postToMain([this, message] {
-        if (onError) {
-            onError(message);
-        }
-    });
+    postToMain([this, message] { emit errorOccurred(message); });
 }
 
 WakeWordVoiceService::Clock::time_point WakeWordVoiceService::now() const {

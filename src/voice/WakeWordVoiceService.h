@@ -41,16 +41,18 @@ public:
     // Stops listening and waits for the queue.
     ~WakeWordVoiceService() override;
 
-    // A wake phrase was heard; the argument is the command that followed it, if any.
-    std::function<void(std::optional<QString> commandSuffix)> onWake;
-    std::function<void(bool isListening)> onListeningStateChange;
-    std::function<void(const QString& message)> onError;
-
     // Begins listening unless already listening or preparing; asks for the permissions first.
     void start();
     void stop();
     // Stops listening; `done` runs on the main thread once the stop has been carried out on the queue.
     void stopAndWait(std::function<void()> done);
+
+signals:
+    // Emitted on the main thread from the event loop.
+    // A wake phrase was heard; the argument is the command that followed it, if any.
+    void wakeDetected(const std::optional<QString>& commandSuffix);
+    void listeningStateChanged(bool isListening);
+    void errorOccurred(const QString& message);
 
 private:
     class QueueGate;

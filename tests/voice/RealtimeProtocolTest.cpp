@@ -308,7 +308,8 @@ TEST_F(RealtimeProtocol, StartFailures) {
     options.logDirectory = logs.path();
     OpenAIRealtimeVoiceService unconfigured(network, {}, options);
     QString error;
-    unconfigured.onError = [&](const QString& message) { error = message; };
+    QObject::connect(&unconfigured, &OpenAIRealtimeVoiceService::errorOccurred,
+                     [&](const QString& message) { error = message; });
     std::optional<bool> running;
     unconfigured.start(false, [&](bool value) { running = value; });
     ASSERT_TRUE(waitUntil([&] { return running.has_value() && !error.isEmpty(); }));

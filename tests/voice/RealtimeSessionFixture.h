@@ -47,13 +47,20 @@ protected:
     void createService(ComputerUseExecutor executor) { createService(std::move(executor), baseOptions()); }
     void createService(ComputerUseExecutor executor, const RealtimeVoiceServiceOptions& options) {
         service = std::make_unique<OpenAIRealtimeVoiceService>(network, std::move(executor), options);
-        service->onStateChange = [this](RealtimeVoiceState state) { states.push_back(state); };
-        service->onError = [this](const QString& message) { errors.append(message); };
-        service->onRecoverableError = [this](const QString& message) { recoverableErrors.append(message); };
-        service->onAssistantTranscript = [this](const QString& text) { transcripts.append(text); };
-        service->onWakePhraseDetected = [this] { ++wakePhrases; };
-        service->onResponseDone = [this] { ++responsesDone; };
-        service->onComputerUseResult = [this](const ComputerUseResult& result) { results.push_back(result); };
+        using Service = OpenAIRealtimeVoiceService;
+        Service* voice = service.get();
+        QObject::connect(voice, &Service::stateChanged,
+                         [this](RealtimeVoiceState state) { states.push_back(state); });
+        QObject::connect(voice, &Service::errorOccurred,
+                         [this](const QString& message) { errors.append(message); });
+        QObject::connect(voice, &Service::recoverableErrorOccurred,
+                         [this](const QString& message) { recoverableErrors.append(message); });
+        QObject::connect(voice, &Service::assistantTranscriptChanged,
+                         [this](const QString& text) { transcripts.append(text); });
+        QObject::connect(voice, &Service::wakePhraseDetected, [this] { ++wakePhrases; });
+        QObject::connect(voice, &Service::responseDone, [this] { ++responsesDone; });
+        QObject::connect(voice, &Service::computerUseFinished,
+                         [this](const ComputerUseResult& result) { results.push_back(result); });
     }
 
     bool startSession(bool isVoice) {
@@ -76,13 +83,13 @@ protected:
     qsizetype clientEventCount(const QString& type) const { return server.clientEventsOfType(type).size(); }
     // Refuses as the application does when the transcript is empty, and records what it judged.
     void installScopeBlocker() {
-        service->productScopeBlocker = [this](const QString& transcript) -> std::optional<ComputerUseResult> {
+        service->setProductScopeBlocker([this](const QString& transcript) -> std::optional<ComputerUseResult> {
             judged.append(transcript);
             if (transcript.isEmpty()) {
                 return ComputerUseResult{QStringLiteral("Capture One only."), std::nullopt};
             }
             return std::nullopt;
-        };
+        });
     }
 
     // Waits until the client has sent `count` events in all.

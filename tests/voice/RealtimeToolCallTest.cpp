@@ -22,9 +22,9 @@ class RealtimeToolCalls : public RealtimeSessionFixture {
 protected:
     void SetUp() override {
         RealtimeSessionFixture::SetUp();
-        service->onComputerUseStart = [this](const QString& action, const std::optional<QString>&) {
-            started.append(action);
-        };
+        QObject::connect(
+            service.get(), &OpenAIRealtimeVoiceService::computerUseStarting,
+            [this](const QString& action, const std::optional<QString>&) { started.append(action); });
     }
     QStringList started;
 };
@@ -73,12 +73,12 @@ TEST_F(RealtimeToolCalls, ArgumentsAreReadByTypeAndOnlyTheSummaryIsReturned) {
 }
 
 TEST_F(RealtimeToolCalls, ScopeBlockerRefusalAnswersWithoutExecuting) {
-    service->productScopeBlocker = [](const QString& transcript) -> std::optional<ComputerUseResult> {
+    service->setProductScopeBlocker([](const QString& transcript) -> std::optional<ComputerUseResult> {
         if (transcript.contains("Mail")) {
             return ComputerUseResult{QStringLiteral("Capture One only."), std::nullopt};
         }
         return std::nullopt;
-    };
+    });
     ASSERT_TRUE(startSession(false));
     server.sendEvent({{"type", "conversation.item.input_audio_transcription.completed"},
                       {"transcript", "open Mail for me"}});
@@ -122,11 +122,11 @@ TEST_F(RealtimeToolCalls, TheResponseEndsWhileItsCallRunsAndTheFollowUpWaitsForT
         pending = std::move(done);
     });
     std::optional<RealtimeImportedPhotoTargetRequest> asked;
-    service->importedPhotoTargetPathsProvider = [&](const RealtimeImportedPhotoTargetRequest& request,
-                                                    std::function<void(std::optional<QStringList>)> answer) {
+    service->setImportedPhotoTargetPathsProvider([&](const RealtimeImportedPhotoTargetRequest& request,
+                                                     std::function<void(std::optional<QStringList>)> answer) {
         asked = request;
         QTimer::singleShot(0, [answer] { answer(QStringList{"/photos/a.jpg"}); });
-    };
+    });
     ASSERT_TRUE(startSession(false));
     play({events::responseCreated("resp_1"),
           {{"type", "response.output_audio_transcript.delta"}, {"delta", "Rating them."}},
@@ -152,10 +152,10 @@ TEST_F(RealtimeToolCalls, TheResponseEndsWhileItsCallRunsAndTheFollowUpWaitsForT
 }
 
 TEST_F(RealtimeToolCalls, AnEmptyTargetListRunsNothingInsteadOfActingOnTheSelection) {
-    service->importedPhotoTargetPathsProvider = [](const RealtimeImportedPhotoTargetRequest&,
-                                                   std::function<void(std::optional<QStringList>)> answer) {
-        QTimer::singleShot(0, [answer] { answer(QStringList()); });
-    };
+    service->setImportedPhotoTargetPathsProvider(
+        [](const RealtimeImportedPhotoTargetRequest&, std::function<void(std::optional<QStringList>)> answer) {
+            QTimer::singleShot(0, [answer] { answer(QStringList()); });
+        });
     ASSERT_TRUE(startSession(false));
     server.sendEvent(functionCall(R"({"action":"c1_set_rating","value":1,"text":"rate all photos 1 star"})"));
     ASSERT_TRUE(waitForClientEvents(4));

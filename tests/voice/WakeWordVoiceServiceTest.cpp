@@ -76,18 +76,19 @@ protected:
         };
         options.restartDelay = restartDelay;
         service = std::make_unique<WakeWordVoiceService>(recognizer, options);
-        service->onWake = [this](std::optional<QString> suffix) {
-            callbackThreads.insert(QThread::currentThread());
-            wakes.push_back(std::move(suffix));
-        };
-        service->onListeningStateChange = [this](bool isListening) {
+        QObject::connect(service.get(), &WakeWordVoiceService::wakeDetected,
+                         [this](const std::optional<QString>& suffix) {
+                             callbackThreads.insert(QThread::currentThread());
+                             wakes.push_back(suffix);
+                         });
+        QObject::connect(service.get(), &WakeWordVoiceService::listeningStateChanged, [this](bool isListening) {
             callbackThreads.insert(QThread::currentThread());
             listening.push_back(isListening);
-        };
-        service->onError = [this](const QString& message) {
+        });
+        QObject::connect(service.get(), &WakeWordVoiceService::errorOccurred, [this](const QString& message) {
             callbackThreads.insert(QThread::currentThread());
             errors.push_back(message);
-        };
+        });
     }
 
     bool isListening() const { return !listening.empty() && listening.back(); }
