@@ -86,8 +86,7 @@ OpenAIRealtimeVoiceService::OpenAIRealtimeVoiceService(QNetworkAccessManager& se
 
 OpenAIRealtimeVoiceService::~OpenAIRealtimeVoiceService() {
     ++generation_;
-    isActive_ = false;
-    isRecording_ = false;
+    phase_ = RealtimeSessionPhase::idle;
     stopAudio();
     audioWorker_.waitForDone();
     if (webSocket_) {
@@ -99,7 +98,7 @@ OpenAIRealtimeVoiceService::~OpenAIRealtimeVoiceService() {
 // MARK: session life cycle
 
 void OpenAIRealtimeVoiceService::start(bool isVoice, std::function<void(bool)> done) {
-    if (isActive_ || isStarting_) {
+    if (phase_ != RealtimeSessionPhase::idle) {
         stop();
         later([done = std::move(done)] {
             if (done) {
@@ -109,7 +108,7 @@ void OpenAIRealtimeVoiceService::start(bool isVoice, std::function<void(bool)> d
         return;
     }
     const quint64 generation = ++generation_;
-    isStarting_ = true;
+    advance(RealtimeSessionEvent::startRequested);
     startCompletion_ = std::move(done);
     updateState(RealtimeVoiceState::connecting);
     isVoiceSession_ = isVoice;
@@ -197,12 +196,13 @@ void OpenAIRealtimeVoiceService::afterSessionCreated(quint64 generation) {
         failStart(generation, error->description());
         return;
     }
-    isActive_ = true;
     if (isVoiceSession_) {
         if (const auto error = beginRecordingAfterConnect()) {
             failStart(generation, *error);
             return;
         }
+    } else {
+        advance(RealtimeSessionEvent::configuredForText);
     }
     scheduleIdleDisconnect();
     finishStart(generation, true);
@@ -212,7 +212,6 @@ void OpenAIRealtimeVoiceService::finishStart(quint64 generation, bool running) {
     if (generation != generation_ || !startCompletion_) {
         return;
     }
-    isStarting_ = false;
     later([done = std::exchange(startCompletion_, {}), running] { done(running); });
 }
 
@@ -243,7 +242,7 @@ void OpenAIRealtimeVoiceService::socketClosed(QWebSocket* socket) {
     }
     // A connection that is gone ends the session as stop() does: the microphone is released at once and
     // the next start opens a new connection.
-    if (isActive_) {
+    if (isActive()) {
         fail(message);
         stop();
     }
@@ -252,8 +251,7 @@ void OpenAIRealtimeVoiceService::socketClosed(QWebSocket* socket) {
 void OpenAIRealtimeVoiceService::stop() {
     cancelIdleDisconnect();
     ++generation_;
-    isActive_ = false;
-    isRecording_ = false;
+    advance(RealtimeSessionEvent::ended);
     // A session stopped while the model spoke must not leave the next one's microphone muted.
     echoGate_.openNow();
     stopAudio();
@@ -269,7 +267,6 @@ void OpenAIRealtimeVoiceService::stop() {
     connectionContinuation_ = {};
     clearToolCalls();
     transcriptBuffer_.clear();
-    isStarting_ = false;
     if (auto done = std::exchange(startCompletion_, {})) {
         later([done = std::move(done)] { done(false); });
     }
@@ -286,7 +283,7 @@ void OpenAIRealtimeVoiceService::setVoiceMode(bool enabled, std::function<void()
         });
     };
     if (!enabled) {
-        isRecording_ = false;
+        advance(RealtimeSessionEvent::voiceModeOff);
         stopAudio();
         if (const auto error = sendSessionUpdate(false)) {
             fail(error->description());
@@ -297,14 +294,17 @@ void OpenAIRealtimeVoiceService::setVoiceMode(bool enabled, std::function<void()
         return;
     }
     std::optional<QString> error;
-    if (!options_.audioInput || !options_.audioOutput || !options_.audioInput->hasDevice()) {
+    if (!isActive()) {
+        // Without a session the microphone would stream to nobody and stay taken.
+        error = RealtimeVoiceError::of(RealtimeVoiceError::Kind::notConnected).description();
+    } else if (!options_.audioInput || !options_.audioOutput || !options_.audioInput->hasDevice()) {
         error = RealtimeVoiceError::of(RealtimeVoiceError::Kind::microphoneDenied).description();
     } else if (auto playback = options_.audioOutput->start()) {
         error = playback;
     } else if (auto microphone = startMicrophone()) {
         error = microphone;
     } else {
-        isRecording_ = true;
+        advance(RealtimeSessionEvent::voiceModeOn);
         if (const auto update = sendSessionUpdate(true)) {
             error = update->description();
         }
@@ -318,7 +318,7 @@ void OpenAIRealtimeVoiceService::setVoiceMode(bool enabled, std::function<void()
 }
 
 void OpenAIRealtimeVoiceService::finishLocalFeedbackAndScheduleIdleDisconnect() {
-    if (!isActive_) {
+    if (!isActive()) {
         return;
     }
     // The model's own audio may still be playing; the microphone opens once it has played out.
@@ -395,6 +395,12 @@ OpenAIRealtimeVoiceService::SendResult OpenAIRealtimeVoiceService::sendSessionUp
 
 void OpenAIRealtimeVoiceService::later(std::function<void()> work) {
     QMetaObject::invokeMethod(this, std::move(work), Qt::QueuedConnection);
+}
+
+void OpenAIRealtimeVoiceService::advance(RealtimeSessionEvent event) {
+    if (const auto next = nextPhase(phase_, event)) {
+        phase_ = *next;
+    }
 }
 
 void OpenAIRealtimeVoiceService::updateState(RealtimeVoiceState state) {
@@ -750,7 +756,7 @@ std::optional<QString> OpenAIRealtimeVoiceService::beginRecordingAfterConnect() 
     if (auto error = startMicrophone()) {
         return error;
     }
-    isRecording_ = true;
+    advance(RealtimeSessionEvent::configuredForVoice);
     updateState(RealtimeVoiceState::recording);
     return std::nullopt;
 }
@@ -779,7 +785,7 @@ void OpenAIRealtimeVoiceService::stopAudio() {
 }
 
 bool OpenAIRealtimeVoiceService::mayCapture() const {
-    return isActive_ && isRecording_ && !echoGate_.isShut();
+    return phase_ == RealtimeSessionPhase::recording && !echoGate_.isShut();
 }
 
 void OpenAIRealtimeVoiceService::captured(const std::shared_ptr<CaptureConverter>& converter,

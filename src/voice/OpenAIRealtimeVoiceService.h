@@ -19,6 +19,7 @@
 #include "voice/AudioInput.h"
 #include "voice/AudioOutput.h"
 #include "voice/RealtimeLog.h"
+#include "voice/RealtimeSessionPhase.h"
 #include "voice/RealtimeTurns.h"
 #include "voice/RealtimeVoiceError.h"
 #include "voice/SpeakerEchoGate.h"
@@ -131,7 +132,8 @@ public:
     // Appends a line to the Realtime log; secrets and line breaks never reach it.
     void writeLog(const QString& message);
 
-    bool isActive() const { return isActive_; }
+    bool isActive() const { return isActivePhase(phase_); }
+    RealtimeSessionPhase phase() const { return phase_; }
     bool isVoiceSession() const { return isVoiceSession_; }
     RealtimeVoiceState currentState() const { return currentState_; }
 
@@ -174,6 +176,7 @@ private:
     void stopAudio();
     void scheduleIdleDisconnect();
     void cancelIdleDisconnect();
+    void advance(RealtimeSessionEvent event);
     void updateState(RealtimeVoiceState state);
     void fail(const QString& message);
     void emitAssistantTranscript(const QString& text);
@@ -228,12 +231,11 @@ private:
     std::function<void(std::optional<QString> error)> connectionContinuation_;
     std::function<void(bool)> startCompletion_;
 
-    std::atomic<bool> isActive_{false};
-    std::atomic<bool> isRecording_{false};
+    // Read on the capture and conversion threads as well.
+    std::atomic<RealtimeSessionPhase> phase_{RealtimeSessionPhase::idle};
     SpeakerEchoGate echoGate_;
     bool isVoiceSession_ = true;
     bool isMicrophoneActive_ = false;
-    bool isStarting_ = false;
     bool didExecuteComputerUseForCurrentResponse_ = false;
     std::optional<VoiceTimers::Clock::time_point> suppressComputerUseUntil_;
     RealtimeVoiceState currentState_ = RealtimeVoiceState::idle;

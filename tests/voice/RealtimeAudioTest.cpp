@@ -179,9 +179,15 @@ TEST_F(RealtimeAudio, NothingIsSentUntilTheSpeakerHasPlayedOutAndTheTailHasPasse
 }
 
 TEST_F(RealtimeAudio, VoiceModeSwitchesAndStopReleaseTheMicrophone) {
+    bool switched = false;
+    service->setVoiceMode(true, [&] { switched = true; });
+    ASSERT_TRUE(waitUntil([&] { return switched && !errors.isEmpty(); }));
+    EXPECT_FALSE(input->isCapturing()) << "without a session the microphone is not taken";
+    EXPECT_EQ(errors.last(), "Realtime is not connected.");
+
     ASSERT_TRUE(startSession(true));
     EXPECT_EQ(output->discardCount, 1) << "recording starts with an empty player queue";
-    bool switched = false;
+    switched = false;
     service->setVoiceMode(false, [&] { switched = true; });
     ASSERT_TRUE(waitUntil([&] { return switched; }));
     EXPECT_FALSE(input->isCapturing());

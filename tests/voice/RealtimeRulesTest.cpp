@@ -4,12 +4,14 @@
 #include "voice/RealtimeCredentials.h"
 #include "voice/RealtimeLog.h"
 #include "voice/RealtimeSessionPayload.h"
+#include "voice/RealtimeSessionPhase.h"
 #include "voice/RealtimeTextMatching.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QTemporaryDir>
+#include <array>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -114,4 +116,25 @@ TEST(RealtimeLog, OwnerOnlyLinesAndRotation) {
 
     test::ScopedEnvironment state("XDG_STATE_HOME", QByteArray("relative/path"));
     EXPECT_EQ(RealtimeLog::defaultDirectory(), QDir::homePath() + "/.local/state/Orbix");
+}
+
+TEST(RealtimeSessionPhase, EveryEventInEveryPhase) {
+    using Phase = RealtimeSessionPhase;
+    using Event = RealtimeSessionEvent;
+    constexpr std::optional<Phase> ignored;
+    const std::array events{Event::startRequested, Event::configuredForVoice, Event::configuredForText,
+                            Event::voiceModeOn,    Event::voiceModeOff,       Event::ended};
+    // One row per phase, one column per event in the order above.
+    const std::vector<std::pair<Phase, std::array<std::optional<Phase>, 6>>> table{
+        {Phase::idle, {Phase::starting, ignored, ignored, ignored, ignored, Phase::idle}},
+        {Phase::starting, {ignored, Phase::recording, Phase::textOnly, ignored, ignored, Phase::idle}},
+        {Phase::recording, {ignored, ignored, ignored, Phase::recording, Phase::textOnly, Phase::idle}},
+        {Phase::textOnly, {ignored, ignored, ignored, Phase::recording, Phase::textOnly, Phase::idle}},
+    };
+    for (const auto& [phase, expected] : table) {
+        for (std::size_t column = 0; column < events.size(); ++column) {
+            EXPECT_EQ(nextPhase(phase, events[column]), expected[column])
+                << "phase " << int(phase) << ", event " << int(events[column]);
+        }
+    }
 }
