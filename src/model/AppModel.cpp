@@ -11,6 +11,7 @@
 #include "voice/VoiceTimers.h"
 
 #include <QPointer>
+#include <QThread>
 #include <QTimer>
 
 namespace orbix {
@@ -44,7 +45,14 @@ void AppModel::later(std::function<void()> work) {
 
 // --- Published state -------------------------------------------------------------------------------------
 
+void AppModel::assertOnModelThread() const {
+    // Views bind to these properties: a change from another thread would race them.
+    Q_ASSERT_X(QThread::currentThread() == thread(), "AppModel",
+               "published state changed off the model's thread");
+}
+
 void AppModel::setSelectedArtifactID(std::optional<QUuid> id) {
+    assertOnModelThread();
     selectedArtifactID_ = id;
     emit selectedArtifactIDChanged();
     // Selecting anything reopens a cleared inspector; clearing the selection leaves the flag alone.
@@ -54,41 +62,49 @@ void AppModel::setSelectedArtifactID(std::optional<QUuid> id) {
 }
 
 void AppModel::setArtifactPanelCleared(bool cleared) {
+    assertOnModelThread();
     isArtifactPanelCleared_ = cleared;
     emit isArtifactPanelClearedChanged();
 }
 
 void AppModel::setPromptText(const QString& text) {
+    assertOnModelThread();
     promptText_ = text;
     emit promptTextChanged();
 }
 
 void AppModel::setRealtimeVoiceState(RealtimeVoiceState state) {
+    assertOnModelThread();
     realtimeVoiceState_ = state;
     emit realtimeVoiceStateChanged();
 }
 
 void AppModel::setWakeWordListening(bool listening) {
+    assertOnModelThread();
     isWakeWordListening_ = listening;
     emit isWakeWordListeningChanged();
 }
 
 void AppModel::setResponding(bool responding) {
+    assertOnModelThread();
     isResponding_ = responding;
     emit isRespondingChanged();
 }
 
 void AppModel::setInputMode(InputMode mode) {
+    assertOnModelThread();
     inputMode_ = mode;
     emit inputModeChanged();
 }
 
 void AppModel::setSelectedSection(std::optional<SidebarSection> section) {
+    assertOnModelThread();
     selectedSection_ = section;
     emit selectedSectionChanged();
 }
 
 void AppModel::appendMessage(ConversationMessage message) {
+    assertOnModelThread();
     messages_.append(std::move(message));
     emit messagesChanged();
 }
@@ -98,6 +114,7 @@ void AppModel::appendAssistantMessage(const QString& content) {
 }
 
 void AppModel::appendArtifact(Artifact artifact, bool select) {
+    assertOnModelThread();
     const QUuid id = artifact.id;
     artifacts_.append(std::move(artifact));
     emit artifactsChanged();
@@ -107,6 +124,7 @@ void AppModel::appendArtifact(Artifact artifact, bool select) {
 }
 
 void AppModel::setArtifacts(QList<Artifact> artifacts) {
+    assertOnModelThread();
     artifacts_ = std::move(artifacts);
     emit artifactsChanged();
 }

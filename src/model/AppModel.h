@@ -245,6 +245,7 @@ private:
     void finishSpokenFeedback();
     // False when no message has that id.
     bool replaceMessageContent(const QUuid& id, const QString& content);
+    void assertOnModelThread() const;
     void handleRealtimeStateChange(RealtimeVoiceState state);
     void handleRealtimeError(const QString& message);
 

@@ -96,8 +96,9 @@ TEST_F(ListenCommandLineTest, ACommandAfterTheWakePhraseRunsAtOnceIsPrintedAndRe
     ASSERT_TRUE(printedSoon("Capture One: ")) << printed.toStdString();
 
     const QString summary = model->messages().back().content;
-    EXPECT_TRUE(
-        printed.endsWith(listeningLine + "Heard “Hey Orbix”: set rating to 3\nCapture One: " + summary + "\n"))
+    // The listener may already be back and have said so.
+    EXPECT_TRUE(printed.startsWith(listeningLine +
+                                   "Heard “Hey Orbix”: set rating to 3\nCapture One: " + summary + "\n"))
         << printed.toStdString();
     EXPECT_EQ(simulator.variants()[0].toObject().value("rating").toInt(), 3);
     ASSERT_TRUE(waitUntil([&] { return !synthesizer->spoken.empty(); }));
