@@ -1,6 +1,6 @@
 # Entry points: `make run` (install, build, open the window on the simulator, or demonstrate on the
 # command line when there is no display), `make test` (install, build, run every test).
-.PHONY: deps configure build test asan-test run format clean
+.PHONY: deps configure build test asan-test run format check clean
 
 PRESET ?= dev
 JOBS ?= $(shell nproc)
@@ -25,6 +25,11 @@ run: build
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+# Formatting and the layer map, as CI checks them.
+check: deps
+	git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror
+	./scripts/check-layers
 
 clean:
 	rm -rf build
