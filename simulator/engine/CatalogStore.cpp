@@ -1,5 +1,7 @@
 #include "engine/CatalogStore.h"
 
+#include "engine/PhotoFolder.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -73,6 +75,11 @@ std::optional<Catalog> CatalogStore::load(QString* reason) {
     QFile file(path_);
     if (!file.exists())
         return Catalog::sample();
+    // Reading a FIFO or a device would wait for a writer that never comes.
+    if (!photos::isRegularFile(path_)) {
+        *reason = QStringLiteral("it is not a regular file");
+        return std::nullopt;
+    }
     if (!file.open(QIODevice::ReadOnly)) {
         *reason = file.errorString();
         return std::nullopt;

@@ -2,9 +2,11 @@
 
 #include <QCollator>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLocale>
 #include <algorithm>
+#include <sys/stat.h>
 
 namespace orbix::c1sim::photos {
 
@@ -18,6 +20,12 @@ const QStringList& supportedExtensions() {
     return extensions;
 }
 
+bool isRegularFile(const QString& path) {
+    // Following links; a link to a FIFO or a device passes QDir's Files filter and QFileInfo::isFile().
+    struct stat entry {};
+    return ::stat(QFile::encodeName(path).constData(), &entry) == 0 && S_ISREG(entry.st_mode);
+}
+
 bool isSupportedPhoto(const QString& path) {
     return supportedExtensions().contains(QFileInfo(path).suffix().toLower());
 }
@@ -27,7 +35,8 @@ QStringList photosIn(const QString& folder) {
     const QFileInfoList entries = dir.entryInfoList(QDir::Files | QDir::NoDotAndDotDot, QDir::NoSort);
     QStringList names;
     for (const QFileInfo& entry : entries) {
-        if (!entry.fileName().startsWith(QLatin1Char('.')) && isSupportedPhoto(entry.fileName()))
+        if (isRegularFile(entry.absoluteFilePath()) && !entry.fileName().startsWith(QLatin1Char('.')) &&
+            isSupportedPhoto(entry.fileName()))
             names << entry.fileName();
     }
     // Numeric collation needs an explicit locale: it is ignored in the C locale.

@@ -688,7 +688,7 @@ void SimulatedApplication::importPhotos(const ObjectRef& target, const std::opti
     QStringList files;
     if (info.isDir()) {
         files = photos::photosIn(path);
-    } else if (info.isFile()) {
+    } else if (photos::isRegularFile(path)) {
         if (!photos::isSupportedPhoto(path))
             throw appError(target, kNotAPhoto.arg(path), errnum::kBadState);
         files << info.absoluteFilePath();

@@ -1,6 +1,7 @@
 #include "captureone/BundleInfo.h"
 
-#include <QFile>
+#include "core/RegularFile.h"
+
 #include <memory>
 #include <plist/plist.h>
 
@@ -19,11 +20,13 @@ QHash<QString, QString> BundleInfo::stringProperties(const QString& bundlePath) 
 std::optional<QHash<QString, QString>> BundleInfo::read(const QString& bundlePath) {
     // Info.plist files are small; anything larger is not one.
     constexpr qint64 maximumBytes = 4 * 1024 * 1024;
-    QFile file(bundlePath + QStringLiteral("/Contents/Info.plist"));
-    if (file.size() > maximumBytes || !file.open(QIODevice::ReadOnly)) {
+    // Opened without blocking: a FIFO in a scanned folder must not hang the scan.
+    const std::optional<QByteArray> content = files::readRegularFile(
+        bundlePath + QStringLiteral("/Contents/Info.plist"), maximumBytes, files::Links::follow);
+    if (!content) {
         return std::nullopt;
     }
-    return parseStringProperties(file.readAll());
+    return parseStringProperties(*content);
 }
 
 std::optional<QHash<QString, QString>> BundleInfo::parseStringProperties(const QByteArray& data) {

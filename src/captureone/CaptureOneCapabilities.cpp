@@ -1,9 +1,9 @@
 #include "captureone/CaptureOneCapabilities.h"
 
+#include "core/RegularFile.h"
 #include "core/TextRules.h"
 
 #include <QDateTime>
-#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <cmath>
@@ -232,10 +232,11 @@ const QString& CaptureOneCapabilities::dictionary(const CaptureOneApplication& a
     if (cache.filled && cache.key == key) {
         return cache.text;
     }
+    // A dictionary is a few hundred kilobytes; the file is opened without blocking on a FIFO.
+    constexpr qint64 maximumBytes = 16 * 1024 * 1024;
     QString textValue;
-    QFile reader(path);
-    if (reader.open(QIODevice::ReadOnly)) {
-        textValue = QString::fromUtf8(reader.readAll());
+    if (const auto content = files::readRegularFile(path, maximumBytes, files::Links::follow)) {
+        textValue = QString::fromUtf8(*content);
     }
     ++cache.reads;
     cache.key = key;

@@ -1,6 +1,7 @@
 #include "model/ImportedPhotoRecognizers.h"
 
 #include "core/NaturalOrder.h"
+#include "core/RegularFile.h"
 #include "core/TextRules.h"
 #include "core/TypedNames.h"
 #include "core/WordMatching.h"
@@ -29,7 +30,9 @@ QList<QUrl> photoURLs(const QString& folder) {
     QFileInfoList entries = QDir(folder).entryInfoList(QDir::Files | QDir::NoDotAndDotDot);
     entries.erase(std::remove_if(entries.begin(), entries.end(),
                                  [](const QFileInfo& entry) {
-                                     return !supportedExtensions().contains(entry.suffix().toLower());
+                                     // A link to a FIFO, a device or nothing passes the Files filter.
+                                     return !files::isRegularFile(entry.absoluteFilePath()) ||
+                                            !supportedExtensions().contains(entry.suffix().toLower());
                                  }),
                   entries.end());
     std::stable_sort(entries.begin(), entries.end(), [](const QFileInfo& a, const QFileInfo& b) {

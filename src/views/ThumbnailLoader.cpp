@@ -1,11 +1,18 @@
 #include "views/ThumbnailLoader.h"
 
+#include "core/RegularFile.h"
+
 #include <QBuffer>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QImageReader>
+#include <QMutex>
 #include <QMutexLocker>
+#include <QThreadPool>
 #include <QTransform>
+#include <algorithm>
 #include <array>
 #include <libraw/libraw.h>
 #include <memory>
@@ -57,10 +64,13 @@ QImage oriented(const QImage& image, int flip) {
     }
 }
 
-QImage rawEmbeddedThumbnail(const QString& path, int pixelSize) {
+// Reads the already opened file through its descriptor's name, so LibRaw reads the file that was checked
+// and not whatever the photo's path names by now.
+QImage rawEmbeddedThumbnail(const QFile& file, int pixelSize) {
     using RawHandle = std::unique_ptr<libraw_data_t, decltype(&libraw_close)>;
     RawHandle raw(libraw_init(0), &libraw_close);
-    if (!raw || libraw_open_file(raw.get(), QFile::encodeName(path).constData()) != LIBRAW_SUCCESS ||
+    const QByteArray descriptorPath = QByteArrayLiteral("/dev/fd/") + QByteArray::number(file.handle());
+    if (!raw || libraw_open_file(raw.get(), descriptorPath.constData()) != LIBRAW_SUCCESS ||
         libraw_unpack_thumb(raw.get()) != LIBRAW_SUCCESS) {
         return {};
     }
@@ -95,16 +105,70 @@ QString fileStamp(const QString& path) {
            QString::number(info.size());
 }
 
+// More workers than that, each waiting on a decode that was given up, would only pile up threads.
+constexpr int kMostReplacedWorkers = 4;
+// How long the destructor lets decodes in progress finish before it leaves them behind.
+constexpr int kExitGraceMs = 500;
+
+// Pools left behind with a stuck worker, kept reachable until the process ends.
+void keepUntilExit(QThreadPool* pool) {
+    static QMutex mutex;
+    static auto* abandoned = new QList<QThreadPool*>();
+    QMutexLocker lock(&mutex);
+    abandoned->append(pool);
+}
+
 } // namespace
 
-ThumbnailLoader::ThumbnailLoader(int pixelSize, QObject* parent) : QObject(parent), pixelSize_(pixelSize) {
+struct ThumbnailLoader::Shared {
+    struct CachedThumbnail {
+        QString stamp; // modification time and size of the file that was decoded
+        QImage image;
+    };
+
+    QMutex mutex;
+    QHash<QString, CachedThumbnail> cache;
+    QSet<QString> pending;                 // queued or being decoded
+    QHash<QString, QElapsedTimer> running; // being decoded, since when
+    QSet<QString> overdue;                 // given up while their decode still runs
+    QStringList ready;
+    int workers = 1; // the pool's own size, before workers stuck in a decode are replaced
+    bool deliveryScheduled = false;
+    ThumbnailLoader* owner = nullptr; // null once the loader is gone
+
+    // Called under the mutex whenever the overdue decodes change.
+    void resize(QThreadPool& pool) const {
+        pool.setMaxThreadCount(workers + std::min(int(overdue.size()), kMostReplacedWorkers));
+    }
+};
+
+ThumbnailLoader::ThumbnailLoader(int pixelSize, QObject* parent)
+    : ThumbnailLoader(pixelSize, &ThumbnailLoader::decodeThumbnail, kDecodeTimeLimit, parent) {}
+
+ThumbnailLoader::ThumbnailLoader(int pixelSize, Decoder decoder, std::chrono::milliseconds timeLimit,
+                                 QObject* parent)
+    : QObject(parent), pixelSize_(pixelSize), decoder_(std::move(decoder)), timeLimit_(timeLimit),
+      pool_(new QThreadPool), shared_(std::make_shared<Shared>()) {
+    shared_->owner = this;
     // Leave a core for the GUI thread on small machines; decoding is I/O and CPU bound.
-    pool_.setMaxThreadCount(qMax(1, QThread::idealThreadCount() - 1));
+    shared_->workers = qMax(1, QThread::idealThreadCount() - 1);
+    shared_->resize(*pool_);
+    watchdog_.setInterval(std::max(timeLimit_ / 4, std::chrono::milliseconds(10)));
+    connect(&watchdog_, &QTimer::timeout, this, &ThumbnailLoader::giveUpOverdueDecodes);
 }
 
 ThumbnailLoader::~ThumbnailLoader() {
-    pool_.clear();
-    pool_.waitForDone();
+    {
+        QMutexLocker lock(&shared_->mutex);
+        shared_->owner = nullptr;
+    }
+    pool_->clear();
+    // A worker blocked in a system call cannot be interrupted; its thread ends with the process.
+    if (pool_->waitForDone(kExitGraceMs)) {
+        delete pool_;
+    } else {
+        keepUntilExit(pool_);
+    }
 }
 
 bool ThumbnailLoader::isRawFile(const QString& path) {
@@ -118,24 +182,30 @@ bool ThumbnailLoader::isRawFile(const QString& path) {
 }
 
 QImage ThumbnailLoader::decodeThumbnail(const QString& path, int pixelSize) {
+    // Links are followed: a photo linked into a folder of one's own is still that photo. What the link
+    // reaches must be a regular file.
+    QFile file;
+    if (!files::openRegularFile(file, path, files::Links::follow)) {
+        return {};
+    }
     if (isRawFile(path)) {
-        QImage embedded = rawEmbeddedThumbnail(path, pixelSize);
+        QImage embedded = rawEmbeddedThumbnail(file, pixelSize);
         if (!embedded.isNull()) {
             return embedded;
         }
     }
-    QImageReader reader(path);
+    QImageReader reader(&file);
     return readScaled(reader, pixelSize);
 }
 
 std::optional<QImage> ThumbnailLoader::thumbnail(const QString& path) {
-    QMutexLocker lock(&mutex_);
-    const auto cached = cache_.constFind(path);
-    if (cached != cache_.constEnd()) {
+    QMutexLocker lock(&shared_->mutex);
+    const auto cached = shared_->cache.constFind(path);
+    if (cached != shared_->cache.constEnd()) {
         return cached->image;
     }
-    if (!pending_.contains(path)) {
-        pending_.insert(path);
+    if (!shared_->pending.contains(path)) {
+        shared_->pending.insert(path);
         lock.unlock();
         load(path);
     }
@@ -145,10 +215,10 @@ std::optional<QImage> ThumbnailLoader::thumbnail(const QString& path) {
 void ThumbnailLoader::revalidate() {
     QStringList paths;
     {
-        QMutexLocker lock(&mutex_);
-        for (auto entry = cache_.constBegin(); entry != cache_.constEnd(); ++entry) {
-            if (!pending_.contains(entry.key())) {
-                pending_.insert(entry.key());
+        QMutexLocker lock(&shared_->mutex);
+        for (auto entry = shared_->cache.constBegin(); entry != shared_->cache.constEnd(); ++entry) {
+            if (!shared_->pending.contains(entry.key())) {
+                shared_->pending.insert(entry.key());
                 paths.append(entry.key());
             }
         }
@@ -159,44 +229,92 @@ void ThumbnailLoader::revalidate() {
 }
 
 void ThumbnailLoader::retainOnly(const QSet<QString>& paths) {
-    QMutexLocker lock(&mutex_);
-    cache_.removeIf([&paths](const decltype(cache_)::iterator entry) { return !paths.contains(entry.key()); });
+    QMutexLocker lock(&shared_->mutex);
+    shared_->cache.removeIf(
+        [&paths](const decltype(Shared::cache)::iterator entry) { return !paths.contains(entry.key()); });
 }
 
 void ThumbnailLoader::waitForDone() {
-    pool_.waitForDone();
+    pool_->waitForDone();
 }
 
 void ThumbnailLoader::load(const QString& path) {
-    pool_.start([this, path] {
-        const QString stamp = fileStamp(path);
+    if (!watchdog_.isActive()) {
+        watchdog_.start();
+    }
+    // The task holds the shared state and the pool, not the loader, which may be gone when it ends.
+    pool_->start([shared = shared_, pool = pool_, decoder = decoder_, pixelSize = pixelSize_, path] {
         {
-            QMutexLocker lock(&mutex_);
-            const auto cached = cache_.constFind(path);
-            if (cached != cache_.constEnd() && cached->stamp == stamp) {
-                pending_.remove(path);
+            QMutexLocker lock(&shared->mutex);
+            if (!shared->owner) {
+                shared->pending.remove(path);
                 return;
             }
+            shared->running[path].start();
         }
-        const QImage image = stamp.isEmpty() ? QImage() : decodeThumbnail(path, pixelSize_);
-        QMutexLocker lock(&mutex_);
-        cache_.insert(path, CachedThumbnail{stamp, image});
-        pending_.remove(path);
-        ready_.append(path);
-        if (!deliveryScheduled_) {
-            deliveryScheduled_ = true;
-            // Posted to the loader's thread; the destructor drains the pool before the loader goes.
-            QMetaObject::invokeMethod(this, &ThumbnailLoader::deliver, Qt::QueuedConnection);
+        const QString stamp = fileStamp(path);
+        bool unchanged = false;
+        {
+            QMutexLocker lock(&shared->mutex);
+            const auto cached = shared->cache.constFind(path);
+            unchanged = cached != shared->cache.constEnd() && cached->stamp == stamp;
+        }
+        const QImage image = unchanged || stamp.isEmpty() ? QImage() : decoder(path, pixelSize);
+
+        QMutexLocker lock(&shared->mutex);
+        shared->running.remove(path);
+        shared->pending.remove(path);
+        if (shared->overdue.remove(path)) {
+            shared->resize(*pool);
+        }
+        if (unchanged) {
+            return;
+        }
+        shared->cache.insert(path, Shared::CachedThumbnail{stamp, image});
+        shared->ready.append(path);
+        if (shared->owner && !shared->deliveryScheduled) {
+            shared->deliveryScheduled = true;
+            // Posted under the lock that the destructor takes first, so the loader is still there; the
+            // event goes with it if it is destroyed before the event is handled.
+            QMetaObject::invokeMethod(shared->owner, &ThumbnailLoader::deliver, Qt::QueuedConnection);
         }
     });
+}
+
+void ThumbnailLoader::giveUpOverdueDecodes() {
+    bool gaveUp = false;
+    {
+        QMutexLocker lock(&shared_->mutex);
+        for (auto entry = shared_->running.constBegin(); entry != shared_->running.constEnd(); ++entry) {
+            const QString& path = entry.key();
+            if (shared_->overdue.contains(path) || entry.value().elapsed() < timeLimit_.count()) {
+                continue;
+            }
+            // The placeholder shows now; the stamp stays empty, so the file is decoded again when it
+            // is next revalidated.
+            shared_->overdue.insert(path);
+            shared_->cache.insert(path, Shared::CachedThumbnail{QString(), QImage()});
+            shared_->ready.append(path);
+            gaveUp = true;
+        }
+        if (gaveUp) {
+            shared_->resize(*pool_);
+        }
+        if (shared_->pending.isEmpty()) {
+            watchdog_.stop();
+        }
+    }
+    if (gaveUp) {
+        deliver();
+    }
 }
 
 void ThumbnailLoader::deliver() {
     QStringList paths;
     {
-        QMutexLocker lock(&mutex_);
-        paths.swap(ready_);
-        deliveryScheduled_ = false;
+        QMutexLocker lock(&shared_->mutex);
+        paths.swap(shared_->ready);
+        shared_->deliveryScheduled = false;
     }
     if (!paths.isEmpty()) {
         emit thumbnailsReady(paths);

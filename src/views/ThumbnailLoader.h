@@ -4,33 +4,48 @@
 // through LibRaw. Results are cached in memory per file, keyed by path, modification time and size, and
 // reach the GUI thread in batches through one queued call per batch.
 //
+// Photos come from folders anyone may have filled, so a file is opened once, without blocking, decoded
+// only when that handle is a regular file, and decoded from that handle. A decode that still runs after
+// kDecodeTimeLimit is given up: the tile shows the placeholder, another worker takes over the queue, and
+// the late result is still taken if it ever comes. Destroying the loader never waits for a worker that
+// is stuck (a hung network mount): it ends with the process.
+//
 // Threads: every public member is called on the thread that owns the loader (the GUI thread); decoding
-// runs on the loader's own pool, which the destructor drains.
+// runs on the loader's own pool.
 
-#include <QHash>
 #include <QImage>
-#include <QMutex>
 #include <QObject>
 #include <QSet>
 #include <QString>
 #include <QStringList>
-#include <QThreadPool>
+#include <QTimer>
+#include <chrono>
+#include <functional>
 #include <memory>
 #include <optional>
+
+class QThreadPool;
 
 namespace orbix::views {
 
 class ThumbnailLoader : public QObject {
     Q_OBJECT
 public:
+    static constexpr std::chrono::milliseconds kDecodeTimeLimit{15000};
+    // The decoding chain, replaceable so tests can stand in for a decoder that never returns.
+    using Decoder = std::function<QImage(const QString& path, int pixelSize)>;
+
     // Thumbnails are squares of `pixelSize` device pixels.
     explicit ThumbnailLoader(int pixelSize, QObject* parent = nullptr);
+    ThumbnailLoader(int pixelSize, Decoder decoder, std::chrono::milliseconds timeLimit,
+                    QObject* parent = nullptr);
     ~ThumbnailLoader() override;
 
     int pixelSize() const { return pixelSize_; }
 
-    // The thumbnail once it has been decoded: a null image when the file cannot be read as a picture.
-    // Nothing while it is still loading; the first call starts loading it.
+    // The thumbnail once it has been decoded: a null image when the file cannot be read as a picture
+    // (or took longer than the time limit). Nothing while it is still loading; the first call starts
+    // loading it.
     std::optional<QImage> thumbnail(const QString& path);
 
     // Checks the files already decoded again and reloads those whose modification time or size changed
@@ -54,22 +69,20 @@ signals:
     void thumbnailsReady(const QStringList& paths);
 
 private:
-    struct CachedThumbnail {
-        QString stamp; // modification time and size of the file that was decoded
-        QImage image;
-    };
+    struct Shared;
 
     void load(const QString& path);
     void deliver();
+    void giveUpOverdueDecodes();
 
     const int pixelSize_;
-    QThreadPool pool_;
-    // Shared with the decoding tasks.
-    QMutex mutex_;
-    QHash<QString, CachedThumbnail> cache_;
-    QSet<QString> pending_;
-    QStringList ready_;
-    bool deliveryScheduled_ = false;
+    const Decoder decoder_;
+    const std::chrono::milliseconds timeLimit_;
+    // Owned by the loader unless a worker is still busy when it goes (see the destructor).
+    QThreadPool* pool_;
+    // Shared with the decoding tasks, which may outlive the loader.
+    std::shared_ptr<Shared> shared_;
+    QTimer watchdog_;
 };
 
 } // namespace orbix::views

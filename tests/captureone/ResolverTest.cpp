@@ -3,8 +3,10 @@
 #include "support/TestSupport.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace orbix;
 
@@ -54,8 +56,14 @@ TEST_F(ResolverTest, ReadsInfoPropertiesWithFallbacks) {
     add(test::BundleSpec("Capture One 23.app", "16.3.2").withDisplayName("Capture One"));
     add(test::BundleSpec("Capture One 16.3.2.app", "16.3.2").withIdentifier("com.captureone.x"));
     test::writeFile(folder.path() + "/Capture One Broken.app/Contents/Info.plist", "not a plist");
+    // A FIFO for a property list is read as none, not waited on.
+    QDir().mkpath(folder.path() + "/Capture One Piped.app/Contents");
+    ASSERT_EQ(
+        ::mkfifo(QFile::encodeName(folder.path() + "/Capture One Piped.app/Contents/Info.plist").constData(),
+                 0600),
+        0);
     const auto applications = CaptureOneApplicationResolver::installedApplications();
-    ASSERT_EQ(applications.size(), 3u);
+    ASSERT_EQ(applications.size(), 4u);
     EXPECT_EQ(applications[0].settingsLabel(), "Capture One 16.3.2");
     EXPECT_EQ(applications[1].settingsLabel(), "Capture One 23 (16.3.2)");
     EXPECT_EQ(applications[1].displayName, "Capture One");
@@ -63,6 +71,8 @@ TEST_F(ResolverTest, ReadsInfoPropertiesWithFallbacks) {
     EXPECT_EQ(applications[2].version, "");
     EXPECT_EQ(applications[2].displayName, "Capture One Broken.app");
     EXPECT_EQ(applications[2].id(), folder.path() + "/Capture One Broken.app");
+    EXPECT_EQ(applications[3].scriptName, "Capture One Piped");
+    EXPECT_EQ(applications[3].version, "");
 }
 
 TEST_F(ResolverTest, CandidatesNeedTheIdentifierOrAPlainName) {

@@ -3,8 +3,10 @@
 #include "support/TestSupport.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace orbix;
 namespace R = orbix::ImportedPhotoRecognizers;
@@ -132,11 +134,16 @@ TEST(ImportedPhotoRecognizers, ScanKeepsDirectPhotoFilesInFinderOrder) {
          {"IMG_10.jpg", "IMG_2.JPG", "b.tiff", "notes.txt", ".hidden.jpg", "sub/c.jpg", "x.X3F"}) {
         test::writeFile(folder.filePath(name), "x");
     }
+    // Links count for what they reach: a photo, a FIFO (whose thumbnail would wait forever), nothing.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(folder.filePath("pipe")).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(folder.filePath("IMG_2.JPG"), folder.filePath("linked.jpg")));
+    ASSERT_TRUE(QFile::link(folder.filePath("pipe"), folder.filePath("fifo.jpg")));
+    ASSERT_TRUE(QFile::link(folder.filePath("gone"), folder.filePath("dangling.jpg")));
     QStringList names;
     for (const QUrl& url : R::photoURLs(folder.path())) {
         names << url.fileName();
     }
-    EXPECT_EQ(names, QStringList({"b.tiff", "IMG_2.JPG", "IMG_10.jpg", "x.X3F"}));
+    EXPECT_EQ(names, QStringList({"b.tiff", "IMG_2.JPG", "IMG_10.jpg", "linked.jpg", "x.X3F"}));
     EXPECT_TRUE(R::photoURLs(folder.filePath("missing")).isEmpty());
     EXPECT_EQ(R::supportedExtensions().size(), 19);
 }

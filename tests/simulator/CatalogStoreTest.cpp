@@ -8,6 +8,7 @@
 #include <QJsonDocument>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace orbix::c1sim;
 
@@ -52,6 +53,14 @@ TEST(CatalogStore, DamagedFilesAreReportedNotReplaced) {
         ASSERT_TRUE(file.open(QIODevice::ReadOnly));
         EXPECT_EQ(file.readAll(), content);
     }
+
+    // A FIFO in the catalog's place is refused, not waited on.
+    QFile::remove(path);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    CatalogStore store(path);
+    QString reason;
+    EXPECT_FALSE(store.load(&reason));
+    EXPECT_EQ(reason, QStringLiteral("it is not a regular file"));
 }
 
 TEST(CatalogStore, PathComesFromTheOptionThenTheEnvironment) {

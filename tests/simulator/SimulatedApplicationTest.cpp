@@ -7,8 +7,10 @@
 #include "support/TestSupport.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace orbix::c1sim;
 using namespace orbix::c1sim::test;
@@ -310,6 +312,9 @@ TEST_F(SimulatedApplicationTest, ImportAddsSupportedPhotosOnce) {
         orbix::test::writeFile(folder.filePath(QString::fromLatin1(name)), "x");
     QDir(folder.path()).mkdir(u"nested.jpg"_qs);
     orbix::test::writeFile(folder.filePath(u"sub/deep.jpg"_qs), "x");
+    // A link to a FIFO is no photo, whatever its name says.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(folder.filePath(u"pipe"_qs)).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(folder.filePath(u"pipe"_qs), folder.filePath(u"IMG_3.jpg"_qs)));
 
     EXPECT_EQ(ok(importScript(folder.path())), QStringLiteral("Started importing %1.").arg(folder.path()));
     ASSERT_EQ(document().variants.size(), 8u);

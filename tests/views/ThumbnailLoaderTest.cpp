@@ -7,12 +7,16 @@
 #include <QColor>
 #include <QFile>
 #include <QImage>
+#include <QSemaphore>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <memory>
+#include <sys/stat.h>
 
 using namespace orbix::views;
 using orbix::test::waitUntil;
+using orbix::test::writeFile;
 
 namespace {
 
@@ -128,4 +132,60 @@ TEST(ThumbnailLoader, RawFilesShowTheirEmbeddedPreview) {
     ASSERT_EQ(image.size(), QSize(48, 48));
     EXPECT_TRUE(near(image.pixel(4, 24), Qt::red)) << "the preview, not the sensor data";
     EXPECT_TRUE(near(image.pixel(44, 24), Qt::blue));
+}
+
+TEST(ThumbnailLoader, AFifoOrALinkToOneIsUnreadableAndNeverBlocks) {
+    QTemporaryDir folder;
+    const QString fifo = folder.filePath("pipe");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString linkedFifo = folder.filePath("IMG_0002.jpg");
+    const QString rawFifo = folder.filePath("IMG_0003.NEF");
+    ASSERT_TRUE(QFile::link(fifo, linkedFifo));
+    ASSERT_TRUE(QFile::link(fifo, rawFifo));
+    const QString photo = folder.filePath("photo.png");
+    ASSERT_TRUE(halves(80, 40).save(photo, "PNG"));
+    const QString linkedPhoto = folder.filePath("IMG_0004.png");
+    ASSERT_TRUE(QFile::link(photo, linkedPhoto));
+
+    EXPECT_TRUE(ThumbnailLoader::decodeThumbnail(linkedFifo, 32).isNull());
+    EXPECT_TRUE(ThumbnailLoader::decodeThumbnail(rawFifo, 32).isNull());
+    EXPECT_EQ(ThumbnailLoader::decodeThumbnail(linkedPhoto, 32).size(), QSize(32, 32))
+        << "a link to a photo is that photo";
+
+    ThumbnailLoader loader(32);
+    for (const QString& path : {fifo, linkedFifo, rawFifo, linkedPhoto}) {
+        loader.thumbnail(path);
+    }
+    ASSERT_TRUE(waitUntil([&] { return loader.thumbnail(linkedPhoto).has_value(); }));
+    for (const QString& path : {fifo, linkedFifo, rawFifo}) {
+        ASSERT_TRUE(waitUntil([&] { return loader.thumbnail(path).has_value(); }));
+        EXPECT_TRUE(loader.thumbnail(path)->isNull());
+    }
+}
+
+TEST(ThumbnailLoader, ADecodeThatNeverEndsIsGivenUpAndDoesNotHoldUpTheOthersOrTheExit) {
+    QTemporaryDir folder;
+    const QString stuck = writeFile(folder.filePath("on-a-hung-mount.jpg"), "x");
+    const QString other = folder.filePath("other.png");
+    ASSERT_TRUE(halves(80, 40).save(other, "PNG"));
+
+    auto release = std::make_shared<QSemaphore>();
+    const ThumbnailLoader::Decoder decoder = [release, stuck](const QString& path, int pixelSize) {
+        if (path == stuck) {
+            release->acquire();
+        }
+        return ThumbnailLoader::decodeThumbnail(path, pixelSize);
+    };
+    {
+        ThumbnailLoader loader(32, decoder, std::chrono::milliseconds(50));
+        QSignalSpy ready(&loader, &ThumbnailLoader::thumbnailsReady);
+        loader.thumbnail(stuck);
+        ASSERT_TRUE(waitUntil([&] { return loader.thumbnail(stuck).has_value(); }));
+        EXPECT_TRUE(loader.thumbnail(stuck)->isNull()) << "the placeholder, after the time limit";
+        loader.thumbnail(other);
+        ASSERT_TRUE(waitUntil([&] { return loader.thumbnail(other).has_value(); }))
+            << "the next photo is decoded while the first decode still hangs";
+        EXPECT_FALSE(loader.thumbnail(other)->isNull());
+    } // destroyed while its worker is still stuck
+    release->release();
 }
