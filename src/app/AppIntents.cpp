@@ -32,6 +32,20 @@ void openSection(AppIntentRouter& router, SidebarSection section) {
     router.setPendingRoute(AppIntentRoute::make(section, std::nullopt));
 }
 
+std::optional<QString> noteTooLongMessage(const QString& text) {
+    // UTF-8 takes at most three bytes per UTF-16 unit, so most texts are judged without converting them.
+    if (text.size() * 3 <= kMostNoteBytes) {
+        return std::nullopt;
+    }
+    const qsizetype bytes = text.toUtf8().size();
+    if (bytes <= kMostNoteBytes) {
+        return std::nullopt;
+    }
+    return QStringLiteral("The note is %1 KiB long; Orbix takes notes of up to %2 KiB.")
+        .arg((bytes + 1023) / 1024)
+        .arg(kMostNoteBytes / 1024);
+}
+
 QString createNote(AppIntentRouter& router, const QString& text) {
     router.setPendingRoute(AppIntentRoute::make(SidebarSection::chat, text));
     return noteDialog;

@@ -33,6 +33,12 @@ namespace appIntents {
 // The answer of a note request, shown or spoken by the caller.
 inline const QString noteDialog = QStringLiteral("Opened Orbix.");
 
+// The longest note taken, in bytes of UTF-8: a prompt is a request, not a document, and the text field
+// lays out whatever it is given on the main thread.
+inline constexpr qsizetype kMostNoteBytes = 16 * 1024;
+// The refusal for a note longer than kMostNoteBytes, or none.
+std::optional<QString> noteTooLongMessage(const QString& text);
+
 // The section a raw value names ("chat"), or none.
 std::optional<SidebarSection> sectionNamed(const QString& rawValue);
 // The refusal for a raw value that names no section.
@@ -41,7 +47,7 @@ QString unknownSectionMessage(const QString& rawValue);
 // Leaves a route to the section with no prompt text.
 void openSection(AppIntentRouter& router, SidebarSection section);
 // Leaves a route to the chat with the text exactly as given (an empty text types nothing) and returns
-// the dialog.
+// the dialog. The caller refuses a note that noteTooLongMessage refuses.
 QString createNote(AppIntentRouter& router, const QString& text);
 
 // Entries of the fixed list whose identifiers are requested, in the list's order; unknown ones ignored.

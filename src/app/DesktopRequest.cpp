@@ -59,6 +59,9 @@ std::optional<QString> applyDesktopRequest(AppIntentRouter& router, const Deskto
         break;
     }
     case DesktopRequest::Kind::createNote:
+        if (std::optional<QString> refusal = appIntents::noteTooLongMessage(request.argument)) {
+            return refusal;
+        }
         appIntents::createNote(router, request.argument);
         break;
     }

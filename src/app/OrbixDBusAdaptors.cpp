@@ -49,7 +49,12 @@ void OrbixInterfaceAdaptor::OpenSection(const QString& section, const QDBusMessa
     emit service_.activationRequested();
 }
 
-QString OrbixInterfaceAdaptor::CreateNote(const QString& text) {
+QString OrbixInterfaceAdaptor::CreateNote(const QString& text, const QDBusMessage& call) {
+    if (const std::optional<QString> refusal = appIntents::noteTooLongMessage(text)) {
+        call.setDelayedReply(true);
+        service_.connection().send(call.createErrorReply(QDBusError::LimitsExceeded, *refusal));
+        return QString();
+    }
     const QString dialog = appIntents::createNote(service_.router(), text);
     emit service_.activationRequested();
     return dialog;

@@ -27,7 +27,7 @@ public:
 public slots:
     // `call` is the incoming message (not part of the wire signature), for the error reply.
     void OpenSection(const QString& section, const QDBusMessage& call);
-    QString CreateNote(const QString& text);
+    QString CreateNote(const QString& text, const QDBusMessage& call);
     QList<orbix::OrbixSessionEntity> Sessions(const QStringList& ids);
     QList<orbix::OrbixSessionEntity> SuggestedSessions();
     QList<orbix::OrbixArtifactEntity> Artifacts(const QStringList& ids);

@@ -200,6 +200,13 @@ int runWindow(const QCommandLineParser& parser, const Options& options) {
     QTextStream errors(stderr);
     const orbix::DesktopRequest request = desktopRequestFrom(parser, options);
     orbix::AppIntentRouter& router = orbix::AppIntentRouter::shared();
+    // Refused here, before any instance is asked: neither this one nor a running one takes it.
+    if (request.kind == orbix::DesktopRequest::Kind::createNote) {
+        if (const std::optional<QString> refusal = orbix::appIntents::noteTooLongMessage(request.argument)) {
+            errors << "orbix: " << *refusal << Qt::endl;
+            return 2;
+        }
+    }
 
     // The bus name decides which process is the application; a later start only passes its request on.
     orbix::OrbixDBusService bus(router, QDBusConnection::sessionBus());

@@ -3,6 +3,7 @@
 // and the exported interface against the checked-in description.
 #include "AppModelTestHarness.h"
 #include "PrivateSessionBus.h"
+#include "app/AppIntents.h"
 #include "app/DesktopRequest.h"
 #include "app/OrbixDBusAdaptors.h"
 #include "app/OrbixDBusService.h"
@@ -124,6 +125,25 @@ TEST_F(DBusIntents, CreateNoteTypesThePromptFocusesItAndNeverSubmits) {
     EXPECT_EQ(empty.arguments().value(0).toString(), QStringLiteral("Opened Orbix."));
     EXPECT_EQ(model->promptText(), QStringLiteral("make the sky bluer"));
     EXPECT_EQ(model->shouldFocusPrompt(), focusBefore);
+}
+
+TEST_F(DBusIntents, ANoteLongerThanTheLimitIsRefusedAndLeavesThePromptAlone) {
+    openWindow();
+    model->setPromptText(QStringLiteral("half typed"));
+    // Three bytes of UTF-8 per character: the limit counts bytes, not characters.
+    const QString tooLong = QString(appIntents::kMostNoteBytes / 3 + 1, QChar(0x2013));
+    const QDBusMessage refused = callOrbix(QStringLiteral("CreateNote"), {tooLong});
+    ASSERT_EQ(refused.type(), QDBusMessage::ErrorMessage);
+    EXPECT_EQ(refused.errorName(), QStringLiteral("org.freedesktop.DBus.Error.LimitsExceeded"));
+    EXPECT_EQ(refused.errorMessage(),
+              QStringLiteral("The note is 17 KiB long; Orbix takes notes of up to 16 KiB."));
+    EXPECT_EQ(model->promptText(), QStringLiteral("half typed"));
+    EXPECT_EQ(applyDesktopRequest(router, {DesktopRequest::Kind::createNote, tooLong}), refused.errorMessage());
+
+    const QString longest(appIntents::kMostNoteBytes, QLatin1Char('\n'));
+    const QDBusMessage taken = callOrbix(QStringLiteral("CreateNote"), {longest});
+    ASSERT_EQ(taken.type(), QDBusMessage::ReplyMessage) << taken.errorMessage().toStdString();
+    EXPECT_EQ(model->promptText(), longest);
 }
 
 TEST_F(DBusIntents, OpenSectionKeepsTypedTextAndRefusesUnknownSections) {

@@ -122,6 +122,14 @@ TEST_F(SecondInstance, FirstStartWithANoteOwnsTheNameAndRefusesUnknownSections) 
     ASSERT_TRUE(alone.waitForFinished(30000));
     EXPECT_EQ(alone.exitCode(), 2);
     EXPECT_TRUE(QString::fromUtf8(alone.readAllStandardError()).contains(QStringLiteral("Unknown section")));
+
+    alone.start(QStringLiteral(ORBIX_PROGRAM),
+                {QStringLiteral("--note"), QString(20 * 1024, QLatin1Char('x'))});
+    ASSERT_TRUE(alone.waitForFinished(30000));
+    EXPECT_EQ(alone.exitCode(), 2);
+    EXPECT_TRUE(
+        QString::fromUtf8(alone.readAllStandardError())
+            .contains(QStringLiteral("orbix: The note is 20 KiB long; Orbix takes notes of up to 16 KiB.\n")));
 }
 
 namespace {
