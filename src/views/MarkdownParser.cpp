@@ -78,23 +78,41 @@ MarkdownElement classify(QStringView rawLine) {
 
 } // namespace
 
-QList<MarkdownElement> parseMarkdownLines(QStringView markdown) {
-    QList<MarkdownElement> elements;
-    qsizetype lineStart = 0;
-    for (qsizetype index = 0; index < markdown.size(); ++index) {
+LineBounds lineBoundsFrom(QStringView markdown, qsizetype from) {
+    for (qsizetype index = from; index < markdown.size(); ++index) {
         if (!isLineBreak(markdown[index])) {
             continue;
         }
-        elements.append(classify(markdown.sliced(lineStart, index - lineStart)));
         // Windows line endings: the line feed after a carriage return belongs to the same break.
-        if (markdown[index] == QLatin1Char('\r') && index + 1 < markdown.size() &&
-            markdown[index + 1] == QLatin1Char('\n')) {
-            ++index;
-        }
-        lineStart = index + 1;
+        const bool crlf = markdown[index] == QLatin1Char('\r') && index + 1 < markdown.size() &&
+                          markdown[index + 1] == QLatin1Char('\n');
+        return {index, index + (crlf ? 2 : 1)};
     }
-    elements.append(classify(markdown.sliced(lineStart)));
-    return elements;
+    return {markdown.size(), markdown.size()};
+}
+
+QList<MarkdownElement> parseMarkdownLines(QStringView markdown) {
+    QList<MarkdownElement> elements;
+    qsizetype lineStart = 0;
+    while (true) {
+        const LineBounds line = lineBoundsFrom(markdown, lineStart);
+        elements.append(classify(markdown.sliced(lineStart, line.end - lineStart)));
+        if (line.end == markdown.size()) {
+            return elements;
+        }
+        lineStart = line.next;
+    }
+}
+
+qsizetype markdownLineCount(QStringView markdown) {
+    qsizetype lines = 1;
+    for (qsizetype start = 0;; ++lines) {
+        const LineBounds line = lineBoundsFrom(markdown, start);
+        if (line.end == markdown.size()) {
+            return lines;
+        }
+        start = line.next;
+    }
 }
 
 StyledText parseInlineStyles(QStringView text) {

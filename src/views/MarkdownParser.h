@@ -18,6 +18,18 @@ struct MarkdownElement {
     QString text;
 };
 
+// Where the line that starts at `from` ends and where the next one starts, after its line break (a
+// carriage return followed by a line feed is one break). The last line ends, with no next one, at the
+// text's size.
+struct LineBounds {
+    qsizetype end = 0;
+    qsizetype next = 0;
+};
+LineBounds lineBoundsFrom(QStringView markdown, qsizetype from);
+
+// The number of lines parseMarkdownLines makes of the text.
+qsizetype markdownLineCount(QStringView markdown);
+
 // Splits the text into lines and classifies each one. A carriage return followed by a line feed is one
 // line break; any other newline character (LF, CR, VT, FF, NEL, LS, PS) ends a line on its own.
 QList<MarkdownElement> parseMarkdownLines(QStringView markdown);

@@ -4,6 +4,7 @@
 #include "views/ArtifactDetailView.h"
 #include "views/ImportedPhotoGridView.h"
 #include "views/MarkdownContentView.h"
+#include "views/MarkdownTextView.h"
 #include "views/MessageArtifactView.h"
 #include "views/ThumbnailLoader.h"
 #include "views/UpdateArtifactView.h"
@@ -223,6 +224,61 @@ TEST(MarkdownContentView, HeadingsAreNotSelectableAndBodyBlocksAre) {
     EXPECT_TRUE(bullet[1]->textInteractionFlags() & Qt::TextSelectableByMouse);
     EXPECT_EQ(qobject_cast<QLabel*>(blocks[3]), nullptr) << "a spacer";
     EXPECT_FALSE(qobject_cast<QLabel*>(blocks[4])->text().contains("2")) << "no number is shown";
+}
+
+TEST(MarkdownContentView, ALongBodyShowsInOneTextViewAPartAtATime) {
+    QString body;
+    const int lines = 6000;
+    for (int line = 1; line <= lines; ++line) {
+        body += line % 3 == 0 ? QStringLiteral("- step **%1** of <img src=\"/dev/zero\">\n").arg(line)
+                              : QStringLiteral("Line %1 about the light in this frame.\n").arg(line);
+    }
+    body += QStringLiteral("The last line.");
+    MarkdownContentView view;
+    view.resize(400, 300);
+    view.setMarkdown(body);
+    EXPECT_TRUE(view.blocks().isEmpty()) << "no widget per line";
+    MarkdownTextView* text = view.textView();
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(view.lineCount(), lines + 1);
+    EXPECT_GT(view.shownLineCount(), 0);
+    EXPECT_LT(view.shownLineCount(), view.lineCount());
+    EXPECT_LE(text->toPlainText().size(), MarkdownContentView::kCharactersPerPart);
+    EXPECT_TRUE(view.showMoreButton()->isVisibleTo(&view));
+    EXPECT_TRUE(text->toPlainText().contains(QStringLiteral("<img src=\"/dev/zero\">")))
+        << "markup in a body is text";
+
+    int clicks = 0;
+    while (view.showMoreButton()->isVisibleTo(&view) && clicks < 10) {
+        QTest::mouseClick(view.showMoreButton(), Qt::LeftButton);
+        ++clicks;
+    }
+    EXPECT_GE(clicks, 1);
+    EXPECT_EQ(view.shownLineCount(), view.lineCount());
+    EXPECT_EQ(text->elementCount(), parseMarkdownLines(body).size()) << "every line once, none cut";
+    const QString shown = text->toPlainText();
+    EXPECT_TRUE(shown.endsWith(QStringLiteral("The last line.")));
+    EXPECT_TRUE(shown.contains(QStringLiteral("step 5997 of")));
+    EXPECT_FALSE(shown.contains(QStringLiteral("**"))) << "bold markers are gone";
+
+    // A short body goes back to blocks.
+    view.setMarkdown(QStringLiteral("# Title\nshort"));
+    EXPECT_EQ(view.textView(), nullptr);
+    EXPECT_EQ(view.blocks().size(), 2);
+    EXPECT_FALSE(view.showMoreButton()->isVisibleTo(&view));
+}
+
+TEST(MarkdownContentView, ALineLongerThanAPartIsCutAndItsRestFollows) {
+    const QString line(MarkdownContentView::kCharactersPerPart * 2 + 10, QLatin1Char('a'));
+    MarkdownContentView view;
+    view.setMarkdown(line + QStringLiteral("\nb"));
+    ASSERT_NE(view.textView(), nullptr);
+    EXPECT_EQ(view.textView()->toPlainText().size(), MarkdownContentView::kCharactersPerPart);
+    view.showMore();
+    view.showMore();
+    EXPECT_FALSE(view.showMoreButton()->isVisibleTo(&view));
+    EXPECT_EQ(view.shownLineCount(), 2);
+    EXPECT_EQ(view.textView()->toPlainText().count(QLatin1Char('a')), line.size());
 }
 
 TEST_F(ArtifactInspectorTest, AFullTrayScrollsToItsLastRowAndNoFurther) {

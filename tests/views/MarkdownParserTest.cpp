@@ -57,6 +57,8 @@ TEST(MarkdownParser, LineGrammar) {
     };
     for (const auto& example : cases) {
         EXPECT_EQ(blocks(example.markdown), example.expected) << example.markdown.toStdString();
+        EXPECT_EQ(markdownLineCount(example.markdown), qsizetype(example.expected.size()))
+            << example.markdown.toStdString();
     }
 }
 
