@@ -64,36 +64,35 @@ QImage oriented(const QImage& image, int flip) {
     }
 }
 
+// LibRaw reads several kinds of embedded preview; only JPEG previews are unpacked here. The readers of
+// the bitmap kinds in LibRaw 0.20 write past their buffers on crafted files (the thumbnail fuzzer found
+// one within seconds), and which reader a file gets is only known from LibRaw's protected state.
+class EmbeddedPreviewReader : public LibRaw {
+public:
+    bool previewIsJpeg() const { return write_thumb == &EmbeddedPreviewReader::jpeg_thumb; }
+};
+
 // Reads the already opened file through its descriptor's name, so LibRaw reads the file that was checked
 // and not whatever the photo's path names by now.
 QImage rawEmbeddedThumbnail(const QFile& file, int pixelSize) {
-    using RawHandle = std::unique_ptr<libraw_data_t, decltype(&libraw_close)>;
-    RawHandle raw(libraw_init(0), &libraw_close);
+    const auto raw = std::make_unique<EmbeddedPreviewReader>();
     const QByteArray descriptorPath = QByteArrayLiteral("/dev/fd/") + QByteArray::number(file.handle());
-    if (!raw || libraw_open_file(raw.get(), descriptorPath.constData()) != LIBRAW_SUCCESS ||
-        libraw_unpack_thumb(raw.get()) != LIBRAW_SUCCESS) {
+    if (raw->open_file(descriptorPath.constData()) != LIBRAW_SUCCESS || !raw->previewIsJpeg() ||
+        raw->unpack_thumb() != LIBRAW_SUCCESS) {
         return {};
     }
     int error = LIBRAW_SUCCESS;
-    using ThumbHandle = std::unique_ptr<libraw_processed_image_t, decltype(&libraw_dcraw_clear_mem)>;
-    ThumbHandle thumb(libraw_dcraw_make_mem_thumb(raw.get(), &error), &libraw_dcraw_clear_mem);
-    if (!thumb || error != LIBRAW_SUCCESS) {
+    using ThumbHandle = std::unique_ptr<libraw_processed_image_t, decltype(&LibRaw::dcraw_clear_mem)>;
+    ThumbHandle thumb(raw->dcraw_make_mem_thumb(&error), &LibRaw::dcraw_clear_mem);
+    if (!thumb || error != LIBRAW_SUCCESS || thumb->type != LIBRAW_IMAGE_JPEG) {
         return {};
     }
-    const int flip = raw->sizes.flip;
-    if (thumb->type == LIBRAW_IMAGE_JPEG) {
-        QByteArray bytes =
-            QByteArray::fromRawData(reinterpret_cast<const char*>(thumb->data), int(thumb->data_size));
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::ReadOnly);
-        QImageReader reader(&buffer, "jpeg");
-        return oriented(readScaled(reader, pixelSize), flip);
-    }
-    if (thumb->type == LIBRAW_IMAGE_BITMAP && thumb->colors == 3 && thumb->bits == 8) {
-        const QImage bitmap(thumb->data, thumb->width, thumb->height, thumb->width * 3, QImage::Format_RGB888);
-        return oriented(squareCrop(bitmap, pixelSize), flip);
-    }
-    return {};
+    QByteArray bytes =
+        QByteArray::fromRawData(reinterpret_cast<const char*>(thumb->data), int(thumb->data_size));
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, "jpeg");
+    return oriented(readScaled(reader, pixelSize), raw->imgdata.sizes.flip);
 }
 
 QString fileStamp(const QString& path) {

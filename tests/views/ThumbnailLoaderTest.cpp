@@ -189,3 +189,14 @@ TEST(ThumbnailLoader, ADecodeThatNeverEndsIsGivenUpAndDoesNotHoldUpTheOthersOrTh
     } // destroyed while its worker is still stuck
     release->release();
 }
+
+TEST(ThumbnailLoader, ARawFileWhosePreviewIsNotAJpegIsNotUnpackedByLibRaw) {
+    // Found by the thumbnail fuzzer (its first byte picks the name there): LibRaw 0.20's reader of this
+    // file's bitmap preview writes past its buffer, which AddressSanitizer reports.
+    QFile found(QStringLiteral(ORBIX_FUZZ_CORPUS_DIR "/ThumbnailLoader/bitmap-preview-overflow.dng"));
+    ASSERT_TRUE(found.open(QIODevice::ReadOnly));
+    QTemporaryDir folder;
+    const QString path = writeFile(folder.filePath("crafted.dng"), found.readAll().mid(1));
+    const QImage image = ThumbnailLoader::decodeThumbnail(path, 32);
+    EXPECT_TRUE(image.isNull() || image.size() == QSize(32, 32));
+}
