@@ -83,5 +83,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         longBody += body + QLatin1Char('\n');
     }
     render(*view, longBody);
+    // What an event loop would do between two bodies: layout requests, and widgets deleted later.
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     return 0;
 }
