@@ -7,8 +7,8 @@
 // Photos come from folders anyone may have filled, so a file is opened once, without blocking, decoded
 // only when that handle is a regular file, and decoded from that handle. A decode that still runs after
 // kDecodeTimeLimit is given up: the tile shows the placeholder, another worker takes over the queue, and
-// the late result is still taken if it ever comes. Destroying the loader never waits for a worker that
-// is stuck (a hung network mount): it ends with the process.
+// the late result is still taken if it ever comes. Destroying the loader gives decodes in progress half a
+// second and then leaves a stuck worker (a hung network mount) behind, to end with the process.
 //
 // Threads: every public member is called on the thread that owns the loader (the GUI thread); decoding
 // runs on the loader's own pool.
