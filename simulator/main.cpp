@@ -13,14 +13,16 @@ int main(int argc, char** argv) {
     return orbix::c1sim::runSimulatorApplication(argc, argv);
 #else
     QStringList arguments;
-    for (int i = 1; i < argc; ++i)
+    for (int i = 1; i < argc; ++i) {
         arguments << QString::fromLocal8Bit(argv[i]);
+    }
 
     orbix::c1sim::CommandLineIo io;
     io.readStandardInput = [] {
         QFile input;
-        if (!input.open(stdin, QIODevice::ReadOnly))
+        if (!input.open(stdin, QIODevice::ReadOnly)) {
             return QByteArray();
+        }
         return input.readAll();
     };
     const int status = orbix::c1sim::runCommandLine(arguments, io);

@@ -33,8 +33,9 @@ std::vector<AdjustmentProperty> buildTable() {
     rows.push_back(real("rotation", -45, 45, 0));
     rows.push_back(enumeration("flip", {"none", "horizontal", "vertical"}));
     rows.push_back(integer("keystone amount", 0, 100, 100));
-    for (const char* name : {"keystone vertical", "keystone horizontal", "keystone skew", "keystone aspect"})
+    for (const char* name : {"keystone vertical", "keystone horizontal", "keystone skew", "keystone aspect"}) {
         rows.push_back(real(name, -100, 100, 0));
+    }
     rows.push_back(text("color profile", "Generic Camera Profile"));
     rows.push_back(text("film curve", "Auto"));
     rows.push_back(text("white balance preset", "Shot"));
@@ -53,8 +54,9 @@ std::vector<AdjustmentProperty> buildTable() {
         rows.push_back(real(prefix + " lightness", -50, 50, 0));
     }
     rows.push_back(boolean("black and white", false));
-    for (const char* colour : {"red", "yellow", "green", "cyan", "blue", "magenta"})
+    for (const char* colour : {"red", "yellow", "green", "cyan", "blue", "magenta"}) {
         rows.push_back(integer(QByteArray("black and white ") + colour + " sensitivity", -100, 100, 0));
+    }
     rows.push_back(integer("black and white split highlight hue", 0, 360, 0));
     rows.push_back(integer("black and white split highlight saturation", 0, 100, 0));
     rows.push_back(integer("black and white split shadow hue", 0, 360, 0));
@@ -65,8 +67,9 @@ std::vector<AdjustmentProperty> buildTable() {
     }
     rows.push_back(real("level target highlight rgb", 0, 255, 255));
     rows.push_back(real("level target shadow rgb", 0, 255, 0));
-    for (const char* channel : {"rgb", "red", "green", "blue"})
+    for (const char* channel : {"rgb", "red", "green", "blue"}) {
         rows.push_back(real(QByteArray("level midtone ") + channel, 0.1, 10, 1));
+    }
     rows.push_back(real("highlight adjustment", -100, 100, 0));
     rows.push_back(real("shadow recovery", -100, 100, 0));
     rows.push_back(real("white recovery", -100, 100, 0));
@@ -108,13 +111,15 @@ std::span<const AdjustmentProperty> table() {
 std::optional<int> indexOf(const QString& name) {
     static const QHash<QString, int> index = [] {
         QHash<QString, int> map;
-        for (int i = 0; i < int(rows().size()); ++i)
+        for (int i = 0; i < int(rows().size()); ++i) {
             map.insert(rows()[size_t(i)].name, i);
+        }
         return map;
     }();
     const auto found = index.constFind(name);
-    if (found == index.constEnd())
+    if (found == index.constEnd()) {
         return std::nullopt;
+    }
     return *found;
 }
 
@@ -142,8 +147,9 @@ QString rangeDescription(const AdjustmentProperty& property) {
     case ValueKind::Integer:
         if (!property.allowed.isEmpty()) {
             QStringList values;
-            for (int value : property.allowed)
+            for (int value : property.allowed) {
                 values << QString::number(value);
+            }
             return QStringLiteral("one of ") + values.join(QStringLiteral(", "));
         }
         return QStringLiteral("a whole number from %1 to %2")

@@ -35,8 +35,9 @@ std::vector<Style> sampleStyles() {
     auto style = [](const char* name, std::initializer_list<std::pair<const char*, QJsonValue>> values) {
         Style result{QString::fromUtf8(name), {}};
         for (const auto& [property, value] : values) {
-            if (const auto index = adjustments::indexOf(QString::fromLatin1(property)))
+            if (const auto index = adjustments::indexOf(QString::fromLatin1(property))) {
                 result.adjustments.emplace_back(*index, value);
+            }
         }
         return result;
     };
@@ -143,19 +144,23 @@ public:
         return *this;
     }
     JsonWriter& value(const QJsonValue& value) {
-        if (value.isBool())
+        if (value.isBool()) {
             return boolean(value.toBool());
-        if (value.isDouble())
+        }
+        if (value.isDouble()) {
             return number(value.toDouble());
-        if (value.isString())
+        }
+        if (value.isString()) {
             return string(value.toString());
+        }
         return null();
     }
 
 private:
     void separate() {
-        if (pendingComma_)
+        if (pendingComma_) {
             out_ += ',';
+        }
     }
     QByteArray out_;
     bool pendingComma_ = false;
@@ -165,8 +170,9 @@ void writeAdjustments(JsonWriter& json, const AdjustmentValues& values) {
     const auto table = adjustments::table();
     json.open('{');
     for (size_t i = 0; i < table.size() && i < values.size(); ++i) {
-        if (values[i] != table[i].defaultValue)
+        if (values[i] != table[i].defaultValue) {
             json.key(table[i].name).value(values[i]);
+        }
     }
     json.close('}');
 }
@@ -175,8 +181,9 @@ QJsonObject adjustmentsToJson(const AdjustmentValues& values, bool complete) {
     QJsonObject json;
     const auto table = adjustments::table();
     for (size_t i = 0; i < table.size() && i < values.size(); ++i) {
-        if (complete || values[i] != table[i].defaultValue)
+        if (complete || values[i] != table[i].defaultValue) {
             json.insert(table[i].name, values[i]);
+        }
     }
     return json;
 }
@@ -199,8 +206,9 @@ bool valueFitsKind(const QJsonValue& value, const AdjustmentProperty& property) 
 
 std::optional<AdjustmentValues> adjustmentsFromJson(const QJsonValue& json, QString* reason) {
     AdjustmentValues values = defaultAdjustments();
-    if (json.isUndefined() || json.isNull())
+    if (json.isUndefined() || json.isNull()) {
         return values;
+    }
     if (!json.isObject()) {
         *reason = QStringLiteral("adjustments must be an object");
         return std::nullopt;
@@ -255,8 +263,9 @@ Layer layerFromJson(const QJsonObject& json) {
 
 QJsonObject variantToJson(const Variant& variant, int position, bool complete) {
     QJsonArray layers;
-    for (const Layer& layer : variant.layers)
+    for (const Layer& layer : variant.layers) {
         layers.append(layerToJson(layer));
+    }
     const auto orientationIndex = adjustments::indexOf(QStringLiteral("orientation"));
     QJsonObject json{
         {QStringLiteral("id"), variant.id},
@@ -277,8 +286,9 @@ QJsonObject variantToJson(const Variant& variant, int position, bool complete) {
         {QStringLiteral("currentLayer"), variant.currentLayerId},
         {QStringLiteral("spotRemovals"), variant.spotRemovals},
     };
-    if (complete && orientationIndex)
+    if (complete && orientationIndex) {
         json.insert(QStringLiteral("orientation"), variant.adjustments[size_t(*orientationIndex)]);
+    }
     return json;
 }
 
@@ -303,31 +313,36 @@ std::optional<Variant> variantFromJson(const QJsonValue& value, QString* reason)
     variant.cropOrientation =
         json.value(QStringLiteral("cropOrientation")).toString(defaultOrientation(variant));
     const QJsonArray crop = json.value(QStringLiteral("crop")).toArray();
-    if (crop.size() == 4)
+    if (crop.size() == 4) {
         variant.crop = {crop[0].toDouble(), crop[1].toDouble(), crop[2].toDouble(), crop[3].toDouble()};
-    else
+    } else {
         variant.crop = {0, 0, double(variant.width), double(variant.height)};
+    }
     const auto values = adjustmentsFromJson(json.value(QStringLiteral("adjustments")), reason);
-    if (!values)
+    if (!values) {
         return std::nullopt;
+    }
     variant.adjustments = *values;
-    for (const QJsonValue& layer : json.value(QStringLiteral("layers")).toArray())
+    for (const QJsonValue& layer : json.value(QStringLiteral("layers")).toArray()) {
         variant.layers.push_back(layerFromJson(layer.toObject()));
+    }
     if (variant.layers.empty()) {
         *reason = QStringLiteral("variant %1 has no layers").arg(variant.id);
         return std::nullopt;
     }
     variant.currentLayerId = json.value(QStringLiteral("currentLayer")).toInteger(variant.layers.front().id);
-    if (!variant.layer(variant.currentLayerId))
+    if (!variant.layer(variant.currentLayerId)) {
         variant.currentLayerId = variant.layers.front().id;
+    }
     variant.spotRemovals = std::max<qint64>(0, json.value(QStringLiteral("spotRemovals")).toInteger());
     return variant;
 }
 
 QJsonArray stringArray(const std::vector<QString>& strings) {
     QJsonArray array;
-    for (const QString& text : strings)
+    for (const QString& text : strings) {
         array.append(text);
+    }
     return array;
 }
 
@@ -344,31 +359,35 @@ size_t AdjustmentValues::size() const {
 const QJsonValue& AdjustmentValues::operator[](size_t index) const {
     const auto found = std::lower_bound(slots_.begin(), slots_.end(), index,
                                         [](const auto& slot, size_t wanted) { return slot.first < wanted; });
-    if (found != slots_.end() && found->first == index)
+    if (found != slots_.end() && found->first == index) {
         return found->second;
+    }
     return adjustments::table()[index].defaultValue;
 }
 
 QJsonValue& AdjustmentValues::operator[](size_t index) {
     auto found = std::lower_bound(slots_.begin(), slots_.end(), index,
                                   [](const auto& slot, size_t wanted) { return slot.first < wanted; });
-    if (found == slots_.end() || found->first != index)
+    if (found == slots_.end() || found->first != index) {
         found = slots_.insert(found, {index, adjustments::table()[index].defaultValue});
+    }
     return found->second;
 }
 
 bool AdjustmentValues::operator==(const AdjustmentValues& other) const {
     for (size_t i = 0; i < size(); ++i) {
-        if ((*this)[i] != other[i])
+        if ((*this)[i] != other[i]) {
             return false;
+        }
     }
     return true;
 }
 
 Layer* Variant::layer(qint64 id) {
     for (Layer& candidate : layers) {
-        if (candidate.id == id)
+        if (candidate.id == id) {
             return &candidate;
+        }
     }
     return nullptr;
 }
@@ -376,23 +395,28 @@ Layer* Variant::layer(qint64 id) {
 Variant* Document::variant(const QString& id) {
     auto lookup = [&]() -> Variant* {
         const auto found = index_.constFind(id);
-        if (found != index_.constEnd() && *found < variants.size() && variants[*found].id == id)
+        if (found != index_.constEnd() && *found < variants.size() && variants[*found].id == id) {
             return &variants[*found];
+        }
         return nullptr;
     };
-    if (Variant* hit = lookup())
+    if (Variant* hit = lookup()) {
         return hit;
+    }
     if (index_.size() == qsizetype(variants.size()) && !index_.contains(id)) {
         // The index may still be current: only a full rebuild can tell a missing id from a stale index.
         bool current = true;
-        for (size_t i = 0; i < variants.size() && current; ++i)
+        for (size_t i = 0; i < variants.size() && current; ++i) {
             current = index_.value(variants[i].id, variants.size()) == i;
-        if (current)
+        }
+        if (current) {
             return nullptr;
+        }
     }
     index_.clear();
-    for (size_t i = 0; i < variants.size(); ++i)
+    for (size_t i = 0; i < variants.size(); ++i) {
         index_.insert(variants[i].id, i);
+    }
     return lookup();
 }
 
@@ -421,10 +445,12 @@ int Catalog::addPhotos(const QStringList& paths) {
     int added = 0;
     for (const QString& path : paths) {
         bool present = false;
-        for (const Variant& variant : document->variants)
+        for (const Variant& variant : document->variants) {
             present = present || variant.path == path;
-        if (present)
+        }
+        if (present) {
             continue;
+        }
         document->variants.push_back(makeVariant(path));
         ++added;
     }
@@ -454,9 +480,10 @@ Catalog Catalog::withVariants(int count) {
     catalog.document.emplace();
     catalog.document->name = kSampleDocumentName;
     catalog.document->variants.reserve(size_t(std::max(count, 0)));
-    for (int i = 1; i <= count; ++i)
+    for (int i = 1; i <= count; ++i) {
         catalog.document->variants.push_back(
             catalog.makeVariant(kSampleFolder + QStringLiteral("IMG_%1.CR3").arg(i, 4, 10, QLatin1Char('0'))));
+    }
     if (count > 0) {
         catalog.document->selection = {catalog.document->variants.front().id};
         catalog.document->primary = catalog.document->variants.front().id;
@@ -468,8 +495,9 @@ Catalog Catalog::withPhotos(const QStringList& paths) {
     Catalog catalog = withVariants(0);
     catalog.document->name =
         QFileInfo(paths.isEmpty() ? QString() : QFileInfo(paths.first()).path()).fileName();
-    if (catalog.document->name.isEmpty())
+    if (catalog.document->name.isEmpty()) {
         catalog.document->name = kSampleDocumentName;
+    }
     catalog.addPhotos(paths);
     if (!catalog.document->variants.empty()) {
         catalog.document->selection = {catalog.document->variants.front().id};
@@ -482,8 +510,9 @@ QJsonObject Catalog::toJson(bool complete) const {
     QJsonArray styleArray;
     for (const Style& style : styles) {
         QJsonObject values;
-        for (const auto& [index, value] : style.adjustments)
+        for (const auto& [index, value] : style.adjustments) {
             values.insert(adjustments::table()[size_t(index)].name, value);
+        }
         styleArray.append(
             QJsonObject{{QStringLiteral("name"), style.name}, {QStringLiteral("adjustments"), values}});
     }
@@ -505,18 +534,21 @@ QJsonObject Catalog::toJson(bool complete) const {
     }
     QJsonArray variants;
     int position = 0;
-    for (const Variant& variant : document->variants)
+    for (const Variant& variant : document->variants) {
         variants.append(variantToJson(variant, ++position, complete));
+    }
     QJsonArray queue;
-    for (const QueueEntry& entry : document->queue)
+    for (const QueueEntry& entry : document->queue) {
         queue.append(QJsonObject{{QStringLiteral("variant"), entry.variantId},
                                  {QStringLiteral("name"), entry.name},
                                  {QStringLiteral("path"), entry.path}});
+    }
     QJsonArray exports;
-    for (const ExportEntry& entry : document->exports)
+    for (const ExportEntry& entry : document->exports) {
         exports.append(QJsonObject{{QStringLiteral("variant"), entry.variantId},
                                    {QStringLiteral("name"), entry.name},
                                    {QStringLiteral("file"), entry.file}});
+    }
     json.insert(QStringLiteral("document"),
                 QJsonObject{{QStringLiteral("name"), document->name},
                             {QStringLiteral("variants"), variants},
@@ -540,16 +572,18 @@ QByteArray Catalog::toCompactJson() const {
     json.key("styles").open('[');
     for (const Style& style : styles) {
         json.open('{').key("name").string(style.name).key("adjustments").open('{');
-        for (const auto& [index, value] : style.adjustments)
+        for (const auto& [index, value] : style.adjustments) {
             json.key(adjustments::table()[size_t(index)].name).value(value);
+        }
         json.close('}').close('}');
     }
     json.close(']');
     json.key("clipboard");
-    if (clipboard)
+    if (clipboard) {
         writeAdjustments(json, *clipboard);
-    else
+    } else {
         json.null();
+    }
     json.key("document");
     if (!document) {
         json.null().close('}');
@@ -564,18 +598,24 @@ QByteArray Catalog::toCompactJson() const {
             .string(variant.name)
             .key("path")
             .string(variant.path);
-        if (variant.width != 6000 || variant.height != 4000)
+        if (variant.width != 6000 || variant.height != 4000) {
             json.key("width").number(double(variant.width)).key("height").number(double(variant.height));
-        if (variant.rating != 0)
+        }
+        if (variant.rating != 0) {
             json.key("rating").number(double(variant.rating));
-        if (variant.colorTag != 0)
+        }
+        if (variant.colorTag != 0) {
             json.key("colorTag").number(double(variant.colorTag));
-        if (variant.pick)
+        }
+        if (variant.pick) {
             json.key("pick").boolean(true);
-        if (variant.cropAspectRatio != u"Original")
+        }
+        if (variant.cropAspectRatio != u"Original") {
             json.key("cropAspectRatio").string(variant.cropAspectRatio);
-        if (variant.cropOrientation != defaultOrientation(variant))
+        }
+        if (variant.cropOrientation != defaultOrientation(variant)) {
             json.key("cropOrientation").string(variant.cropOrientation);
+        }
         if (variant.crop.left != 0 || variant.crop.top != 0 || variant.crop.width != double(variant.width) ||
             variant.crop.height != double(variant.height)) {
             json.key("crop").open('[').number(variant.crop.left).number(variant.crop.top);
@@ -586,12 +626,15 @@ QByteArray Catalog::toCompactJson() const {
         json.key("layers").open('[');
         for (const Layer& layer : variant.layers) {
             json.open('{').key("id").number(double(layer.id)).key("name").string(layer.name);
-            if (layer.opacity != 100)
+            if (layer.opacity != 100) {
                 json.key("opacity").number(double(layer.opacity));
-            if (!layer.enabled)
+            }
+            if (!layer.enabled) {
                 json.key("enabled").boolean(false);
-            if (layer.background)
+            }
+            if (layer.background) {
                 json.key("background").boolean(true);
+            }
             const LayerMask& mask = layer.mask;
             if (mask.filled || mask.inverted || mask.rasterized || mask.lumaRange || mask.feather != 0 ||
                 mask.refine != 0) {
@@ -607,28 +650,33 @@ QByteArray Catalog::toCompactJson() const {
             json.close('}');
         }
         json.close(']');
-        if (variant.layers.empty() || variant.currentLayerId != variant.layers.front().id)
+        if (variant.layers.empty() || variant.currentLayerId != variant.layers.front().id) {
             json.key("currentLayer").number(double(variant.currentLayerId));
-        if (variant.spotRemovals != 0)
+        }
+        if (variant.spotRemovals != 0) {
             json.key("spotRemovals").number(double(variant.spotRemovals));
+        }
         json.close('}');
     }
     json.close(']').key("selection").open('[');
-    for (const QString& id : document->selection)
+    for (const QString& id : document->selection) {
         json.string(id);
+    }
     json.close(']').key("primary");
-    if (document->primary.isEmpty())
+    if (document->primary.isEmpty()) {
         json.null();
-    else
+    } else {
         json.string(document->primary);
+    }
     json.key("processingQueue").open('[');
     for (const QueueEntry& entry : document->queue) {
         json.open('{').key("variant").string(entry.variantId).key("name").string(entry.name);
         json.key("path").string(entry.path).close('}');
     }
     json.close(']');
-    if (document->beforeAfter)
+    if (document->beforeAfter) {
         json.key("beforeAfter").boolean(true);
+    }
     if (!document->exports.empty()) {
         json.key("exports").open('[');
         for (const ExportEntry& entry : document->exports) {
@@ -663,18 +711,21 @@ std::optional<Catalog> Catalog::fromJson(const QJsonObject& json, QString* reaso
         const QJsonObject object = value.toObject();
         Style style{object.value(QStringLiteral("name")).toString(), {}};
         const auto values = adjustmentsFromJson(object.value(QStringLiteral("adjustments")), reason);
-        if (!values)
+        if (!values) {
             return std::nullopt;
+        }
         const QJsonObject given = object.value(QStringLiteral("adjustments")).toObject();
-        for (auto it = given.begin(); it != given.end(); ++it)
+        for (auto it = given.begin(); it != given.end(); ++it) {
             style.adjustments.emplace_back(*adjustments::indexOf(it.key()), it.value());
+        }
         catalog.styles.push_back(std::move(style));
     }
     const QJsonValue clipboard = json.value(QStringLiteral("clipboard"));
     if (clipboard.isObject()) {
         const auto values = adjustmentsFromJson(clipboard, reason);
-        if (!values)
+        if (!values) {
             return std::nullopt;
+        }
         catalog.clipboard = *values;
     }
     const QJsonValue documentValue = json.value(QStringLiteral("document"));
@@ -684,18 +735,21 @@ std::optional<Catalog> Catalog::fromJson(const QJsonObject& json, QString* reaso
         document.name = object.value(QStringLiteral("name")).toString();
         for (const QJsonValue& value : object.value(QStringLiteral("variants")).toArray()) {
             auto variant = variantFromJson(value, reason);
-            if (!variant)
+            if (!variant) {
                 return std::nullopt;
+            }
             document.variants.push_back(std::move(*variant));
         }
         for (const QJsonValue& value : object.value(QStringLiteral("selection")).toArray()) {
-            if (document.variant(value.toString()))
+            if (document.variant(value.toString())) {
                 document.selection.push_back(value.toString());
+            }
         }
         document.primary = object.value(QStringLiteral("primary")).toString();
         if (document.selection.empty() || std::find(document.selection.begin(), document.selection.end(),
-                                                    document.primary) == document.selection.end())
+                                                    document.primary) == document.selection.end()) {
             document.primary = document.selection.empty() ? QString() : document.selection.front();
+        }
         for (const QJsonValue& value : object.value(QStringLiteral("processingQueue")).toArray()) {
             const QJsonObject entry = value.toObject();
             document.queue.push_back({entry.value(QStringLiteral("variant")).toString(),

@@ -36,17 +36,20 @@ CatalogStore::~CatalogStore() {
 }
 
 QString CatalogStore::resolvePath(const QString& option) {
-    if (!option.isEmpty())
+    if (!option.isEmpty()) {
         return QFileInfo(option).absoluteFilePath();
+    }
     const QByteArray fromEnvironment = qgetenv(kCatalogEnvironmentVariable);
-    if (!fromEnvironment.isEmpty())
+    if (!fromEnvironment.isEmpty()) {
         return QFileInfo(QString::fromLocal8Bit(fromEnvironment)).absoluteFilePath();
+    }
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + kDefaultRelativePath;
 }
 
 bool CatalogStore::lock(QString* reason) {
-    if (lockDescriptor_ >= 0)
+    if (lockDescriptor_ >= 0) {
         return true;
+    }
     const QFileInfo info(path_);
     if (!QDir().mkpath(info.absolutePath())) {
         *reason = QStringLiteral("its folder cannot be created");
@@ -73,8 +76,9 @@ bool CatalogStore::lock(QString* reason) {
 
 std::optional<Catalog> CatalogStore::load(QString* reason) {
     QFile file(path_);
-    if (!file.exists())
+    if (!file.exists()) {
         return Catalog::sample();
+    }
     // Reading a FIFO or a device would wait for a writer that never comes.
     if (!photos::isRegularFile(path_)) {
         *reason = QStringLiteral("it is not a regular file");
@@ -105,8 +109,9 @@ void CatalogStore::removeStaleTemporaryFiles() const {
     const QFileInfoList siblings = catalogFile.dir().entryInfoList(
         {catalogFile.fileName() + QStringLiteral(".*")}, QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
     for (const QFileInfo& sibling : siblings) {
-        if (temporarySuffix.match(sibling.fileName().mid(catalogFile.fileName().size())).hasMatch())
+        if (temporarySuffix.match(sibling.fileName().mid(catalogFile.fileName().size())).hasMatch()) {
             QFile::remove(sibling.absoluteFilePath());
+        }
     }
 }
 

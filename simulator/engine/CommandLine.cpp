@@ -107,23 +107,27 @@ struct LockedCatalog {
 
 std::optional<std::vector<int>> parsePositions(const QString& text, int count) {
     std::vector<int> positions;
-    if (text.trimmed().compare(QStringLiteral("none"), Qt::CaseInsensitive) == 0)
+    if (text.trimmed().compare(QStringLiteral("none"), Qt::CaseInsensitive) == 0) {
         return positions;
+    }
     for (const QString& piece : text.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
         bool ok = false;
         const int position = piece.trimmed().toInt(&ok);
-        if (!ok || position < 1 || position > count)
+        if (!ok || position < 1 || position > count) {
             return std::nullopt;
-        if (std::find(positions.begin(), positions.end(), position) == positions.end())
+        }
+        if (std::find(positions.begin(), positions.end(), position) == positions.end()) {
             positions.push_back(position);
+        }
     }
     return positions;
 }
 
 void applySelection(Document& document, const std::vector<int>& positions) {
     document.selection.clear();
-    for (int position : positions)
+    for (int position : positions) {
         document.selection.push_back(document.variants[size_t(position - 1)].id);
+    }
     document.primary = document.selection.empty() ? QString() : document.selection.front();
 }
 
@@ -144,15 +148,17 @@ int runScript(const QString& source, const QString& scriptPath, const QString& c
     };
 
     auto parsed = parseScript(source);
-    if (auto* error = std::get_if<ScriptError>(&parsed))
+    if (auto* error = std::get_if<ScriptError>(&parsed)) {
         return report(*error, "syntax error");
+    }
     const Script& script = std::get<Script>(parsed);
 
     LockedCatalog locked(catalogPath);
     SimulatedApplication application(
         [&]() -> Catalog& {
-            if (!locked.open())
+            if (!locked.open()) {
                 throw ScriptError{locked.error, errnum::kCatalog};
+            }
             return *locked.catalog;
         },
         &isInstalledCaptureOneName);
@@ -164,10 +170,12 @@ int runScript(const QString& source, const QString& scriptPath, const QString& c
         ScriptError error{locked.error, errnum::kCatalog, 0, 0};
         return report(error, "execution error");
     }
-    if (outcome.error)
+    if (outcome.error) {
         return report(*outcome.error, "execution error");
-    if (outcome.result)
+    }
+    if (outcome.result) {
         writeLine(io.standardOutput, sourceForm ? sourceText(*outcome.result) : displayText(*outcome.result));
+    }
     return kExitOk;
 }
 
@@ -181,15 +189,17 @@ int resetCommand(const QStringList& arguments, const QString& catalogPath, Comma
         const QString& argument = arguments[i];
         const bool hasValue = i + 1 < arguments.size();
         if (argument == u"--variants" || argument == u"--photos" || argument == u"--select") {
-            if (!hasValue)
+            if (!hasValue) {
                 return fail(io, kMissingValue.arg(argument), kExitUsage);
+            }
             const QString value = arguments[++i];
             if (argument == u"--variants") {
                 bool ok = false;
                 variants = value.toInt(&ok);
-                if (!ok || *variants < 0)
+                if (!ok || *variants < 0) {
                     return fail(io, QStringLiteral("--variants needs a whole number, not %1.").arg(value),
                                 kExitUsage);
+                }
             } else if (argument == u"--photos") {
                 photosFolder = value;
             } else {
@@ -199,13 +209,15 @@ int resetCommand(const QStringList& arguments, const QString& catalogPath, Comma
             return fail(io, kUnknownCommand.arg(argument), kExitUsage);
         }
     }
-    if (variants && !photosFolder.isEmpty())
+    if (variants && !photosFolder.isEmpty()) {
         return fail(io, QStringLiteral("Use either --variants or --photos."), kExitUsage);
+    }
 
     Catalog catalog;
     if (!photosFolder.isEmpty()) {
-        if (!QFileInfo(photosFolder).isDir())
+        if (!QFileInfo(photosFolder).isDir()) {
             return fail(io, kNotAFolder.arg(photosFolder));
+        }
         catalog = Catalog::withPhotos(photos::photosIn(photosFolder));
     } else if (variants) {
         catalog = Catalog::withVariants(*variants);
@@ -215,18 +227,21 @@ int resetCommand(const QStringList& arguments, const QString& catalogPath, Comma
     if (!selection.isEmpty()) {
         const int count = int(catalog.document->variants.size());
         const auto positions = parsePositions(selection, count);
-        if (!positions)
+        if (!positions) {
             return fail(io, kBadPositions.arg(count).arg(selection), kExitUsage);
+        }
         applySelection(*catalog.document, *positions);
     }
     // A reset replaces whatever is there, a damaged file included: it is how a person repairs one.
     LockedCatalog locked(catalogPath);
     QString reason;
-    if (!locked.store.lock(&reason))
+    if (!locked.store.lock(&reason)) {
         return fail(io, kCatalogUnlockable.arg(catalogPath, reason));
+    }
     locked.catalog = std::move(catalog);
-    if (!locked.save())
+    if (!locked.save()) {
         return fail(io, locked.error);
+    }
     writeLine(io.standardOutput,
               QStringLiteral("Reset %1: %2 variant(s), %3 selected.")
                   .arg(catalogPath, QString::number(locked.catalog->document->variants.size()),
@@ -240,51 +255,60 @@ std::optional<QJsonValue> styleValue(const AdjustmentProperty& row, const QStrin
     case ValueKind::Integer: {
         bool ok = false;
         const double number = text.trimmed().toDouble(&ok);
-        if (!ok || !(number >= row.minimum && number <= row.maximum))
+        if (!ok || !(number >= row.minimum && number <= row.maximum)) {
             return std::nullopt;
+        }
         if (row.kind == ValueKind::Integer &&
-            (number != std::trunc(number) || (!row.allowed.isEmpty() && !row.allowed.contains(int(number)))))
+            (number != std::trunc(number) || (!row.allowed.isEmpty() && !row.allowed.contains(int(number))))) {
             return std::nullopt;
+        }
         return QJsonValue(number);
     }
     case ValueKind::Boolean:
-        if (text.trimmed() == u"true")
+        if (text.trimmed() == u"true") {
             return QJsonValue(true);
-        if (text.trimmed() == u"false")
+        }
+        if (text.trimmed() == u"false") {
             return QJsonValue(false);
+        }
         return std::nullopt;
     case ValueKind::Text:
         return QJsonValue(text);
     case ValueKind::Enumeration:
-        if (row.options.contains(text.trimmed()))
+        if (row.options.contains(text.trimmed())) {
             return QJsonValue(text.trimmed());
+        }
         return std::nullopt;
     }
     return std::nullopt;
 }
 
 int addStyleCommand(const QStringList& arguments, const QString& catalogPath, CommandLineIo& io) {
-    if (arguments.isEmpty() || arguments.first().isEmpty())
+    if (arguments.isEmpty() || arguments.first().isEmpty()) {
         return fail(io, QStringLiteral("add-style needs a style name."), kExitUsage);
+    }
     Style style{arguments.first(), {}};
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const qsizetype equals = arguments[i].indexOf(QLatin1Char('='));
         const QString property = arguments[i].left(equals).trimmed();
         const auto index = adjustments::indexOf(property);
-        if (equals < 0 || !index)
+        if (equals < 0 || !index) {
             return fail(io, kUnknownProperty.arg(equals < 0 ? arguments[i] : property), kExitUsage);
+        }
         const AdjustmentProperty& row = adjustments::table()[size_t(*index)];
         const auto value = styleValue(row, arguments[i].mid(equals + 1));
-        if (!value)
+        if (!value) {
             return fail(io,
                         kBadPropertyValue.arg(arguments[i].mid(equals + 1), property,
                                               adjustments::rangeDescription(row)),
                         kExitUsage);
+        }
         style.adjustments.emplace_back(*index, *value);
     }
     LockedCatalog locked(catalogPath);
-    if (!locked.open())
+    if (!locked.open()) {
         return fail(io, locked.error);
+    }
     auto& styles = locked.catalog->styles;
     styles.erase(std::remove_if(styles.begin(), styles.end(),
                                 [&](const Style& each) {
@@ -292,8 +316,9 @@ int addStyleCommand(const QStringList& arguments, const QString& catalogPath, Co
                                 }),
                  styles.end());
     styles.push_back(style);
-    if (!locked.save())
+    if (!locked.save()) {
         return fail(io, locked.error);
+    }
     writeLine(io.standardOutput, QStringLiteral("Installed style %1 with %2 adjustment(s).")
                                      .arg(style.name, QString::number(style.adjustments.size())));
     return kExitOk;
@@ -301,10 +326,12 @@ int addStyleCommand(const QStringList& arguments, const QString& catalogPath, Co
 
 int catalogCommand(const QString& command, const QStringList& arguments, const QString& catalogPath,
                    CommandLineIo& io) {
-    if (command == u"reset")
+    if (command == u"reset") {
         return resetCommand(arguments, catalogPath, io);
-    if (command == u"add-style")
+    }
+    if (command == u"add-style") {
         return addStyleCommand(arguments, catalogPath, io);
+    }
     if (command == u"sdef") {
         const QByteArray dictionary = terminology::scriptingDictionary().toUtf8();
         if (arguments.isEmpty()) {
@@ -312,36 +339,44 @@ int catalogCommand(const QString& command, const QStringList& arguments, const Q
             return kExitOk;
         }
         QSaveFile file(arguments.first());
-        if (!file.open(QIODevice::WriteOnly) || file.write(dictionary) != dictionary.size() || !file.commit())
+        if (!file.open(QIODevice::WriteOnly) || file.write(dictionary) != dictionary.size() || !file.commit()) {
             return fail(io, file.errorString());
+        }
         return kExitOk;
     }
-    if ((command == u"dump" || command == u"close-document" || command == u"launch") && !arguments.isEmpty())
+    if ((command == u"dump" || command == u"close-document" || command == u"launch") && !arguments.isEmpty()) {
         return fail(io, kUnknownCommand.arg(arguments.first()), kExitUsage);
-    if (command == u"select" && arguments.size() != 1)
+    }
+    if (command == u"select" && arguments.size() != 1) {
         return fail(io, QStringLiteral("select needs positions such as 1,3 (or none)."), kExitUsage);
+    }
 
     LockedCatalog locked(catalogPath);
-    if (!locked.open())
+    if (!locked.open()) {
         return fail(io, locked.error);
+    }
     Catalog& catalog = *locked.catalog;
     if (command == u"dump") {
         io.standardOutput += QJsonDocument(catalog.toJson(true)).toJson(QJsonDocument::Indented);
         // The first dump creates the file, like the first script.
-        if (!QFileInfo::exists(catalogPath) && !locked.save())
+        if (!QFileInfo::exists(catalogPath) && !locked.save()) {
             return fail(io, locked.error);
+        }
         return kExitOk;
     }
     if (command == u"select") {
-        if (!catalog.document)
+        if (!catalog.document) {
             return fail(io, kNoDocument);
+        }
         const int count = int(catalog.document->variants.size());
         const auto positions = parsePositions(arguments.first(), count);
-        if (!positions)
+        if (!positions) {
             return fail(io, kBadPositions.arg(count).arg(arguments.first()), kExitUsage);
+        }
         applySelection(*catalog.document, *positions);
-        if (!locked.save())
+        if (!locked.save()) {
             return fail(io, locked.error);
+        }
         writeLine(io.standardOutput, QStringLiteral("Selected %1 variant(s).").arg(positions->size()));
         return kExitOk;
     }
@@ -350,8 +385,9 @@ int catalogCommand(const QString& command, const QStringList& arguments, const Q
     } else if (command == u"launch") {
         catalog.running = true;
     }
-    if (!locked.save())
+    if (!locked.save()) {
         return fail(io, locked.error);
+    }
     return kExitOk;
 }
 
@@ -362,8 +398,9 @@ int runCommandLine(const QStringList& arguments, CommandLineIo& io) {
     QStringList rest;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         if (arguments[i] == u"--catalog") {
-            if (i + 1 >= arguments.size())
+            if (i + 1 >= arguments.size()) {
                 return fail(io, kMissingValue.arg(arguments[i]), kExitUsage);
+            }
             catalogOption = arguments[++i];
         } else if (arguments[i].startsWith(QStringLiteral("--catalog="))) {
             catalogOption = arguments[i].mid(10);
@@ -383,8 +420,9 @@ int runCommandLine(const QStringList& arguments, CommandLineIo& io) {
             return kExitOk;
         }
         if (argument == u"-e" || argument == u"-s") {
-            if (i + 1 >= rest.size())
+            if (i + 1 >= rest.size()) {
                 return fail(io, kMissingValue.arg(argument), kExitUsage);
+            }
             if (argument == u"-e") {
                 lines << rest[++i];
                 fromExpressions = true;
@@ -396,15 +434,19 @@ int runCommandLine(const QStringList& arguments, CommandLineIo& io) {
         if (argument == u"-") {
             break; // the script is on standard input; any further words would be script arguments
         }
-        if (argument.startsWith(QLatin1Char('-')))
+        if (argument.startsWith(QLatin1Char('-'))) {
             return fail(io, kUnknownCommand.arg(argument), kExitUsage);
-        if (!fromExpressions && kCommands.contains(argument))
+        }
+        if (!fromExpressions && kCommands.contains(argument)) {
             return catalogCommand(argument, rest.mid(i + 1), catalogPath, io);
-        if (fromExpressions)
+        }
+        if (fromExpressions) {
             break; // words after -e statements are arguments for the script, which has no run handler
+        }
         QFile file(argument);
-        if (!file.open(QIODevice::ReadOnly))
+        if (!file.open(QIODevice::ReadOnly)) {
             return fail(io, kScriptUnreadable.arg(argument, file.errorString()));
+        }
         return runScript(QString::fromUtf8(file.readAll()), argument, catalogPath, flags, io);
     }
     const QString source =
@@ -416,8 +458,9 @@ int runCommandLine(const QStringList& arguments, CommandLineIo& io) {
 int runLauncher(const QStringList& arguments, CommandLineIo& io) {
     QStringList forwarded;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
-        if (arguments[i] == u"--catalog" && i + 1 < arguments.size())
+        if (arguments[i] == u"--catalog" && i + 1 < arguments.size()) {
             forwarded << arguments[i] << arguments[i + 1];
+        }
     }
     forwarded << QStringLiteral("launch");
     return runCommandLine(forwarded, io);

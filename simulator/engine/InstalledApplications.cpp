@@ -11,8 +11,9 @@ const QString kCaptureOne = QStringLiteral("Capture One");
 
 // The command-line program runs without an application object, so the kernel is asked where it is.
 QString runningProgramFolder() {
-    if (QCoreApplication::instance())
+    if (QCoreApplication::instance()) {
         return QCoreApplication::applicationDirPath();
+    }
     const QFileInfo program(QStringLiteral("/proc/self/exe"));
     return program.exists() ? QFileInfo(program.symLinkTarget()).absolutePath() : QString();
 }

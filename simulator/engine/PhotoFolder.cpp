@@ -36,8 +36,9 @@ QStringList photosIn(const QString& folder) {
     QStringList names;
     for (const QFileInfo& entry : entries) {
         if (isRegularFile(entry.absoluteFilePath()) && !entry.fileName().startsWith(QLatin1Char('.')) &&
-            isSupportedPhoto(entry.fileName()))
+            isSupportedPhoto(entry.fileName())) {
             names << entry.fileName();
+        }
     }
     // Numeric collation needs an explicit locale: it is ignored in the C locale.
     QCollator collator(QLocale(QLocale::English, QLocale::UnitedStates));
@@ -46,8 +47,9 @@ QStringList photosIn(const QString& folder) {
     std::sort(names.begin(), names.end(),
               [&](const QString& a, const QString& b) { return collator.compare(a, b) < 0; });
     QStringList paths;
-    for (const QString& name : names)
+    for (const QString& name : names) {
         paths << dir.absoluteFilePath(name);
+    }
     return paths;
 }
 

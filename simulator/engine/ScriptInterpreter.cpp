@@ -25,48 +25,56 @@ ScriptError error(const QString& message, int number) {
 int nestingDepth(const Value& value) {
     int deepest = 0;
     if (value.is<ListPtr>()) {
-        for (const Value& item : value.items())
+        for (const Value& item : value.items()) {
             deepest = std::max(deepest, nestingDepth(item));
+        }
         return deepest + 1;
     }
     if (value.is<std::shared_ptr<Record>>()) {
-        for (const auto& field : value.record())
+        for (const auto& field : value.record()) {
             deepest = std::max(deepest, nestingDepth(field.second));
+        }
         return deepest + 1;
     }
     return 0;
 }
 
 std::optional<double> numberFrom(const Value& value) {
-    if (value.isNumber())
+    if (value.isNumber()) {
         return value.toDouble();
+    }
     if (value.is<QString>()) {
         bool ok = false;
         const double number = value.as<QString>().trimmed().toDouble(&ok);
-        if (ok && std::isfinite(number))
+        if (ok && std::isfinite(number)) {
             return number;
+        }
     }
     return std::nullopt;
 }
 
 // Integers stay integers while the arithmetic fits; text that reads as a number is coerced.
 Value numericOperand(const Value& value) {
-    if (value.isNumber())
+    if (value.isNumber()) {
         return value;
+    }
     if (value.is<QString>()) {
         bool ok = false;
         const qint64 integer = value.as<QString>().trimmed().toLongLong(&ok);
-        if (ok)
+        if (ok) {
             return Value(integer);
+        }
     }
-    if (const auto number = numberFrom(value))
+    if (const auto number = numberFrom(value)) {
         return Value(*number);
+    }
     throw error(kCantMake.arg(sourceText(value), QStringLiteral("number")), errnum::kCantMake);
 }
 
 Value realResult(double value) {
-    if (!std::isfinite(value))
+    if (!std::isfinite(value)) {
         throw error(QStringLiteral("The result of a numeric operation was too large."), -2702);
+    }
     return Value(value);
 }
 
@@ -75,24 +83,28 @@ Value arithmetic(const QString& op, const Value& leftValue, const Value& rightVa
     const Value right = numericOperand(rightValue);
     const bool integers = left.is<qint64>() && right.is<qint64>();
     if (op == u"/") {
-        if (right.toDouble() == 0)
+        if (right.toDouble() == 0) {
             throw error(kCantDivide.arg(sourceText(left)), errnum::kDivideByZero);
+        }
         return realResult(left.toDouble() / right.toDouble());
     }
     if (op == u"div" || op == u"mod") {
-        if (right.toDouble() == 0)
+        if (right.toDouble() == 0) {
             throw error(kCantDivide.arg(sourceText(left)), errnum::kDivideByZero);
+        }
         if (integers) {
             const qint64 a = left.as<qint64>();
             const qint64 b = right.as<qint64>();
-            if (a == std::numeric_limits<qint64>::min() && b == -1)
+            if (a == std::numeric_limits<qint64>::min() && b == -1) {
                 return op == u"div" ? realResult(-double(a)) : Value(qint64(0));
+            }
             return op == u"div" ? Value(a / b) : Value(a % b);
         }
         const double quotient = std::trunc(left.toDouble() / right.toDouble());
         if (op == u"div") {
-            if (std::fabs(quotient) < 9.0e15)
+            if (std::fabs(quotient) < 9.0e15) {
                 return Value(qint64(quotient));
+            }
             return realResult(quotient);
         }
         return realResult(std::fmod(left.toDouble(), right.toDouble()));
@@ -102,33 +114,40 @@ Value arithmetic(const QString& op, const Value& leftValue, const Value& rightVa
         const qint64 a = left.as<qint64>();
         const qint64 b = right.as<qint64>();
         bool overflow = false;
-        if (op == u"+")
+        if (op == u"+") {
             overflow = __builtin_add_overflow(a, b, &result);
-        else if (op == u"-")
+        } else if (op == u"-") {
             overflow = __builtin_sub_overflow(a, b, &result);
-        else
+        } else {
             overflow = __builtin_mul_overflow(a, b, &result);
-        if (!overflow)
+        }
+        if (!overflow) {
             return Value(result);
+        }
     }
     const double a = left.toDouble();
     const double b = right.toDouble();
-    if (op == u"+")
+    if (op == u"+") {
         return realResult(a + b);
-    if (op == u"-")
+    }
+    if (op == u"-") {
         return realResult(a - b);
+    }
     return realResult(a * b);
 }
 
 int compareOrdered(const Value& left, const Value& right) {
-    if (left.is<QString>() && right.is<QString>())
+    if (left.is<QString>() && right.is<QString>()) {
         return left.as<QString>().compare(right.as<QString>(), Qt::CaseInsensitive);
+    }
     const auto a = numberFrom(left);
-    if (!a)
+    if (!a) {
         throw error(kCantMake.arg(sourceText(left), QStringLiteral("number")), errnum::kCantMake);
+    }
     const auto b = numberFrom(right);
-    if (!b)
+    if (!b) {
         throw error(kCantMake.arg(sourceText(right), QStringLiteral("number")), errnum::kCantMake);
+    }
     return *a < *b ? -1 : (*a > *b ? 1 : 0);
 }
 
@@ -137,36 +156,43 @@ bool contains(const Value& container, const Value& part) {
         const List& items = container.items();
         if (!part.is<ListPtr>()) {
             for (const Value& item : items) {
-                if (valuesEqual(item, part))
+                if (valuesEqual(item, part)) {
                     return true;
+                }
             }
             return false;
         }
         const List& sequence = part.items();
-        if (sequence.empty())
+        if (sequence.empty()) {
             return true;
+        }
         for (size_t i = 0; i + sequence.size() <= items.size(); ++i) {
             bool all = true;
-            for (size_t k = 0; k < sequence.size() && all; ++k)
+            for (size_t k = 0; k < sequence.size() && all; ++k) {
                 all = valuesEqual(items[i + k], sequence[k]);
-            if (all)
+            }
+            if (all) {
                 return true;
+            }
         }
         return false;
     }
     if (container.is<QString>()) {
         const auto text = coerceToText(part);
-        if (!text)
+        if (!text) {
             throw error(kCantMake.arg(sourceText(part), QStringLiteral("text")), errnum::kCantMake);
+        }
         return container.as<QString>().contains(*text, Qt::CaseInsensitive);
     }
     if (container.is<std::shared_ptr<Record>>() && part.is<std::shared_ptr<Record>>()) {
         for (const auto& [label, value] : part.record()) {
             bool found = false;
-            for (const auto& [ownLabel, ownValue] : container.record())
+            for (const auto& [ownLabel, ownValue] : container.record()) {
                 found = found || (ownLabel == label && valuesEqual(ownValue, value));
-            if (!found)
+            }
+            if (!found) {
                 return false;
+            }
         }
         return true;
     }
@@ -192,34 +218,40 @@ ScriptOutcome ScriptInterpreter::run(const Script& script) {
 }
 
 void ScriptInterpreter::step() {
-    if (++steps_ > limits_.maxSteps)
+    if (++steps_ > limits_.maxSteps) {
         throw error(kTooLong, errnum::kUnknown);
+    }
 }
 
 void ScriptInterpreter::charge(qint64 units) {
     units_ += units;
-    if (units_ > limits_.maxValueUnits)
+    if (units_ > limits_.maxValueUnits) {
         throw error(kOutOfMemory, errnum::kOutOfMemory);
+    }
 }
 
 Value ScriptInterpreter::contained(const Value& value) {
-    if (!value.is<ListPtr>() && !value.is<std::shared_ptr<Record>>())
+    if (!value.is<ListPtr>() && !value.is<std::shared_ptr<Record>>()) {
         return value;
-    if (nestingDepth(value) >= limits_.maxListNesting)
+    }
+    if (nestingDepth(value) >= limits_.maxListNesting) {
         throw error(kTooDeep, errnum::kOutOfMemory);
+    }
     charge(value.weight());
     return value.deepCopy();
 }
 
 bool ScriptInterpreter::truth(const Value& value) const {
-    if (!value.is<bool>())
+    if (!value.is<bool>()) {
         throw error(kCantMake.arg(sourceText(value), QStringLiteral("boolean")), errnum::kCantMake);
+    }
     return value.as<bool>();
 }
 
 void ScriptInterpreter::execBlock(const Block& block) {
-    for (const StmtPtr& stmt : block)
+    for (const StmtPtr& stmt : block) {
         exec(*stmt);
+    }
 }
 
 void ScriptInterpreter::exec(const Stmt& stmt) {
@@ -239,10 +271,11 @@ void ScriptInterpreter::execStatement(const Stmt& stmt) {
     switch (stmt.kind) {
     case Stmt::Kind::Expression: {
         Value value = eval(*stmt.expr);
-        if (value.isMissing())
+        if (value.isMissing()) {
             lastResult_.reset();
-        else
+        } else {
             lastResult_ = std::move(value);
+        }
         return;
     }
     case Stmt::Kind::Set: {
@@ -270,8 +303,9 @@ void ScriptInterpreter::execStatement(const Stmt& stmt) {
                 return;
             }
         }
-        if (stmt.hasElse)
+        if (stmt.hasElse) {
             execBlock(stmt.elseBody);
+        }
         return;
     case Stmt::Kind::Repeat: {
         const Value source = eval(*stmt.expr);
@@ -285,8 +319,9 @@ void ScriptInterpreter::execStatement(const Stmt& stmt) {
     }
     case Stmt::Kind::Return: {
         std::optional<Value> value;
-        if (stmt.expr)
+        if (stmt.expr) {
             value = eval(*stmt.expr);
+        }
         throw ReturnSignal{std::move(value)};
     }
     case Stmt::Kind::Error: {
@@ -295,16 +330,18 @@ void ScriptInterpreter::execStatement(const Stmt& stmt) {
         if (stmt.number) {
             const Value value = eval(*stmt.number);
             const auto parsed = numberFrom(value);
-            if (!parsed || *parsed != std::trunc(*parsed) || std::fabs(*parsed) > 2147483647.0)
+            if (!parsed || *parsed != std::trunc(*parsed) || std::fabs(*parsed) > 2147483647.0) {
                 throw error(kCantMake.arg(sourceText(value), QStringLiteral("integer")), errnum::kCantMake);
+            }
             number = int(*parsed);
             message = QStringLiteral("An error of type %1 has occurred.").arg(number);
         }
         if (stmt.expr) {
             const Value value = eval(*stmt.expr);
             const auto text = coerceToText(value);
-            if (!text)
+            if (!text) {
                 throw error(kCantMake.arg(sourceText(value), QStringLiteral("text")), errnum::kCantMake);
+            }
             message = *text;
         }
         ScriptError raised{message, number, stmt.start, stmt.end};
@@ -315,11 +352,13 @@ void ScriptInterpreter::execStatement(const Stmt& stmt) {
 
 Value ScriptInterpreter::tellTarget(const Expr& expr) const {
     for (auto it = tellTargets_.rbegin(); it != tellTargets_.rend(); ++it) {
-        if (it->is<ObjectRef>())
+        if (it->is<ObjectRef>()) {
             return *it;
+        }
     }
-    if (!tellTargets_.empty())
+    if (!tellTargets_.empty()) {
         return tellTargets_.back();
+    }
     throw error(kVariableNotDefined.arg(expr.spelling.isEmpty() ? expr.name : expr.spelling),
                 errnum::kVariableNotDefined);
 }
@@ -331,22 +370,25 @@ void ScriptInterpreter::assign(const Expr& target, const Value& value) {
         return;
     case Expr::Kind::EndOf: {
         const Value list = eval(*target.children[0]);
-        if (!list.is<ListPtr>())
+        if (!list.is<ListPtr>()) {
             throw error(kCantSet.arg(QStringLiteral("end of ") + sourceText(list), sourceText(value)),
                         errnum::kCantSet);
+        }
         Value item = contained(value);
-        if (nestingDepth(item) + 1 >= limits_.maxListNesting)
+        if (nestingDepth(item) + 1 >= limits_.maxListNesting) {
             throw error(kTooDeep, errnum::kOutOfMemory);
+        }
         charge(1);
         list.mutableItems().push_back(std::move(item));
         return;
     }
     case Expr::Kind::Property: {
         const Value object = target.children.empty() ? tellTarget(target) : eval(*target.children[0]);
-        if (!object.is<ObjectRef>())
+        if (!object.is<ObjectRef>()) {
             throw error(
                 kCantSet.arg(target.spelling + QStringLiteral(" of ") + sourceText(object), sourceText(value)),
                 errnum::kCantSet);
+        }
         step();
         host_.setProperty(object.as<ObjectRef>(), target.name, value);
         return;
@@ -376,79 +418,94 @@ Value ScriptInterpreter::evalExpression(const Expr& expr) {
     case Expr::Kind::ListLiteral: {
         List items;
         items.reserve(expr.children.size());
-        for (const ExprPtr& child : expr.children)
+        for (const ExprPtr& child : expr.children) {
             items.push_back(contained(eval(*child)));
+        }
         charge(qint64(items.size()) + 1);
         Value list = Value::list(std::move(items));
-        if (nestingDepth(list) >= limits_.maxListNesting)
+        if (nestingDepth(list) >= limits_.maxListNesting) {
             throw error(kTooDeep, errnum::kOutOfMemory);
+        }
         return list;
     }
     case Expr::Kind::RecordLiteral: {
         Record record;
-        for (size_t i = 0; i < expr.children.size(); ++i)
+        for (size_t i = 0; i < expr.children.size(); ++i) {
             record.emplace_back(expr.labels[i], contained(eval(*expr.children[i])));
+        }
         charge(qint64(record.size()) + 1);
         Value value(std::move(record));
-        if (nestingDepth(value) >= limits_.maxListNesting)
+        if (nestingDepth(value) >= limits_.maxListNesting) {
             throw error(kTooDeep, errnum::kOutOfMemory);
+        }
         return value;
     }
     case Expr::Kind::Variable: {
         const auto found = variables_.constFind(expr.name);
-        if (found == variables_.constEnd())
+        if (found == variables_.constEnd()) {
             throw error(kVariableNotDefined.arg(expr.spelling), errnum::kVariableNotDefined);
+        }
         return *found;
     }
     case Expr::Kind::Property:
         return evalProperty(expr);
     case Expr::Kind::EndOf: {
         const Value list = eval(*expr.children[0]);
-        if (!list.is<ListPtr>() || list.items().empty())
+        if (!list.is<ListPtr>() || list.items().empty()) {
             throw error(kCantGetEnd.arg(sourceText(list)), errnum::kCantGet);
+        }
         return list.items().back();
     }
     case Expr::Kind::Unary: {
         const Value operand = eval(*expr.children[0]);
-        if (expr.name == u"not")
+        if (expr.name == u"not") {
             return Value(!truth(operand));
+        }
         const Value number = numericOperand(operand);
-        if (number.is<qint64>() && number.as<qint64>() != std::numeric_limits<qint64>::min())
+        if (number.is<qint64>() && number.as<qint64>() != std::numeric_limits<qint64>::min()) {
             return Value(-number.as<qint64>());
+        }
         return Value(-number.toDouble());
     }
     case Expr::Kind::Binary:
         return evalBinary(expr);
     case Expr::Kind::Count: {
         const Value operand = eval(*expr.children[0]);
-        if (operand.is<ListPtr>())
+        if (operand.is<ListPtr>()) {
             return Value(qint64(operand.items().size()));
-        if (operand.is<QString>())
+        }
+        if (operand.is<QString>()) {
             return Value(qint64(operand.as<QString>().size()));
-        if (operand.is<std::shared_ptr<Record>>())
+        }
+        if (operand.is<std::shared_ptr<Record>>()) {
             return Value(qint64(operand.record().size()));
+        }
         throw error(kCantCount.arg(sourceText(operand)), errnum::kCantGet);
     }
     case Expr::Kind::Exists:
         try {
             return Value(!eval(*expr.children[0]).isMissing());
         } catch (const ScriptError& failure) {
-            if (failure.number == errnum::kCantGet)
+            if (failure.number == errnum::kCantGet) {
                 return Value(false);
+            }
             throw;
         }
     case Expr::Kind::PosixPath: {
         const Value operand = eval(*expr.children[0]);
-        if (operand.is<FileRef>())
+        if (operand.is<FileRef>()) {
             return Value(operand.as<FileRef>().path);
-        if (operand.is<QString>())
+        }
+        if (operand.is<QString>()) {
             return operand;
+        }
         throw error(kCantGet.arg(QStringLiteral("POSIX path"), sourceText(operand)), errnum::kCantGet);
     }
     case Expr::Kind::PosixFile: {
         const Value operand = eval(*expr.children[0]);
-        if (!operand.is<QString>())
+        if (!operand.is<QString>()) {
             throw error(kCantMake.arg(sourceText(operand), QStringLiteral("file")), errnum::kCantMake);
+        }
         return Value(FileRef{operand.as<QString>()});
     }
     case Expr::Kind::Command:
@@ -463,16 +520,19 @@ Value ScriptInterpreter::evalExpression(const Expr& expr) {
 
 Value ScriptInterpreter::evalProperty(const Expr& expr) {
     const Value object = expr.children.empty() ? tellTarget(expr) : eval(*expr.children[0]);
-    if (object.is<ObjectRef>())
+    if (object.is<ObjectRef>()) {
         return host_.property(object.as<ObjectRef>(), expr.name);
+    }
     if (object.is<std::shared_ptr<Record>>()) {
         for (const auto& [label, value] : object.record()) {
-            if (label.compare(expr.name, Qt::CaseInsensitive) == 0)
+            if (label.compare(expr.name, Qt::CaseInsensitive) == 0) {
                 return value;
+            }
         }
     }
-    if (object.is<ListPtr>() && expr.name == u"length")
+    if (object.is<ListPtr>() && expr.name == u"length") {
         return Value(qint64(object.items().size()));
+    }
     throw error(kCantGet.arg(expr.spelling, sourceText(object)), errnum::kCantGet);
 }
 
@@ -480,40 +540,53 @@ Value ScriptInterpreter::evalBinary(const Expr& expr) {
     const QString& op = expr.name;
     if (op == u"and" || op == u"or") {
         const bool left = truth(eval(*expr.children[0]));
-        if (op == u"and" && !left)
+        if (op == u"and" && !left) {
             return Value(false);
-        if (op == u"or" && left)
+        }
+        if (op == u"or" && left) {
             return Value(true);
+        }
         return Value(truth(eval(*expr.children[1])));
     }
     const Value left = eval(*expr.children[0]);
     const Value right = eval(*expr.children[1]);
-    if (op == u"=")
+    if (op == u"=") {
         return Value(valuesEqual(left, right));
-    if (op == u"≠")
+    }
+    if (op == u"≠") {
         return Value(!valuesEqual(left, right));
-    if (op == u"<")
+    }
+    if (op == u"<") {
         return Value(compareOrdered(left, right) < 0);
-    if (op == u">")
+    }
+    if (op == u">") {
         return Value(compareOrdered(left, right) > 0);
-    if (op == u"<=")
+    }
+    if (op == u"<=") {
         return Value(compareOrdered(left, right) <= 0);
-    if (op == u">=")
+    }
+    if (op == u">=") {
         return Value(compareOrdered(left, right) >= 0);
-    if (op == u"in")
+    }
+    if (op == u"in") {
         return Value(contains(right, left));
-    if (op == u"not in")
+    }
+    if (op == u"not in") {
         return Value(!contains(right, left));
-    if (op == u"contains")
+    }
+    if (op == u"contains") {
         return Value(contains(left, right));
+    }
     if (op == u"&") {
         if (left.is<QString>()) {
             const auto text = coerceToText(right);
-            if (!text)
+            if (!text) {
                 throw error(kCantMake.arg(sourceText(right), QStringLiteral("text")), errnum::kCantMake);
+            }
             const qsizetype length = left.as<QString>().size() + text->size();
-            if (length > limits_.maxTextLength)
+            if (length > limits_.maxTextLength) {
                 throw error(kOutOfMemory, errnum::kOutOfMemory);
+            }
             charge(length / 16 + 1);
             return Value(left.as<QString>() + *text);
         }
@@ -521,18 +594,21 @@ Value ScriptInterpreter::evalBinary(const Expr& expr) {
             Record merged = contained(left).record();
             for (const auto& [label, value] : right.record()) {
                 bool present = false;
-                for (const auto& field : merged)
+                for (const auto& field : merged) {
                     present = present || field.first == label;
-                if (!present)
+                }
+                if (!present) {
                     merged.emplace_back(label, contained(value));
+                }
             }
             charge(qint64(merged.size()));
             return Value(std::move(merged));
         }
         List items = left.is<ListPtr>() ? contained(left).items() : List{contained(left)};
         if (right.is<ListPtr>()) {
-            for (const Value& item : right.items())
+            for (const Value& item : right.items()) {
                 items.push_back(contained(item));
+            }
         } else {
             items.push_back(contained(right));
         }
@@ -545,11 +621,13 @@ Value ScriptInterpreter::evalBinary(const Expr& expr) {
 Value ScriptInterpreter::evalCommand(const Expr& expr) {
     std::optional<Value> direct;
     size_t next = 0;
-    if (expr.hasDirect)
+    if (expr.hasDirect) {
         direct = eval(*expr.children[next++]);
+    }
     CommandParameters parameters;
-    for (const QString& label : expr.labels)
+    for (const QString& label : expr.labels) {
         parameters.emplace_back(label, eval(*expr.children[next++]));
+    }
     ObjectRef target;
     bool found = false;
     for (auto it = tellTargets_.rbegin(); it != tellTargets_.rend() && !found; ++it) {
@@ -559,8 +637,9 @@ Value ScriptInterpreter::evalCommand(const Expr& expr) {
         }
     }
     if (!found) {
-        if (expr.name == u"activate")
+        if (expr.name == u"activate") {
             return Value(); // activates the script's own process: nothing to do
+        }
         throw error(kCantContinue.arg(expr.name), errnum::kNotUnderstood);
     }
     step();

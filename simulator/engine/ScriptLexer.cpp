@@ -48,8 +48,9 @@ std::variant<std::vector<Token>, ScriptError> tokenize(const QString& source) {
         tokens.push_back(std::move(token));
     };
     auto pushLineEnd = [&](int start, int end) {
-        if (!tokens.empty() && tokens.back().kind != Token::Kind::LineEnd)
+        if (!tokens.empty() && tokens.back().kind != Token::Kind::LineEnd) {
             push(Token::Kind::LineEnd, QString(), start, end);
+        }
     };
 
     while (i < n) {
@@ -61,12 +62,15 @@ std::variant<std::vector<Token>, ScriptError> tokenize(const QString& source) {
         if (c == kContinuation) {
             // A continuation joins the next line to this one: skip blanks and exactly one line break.
             int j = i + 1;
-            while (j < n && isBlank(source[j]))
+            while (j < n && isBlank(source[j])) {
                 ++j;
-            if (j < n && source[j] == QLatin1Char('\r'))
+            }
+            if (j < n && source[j] == QLatin1Char('\r')) {
                 ++j;
-            if (j < n && source[j] == QLatin1Char('\n'))
+            }
+            if (j < n && source[j] == QLatin1Char('\n')) {
                 ++j;
+            }
             i = j;
             continue;
         }
@@ -77,8 +81,9 @@ std::variant<std::vector<Token>, ScriptError> tokenize(const QString& source) {
         }
         if (c == QLatin1Char('#') ||
             (c == QLatin1Char('-') && i + 1 < n && source[i + 1] == QLatin1Char('-'))) {
-            while (i < n && !isLineBreak(source[i]))
+            while (i < n && !isLineBreak(source[i])) {
                 ++i;
+            }
             continue;
         }
         if (c == QLatin1Char('(') && i + 1 < n && source[i + 1] == QLatin1Char('*')) {
@@ -90,14 +95,16 @@ std::variant<std::vector<Token>, ScriptError> tokenize(const QString& source) {
                     i += 2;
                 } else if (source[i] == QLatin1Char('*') && i + 1 < n && source[i + 1] == QLatin1Char(')')) {
                     i += 2;
-                    if (--depth == 0)
+                    if (--depth == 0) {
                         break;
+                    }
                 } else {
                     ++i;
                 }
             }
-            if (depth != 0)
+            if (depth != 0) {
                 return syntaxError(kUnterminatedComment, start, n);
+            }
             continue;
         }
         if (c == QLatin1Char('"')) {
@@ -112,37 +119,42 @@ std::variant<std::vector<Token>, ScriptError> tokenize(const QString& source) {
                     break;
                 }
                 if (d == QLatin1Char('\\')) {
-                    if (i + 1 >= n)
+                    if (i + 1 >= n) {
                         break;
+                    }
                     const QChar e = source[i + 1];
-                    if (e == QLatin1Char('"') || e == QLatin1Char('\\'))
+                    if (e == QLatin1Char('"') || e == QLatin1Char('\\')) {
                         text += e;
-                    else if (e == QLatin1Char('n'))
+                    } else if (e == QLatin1Char('n')) {
                         text += QLatin1Char('\n');
-                    else if (e == QLatin1Char('r'))
+                    } else if (e == QLatin1Char('r')) {
                         text += QLatin1Char('\r');
-                    else if (e == QLatin1Char('t'))
+                    } else if (e == QLatin1Char('t')) {
                         text += QLatin1Char('\t');
-                    else
+                    } else {
                         return syntaxError(kBadEscape, i, i + 2);
+                    }
                     i += 2;
                     continue;
                 }
                 text += d;
                 ++i;
             }
-            if (!closed)
+            if (!closed) {
                 return syntaxError(kUnterminatedString, start, n);
+            }
             push(Token::Kind::String, std::move(text), start, i);
             continue;
         }
         if (c == QLatin1Char('|')) {
             const int start = i++;
             QString name;
-            while (i < n && source[i] != QLatin1Char('|') && !isLineBreak(source[i]))
+            while (i < n && source[i] != QLatin1Char('|') && !isLineBreak(source[i])) {
                 name += source[i++];
-            if (i >= n || source[i] != QLatin1Char('|'))
+            }
+            if (i >= n || source[i] != QLatin1Char('|')) {
                 return syntaxError(kBadBar, start, i);
+            }
             ++i;
             push(Token::Kind::QuotedWord, std::move(name), start, i);
             continue;
@@ -150,30 +162,35 @@ std::variant<std::vector<Token>, ScriptError> tokenize(const QString& source) {
         if (isDigit(c) || (c == QLatin1Char('.') && i + 1 < n && isDigit(source[i + 1]))) {
             const int start = i;
             bool isReal = false;
-            while (i < n && isDigit(source[i]))
+            while (i < n && isDigit(source[i])) {
                 ++i;
+            }
             if (i < n && source[i] == QLatin1Char('.') && i + 1 < n && isDigit(source[i + 1])) {
                 isReal = true;
                 ++i;
-                while (i < n && isDigit(source[i]))
+                while (i < n && isDigit(source[i])) {
                     ++i;
+                }
             } else if (i < n && source[i] == QLatin1Char('.') && !(i + 1 < n && isAsciiLetter(source[i + 1]))) {
                 isReal = true; // "12." is a real, as in AppleScript
                 ++i;
             }
             if (i < n && (source[i] == QLatin1Char('e') || source[i] == QLatin1Char('E'))) {
                 int j = i + 1;
-                if (j < n && (source[j] == QLatin1Char('+') || source[j] == QLatin1Char('-')))
+                if (j < n && (source[j] == QLatin1Char('+') || source[j] == QLatin1Char('-'))) {
                     ++j;
+                }
                 if (j < n && isDigit(source[j])) {
                     isReal = true;
                     i = j;
-                    while (i < n && isDigit(source[i]))
+                    while (i < n && isDigit(source[i])) {
                         ++i;
+                    }
                 }
             }
-            if (i < n && (isAsciiLetter(source[i]) || source[i] == QLatin1Char('_')))
+            if (i < n && (isAsciiLetter(source[i]) || source[i] == QLatin1Char('_'))) {
                 return syntaxError(kBadNumber, start, i + 1);
+            }
             const QString text = source.mid(start, i - start);
             Token token;
             token.start = start;
@@ -187,16 +204,18 @@ std::variant<std::vector<Token>, ScriptError> tokenize(const QString& source) {
             } else {
                 token.kind = Token::Kind::Real;
                 token.real = text.toDouble(&ok);
-                if (!ok || !std::isfinite(token.real))
+                if (!ok || !std::isfinite(token.real)) {
                     return syntaxError(kBadNumber, start, i);
+                }
             }
             tokens.push_back(std::move(token));
             continue;
         }
         if (isAsciiLetter(c) || c == QLatin1Char('_')) {
             const int start = i;
-            while (i < n && (isAsciiLetter(source[i]) || isDigit(source[i]) || source[i] == QLatin1Char('_')))
+            while (i < n && (isAsciiLetter(source[i]) || isDigit(source[i]) || source[i] == QLatin1Char('_'))) {
                 ++i;
+            }
             push(Token::Kind::Word, source.mid(start, i - start).toLower(), start, i);
             continue;
         }
@@ -212,15 +231,17 @@ std::variant<std::vector<Token>, ScriptError> tokenize(const QString& source) {
                 break;
             }
         }
-        if (matched)
+        if (matched) {
             continue;
+        }
         static const QString single = QStringLiteral("(){},:&+-*/=<>≠≤≥");
         if (single.contains(c)) {
             QString op(c);
-            if (c == QChar(0x2264))
+            if (c == QChar(0x2264)) {
                 op = QStringLiteral("<=");
-            else if (c == QChar(0x2265))
+            } else if (c == QChar(0x2265)) {
                 op = QStringLiteral(">=");
+            }
             push(Token::Kind::Symbol, op, i, i + 1);
             ++i;
             continue;

@@ -30,8 +30,9 @@ void addTerm(TermIndex& index, const QString& phrase, TermKind kind) {
     const QStringList words = phrase.split(QLatin1Char(' '), Qt::SkipEmptyParts);
     auto& bucket = index[words.first()];
     for (const Term& existing : bucket) {
-        if (existing.words == words)
+        if (existing.words == words) {
             return;
+        }
     }
     bucket.push_back({words, kind, phrase});
     std::stable_sort(bucket.begin(), bucket.end(),
@@ -41,16 +42,20 @@ void addTerm(TermIndex& index, const QString& phrase, TermKind kind) {
 const TermIndex& applicationTerms() {
     static const TermIndex index = [] {
         TermIndex terms;
-        for (const auto& command : terminology::commands())
+        for (const auto& command : terminology::commands()) {
             addTerm(terms, command.name, TermKind::Command);
-        for (const auto& cls : terminology::classes()) {
-            for (const auto& property : cls.properties)
-                addTerm(terms, property.name, TermKind::Property);
         }
-        for (const QString& enumerator : terminology::enumerators())
+        for (const auto& cls : terminology::classes()) {
+            for (const auto& property : cls.properties) {
+                addTerm(terms, property.name, TermKind::Property);
+            }
+        }
+        for (const QString& enumerator : terminology::enumerators()) {
             addTerm(terms, enumerator, TermKind::Enumerator);
-        for (const char* cls : {"document", "variant", "layer", "style"})
+        }
+        for (const char* cls : {"document", "variant", "layer", "style"}) {
             addTerm(terms, QString::fromLatin1(cls), TermKind::Class);
+        }
         return terms;
     }();
     return index;
@@ -65,8 +70,9 @@ const QSet<QString>& reservedWords() {
               "or",   "true",   "false",   "exists",      "count",    "application", "contains", "equals",
               "div",  "mod",    "as",      "on",          "my",       "me",          "it",       "its",
               "get",  "copy",   "where",   "whose",       "while",    "until",       "times",    "from",
-              "by",   "number", "missing", "considering", "ignoring", "try",         "exit",     "the"})
+              "by",   "number", "missing", "considering", "ignoring", "try",         "exit",     "the"}) {
             set.insert(QString::fromLatin1(word));
+        }
         return set;
     }();
     return words;
@@ -76,8 +82,9 @@ const QSet<QString>& reservedWords() {
 const QSet<QString>& expressionKeywords() {
     static const QSet<QString> words = [] {
         QSet<QString> set;
-        for (const char* word : {"not", "count", "exists", "application", "true", "false", "end", "missing"})
+        for (const char* word : {"not", "count", "exists", "application", "true", "false", "end", "missing"}) {
             set.insert(QString::fromLatin1(word));
+        }
         return set;
     }();
     return words;
@@ -92,8 +99,9 @@ public:
         script.source = source_;
         skipLineEnds();
         while (current().kind != Token::Kind::End) {
-            if (current().isWord(u"end") || current().isWord(u"else"))
+            if (current().isWord(u"end") || current().isWord(u"else")) {
                 fail(QStringLiteral("Expected end of line, etc. but found %1.").arg(describe(current())));
+            }
             script.body.push_back(parseStatement());
             expectLineEnd();
             skipLineEnds();
@@ -104,8 +112,9 @@ public:
 private:
     struct DepthGuard {
         explicit DepthGuard(Parser& parser) : parser(parser) {
-            if (++parser.depth_ > kMaxNesting)
+            if (++parser.depth_ > kMaxNesting) {
                 parser.fail(kTooDeep);
+            }
         }
         ~DepthGuard() { --parser.depth_; }
         Parser& parser;
@@ -117,8 +126,9 @@ private:
     }
     const Token& advance() {
         const Token& token = tokens_[position_];
-        if (position_ + 1 < tokens_.size())
+        if (position_ + 1 < tokens_.size()) {
             ++position_;
+        }
         return token;
     }
     int previousEnd() const { return position_ > 0 ? tokens_[position_ - 1].end : 0; }
@@ -133,8 +143,9 @@ private:
         case Token::Kind::End:
             return QStringLiteral("end of script");
         case Token::Kind::LineEnd:
-            if (&token == &current() && peek().kind == Token::Kind::End)
+            if (&token == &current() && peek().kind == Token::Kind::End) {
                 return QStringLiteral("end of script");
+            }
             return QStringLiteral("end of line");
         case Token::Kind::String:
             return QStringLiteral("“\"”");
@@ -146,23 +157,27 @@ private:
         case Token::Kind::QuotedWord:
             return QStringLiteral("identifier");
         case Token::Kind::Word:
-            if (reservedWords().contains(token.text))
+            if (reservedWords().contains(token.text)) {
                 return QStringLiteral("“%1”").arg(token.text);
-            if (termsActive_ && matchTerm(position_))
+            }
+            if (termsActive_ && matchTerm(position_)) {
                 return QStringLiteral("“%1”").arg(matchTerm(position_)->name);
+            }
             return QStringLiteral("identifier");
         }
         return {};
     }
 
     void expect(QStringView word) {
-        if (!current().isWord(word))
+        if (!current().isWord(word)) {
             fail(QStringLiteral("Expected “%1” but found %2.").arg(word, describe(current())));
+        }
         advance();
     }
     void expectSymbol(QStringView symbol) {
-        if (!current().isSymbol(symbol))
+        if (!current().isSymbol(symbol)) {
             fail(QStringLiteral("Expected “%1” but found %2.").arg(symbol, describe(current())));
+        }
         advance();
     }
     bool atLineEnd() const {
@@ -173,22 +188,26 @@ private:
             advance();
             return;
         }
-        if (current().kind != Token::Kind::End)
+        if (current().kind != Token::Kind::End) {
             fail(QStringLiteral("Expected end of line, etc. but found %1.").arg(describe(current())));
+        }
     }
     void skipLineEnds() {
-        while (current().kind == Token::Kind::LineEnd)
+        while (current().kind == Token::Kind::LineEnd) {
             advance();
+        }
     }
 
     // The longest application term starting at a token, when terms are active.
     const Term* matchTerm(size_t at) const {
-        if (!termsActive_ || tokens_[at].kind != Token::Kind::Word)
+        if (!termsActive_ || tokens_[at].kind != Token::Kind::Word) {
             return nullptr;
+        }
         const auto& index = applicationTerms();
         const auto bucket = index.constFind(tokens_[at].text);
-        if (bucket == index.constEnd())
+        if (bucket == index.constEnd()) {
             return nullptr;
+        }
         for (const Term& term : *bucket) {
             bool matches = true;
             for (qsizetype i = 0; i < term.words.size() && matches; ++i) {
@@ -196,27 +215,31 @@ private:
                 matches = k < tokens_.size() && tokens_[k].kind == Token::Kind::Word &&
                           tokens_[k].text == term.words[i];
             }
-            if (matches)
+            if (matches) {
                 return &term;
+            }
         }
         return nullptr;
     }
     bool matchWords(const QStringList& words) const {
         for (qsizetype i = 0; i < words.size(); ++i) {
             const Token& token = peek(size_t(i));
-            if (token.kind != Token::Kind::Word || token.text != words[i])
+            if (token.kind != Token::Kind::Word || token.text != words[i]) {
                 return false;
+            }
         }
         return true;
     }
     void consumeWords(qsizetype count) {
-        for (qsizetype i = 0; i < count; ++i)
+        for (qsizetype i = 0; i < count; ++i) {
             advance();
+        }
     }
 
     bool isIdentifier(const Token& token) const {
-        if (token.kind == Token::Kind::QuotedWord)
+        if (token.kind == Token::Kind::QuotedWord) {
             return true;
+        }
         return token.kind == Token::Kind::Word && !reservedWords().contains(token.text);
     }
 
@@ -241,10 +264,12 @@ private:
         Block block;
         skipLineEnds();
         while (!current().isWord(u"end") && !(allowElse && current().isWord(u"else"))) {
-            if (current().kind == Token::Kind::End)
+            if (current().kind == Token::Kind::End) {
                 fail(QStringLiteral("Expected “end” but found end of script."));
-            if (current().isWord(u"else"))
+            }
+            if (current().isWord(u"else")) {
                 fail(QStringLiteral("Expected “end” but found “else”."));
+            }
             block.push_back(parseStatement());
             expectLineEnd();
             skipLineEnds();
@@ -258,32 +283,38 @@ private:
             advance();
             return;
         }
-        if (current().isWord(u"tell") || current().isWord(u"repeat") || current().isWord(u"if"))
+        if (current().isWord(u"tell") || current().isWord(u"repeat") || current().isWord(u"if")) {
             fail(QStringLiteral("Expected “end” or “end %1” but found “end %2”.").arg(keyword, current().text));
+        }
     }
 
     StmtPtr parseStatement() {
         DepthGuard guard(*this);
         const Token& token = current();
-        if (token.isWord(u"tell"))
+        if (token.isWord(u"tell")) {
             return parseTell();
-        if (token.isWord(u"if"))
+        }
+        if (token.isWord(u"if")) {
             return parseIf();
-        if (token.isWord(u"repeat"))
+        }
+        if (token.isWord(u"repeat")) {
             return parseRepeat();
+        }
         return parseSimpleStatement();
     }
 
     StmtPtr parseSimpleStatement() {
         const Token& token = current();
         const int start = token.start;
-        if (token.isWord(u"set"))
+        if (token.isWord(u"set")) {
             return parseSet();
+        }
         if (token.isWord(u"return")) {
             advance();
             ExprPtr value;
-            if (!atLineEnd() && !current().isWord(u"else"))
+            if (!atLineEnd() && !current().isWord(u"else")) {
                 value = parseExpression();
+            }
             auto stmt = makeStmt(Stmt::Kind::Return, start);
             stmt->expr = std::move(value);
             return stmt;
@@ -292,8 +323,9 @@ private:
             advance();
             ExprPtr message;
             ExprPtr number;
-            if (!atLineEnd() && !current().isWord(u"number"))
+            if (!atLineEnd() && !current().isWord(u"number")) {
                 message = parseExpression();
+            }
             if (current().isWord(u"number")) {
                 advance();
                 number = parseExpression();
@@ -303,10 +335,12 @@ private:
             stmt->number = std::move(number);
             return stmt;
         }
-        if (token.isWord(u"tell") || token.isWord(u"if") || token.isWord(u"repeat"))
+        if (token.isWord(u"tell") || token.isWord(u"if") || token.isWord(u"repeat")) {
             fail(QStringLiteral("Expected end of line, etc. but found %1.").arg(describe(token)));
-        if (!startsExpression(token))
+        }
+        if (!startsExpression(token)) {
             fail(QStringLiteral("Expected expression but found %1.").arg(describe(token)));
+        }
         ExprPtr expr = parseExpression();
         auto stmt = makeStmt(Stmt::Kind::Expression, start);
         stmt->expr = std::move(expr);
@@ -325,8 +359,9 @@ private:
             target = parseExpression();
         }
         const bool savedTerms = termsActive_;
-        if (isApplication)
+        if (isApplication) {
             termsActive_ = true;
+        }
         auto stmt = std::make_unique<Stmt>();
         stmt->kind = Stmt::Kind::Tell;
         stmt->start = start;
@@ -350,9 +385,10 @@ private:
         const Token& targetToken = current();
         ExprPtr target = parseReference();
         if (target->kind != Expr::Kind::Variable && target->kind != Expr::Kind::Property &&
-            target->kind != Expr::Kind::EndOf)
+            target->kind != Expr::Kind::EndOf) {
             fail(QStringLiteral("Expected variable name or property but found %1.").arg(describe(targetToken)),
                  targetToken);
+        }
         expect(u"to");
         ExprPtr value = parseExpression();
         auto stmt = makeStmt(Stmt::Kind::Set, start);
@@ -403,8 +439,9 @@ private:
         const int start = current().start;
         advance(); // repeat
         expect(u"with");
-        if (!isIdentifier(current()))
+        if (!isIdentifier(current())) {
             fail(QStringLiteral("Expected variable name but found %1.").arg(describe(current())));
+        }
         const QString variable = advance().text.toLower();
         expect(u"in");
         ExprPtr list = parseExpression();
@@ -423,8 +460,9 @@ private:
     // ---- expressions ----
 
     bool startsExpression(const Token& token) const {
-        if (&token == &current() && matchTerm(position_))
+        if (&token == &current() && matchTerm(position_)) {
             return true;
+        }
         switch (token.kind) {
         case Token::Kind::String:
         case Token::Kind::Integer:
@@ -510,8 +548,9 @@ private:
             advance();
             return QStringLiteral("contains");
         }
-        if (!token.isWord(u"is"))
+        if (!token.isWord(u"is")) {
             return {};
+        }
         advance();
         bool negated = false;
         if (current().isWord(u"not")) {
@@ -537,8 +576,9 @@ private:
     ExprPtr parseComparison() {
         ExprPtr left = parseConcatenation();
         const QString op = comparisonOperator();
-        if (op.isEmpty())
+        if (op.isEmpty()) {
             return left;
+        }
         return binary(op, std::move(left), parseConcatenation());
     }
 
@@ -575,8 +615,9 @@ private:
             DepthGuard guard(*this);
             const Token& token = advance();
             ExprPtr operand = parseUnary();
-            if (token.text == u"+")
+            if (token.text == u"+") {
                 return operand;
+            }
             auto expr = std::make_unique<Expr>();
             expr->kind = Expr::Kind::Unary;
             expr->name = QStringLiteral("-");
@@ -604,8 +645,9 @@ private:
             advance();
             byId = true;
         }
-        if (current().kind != Token::Kind::String)
+        if (current().kind != Token::Kind::String) {
             fail(QStringLiteral("Expected string but found %1.").arg(describe(current())));
+        }
         const Token& name = advance();
         auto literal = std::make_unique<Expr>();
         literal->kind = Expr::Kind::Literal;
@@ -624,8 +666,9 @@ private:
         const int start = token.start;
         if (token.isWord(u"count")) {
             advance();
-            if (current().isWord(u"of"))
+            if (current().isWord(u"of")) {
                 advance();
+            }
             return unaryForm(Expr::Kind::Count, start, parseReference());
         }
         if (token.isWord(u"exists")) {
@@ -645,8 +688,9 @@ private:
             consumeWords(2);
             return unaryForm(Expr::Kind::PosixFile, start, parseReference());
         }
-        if (token.isWord(u"application"))
+        if (token.isWord(u"application")) {
             return parseApplication();
+        }
         if (token.isWord(u"missing") && peek().isWord(u"value")) {
             consumeWords(2);
             auto expr = makeExpr(Expr::Kind::Literal, start);
@@ -678,8 +722,9 @@ private:
                 fail(QStringLiteral("Expected expression but found class name."));
             }
         }
-        if (token.isWord(u"activate"))
+        if (token.isWord(u"activate")) {
             return parseCommand(QStringLiteral("activate"), 1);
+        }
         if (isIdentifier(token)) {
             const QString name = token.kind == Token::Kind::Word ? token.text : token.text.toLower();
             const QString spelling = token.kind == Token::Kind::Word
@@ -742,8 +787,9 @@ private:
                 inner->end = previousEnd();
                 return inner;
             }
-            if (token.text == u"{")
+            if (token.text == u"{") {
                 return parseBraces();
+            }
             break;
         default:
             break;
@@ -754,12 +800,14 @@ private:
     // The length in tokens of a record label at the current position, or 0 when there is none.
     size_t recordLabelLength() const {
         if (const Term* term = matchTerm(position_)) {
-            if (peek(size_t(term->words.size())).isSymbol(u":"))
+            if (peek(size_t(term->words.size())).isSymbol(u":")) {
                 return size_t(term->words.size());
+            }
         }
         if ((current().kind == Token::Kind::Word || current().kind == Token::Kind::QuotedWord) &&
-            peek().isSymbol(u":"))
+            peek().isSymbol(u":")) {
             return 1;
+        }
         return 0;
     }
 
@@ -776,14 +824,17 @@ private:
         while (true) {
             if (isRecord) {
                 const size_t length = recordLabelLength();
-                if (length == 0)
+                if (length == 0) {
                     fail(QStringLiteral("Expected label but found %1.").arg(describe(current())));
+                }
                 QStringList words;
-                for (size_t i = 0; i < length; ++i)
+                for (size_t i = 0; i < length; ++i) {
                     words << advance().text;
+                }
                 const QString label = words.join(QLatin1Char(' '));
-                if (std::find(expr->labels.begin(), expr->labels.end(), label) != expr->labels.end())
+                if (std::find(expr->labels.begin(), expr->labels.end(), label) != expr->labels.end()) {
                     fail(QStringLiteral("This property can only be used once."));
+                }
                 expr->labels.push_back(label);
                 expectSymbol(u":");
             }
@@ -804,8 +855,9 @@ private:
         consumeWords(words);
         const terminology::CommandSpec* spec = nullptr;
         for (const auto& command : terminology::commands()) {
-            if (command.name == name)
+            if (command.name == name) {
                 spec = &command;
+            }
         }
         auto expr = std::make_unique<Expr>();
         expr->kind = Expr::Kind::Command;
@@ -814,8 +866,9 @@ private:
 
         auto labelAt = [&]() -> const terminology::ParameterSpec* {
             for (const auto& parameter : spec->parameters) {
-                if (matchWords(parameter.label.split(QLatin1Char(' '))))
+                if (matchWords(parameter.label.split(QLatin1Char(' ')))) {
                     return &parameter;
+                }
             }
             return nullptr;
         };
@@ -823,8 +876,9 @@ private:
         if (name == u"make") {
             expect(u"new");
             const Term* term = matchTerm(position_);
-            if (!isIdentifier(current()) && !(term && term->kind == TermKind::Class))
+            if (!isIdentifier(current()) && !(term && term->kind == TermKind::Class)) {
                 fail(QStringLiteral("Expected class name but found %1.").arg(describe(current())));
+            }
             const Token& cls = advance();
             auto literal = std::make_unique<Expr>();
             literal->kind = Expr::Kind::Literal;
@@ -838,8 +892,9 @@ private:
             expr->hasDirect = true;
         }
         while (const auto* parameter = labelAt()) {
-            if (std::find(expr->labels.begin(), expr->labels.end(), parameter->label) != expr->labels.end())
+            if (std::find(expr->labels.begin(), expr->labels.end(), parameter->label) != expr->labels.end()) {
                 fail(QStringLiteral("This parameter can only be used once."));
+            }
             consumeWords(parameter->label.count(QLatin1Char(' ')) + 1);
             expr->labels.push_back(parameter->label);
             expr->children.push_back(parseConcatenation());
@@ -859,8 +914,9 @@ private:
 
 std::variant<Script, ScriptError> parseScript(const QString& source) {
     auto tokens = tokenize(source);
-    if (auto* error = std::get_if<ScriptError>(&tokens))
+    if (auto* error = std::get_if<ScriptError>(&tokens)) {
         return *error;
+    }
     try {
         Parser parser(source, std::move(std::get<std::vector<Token>>(tokens)));
         return parser.parse();

@@ -76,42 +76,49 @@ qint64 integerArgument(const ObjectRef& ref, const QString& what, const Value& v
     } else {
         throw appError(ref, kCantMake.arg(sourceText(value), QStringLiteral("integer")), errnum::kCantMake);
     }
-    if (number < minimum || number > maximum)
+    if (number < minimum || number > maximum) {
         throw appError(ref, kOutOfRange.arg(what, sourceText(value), description), errnum::kCantSet);
+    }
     return number;
 }
 
 double realArgument(const ObjectRef& ref, const QString& what, const Value& value, double minimum,
                     double maximum, const QString& description) {
-    if (!value.isNumber())
+    if (!value.isNumber()) {
         throw appError(ref, kCantMake.arg(sourceText(value), QStringLiteral("real")), errnum::kCantMake);
+    }
     const double number = value.toDouble();
-    if (!(number >= minimum && number <= maximum))
+    if (!(number >= minimum && number <= maximum)) {
         throw appError(ref, kOutOfRange.arg(what, sourceText(value), description), errnum::kCantSet);
+    }
     return number;
 }
 
 bool booleanArgument(const ObjectRef& ref, const Value& value) {
-    if (!value.is<bool>())
+    if (!value.is<bool>()) {
         throw appError(ref, kCantMake.arg(sourceText(value), QStringLiteral("boolean")), errnum::kCantMake);
+    }
     return value.as<bool>();
 }
 
 QString textArgument(const ObjectRef& ref, const Value& value) {
-    if (!value.is<QString>())
+    if (!value.is<QString>()) {
         throw appError(ref, kCantMake.arg(sourceText(value), QStringLiteral("text")), errnum::kCantMake);
+    }
     return value.as<QString>();
 }
 
 QString enumeratorArgument(const ObjectRef& ref, const QString& what, const Value& value,
                            const QStringList& options) {
-    if (!value.is<Enumerator>())
+    if (!value.is<Enumerator>()) {
         throw appError(ref, kCantMake.arg(sourceText(value), QStringLiteral("constant")), errnum::kCantMake);
+    }
     const QString& name = value.as<Enumerator>().name;
-    if (!options.contains(name))
+    if (!options.contains(name)) {
         throw appError(
             ref, kOutOfRange.arg(what, name, QStringLiteral("one of ") + options.join(QStringLiteral(", "))),
             errnum::kCantSet);
+    }
     return name;
 }
 
@@ -134,8 +141,9 @@ Value adjustmentToValue(const AdjustmentProperty& row, const QJsonValue& stored)
 // The value of a labelled command parameter, or null when the command was sent without it.
 const Value* parameter(const CommandParameters& parameters, const QString& label) {
     for (const auto& [name, value] : parameters) {
-        if (name == label)
+        if (name == label) {
             return &value;
+        }
     }
     return nullptr;
 }
@@ -145,35 +153,42 @@ const Value* parameter(const CommandParameters& parameters, const QString& label
 // The width-to-height ratio of an aspect text; none for Unconstrained; -1 when the text is invalid.
 double aspectRatioOf(const QString& text, const Variant& variant) {
     const QString trimmed = text.trimmed();
-    if (trimmed.compare(kOriginal, Qt::CaseInsensitive) == 0)
+    if (trimmed.compare(kOriginal, Qt::CaseInsensitive) == 0) {
         return double(variant.width) / double(variant.height);
-    if (trimmed.compare(kUnconstrained, Qt::CaseInsensitive) == 0)
+    }
+    if (trimmed.compare(kUnconstrained, Qt::CaseInsensitive) == 0) {
         return 0;
+    }
     const QStringList parts = trimmed.split(QLatin1Char(':'));
-    if (parts.size() != 2)
+    if (parts.size() != 2) {
         return -1;
+    }
     bool okWidth = false;
     bool okHeight = false;
     const double width = parts[0].trimmed().toDouble(&okWidth);
     const double height = parts[1].trimmed().toDouble(&okHeight);
     if (!okWidth || !okHeight || !(width > 0) || !(height > 0) || !std::isfinite(width / height) ||
-        width / height > 1e6 || width / height < 1e-6)
+        width / height > 1e6 || width / height < 1e-6) {
         return -1;
+    }
     return width / height;
 }
 
 double orientedRatio(double ratio, const QString& orientation) {
-    if (orientation == u"square")
+    if (orientation == u"square") {
         return 1;
+    }
     const double wide = std::max(ratio, 1 / ratio);
     return orientation == u"portrait" ? 1 / wide : wide;
 }
 
 QString orientationOf(double ratio, const QString& fallback) {
-    if (ratio <= 0)
+    if (ratio <= 0) {
         return fallback;
-    if (std::fabs(ratio - 1) < 1e-9)
+    }
+    if (std::fabs(ratio - 1) < 1e-9) {
         return QStringLiteral("square");
+    }
     return ratio > 1 ? QStringLiteral("landscape") : QStringLiteral("portrait");
 }
 
@@ -201,8 +216,9 @@ SimulatedApplication::SimulatedApplication(std::function<Catalog&()> catalog, Na
     : loadCatalog_(std::move(catalog)), isCaptureOneName_(std::move(isCaptureOneName)) {}
 
 Catalog& SimulatedApplication::catalog() {
-    if (!catalog_)
+    if (!catalog_) {
         catalog_ = &loadCatalog_();
+    }
     return *catalog_;
 }
 
@@ -214,8 +230,9 @@ ObjectRef SimulatedApplication::application(const QString& nameOrId, bool byId) 
             ref.applicationName = kOrbixName;
             return ref;
         }
-        if (nameOrId.compare(kSimulatorBundleIdentifier, Qt::CaseInsensitive) != 0)
+        if (nameOrId.compare(kSimulatorBundleIdentifier, Qt::CaseInsensitive) != 0) {
             throw ScriptError{kCantGetApplicationId.arg(quotedText(nameOrId)), errnum::kCantGet};
+        }
         ref.applicationName = kSimulatorDisplayName;
     } else {
         if (nameOrId.compare(kOrbixName, Qt::CaseInsensitive) == 0) {
@@ -223,14 +240,16 @@ ObjectRef SimulatedApplication::application(const QString& nameOrId, bool byId) 
             ref.applicationName = kOrbixName;
             return ref;
         }
-        if (!isCaptureOneName_(nameOrId))
+        if (!isCaptureOneName_(nameOrId)) {
             throw ScriptError{kCantGetApplication.arg(quotedText(nameOrId)), errnum::kCantGet};
+        }
         ref.applicationName = nameOrId;
     }
     const bool first = catalog_ == nullptr;
     Catalog& state = catalog();
-    if (first)
+    if (first) {
         ++state.scriptsRun;
+    }
     state.lastAddressedName = nameOrId;
     ref.kind = ObjectRef::Kind::Application;
     return ref;
@@ -238,23 +257,26 @@ ObjectRef SimulatedApplication::application(const QString& nameOrId, bool byId) 
 
 Document& SimulatedApplication::document(const ObjectRef& ref, const QString& what) {
     Catalog& state = catalog();
-    if (!state.document)
+    if (!state.document) {
         throw appError(ref, kCantGetObject.arg(what.isEmpty() ? kNoDocument : what), errnum::kCantGet);
+    }
     return *state.document;
 }
 
 Variant& SimulatedApplication::variant(const ObjectRef& ref) {
     Variant* found = document(ref).variant(ref.variantId);
-    if (!found)
+    if (!found) {
         throw appError(ref, kCantGetObject.arg(QStringLiteral("variant id ") + quotedText(ref.variantId)),
                        errnum::kCantGet);
+    }
     return *found;
 }
 
 Layer& SimulatedApplication::layer(const ObjectRef& ref) {
     Layer* found = variant(ref).layer(ref.layerId);
-    if (!found)
+    if (!found) {
         throw appError(ref, kCantGetObject.arg(sourceText(Value(ref))), errnum::kCantGet);
+    }
     return *found;
 }
 
@@ -269,8 +291,9 @@ ObjectRef SimulatedApplication::variantRef(const ObjectRef& from, const QString&
 Value SimulatedApplication::property(const ObjectRef& object, const QString& name) {
     switch (object.kind) {
     case ObjectRef::Kind::HostApplication:
-        if (name == u"name")
+        if (name == u"name") {
             return Value(kOrbixName);
+        }
         throw ScriptError{kCantGet.arg(name, sourceText(Value(object))), errnum::kCantGet};
     case ObjectRef::Kind::Application:
     case ObjectRef::Kind::Document:
@@ -279,20 +302,25 @@ Value SimulatedApplication::property(const ObjectRef& object, const QString& nam
         return variantProperty(object, name);
     case ObjectRef::Kind::Adjustments: {
         const Variant& owner = variant(object);
-        if (const auto index = adjustments::indexOf(name))
+        if (const auto index = adjustments::indexOf(name)) {
             return adjustmentToValue(adjustments::table()[size_t(*index)], owner.adjustments[size_t(*index)]);
+        }
         break;
     }
     case ObjectRef::Kind::Layer: {
         const Layer& found = layer(object);
-        if (name == u"id")
+        if (name == u"id") {
             return Value(found.id);
-        if (name == u"name")
+        }
+        if (name == u"name") {
             return Value(found.name);
-        if (name == u"opacity")
+        }
+        if (name == u"opacity") {
             return Value(found.opacity);
-        if (name == u"enabled")
+        }
+        if (name == u"enabled") {
             return Value(found.enabled);
+        }
         break;
     }
     }
@@ -301,14 +329,17 @@ Value SimulatedApplication::property(const ObjectRef& object, const QString& nam
 
 Value SimulatedApplication::applicationProperty(const ObjectRef& ref, const QString& name) {
     if (ref.kind == ObjectRef::Kind::Application) {
-        if (name == u"name")
+        if (name == u"name") {
             return Value(ref.applicationName);
-        if (name == u"version")
+        }
+        if (name == u"version") {
             return Value(QStringLiteral(ORBIX_C1SIM_VERSION));
+        }
         if (name == u"styles") {
             List names;
-            for (const Style& style : catalog().styles)
+            for (const Style& style : catalog().styles) {
                 names.push_back(Value(style.name));
+            }
             return Value::list(std::move(names));
         }
         if (name == u"current document") {
@@ -318,24 +349,28 @@ Value SimulatedApplication::applicationProperty(const ObjectRef& ref, const QStr
             return Value(documentRef);
         }
     }
-    if (name == u"name" && ref.kind == ObjectRef::Kind::Document)
+    if (name == u"name" && ref.kind == ObjectRef::Kind::Document) {
         return Value(document(ref).name);
+    }
     if (name == u"variants" || name == u"selected variants") {
         const Document& doc = document(ref, name);
         List list;
         if (name == u"variants") {
-            for (const Variant& each : doc.variants)
+            for (const Variant& each : doc.variants) {
                 list.push_back(Value(variantRef(ref, each.id)));
+            }
         } else {
-            for (const QString& id : doc.selection)
+            for (const QString& id : doc.selection) {
                 list.push_back(Value(variantRef(ref, id)));
+            }
         }
         return Value::list(std::move(list));
     }
     if (name == u"primary variant") {
         const Document& doc = document(ref, name);
-        if (doc.primary.isEmpty())
+        if (doc.primary.isEmpty()) {
             throw appError(ref, kCantGetObject.arg(kNoPrimary), errnum::kCantGet);
+        }
         return Value(variantRef(ref, doc.primary));
     }
     throw appError(ref, kCantGet.arg(name, sourceText(Value(ref))), errnum::kCantGet);
@@ -343,37 +378,50 @@ Value SimulatedApplication::applicationProperty(const ObjectRef& ref, const QStr
 
 Value SimulatedApplication::variantProperty(const ObjectRef& ref, const QString& name) {
     Variant& found = variant(ref);
-    if (name == u"id")
+    if (name == u"id") {
         return Value(found.id);
-    if (name == u"name")
+    }
+    if (name == u"name") {
         return Value(found.name);
-    if (name == u"file")
+    }
+    if (name == u"file") {
         return Value(FileRef{found.path});
-    if (name == u"rating")
+    }
+    if (name == u"rating") {
         return Value(found.rating);
-    if (name == u"color tag")
+    }
+    if (name == u"color tag") {
         return Value(found.colorTag);
-    if (name == u"pick")
+    }
+    if (name == u"pick") {
         return Value(found.pick);
-    if (name == u"orientation")
+    }
+    if (name == u"orientation") {
         return property(ObjectRef{ObjectRef::Kind::Adjustments, ref.applicationName, ref.variantId, 0}, name);
-    if (name == u"crop aspect ratio")
+    }
+    if (name == u"crop aspect ratio") {
         return Value(found.cropAspectRatio);
-    if (name == u"crop orientation")
+    }
+    if (name == u"crop orientation") {
         return Value(Enumerator{found.cropOrientation});
-    if (name == u"crop")
+    }
+    if (name == u"crop") {
         return Value::list(
             {Value(found.crop.left), Value(found.crop.top), Value(found.crop.width), Value(found.crop.height)});
-    if (name == u"adjustments")
+    }
+    if (name == u"adjustments") {
         return Value(ObjectRef{ObjectRef::Kind::Adjustments, ref.applicationName, ref.variantId, 0});
-    if (name == u"current layer")
+    }
+    if (name == u"current layer") {
         return Value(
             ObjectRef{ObjectRef::Kind::Layer, ref.applicationName, ref.variantId, found.currentLayerId});
+    }
     if (name == u"layers") {
         List list;
-        for (const Layer& each : found.layers)
+        for (const Layer& each : found.layers) {
             list.push_back(
                 Value(ObjectRef{ObjectRef::Kind::Layer, ref.applicationName, ref.variantId, each.id}));
+        }
         return Value::list(std::move(list));
     }
     throw appError(ref, kCantGet.arg(name, sourceText(Value(ref))), errnum::kCantGet);
@@ -395,8 +443,9 @@ void SimulatedApplication::setProperty(const ObjectRef& object, const QString& n
     default:
         break;
     }
-    if (object.kind == ObjectRef::Kind::Document)
+    if (object.kind == ObjectRef::Kind::Document) {
         document(object);
+    }
     throw appError(object, kCantSet.arg(name, sourceText(Value(object)), sourceText(value)), errnum::kCantSet);
 }
 
@@ -424,8 +473,9 @@ void SimulatedApplication::setVariantProperty(const ObjectRef& ref, const QStrin
     if (name == u"crop aspect ratio") {
         const QString text = textArgument(ref, value);
         const double ratio = aspectRatioOf(text, target);
-        if (ratio < 0)
+        if (ratio < 0) {
             throw appError(ref, kBadAspect.arg(quotedText(text)), errnum::kCantSet);
+        }
         target.cropAspectRatio = text;
         if (ratio > 0) {
             target.cropOrientation = orientationOf(ratio, target.cropOrientation);
@@ -437,15 +487,18 @@ void SimulatedApplication::setVariantProperty(const ObjectRef& ref, const QStrin
         const QString orientation = enumeratorArgument(ref, name, value, kCropOrientations);
         const double ratio = aspectRatioOf(target.cropAspectRatio, target);
         const bool square = ratio > 0 && std::fabs(ratio - 1) < 1e-9;
-        if (square && orientation != u"square")
+        if (square && orientation != u"square") {
             throw appError(ref, kSquareOnly.arg(orientation), errnum::kBadState);
-        if (!square && ratio > 0 && orientation == u"square")
+        }
+        if (!square && ratio > 0 && orientation == u"square") {
             throw appError(ref, kNotSquare.arg(target.cropAspectRatio), errnum::kBadState);
+        }
         target.cropOrientation = orientation;
-        if (ratio > 0)
+        if (ratio > 0) {
             target.crop = fitInside(fullFrame(target), orientedRatio(ratio, orientation));
-        else if (orientation == u"square")
+        } else if (orientation == u"square") {
             target.crop = fitInside(target.crop, 1);
+        }
         return;
     }
     // Read-only properties and unknown ones are refused alike.
@@ -455,8 +508,9 @@ void SimulatedApplication::setVariantProperty(const ObjectRef& ref, const QStrin
 void SimulatedApplication::setAdjustment(const ObjectRef& ref, const QString& name, const Value& value) {
     Variant& target = variant(ref);
     const auto index = adjustments::indexOf(name);
-    if (!index)
+    if (!index) {
         throw appError(ref, kCantSet.arg(name, sourceText(Value(ref)), sourceText(value)), errnum::kCantSet);
+    }
     const AdjustmentProperty& row = adjustments::table()[size_t(*index)];
     const QString description = adjustments::rangeDescription(row);
     QJsonValue stored;
@@ -467,8 +521,9 @@ void SimulatedApplication::setAdjustment(const ObjectRef& ref, const QString& na
     case ValueKind::Integer: {
         const qint64 number =
             integerArgument(ref, name, value, qint64(row.minimum), qint64(row.maximum), description);
-        if (!row.allowed.isEmpty() && !row.allowed.contains(int(number)))
+        if (!row.allowed.isEmpty() && !row.allowed.contains(int(number))) {
             throw appError(ref, kOutOfRange.arg(name, sourceText(value), description), errnum::kCantSet);
+        }
         stored = double(number);
         break;
     }
@@ -488,8 +543,9 @@ void SimulatedApplication::setAdjustment(const ObjectRef& ref, const QString& na
 void SimulatedApplication::setLayerProperty(const ObjectRef& ref, const QString& name, const Value& value) {
     Layer& target = layer(ref);
     if (name == u"name" || name == u"opacity" || name == u"enabled") {
-        if (target.background)
+        if (target.background) {
             throw appError(ref, kBackgroundFixed.arg(name), errnum::kBadState);
+        }
     }
     if (name == u"name") {
         target.name = textArgument(ref, value);
@@ -510,42 +566,48 @@ void SimulatedApplication::setLayerProperty(const ObjectRef& ref, const QString&
 Variant& SimulatedApplication::variantArgument(const ObjectRef& target, const std::optional<Value>& value,
                                                const QString& command) {
     if (value) {
-        if (!value->is<ObjectRef>() || value->as<ObjectRef>().kind != ObjectRef::Kind::Variant)
+        if (!value->is<ObjectRef>() || value->as<ObjectRef>().kind != ObjectRef::Kind::Variant) {
             throw appError(target, kCantMake.arg(sourceText(*value), QStringLiteral("variant")),
                            errnum::kCantMake);
+        }
         return variant(value->as<ObjectRef>());
     }
-    if (target.kind != ObjectRef::Kind::Variant)
+    if (target.kind != ObjectRef::Kind::Variant) {
         throw appError(target, kNotUnderstood.arg(sourceText(Value(target)), command), errnum::kNotUnderstood);
+    }
     return variant(target);
 }
 
 Layer& SimulatedApplication::layerArgument(const ObjectRef& target, const std::optional<Value>& value,
                                            const QString& command) {
     if (value) {
-        if (!value->is<ObjectRef>() || value->as<ObjectRef>().kind != ObjectRef::Kind::Layer)
+        if (!value->is<ObjectRef>() || value->as<ObjectRef>().kind != ObjectRef::Kind::Layer) {
             throw appError(target, kCantMake.arg(sourceText(*value), QStringLiteral("layer")),
                            errnum::kCantMake);
+        }
         return layer(value->as<ObjectRef>());
     }
-    if (target.kind != ObjectRef::Kind::Layer)
+    if (target.kind != ObjectRef::Kind::Layer) {
         throw appError(target, kNotUnderstood.arg(sourceText(Value(target)), command), errnum::kNotUnderstood);
+    }
     return layer(target);
 }
 
 Value SimulatedApplication::command(const ObjectRef& target, const QString& name,
                                     const std::optional<Value>& direct, const CommandParameters& parameters) {
     if (target.kind == ObjectRef::Kind::HostApplication) {
-        if (name == u"activate" && !direct)
+        if (name == u"activate" && !direct) {
             return Value(); // Orbix bringing itself forward: nothing to simulate
+        }
         throw ScriptError{kNotUnderstood.arg(kOrbixName, name), errnum::kNotUnderstood};
     }
     if (name == u"activate") {
         catalog().running = true;
         return Value();
     }
-    if (name == u"make")
+    if (name == u"make") {
         return makeLayer(target, parameters);
+    }
     if (name == u"import") {
         importPhotos(target, direct, parameters);
         return Value();
@@ -555,16 +617,18 @@ Value SimulatedApplication::command(const ObjectRef& target, const QString& name
         return Value();
     }
     if (name == u"apply style") {
-        if (!direct)
+        if (!direct) {
             throw appError(target, kCantMake.arg(QStringLiteral("missing value"), QStringLiteral("text")),
                            errnum::kCantMake);
+        }
         const QString styleName = textArgument(target, *direct);
         const Value* to = parameter(parameters, QStringLiteral("to"));
         Variant& variant = variantArgument(target, to ? std::optional<Value>(*to) : std::nullopt, name);
         for (const Style& style : catalog().styles) {
             if (style.name.compare(styleName, Qt::CaseInsensitive) == 0) {
-                for (const auto& [index, value] : style.adjustments)
+                for (const auto& [index, value] : style.adjustments) {
                     variant.adjustments[size_t(index)] = value;
+                }
                 return Value();
             }
         }
@@ -578,8 +642,9 @@ Value SimulatedApplication::command(const ObjectRef& target, const QString& name
         return Value();
     }
     if (name == u"autoadjust") {
-        for (const auto& [property, value] : kAutoAdjustments)
+        for (const auto& [property, value] : kAutoAdjustments) {
             subject.adjustments[size_t(*adjustments::indexOf(QString::fromLatin1(property)))] = value;
+        }
         return Value();
     }
     if (name == u"reset adjustments") {
@@ -593,8 +658,9 @@ Value SimulatedApplication::command(const ObjectRef& target, const QString& name
         return Value();
     }
     if (name == u"apply adjustments") {
-        if (!catalog().clipboard)
+        if (!catalog().clipboard) {
             throw appError(target, kEmptyClipboard, errnum::kBadState);
+        }
         const QJsonValue orientation = subject.adjustments[orientationIndex];
         subject.adjustments = *catalog().clipboard;
         subject.adjustments[orientationIndex] = orientation;
@@ -619,8 +685,9 @@ Value SimulatedApplication::command(const ObjectRef& target, const QString& name
         copy.id = QString::number(state.nextVariantId++);
         for (Layer& each : copy.layers) {
             const qint64 newId = state.nextLayerId++;
-            if (copy.currentLayerId == each.id)
+            if (copy.currentLayerId == each.id) {
                 copy.currentLayerId = newId;
+            }
             each.id = newId;
         }
         const QString sourceId = subject.id; // `subject` dangles once the vector grows
@@ -638,8 +705,9 @@ Value SimulatedApplication::makeLayer(const ObjectRef& target, const CommandPara
     const Value* at = parameter(parameters, QStringLiteral("at"));
     const Value* properties = parameter(parameters, QStringLiteral("with properties"));
     const QString className = kind && kind->is<Enumerator>() ? kind->as<Enumerator>().name : QString();
-    if (className != u"layer")
+    if (className != u"layer") {
         throw appError(target, kOnlyLayers.arg(className), errnum::kNotUnderstood);
+    }
     Variant& owner =
         variantArgument(target, at ? std::optional<Value>(*at) : std::nullopt, QStringLiteral("make"));
     const ObjectRef ownerRef = variantRef(target, owner.id);
@@ -647,19 +715,21 @@ Value SimulatedApplication::makeLayer(const ObjectRef& target, const CommandPara
     Layer created;
     created.name = QStringLiteral("Layer %1").arg(owner.layers.size());
     if (properties) {
-        if (!properties->is<std::shared_ptr<Record>>())
+        if (!properties->is<std::shared_ptr<Record>>()) {
             throw appError(target, kCantMake.arg(sourceText(*properties), QStringLiteral("record")),
                            errnum::kCantMake);
+        }
         for (const auto& [label, value] : properties->record()) {
-            if (label == u"name")
+            if (label == u"name") {
                 created.name = textArgument(target, value);
-            else if (label == u"opacity")
+            } else if (label == u"opacity") {
                 created.opacity = integerArgument(target, label, value, 0, kMaxOpacity,
                                                   QStringLiteral("a whole number from 0 to 100"));
-            else if (label == u"enabled")
+            } else if (label == u"enabled") {
                 created.enabled = booleanArgument(target, value);
-            else
+            } else {
                 throw appError(target, kNewLayerProperty.arg(label), errnum::kCantSet);
+            }
         }
     }
     created.id = catalog().nextLayerId++;
@@ -671,26 +741,29 @@ Value SimulatedApplication::makeLayer(const ObjectRef& target, const CommandPara
 void SimulatedApplication::importPhotos(const ObjectRef& target, const std::optional<Value>& direct,
                                         const CommandParameters& parameters) {
     const Value* into = parameter(parameters, QStringLiteral("into"));
-    if (into && !(into->is<ObjectRef>() && into->as<ObjectRef>().kind == ObjectRef::Kind::Document))
+    if (into && !(into->is<ObjectRef>() && into->as<ObjectRef>().kind == ObjectRef::Kind::Document)) {
         throw appError(target, kCantMake.arg(sourceText(*into), QStringLiteral("document")), errnum::kCantMake);
+    }
     document(target); // importing needs an open document
     QString path;
-    if (direct && direct->is<FileRef>())
+    if (direct && direct->is<FileRef>()) {
         path = direct->as<FileRef>().path;
-    else if (direct && direct->is<QString>())
+    } else if (direct && direct->is<QString>()) {
         path = direct->as<QString>();
-    else
+    } else {
         throw appError(target,
                        kCantMake.arg(direct ? sourceText(*direct) : QStringLiteral("missing value"),
                                      QStringLiteral("file")),
                        errnum::kCantMake);
+    }
     const QFileInfo info(path);
     QStringList files;
     if (info.isDir()) {
         files = photos::photosIn(path);
     } else if (photos::isRegularFile(path)) {
-        if (!photos::isSupportedPhoto(path))
+        if (!photos::isSupportedPhoto(path)) {
             throw appError(target, kNotAPhoto.arg(path), errnum::kBadState);
+        }
         files << info.absoluteFilePath();
     } else {
         throw appError(target, kFolderNotFound.arg(path), errnum::kFileNotFound);
@@ -700,8 +773,9 @@ void SimulatedApplication::importPhotos(const ObjectRef& target, const std::opti
 
 void SimulatedApplication::maskCommand(Layer& target, const QString& name, const CommandParameters& parameters,
                                        const ObjectRef& ref) {
-    if (target.background)
+    if (target.background) {
         throw appError(ref, kBackgroundNoMask, errnum::kBadState);
+    }
     LayerMask& mask = target.mask;
     if (name == u"fill mask") {
         mask = LayerMask{};
@@ -720,8 +794,9 @@ void SimulatedApplication::maskCommand(Layer& target, const QString& name, const
         mask.lumaRange = false;
         return;
     }
-    if (mask.isEmpty())
+    if (mask.isEmpty()) {
         throw appError(ref, kEmptyMask.arg(target.name), errnum::kBadState);
+    }
     if (name == u"rasterize mask") {
         mask.rasterized = true;
         mask.lumaRange = false;
@@ -731,13 +806,16 @@ void SimulatedApplication::maskCommand(Layer& target, const QString& name, const
     const bool feather = name == u"feather mask";
     const double limit = feather ? kMaxFeather : kMaxRefine;
     const QString verb = feather ? QStringLiteral("feather") : QStringLiteral("refine");
-    if (!amount)
+    if (!amount) {
         throw appError(ref, kMaskAmount.arg(verb, QStringLiteral("nothing")).arg(limit), errnum::kCantMake);
-    if (!amount->isNumber())
+    }
+    if (!amount->isNumber()) {
         throw appError(ref, kCantMake.arg(sourceText(*amount), QStringLiteral("real")), errnum::kCantMake);
+    }
     const double value = amount->toDouble();
-    if (!(value >= 0 && value <= limit))
+    if (!(value >= 0 && value <= limit)) {
         throw appError(ref, kMaskAmount.arg(verb, sourceText(*amount)).arg(limit), errnum::kCantSet);
+    }
     (feather ? mask.feather : mask.refine) = value;
 }
 

@@ -117,8 +117,9 @@ QStringList buildEnumerators() {
     QStringList list{QStringLiteral("landscape"), QStringLiteral("portrait"), QStringLiteral("square")};
     for (const AdjustmentProperty& row : adjustments::table()) {
         for (const QString& option : row.options) {
-            if (!list.contains(option))
+            if (!list.contains(option)) {
                 list << option;
+            }
         }
     }
     return list;
@@ -191,8 +192,9 @@ QString scriptingDictionary() {
             writer.writeAttribute(QStringLiteral("name"), prop.name);
             writer.writeAttribute(QStringLiteral("code"), code('a', ++number));
             writer.writeAttribute(QStringLiteral("type"), prop.type);
-            if (prop.readOnly)
+            if (prop.readOnly) {
                 writer.writeAttribute(QStringLiteral("access"), QStringLiteral("r"));
+            }
             writer.writeAttribute(QStringLiteral("description"), prop.description);
         }
         writer.writeEndElement();
@@ -212,8 +214,9 @@ QString scriptingDictionary() {
     writeEnumeration(QStringLiteral("crop orientation values"),
                      {QStringLiteral("landscape"), QStringLiteral("portrait"), QStringLiteral("square")});
     for (const AdjustmentProperty& row : adjustments::table()) {
-        if (row.kind == ValueKind::Enumeration)
+        if (row.kind == ValueKind::Enumeration) {
             writeEnumeration(row.name + QStringLiteral(" values"), row.options);
+        }
     }
 
     writer.writeEndElement(); // suite

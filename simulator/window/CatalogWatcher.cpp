@@ -19,11 +19,13 @@ CatalogWatcher::CatalogWatcher(QString path, QObject* parent) : QObject(parent),
 
 void CatalogWatcher::watch() {
     const QString folder = QFileInfo(path_).absolutePath();
-    if (!watcher_.directories().contains(folder))
+    if (!watcher_.directories().contains(folder)) {
         watcher_.addPath(folder);
+    }
     // A replaced file drops out of the watch list; a missing one cannot be watched until it exists.
-    if (QFileInfo::exists(path_) && !watcher_.files().contains(path_))
+    if (QFileInfo::exists(path_) && !watcher_.files().contains(path_)) {
         watcher_.addPath(path_);
+    }
 }
 
 void CatalogWatcher::reload() {
@@ -34,8 +36,9 @@ void CatalogWatcher::reload() {
     if (fresh) {
         // The folder also changes for temporary files and the lock file: only a new state is news.
         QByteArray state = fresh->toCompactJson();
-        if (catalog_ && problem_.isEmpty() && state == state_)
+        if (catalog_ && problem_.isEmpty() && state == state_) {
             return;
+        }
         catalog_ = std::move(fresh);
         state_ = std::move(state);
         problem_.clear();

@@ -39,13 +39,15 @@ struct LaunchOptions {
 
 LaunchOptions parse(int argc, char** argv) {
     LaunchOptions options;
-    for (int i = 1; i < argc; ++i)
+    for (int i = 1; i < argc; ++i) {
         options.arguments << QString::fromLocal8Bit(argv[i]);
+    }
     for (qsizetype i = 0; i + 1 < options.arguments.size(); ++i) {
-        if (options.arguments[i] == u"--catalog")
+        if (options.arguments[i] == u"--catalog") {
             options.catalogOption = options.arguments[++i];
-        else if (options.arguments[i] == u"--screenshot")
+        } else if (options.arguments[i] == u"--screenshot") {
             options.screenshotPath = options.arguments[++i];
+        }
     }
     return options;
 }
@@ -59,10 +61,12 @@ void printLine(std::FILE* stream, const QString& line) {
 // Why no window can open, or empty when one can. Qt ends the process when its display cannot be
 // reached (a stale DISPLAY from an old session), so an X display is tried first.
 QString missingDisplay() {
-    if (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+    if (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
         return {};
-    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+    }
+    if (qEnvironmentVariableIsEmpty("DISPLAY")) {
         return kNoDisplay;
+    }
     xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
     const bool reachable = xcb_connection_has_error(connection) == 0;
     xcb_disconnect(connection);
@@ -74,8 +78,9 @@ int runHeadless(const LaunchOptions& options, const QString& why) {
     const int status = runLauncher(options.arguments, io);
     std::fwrite(io.standardOutput.constData(), 1, size_t(io.standardOutput.size()), stdout);
     std::fwrite(io.standardError.constData(), 1, size_t(io.standardError.size()), stderr);
-    if (status == 0)
+    if (status == 0) {
         printLine(stderr, why);
+    }
     return status;
 }
 
@@ -98,15 +103,18 @@ int takeScreenshot(int argc, char** argv, const QString& catalogPath, const QStr
 int runSimulatorApplication(int argc, char** argv) {
     const LaunchOptions options = parse(argc, argv);
     const QString catalogPath = CatalogStore::resolvePath(options.catalogOption);
-    if (!options.screenshotPath.isEmpty())
+    if (!options.screenshotPath.isEmpty()) {
         return takeScreenshot(argc, argv, catalogPath, options.screenshotPath);
-    if (const QString why = missingDisplay(); !why.isEmpty())
+    }
+    if (const QString why = missingDisplay(); !why.isEmpty()) {
         return runHeadless(options, why);
+    }
 
     // The simulator exists to be driven through its accessibility tree, so it publishes the tree even when
     // the desktop has not asked for one (no screen reader running).
-    if (qEnvironmentVariableIsEmpty("QT_LINUX_ACCESSIBILITY_ALWAYS_ON"))
+    if (qEnvironmentVariableIsEmpty("QT_LINUX_ACCESSIBILITY_ALWAYS_ON")) {
         qputenv("QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1");
+    }
     QApplication application(argc, argv);
     QCoreApplication::setApplicationName(kSimulatorDisplayName);
     applyDarkAppearance(application);
@@ -122,8 +130,9 @@ int runSimulatorApplication(int argc, char** argv) {
                 catalog.running = true;
                 return true;
             },
-            &reason))
+            &reason)) {
         printLine(stderr, kNotMarkedRunning.arg(catalogPath, reason));
+    }
     if (!instance.listen(&reason)) {
         // Launched at the same moment as another for this catalog, which got the socket first.
         if (instance.activateRunningInstance()) {

@@ -33,8 +33,9 @@ QString countText(qsizetype count, const char* singular, const char* plural) {
 }
 
 const Variant* primaryVariant(const Document* document) {
-    if (!document || document->primary.isEmpty())
+    if (!document || document->primary.isEmpty()) {
         return nullptr;
+    }
     const auto found = std::find_if(document->variants.begin(), document->variants.end(),
                                     [&](const Variant& variant) { return variant.id == document->primary; });
     return found == document->variants.end() ? nullptr : &*found;
@@ -42,12 +43,14 @@ const Variant* primaryVariant(const Document* document) {
 
 QString keystoneText(const Variant* variant) {
     const auto index = adjustments::indexOf(QStringLiteral("keystone vertical"));
-    if (!variant || !index)
+    if (!variant || !index) {
         return {};
+    }
     // No correction leaves the field empty (its placeholder shows the range), ready for a number.
     const double amount = variant->adjustments[size_t(*index)].toDouble();
-    if (amount == 0)
+    if (amount == 0) {
         return {};
+    }
     return amount == std::trunc(amount) ? QString::number(qint64(amount)) : QString::number(amount, 'g', 6);
 }
 
@@ -71,8 +74,9 @@ SimulatorWindow::SimulatorWindow(const QString& catalogPath, QWidget* parent)
     browser_->verticalHeader()->hide();
     browser_->horizontalHeader()->setSectionResizeMode(VariantBrowserModel::NameColumn, QHeaderView::Stretch);
     for (int column : {int(VariantBrowserModel::RatingColumn), int(VariantBrowserModel::ColorTagColumn),
-                       int(VariantBrowserModel::PickColumn)})
+                       int(VariantBrowserModel::PickColumn)}) {
         browser_->horizontalHeader()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+    }
     browser_->verticalHeader()->setDefaultSectionSize(browser_->fontMetrics().height() + 12);
     browser_->setMinimumHeight(150);
 
@@ -111,8 +115,9 @@ SimulatorWindow::SimulatorWindow(const QString& catalogPath, QWidget* parent)
     connect(&selectionWrite_, &QTimer::timeout, this, &SimulatorWindow::writeSelection);
     // A click moves the current row and the selection one after the other: both land in one write.
     auto scheduleWrite = [this] {
-        if (!applyingCatalog_)
+        if (!applyingCatalog_) {
             selectionWrite_.start();
+        }
     };
     connect(browser_->selectionModel(), &QItemSelectionModel::selectionChanged, this, scheduleWrite);
     connect(browser_->selectionModel(), &QItemSelectionModel::currentChanged, this, scheduleWrite);
@@ -152,11 +157,13 @@ void SimulatorWindow::buildActions() {
     beforeAfterAction_->setCheckable(true);
     // Toggled, not triggered: an accessibility client's "toggle" action checks the button without a click.
     connect(beforeAfterAction_, &QAction::toggled, this, [this](bool shown) {
-        if (applyingCatalog_)
+        if (applyingCatalog_) {
             return;
+        }
         edit([shown](Catalog& catalog) {
-            if (!catalog.document || catalog.document->beforeAfter == shown)
+            if (!catalog.document || catalog.document->beforeAfter == shown) {
                 return false;
+            }
             edits::setBeforeAfter(*catalog.document, shown);
             return true;
         });
@@ -258,8 +265,9 @@ void SimulatorWindow::buildToolBar() {
 QAction* SimulatorWindow::action(const QString& text) const {
     for (QAction* candidate :
          {exportAction_, beforeAfterAction_, keystoneAction_, spotRemovalAction_, deleteAction_, quitAction_}) {
-        if (candidate->text() == text)
+        if (candidate->text() == text) {
             return candidate;
+        }
     }
     return nullptr;
 }
@@ -269,8 +277,9 @@ QString SimulatorWindow::statusText() const {
 }
 
 void SimulatorWindow::bringToFront() {
-    if (isMinimized())
+    if (isMinimized()) {
         showNormal();
+    }
     show();
     raise();
     activateWindow();
@@ -288,9 +297,10 @@ void SimulatorWindow::applyCatalog() {
         shownSelection_ = document->selection;
         for (const QString& id : document->selection) {
             const int row = model_->rowOf(id);
-            if (row >= 0)
+            if (row >= 0) {
                 selection.select(model_->index(row, 0),
                                  model_->index(row, VariantBrowserModel::ColumnCount - 1));
+            }
         }
     }
     QItemSelectionModel* selectionModel = browser_->selectionModel();
@@ -306,8 +316,9 @@ void SimulatorWindow::applyCatalog() {
     viewer_->showVariant(primary, document && document->beforeAfter);
     beforeAfterAction_->setChecked(document && document->beforeAfter);
     // Never rewrite the field under the user's cursor.
-    if (!keystoneField_->hasFocus())
+    if (!keystoneField_->hasFocus()) {
         keystoneField_->setText(keystoneText(primary));
+    }
 
     const bool hasSelection = document && !document->selection.empty();
     exportAction_->setEnabled(hasSelection);
@@ -318,15 +329,16 @@ void SimulatorWindow::applyCatalog() {
     beforeAfterAction_->setEnabled(document != nullptr);
 
     QString summary;
-    if (!watcher_->problem().isEmpty())
+    if (!watcher_->problem().isEmpty()) {
         summary = QStringLiteral("The catalog can\u2019t be read: ") + watcher_->problem();
-    else if (!document)
+    } else if (!document) {
         summary = QStringLiteral("No document is open");
-    else
+    } else {
         summary =
             QStringLiteral("%1 \u00b7 %2 \u00b7 %3 selected")
                 .arg(document->name, countText(qsizetype(document->variants.size()), "variant", "variants"))
                 .arg(document->selection.size());
+    }
     documentSummary_->setText(summary);
     documentSummary_->setAccessibleName(summary);
 }
@@ -336,22 +348,26 @@ void SimulatorWindow::writeSelection() {
     std::sort(rows.begin(), rows.end(),
               [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
     QStringList selected;
-    for (const QModelIndex& row : rows)
+    for (const QModelIndex& row : rows) {
         selected << model_->variantId(row.row());
+    }
     // Variants that stay selected keep their place; newly selected ones follow in browser order.
     QStringList ordered;
     for (const QString& id : shownSelection_) {
-        if (selected.contains(id))
+        if (selected.contains(id)) {
             ordered << id;
+        }
     }
     for (const QString& id : selected) {
-        if (!ordered.contains(id))
+        if (!ordered.contains(id)) {
             ordered << id;
+        }
     }
     const QString current = model_->variantId(browser_->selectionModel()->currentIndex().row());
     edit([ordered, current](Catalog& catalog) {
-        if (!catalog.document)
+        if (!catalog.document) {
             return false;
+        }
         const std::vector<QString> before = catalog.document->selection;
         const QString primaryBefore = catalog.document->primary;
         edits::selectVariants(*catalog.document, ordered, current);
@@ -360,13 +376,15 @@ void SimulatorWindow::writeSelection() {
 }
 
 void SimulatorWindow::applyKeystoneText(const QString& text) {
-    if (text.trimmed().isEmpty())
+    if (text.trimmed().isEmpty()) {
         return;
+    }
     const auto amount = edits::keystoneAmount(text);
     if (!amount) {
         // A lone minus sign is the start of a number, not a mistake.
-        if (text.trimmed() != u"-" && text.trimmed() != QString(QChar(0x2212)))
+        if (text.trimmed() != u"-" && text.trimmed() != QString(QChar(0x2212))) {
             statusBar()->showMessage(kKeystoneOutOfRange, kStatusMessageMs);
+        }
         return;
     }
     statusBar()->clearMessage();

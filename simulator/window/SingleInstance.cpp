@@ -21,8 +21,9 @@ bool sameUser(const QLocalSocket& socket) {
 
 SingleInstance::SingleInstance(const QString& catalogPath, QObject* parent) : QObject(parent) {
     const QString folder = privateRuntimeFolder(&folderProblem_);
-    if (!folder.isEmpty())
+    if (!folder.isEmpty()) {
         name_ = folder + QLatin1Char('/') + serverName(catalogPath);
+    }
     // No socket options: with them Qt renames the socket into place, replacing a live instance's socket
     // instead of failing. The plain socket follows the umask (only its owner may connect under the usual 022).
     connect(&server_, &QLocalServer::newConnection, this, [this] {
@@ -34,10 +35,12 @@ SingleInstance::SingleInstance(const QString& catalogPath, QObject* parent) : QO
                 continue;
             }
             connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-                if (!socket->canReadLine())
+                if (!socket->canReadLine()) {
                     return;
-                if (socket->readLine() == kActivateRequest)
+                }
+                if (socket->readLine() == kActivateRequest) {
                     emit activationRequested();
+                }
                 socket->disconnectFromServer();
             });
         }
@@ -54,24 +57,28 @@ QString SingleInstance::serverName(const QString& catalogPath) {
 }
 
 bool SingleInstance::activateRunningInstance() {
-    if (name_.isEmpty())
+    if (name_.isEmpty()) {
         return false;
+    }
     QLocalSocket socket;
     socket.connectToServer(name_);
     // Only an instance of this user's counts as "already running".
-    if (!socket.waitForConnected(kConnectTimeoutMs) || !sameUser(socket))
+    if (!socket.waitForConnected(kConnectTimeoutMs) || !sameUser(socket)) {
         return false;
+    }
     socket.write(kActivateRequest);
-    if (!socket.waitForBytesWritten(kConnectTimeoutMs))
+    if (!socket.waitForBytesWritten(kConnectTimeoutMs)) {
         return false;
+    }
     // The first instance hangs up once it has read the request.
     socket.waitForDisconnected(kConnectTimeoutMs);
     return true;
 }
 
 bool SingleInstance::answers() const {
-    if (name_.isEmpty())
+    if (name_.isEmpty()) {
         return false;
+    }
     QLocalSocket socket;
     socket.connectToServer(name_);
     return socket.waitForConnected(kConnectTimeoutMs);
@@ -82,14 +89,16 @@ bool SingleInstance::listen(QString* reason) {
         *reason = folderProblem_;
         return false;
     }
-    if (server_.listen(name_))
+    if (server_.listen(name_)) {
         return true;
+    }
     // A socket nobody answers on was left by a process that died; one that answers belongs to a launch
     // that won the race for it.
     if (server_.serverError() == QAbstractSocket::AddressInUseError && !answers()) {
         QLocalServer::removeServer(name_);
-        if (server_.listen(name_))
+        if (server_.listen(name_)) {
             return true;
+        }
     }
     *reason = server_.errorString();
     return false;

@@ -27,8 +27,9 @@ QString VariantBrowserModel::ratingStars(qint64 rating) {
 }
 
 QString VariantBrowserModel::colorTagName(qint64 tag) {
-    if (tag >= 0 && tag < kColorTagCount)
+    if (tag >= 0 && tag < kColorTagCount) {
         return QString::fromLatin1(kColorTags[tag].name);
+    }
     return QStringLiteral("Tag %1").arg(tag);
 }
 
@@ -36,9 +37,10 @@ void VariantBrowserModel::setDocument(const Document* document) {
     std::vector<Row> rows;
     if (document) {
         rows.reserve(document->variants.size());
-        for (const Variant& variant : document->variants)
+        for (const Variant& variant : document->variants) {
             rows.push_back({variant.id, variant.name, variant.rating, variant.colorTag, variant.pick,
                             variant.id == document->primary});
+        }
     }
     const bool sameVariants =
         rows.size() == rows_.size() && std::equal(rows.begin(), rows.end(), rows_.begin(),
@@ -50,8 +52,9 @@ void VariantBrowserModel::setDocument(const Document* document) {
         return;
     }
     for (size_t i = 0; i < rows.size(); ++i) {
-        if (rows[i] == rows_[i])
+        if (rows[i] == rows_[i]) {
             continue;
+        }
         rows_[i] = rows[i];
         emit dataChanged(index(int(i), 0), index(int(i), ColumnCount - 1));
     }
@@ -63,8 +66,9 @@ QString VariantBrowserModel::variantId(int row) const {
 
 int VariantBrowserModel::rowOf(const QString& id) const {
     for (size_t i = 0; i < rows_.size(); ++i) {
-        if (rows_[i].id == id)
+        if (rows_[i].id == id) {
             return int(i);
+        }
     }
     return -1;
 }
@@ -78,8 +82,9 @@ int VariantBrowserModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant VariantBrowserModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || index.row() >= int(rows_.size()))
+    if (!index.isValid() || index.row() >= int(rows_.size())) {
         return {};
+    }
     const Row& row = rows_[size_t(index.row())];
     const int column = index.column();
     if (role == Qt::DisplayRole) {
@@ -108,21 +113,24 @@ QVariant VariantBrowserModel::data(const QModelIndex& index, int role) const {
         }
     }
     if (role == Qt::DecorationRole && column == ColorTagColumn && row.colorTag > 0 &&
-        row.colorTag < kColorTagCount)
+        row.colorTag < kColorTagCount) {
         return QColor::fromRgba(kColorTags[row.colorTag].color);
+    }
     if (role == Qt::FontRole && row.primary) {
         QFont font;
         font.setBold(true);
         return font;
     }
-    if (role == Qt::ToolTipRole && row.primary)
+    if (role == Qt::ToolTipRole && row.primary) {
         return QStringLiteral("Primary variant");
+    }
     return {};
 }
 
 QVariant VariantBrowserModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole) {
         return {};
+    }
     switch (section) {
     case NameColumn:
         return QStringLiteral("Name");

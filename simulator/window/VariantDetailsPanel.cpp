@@ -27,8 +27,9 @@ const QString kEmptyQueue = QStringLiteral("The processing queue is empty");
 const QString kNoExports = QStringLiteral("Nothing exported yet");
 
 QString valueText(const QJsonValue& value) {
-    if (value.isBool())
+    if (value.isBool()) {
         return value.toBool() ? QStringLiteral("on") : QStringLiteral("off");
+    }
     if (value.isDouble()) {
         const double number = value.toDouble();
         return number == std::trunc(number) && std::abs(number) < 1e15 ? QString::number(qint64(number))
@@ -79,21 +80,28 @@ void fillList(QListWidget* list, const QStringList& lines, const QString& emptyT
 
 QString layerLine(const Layer& layer, bool current) {
     QStringList traits;
-    if (!layer.background)
+    if (!layer.background) {
         traits << QStringLiteral("%1%").arg(layer.opacity);
-    if (!layer.enabled)
+    }
+    if (!layer.enabled) {
         traits << QStringLiteral("disabled");
-    if (layer.mask.filled)
+    }
+    if (layer.mask.filled) {
         traits << QStringLiteral("mask filled");
-    if (layer.mask.inverted)
+    }
+    if (layer.mask.inverted) {
         traits << QStringLiteral("mask inverted");
-    if (layer.mask.lumaRange)
+    }
+    if (layer.mask.lumaRange) {
         traits << QStringLiteral("luma range");
+    }
     QString line = layer.name;
-    if (!traits.isEmpty())
+    if (!traits.isEmpty()) {
         line += QStringLiteral(" (") + traits.join(QStringLiteral(", ")) + QLatin1Char(')');
-    if (current)
+    }
+    if (current) {
         line += QStringLiteral(" \u2190 current");
+    }
     return line;
 }
 
@@ -161,14 +169,17 @@ void VariantDetailsPanel::showDocument(const Document* document) {
     QStringList layerLines;
     if (primary) {
         QStringList traits{VariantBrowserModel::ratingStars(primary->rating)};
-        if (primary->colorTag != 0)
+        if (primary->colorTag != 0) {
             traits << VariantBrowserModel::colorTagName(primary->colorTag);
-        if (primary->pick)
+        }
+        if (primary->pick) {
             traits << QStringLiteral("Picked");
-        if (primary->spotRemovals > 0)
+        }
+        if (primary->spotRemovals > 0) {
             traits << (primary->spotRemovals == 1
                            ? QStringLiteral("1 spot removed")
                            : QStringLiteral("%1 spots removed").arg(primary->spotRemovals));
+        }
         summary_->setText(traits.join(QStringLiteral("  \u00b7  ")));
         crop_->setText(QStringLiteral("Crop %1, %2, %3 \u00d7 %4 \u00b7 %5 \u00b7 %6")
                            .arg(valueText(primary->crop.left), valueText(primary->crop.top),
@@ -178,13 +189,15 @@ void VariantDetailsPanel::showDocument(const Document* document) {
         const auto table = adjustments::table();
         std::vector<size_t> shown;
         for (const char* name : kHeadlineAdjustments) {
-            if (const auto index = adjustments::indexOf(QString::fromLatin1(name)))
+            if (const auto index = adjustments::indexOf(QString::fromLatin1(name))) {
                 shown.push_back(size_t(*index));
+            }
         }
         for (size_t i = 0; i < table.size(); ++i) {
             if (primary->adjustments[i] != table[i].defaultValue &&
-                std::find(shown.begin(), shown.end(), i) == shown.end())
+                std::find(shown.begin(), shown.end(), i) == shown.end()) {
                 shown.push_back(i);
+            }
         }
         for (size_t i : shown) {
             const QString name = capitalized(table[i].name);
@@ -193,8 +206,9 @@ void VariantDetailsPanel::showDocument(const Document* document) {
             item->setData(1, Qt::AccessibleTextRole, name + QLatin1Char(' ') + value);
             item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
         }
-        for (const Layer& layer : primary->layers)
+        for (const Layer& layer : primary->layers) {
             layerLines << layerLine(layer, layer.id == primary->currentLayerId && primary->layers.size() > 1);
+        }
     } else {
         summary_->clear();
         crop_->clear();
@@ -208,10 +222,12 @@ void VariantDetailsPanel::showDocument(const Document* document) {
     QStringList queueLines;
     QStringList exportLines;
     if (document) {
-        for (const QueueEntry& entry : document->queue)
+        for (const QueueEntry& entry : document->queue) {
             queueLines << entry.name;
-        for (const ExportEntry& entry : document->exports)
+        }
+        for (const ExportEntry& entry : document->exports) {
             exportLines << entry.file;
+        }
     }
     fillList(queue_, queueLines, kEmptyQueue);
     fillList(exports_, exportLines, kNoExports);
@@ -219,8 +235,9 @@ void VariantDetailsPanel::showDocument(const Document* document) {
 
 QStringList VariantDetailsPanel::adjustmentLines() const {
     QStringList lines;
-    for (int i = 0; i < adjustments_->topLevelItemCount(); ++i)
+    for (int i = 0; i < adjustments_->topLevelItemCount(); ++i) {
         lines << adjustments_->topLevelItem(i)->data(1, Qt::AccessibleTextRole).toString();
+    }
     return lines;
 }
 

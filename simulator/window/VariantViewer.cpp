@@ -134,10 +134,11 @@ void VariantViewer::paintPicture(QPainter& painter, const QRectF& area, const Pi
     constexpr int kDustSpots = 4;
     const qint64 healed = adjustedView ? picture.spots : 0;
     painter.setBrush(QColor(40, 40, 40, 150));
-    for (int i = int(std::min<qint64>(healed, kDustSpots)); i < kDustSpots; ++i)
+    for (int i = int(std::min<qint64>(healed, kDustSpots)); i < kDustSpots; ++i) {
         painter.drawEllipse(QPointF(frame.left() + frame.width() * (0.18 + 0.19 * i),
                                     frame.top() + frame.height() * (0.2 + 0.07 * (i % 2))),
                             3.5, 3.5);
+    }
     painter.restore();
 
     painter.setPen(QPen(QColor(0x16, 0x17, 0x19), 1));

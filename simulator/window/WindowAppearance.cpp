@@ -7,8 +7,9 @@
 namespace orbix::c1sim {
 
 void applyDarkAppearance(QApplication& application) {
-    if (QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion")))
+    if (QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion"))) {
         application.setStyle(fusion);
+    }
     const QColor window(0x32, 0x34, 0x38);
     const QColor base(0x26, 0x28, 0x2b);
     const QColor text(0xe4, 0xe6, 0xea);
@@ -31,8 +32,9 @@ void applyDarkAppearance(QApplication& application) {
     palette.setColor(QPalette::Mid, QColor(0x24, 0x25, 0x28));
     palette.setColor(QPalette::Dark, QColor(0x1c, 0x1d, 0x20));
     palette.setColor(QPalette::Light, QColor(0x48, 0x4b, 0x51));
-    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
         palette.setColor(QPalette::Disabled, role, dimmed);
+    }
     application.setPalette(palette);
 }
 
