@@ -62,7 +62,7 @@ CaptureOneService::CaptureOneService(std::shared_ptr<ScriptRunner> runner, QObje
 void CaptureOneService::run(const QString& script, Completion completion) {
     const auto application = CaptureOneApplicationResolver::resolve();
     if (!application) {
-        completion(noApplicationInApplications);
+        completion(CommandOutcome::notRunning(noApplicationInApplications));
         return;
     }
     runOn(*application, script, std::move(completion));
@@ -80,24 +80,27 @@ void CaptureOneService::runOn(const CaptureOneApplication& application, const QS
 
 void CaptureOneService::finishRun(const CaptureOneApplication& application, const ScriptOutcome& outcome,
                                   const Completion& completion) {
-    QString result;
+    CommandOutcome result;
     switch (outcome.status) {
     case ScriptOutcome::Status::notPrepared:
-        completion(notPreparedMessage);
+        completion(CommandOutcome::notRunning(notPreparedMessage));
         return;
     case ScriptOutcome::Status::success:
-        result = outcome.text.isEmpty() ? application.scriptName + QStringLiteral(" command completed.")
-                                        : outcome.text;
+        result = CommandOutcome::success(outcome.text.isEmpty()
+                                             ? application.scriptName + QStringLiteral(" command completed.")
+                                             : outcome.text);
         break;
     case ScriptOutcome::Status::executionError:
-        result = application.scriptName + QStringLiteral(": ") +
-                 (outcome.text.isEmpty() ? unknownErrorMessage : outcome.text);
+        result =
+            CommandOutcome::captureOneError(application.scriptName + QStringLiteral(": ") +
+                                                (outcome.text.isEmpty() ? unknownErrorMessage : outcome.text),
+                                            outcome.errorNumber);
         break;
     case ScriptOutcome::Status::timedOut:
-        result = application.scriptName + timedOutSuffix;
+        result = CommandOutcome::notRunning(application.scriptName + timedOutSuffix);
         break;
     }
-    lastMessage_ = result;
+    lastMessage_ = result.text;
     emit lastMessageChanged(lastMessage_);
     completion(result);
 }
@@ -106,18 +109,19 @@ void CaptureOneService::setAdjustment(const QString& name, const QString& rawVal
                                       const QStringList& targetPaths, Completion completion) {
     const auto definition = CaptureOneCapabilities::adjustment(name);
     if (!definition) {
-        completion(name + notInRegistrySuffix);
+        completion(CommandOutcome::notSupported(name + notInRegistrySuffix));
         return;
     }
     const auto application = CaptureOneApplicationResolver::resolve();
     if (!application || !CaptureOneCapabilities::supportsProperty(definition->property, *application)) {
-        completion(text::capitalizedWords(definition->property) + notSupportedByVersionSuffix);
+        completion(CommandOutcome::notSupported(text::capitalizedWords(definition->property) +
+                                                notSupportedByVersionSuffix));
         return;
     }
     const auto value = CaptureOneCapabilities::valueExpression(*definition, rawValue);
     if (!value) {
-        completion(rawValue + QStringLiteral(" is not a valid value for ") + definition->property +
-                   QLatin1Char('.'));
+        completion(CommandOutcome::refused(rawValue + QStringLiteral(" is not a valid value for ") +
+                                           definition->property + QLatin1Char('.')));
         return;
     }
     using Tag = CaptureOneAdjustmentValueKind::Tag;
@@ -162,17 +166,18 @@ void CaptureOneService::adjustSliders(const QString& adjustments, const QStringL
         pairs.emplace_back(definition->property, *value);
     }
     if (!invalid.isEmpty()) {
-        completion(QStringLiteral("Invalid or unsupported adjustment values: ") +
-                   invalid.join(QStringLiteral(", ")) + QStringLiteral(". No changes were made."));
+        completion(CommandOutcome::refused(QStringLiteral("Invalid or unsupported adjustment values: ") +
+                                           invalid.join(QStringLiteral(", ")) +
+                                           QStringLiteral(". No changes were made.")));
         return;
     }
     if (pairs.empty()) {
-        completion(noSupportedAdjustmentsMessage);
+        completion(CommandOutcome::refused(noSupportedAdjustmentsMessage));
         return;
     }
     const auto application = CaptureOneApplicationResolver::resolve();
     if (!application) {
-        completion(noApplicationShort);
+        completion(CommandOutcome::notRunning(noApplicationShort));
         return;
     }
     QStringList missing;
@@ -184,8 +189,9 @@ void CaptureOneService::adjustSliders(const QString& adjustments, const QStringL
         statements << QStringLiteral("set %1 of adjustments of aVariant to %2").arg(property, value);
     }
     if (!missing.isEmpty()) {
-        completion(QStringLiteral("The selected Capture One version does not support: ") +
-                   missing.join(QStringLiteral(", ")) + QLatin1Char('.'));
+        completion(
+            CommandOutcome::notSupported(QStringLiteral("The selected Capture One version does not support: ") +
+                                         missing.join(QStringLiteral(", ")) + QLatin1Char('.')));
         return;
     }
     const QString returnLine =
@@ -217,7 +223,7 @@ void CaptureOneService::setPick(bool picked, const QStringList& targetPaths, Com
 
 void CaptureOneService::setRating(qint64 rating, const QStringList& targetPaths, Completion completion) {
     if (rating < 0 || rating > 5) {
-        completion(ratingRangeMessage);
+        completion(CommandOutcome::refused(ratingRangeMessage));
         return;
     }
     const QString value = QString::number(rating);
@@ -238,7 +244,7 @@ void CaptureOneService::rotate(const QString& direction, const QStringList& targ
                                Completion completion) {
     const QString lower = direction.toLower();
     if (lower != QStringLiteral("left") && lower != QStringLiteral("right")) {
-        completion(rotationDirectionMessage);
+        completion(CommandOutcome::refused(rotationDirectionMessage));
         return;
     }
     const QString completionText =
@@ -252,8 +258,9 @@ void CaptureOneService::runVariantCommand(const QString& command, const QString&
     if (!application || !CaptureOneCapabilities::supportsCommand(command, *application)) {
         const QString who =
             application ? application->scriptName : QStringLiteral("the selected Capture One version");
-        completion(text::capitalizedWords(command) + QStringLiteral(" is not supported by ") + who +
-                   QLatin1Char('.'));
+        completion(CommandOutcome::notSupported(text::capitalizedWords(command) +
+                                                QStringLiteral(" is not supported by ") + who +
+                                                QLatin1Char('.')));
         return;
     }
     runOn(*application,
@@ -267,7 +274,7 @@ void CaptureOneService::copyPrimaryAdjustmentsToSelected(Completion completion) 
     if (!application ||
         !CaptureOneCapabilities::supportsCommand(QStringLiteral("copy adjustments"), *application) ||
         !CaptureOneCapabilities::supportsCommand(QStringLiteral("apply adjustments"), *application)) {
-        completion(copyApplyUnsupportedMessage);
+        completion(CommandOutcome::notSupported(copyApplyUnsupportedMessage));
         return;
     }
     runOn(*application, CaptureOneScripts::copyAdjustmentsScript(), std::move(completion));
@@ -280,18 +287,18 @@ void CaptureOneService::setCrop(const QString& specification, const QStringList&
         values.contains(QStringLiteral("aspect")) || values.contains(QStringLiteral("ratio"));
     const bool hasOrientation = values.contains(QStringLiteral("orientation"));
     if (!hasAspect && !hasOrientation) {
-        completion(cropUsageMessage);
+        completion(CommandOutcome::refused(cropUsageMessage));
         return;
     }
     const auto application = CaptureOneApplicationResolver::resolve();
     if (!application) {
-        completion(noApplicationShort);
+        completion(CommandOutcome::notRunning(noApplicationShort));
         return;
     }
     QStringList statements;
     if (hasAspect) {
         if (!CaptureOneCapabilities::supportsProperty(QStringLiteral("crop aspect ratio"), *application)) {
-            completion(cropAspectUnsupportedMessage);
+            completion(CommandOutcome::notSupported(cropAspectUnsupportedMessage));
             return;
         }
         const QString aspect = values.value(QStringLiteral("aspect"), values.value(QStringLiteral("ratio")));
@@ -301,11 +308,11 @@ void CaptureOneService::setCrop(const QString& specification, const QStringList&
         const QString orientation = values.value(QStringLiteral("orientation")).toLower();
         if (orientation != QStringLiteral("landscape") && orientation != QStringLiteral("portrait") &&
             orientation != QStringLiteral("square")) {
-            completion(cropOrientationValueMessage);
+            completion(CommandOutcome::refused(cropOrientationValueMessage));
             return;
         }
         if (!CaptureOneCapabilities::supportsProperty(QStringLiteral("crop orientation"), *application)) {
-            completion(cropOrientationUnsupportedMessage);
+            completion(CommandOutcome::notSupported(cropOrientationUnsupportedMessage));
             return;
         }
         statements << QStringLiteral("set crop orientation of aVariant to ") + orientation;
@@ -353,7 +360,7 @@ void CaptureOneService::updateCurrentLayer(const QString& specification, const Q
         }
     }
     if (statements.isEmpty()) {
-        completion(layerUsageMessage);
+        completion(CommandOutcome::refused(layerUsageMessage));
         return;
     }
     runOnCurrentLayers(statements, QStringLiteral("Updated the current layer on"), targetPaths,
@@ -385,12 +392,13 @@ void CaptureOneService::modifyCurrentMask(const QString& specification, const QS
                  amountStatement(QStringLiteral("feather mask"), 100)) &&
                !(operation.startsWith(QStringLiteral("refine")) &&
                  amountStatement(QStringLiteral("refine mask"), 300))) {
-        completion(maskUsageMessage);
+        completion(CommandOutcome::refused(maskUsageMessage));
         return;
     }
     const auto application = CaptureOneApplicationResolver::resolve();
     if (!application || !CaptureOneCapabilities::supportsCommand(probedCommand, *application)) {
-        completion(text::capitalizedWords(probedCommand) + notSupportedByVersionSuffix);
+        completion(
+            CommandOutcome::notSupported(text::capitalizedWords(probedCommand) + notSupportedByVersionSuffix));
         return;
     }
     runOnCurrentLayers({statement}, QStringLiteral("Updated the current mask on"), targetPaths,
@@ -415,16 +423,16 @@ void CaptureOneService::processSelected(Completion completion) {
     run(CaptureOneScripts::processingScript(), std::move(completion));
 }
 
-QString CaptureOneService::capabilitySummary() const {
+CommandOutcome CaptureOneService::capabilitySummary() const {
     const auto application = CaptureOneApplicationResolver::resolve();
     if (!application) {
-        return noApplicationShort;
+        return CommandOutcome::notRunning(noApplicationShort);
     }
-    return application->scriptName + QStringLiteral(" supports ") +
-           QString::number(CaptureOneCapabilities::supportedAdjustmentCount(*application)) +
-           QStringLiteral(
-               " safe direct adjustment properties through Orbix, plus crop, layers, masks, variant, "
-               "style, import, and processing workflows where available.");
+    return CommandOutcome::success(
+        application->scriptName + QStringLiteral(" supports ") +
+        QString::number(CaptureOneCapabilities::supportedAdjustmentCount(*application)) +
+        QStringLiteral(" safe direct adjustment properties through Orbix, plus crop, layers, masks, variant, "
+                       "style, import, and processing workflows where available."));
 }
 
 QMap<QString, QString> CaptureOneService::assignmentMap(const QString& textValue) {

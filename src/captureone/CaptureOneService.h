@@ -1,13 +1,14 @@
 #pragma once
 // The one component that talks to Capture One: validates a request, builds its AppleScript from the fixed
-// templates, runs it against the resolved Capture One version through a ScriptRunner and answers with one
-// line of text (a result or a sentence saying what went wrong; never an exception).
+// templates, runs it against the resolved Capture One version through a ScriptRunner and answers with a
+// status and one line of text (a result or a sentence saying what went wrong; never an exception).
 //
 // Every operation is asynchronous: the completion is called exactly once on the main thread. When a
 // request fails validation nothing runs and the completion is called before the operation returns.
 
 #include "captureone/CaptureOneApplication.h"
 #include "captureone/ScriptRunner.h"
+#include "core/CommandOutcome.h"
 
 #include <QMap>
 #include <QObject>
@@ -24,7 +25,7 @@ class CaptureOneService : public QObject {
     Q_PROPERTY(QString lastMessage READ lastMessage NOTIFY lastMessageChanged)
 
 public:
-    using Completion = std::function<void(const QString& result)>;
+    using Completion = std::function<void(const CommandOutcome& outcome)>;
 
     // The process-wide instance, running scripts with the platform's default OsascriptRunner.
     static CaptureOneService& shared();
@@ -54,7 +55,7 @@ public:
                            const QStringList& targetPaths, Completion completion);
     void getStatus(Completion completion);
     void processSelected(Completion completion);
-    QString capabilitySummary() const;
+    CommandOutcome capabilitySummary() const;
 
     // key=value pieces separated by commas; keys lower-cased, values as written (trimmed).
     static QMap<QString, QString> assignmentMap(const QString& text);

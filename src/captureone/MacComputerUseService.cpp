@@ -7,6 +7,7 @@
 #include "captureone/CaptureOneService.h"
 #include "captureone/DestructiveControlNames.h"
 #include "captureone/Workspace.h"
+#include "core/ComputerUseActions.h"
 #include "core/Settings.h"
 #include "core/TextRules.h"
 #include "core/UserDefaults.h"
@@ -79,7 +80,7 @@ void setRatingOrColorTag(CaptureOneService& captureOne, bool rating, double numb
                          const CaptureOneService::Completion& answer) {
     const auto whole = text::truncatedInteger(number);
     if (!whole) {
-        answer(rating ? unusableRatingText : unusableColorTagText);
+        answer(CommandOutcome::refused(rating ? unusableRatingText : unusableColorTagText));
     } else if (rating) {
         captureOne.setRating(*whole, targets, answer);
     } else {
@@ -122,16 +123,17 @@ using destructive::namesDestructiveControl;
 // say more than the request.
 const auto vetoDestructiveElement = destructive::anyNamesDestructiveControl;
 
-QString uiMessage(const UIAutomationResult& result, const QString& refusalText = destructiveClickText) {
+CommandOutcome uiMessage(const UIAutomationResult& result, const QString& refusalText = destructiveClickText) {
     switch (result.outcome()) {
     case UIAutomationResult::Outcome::success:
-        return QStringLiteral("Capture One: ") + result.detail();
+        return CommandOutcome::success(QStringLiteral("Capture One: ") + result.detail());
     case UIAutomationResult::Outcome::failure:
-        return QStringLiteral("Capture One UI automation failed: ") + result.detail();
+        return CommandOutcome::captureOneError(
+            QStringLiteral("Capture One UI automation failed: ") + result.detail(), std::nullopt);
     case UIAutomationResult::Outcome::accessibilityNotTrusted:
-        return accessibilityNotTrustedText;
+        return CommandOutcome::refused(accessibilityNotTrustedText);
     case UIAutomationResult::Outcome::refused:
-        return refusalText;
+        return CommandOutcome::refused(refusalText);
     }
     return {};
 }
@@ -152,17 +154,26 @@ MacComputerUseService::MacComputerUseService(CaptureOneService& captureOne, Work
 
 ComputerUseResult MacComputerUseService::scopeRefusal() {
     return {scopeRefusalText,
-            Artifact::make(ArtifactKind::markdown, scopeRefusalTitle, ArtifactStatus::ready, scopeRefusalText)};
+            Artifact::make(ArtifactKind::markdown, scopeRefusalTitle, ArtifactStatus::ready, scopeRefusalText),
+            {CommandStatus::Kind::refused, {}}};
 }
 
 ComputerUseResult MacComputerUseService::withoutImportedPhotoTargets() {
-    return {QStringLiteral("Select one or more imported photos in the artifact area first."), std::nullopt};
+    return {QStringLiteral("Select one or more imported photos in the artifact area first."),
+            std::nullopt,
+            {CommandStatus::Kind::refused, {}}};
+}
+
+MacComputerUseService::OutcomeCompletion MacComputerUseService::resultCompletion(Completion completion) {
+    return [completion = std::move(completion)](const CommandOutcome& outcome) {
+        completion({outcome.text, std::nullopt, outcome.status});
+    };
 }
 
 void MacComputerUseService::executeAction(const ComputerUseArguments& a, Completion completion) {
-    const QString action = lowerTrimmed(a.action);
-    if (action == QStringLiteral("open_app") && a.appName &&
-        !a.appName->toLower().contains(QStringLiteral("capture one"))) {
+    const ComputerUseActionEntry* entry = findComputerUseAction(a.action);
+    const bool opensApplication = entry && entry->action == ComputerUseAction::openApp;
+    if (opensApplication && a.appName && !a.appName->toLower().contains(QStringLiteral("capture one"))) {
         completion(scopeRefusal());
         return;
     }
@@ -170,82 +181,121 @@ void MacComputerUseService::executeAction(const ComputerUseArguments& a, Complet
         completion(scopeRefusal());
         return;
     }
+    const OutcomeCompletion answer = resultCompletion(std::move(completion));
+    if (!entry) {
+        answer(CommandOutcome::refused(unknownActionText));
+        return;
+    }
+    dispatch(entry->action, a, answer);
+}
 
-    const TextCompletion answer = [completion](const QString& summary) { completion({summary, std::nullopt}); };
+void MacComputerUseService::dispatch(ComputerUseAction action, const ComputerUseArguments& a,
+                                     const OutcomeCompletion& answer) {
+    using A = ComputerUseAction;
     const QStringList& targets = a.targetPaths;
     const QString sliderName = a.slider ? *a.slider : a.targetName.value_or(QString());
-    if (action == QStringLiteral("open_app")) {
+    // No default: the compiler names any action of the table without a handler here.
+    switch (action) {
+    case A::openApp: {
         const auto named = CaptureOneApplicationResolver::explicitRequestedName(a.prompt);
         openCaptureOne(named ? named : a.appName, answer);
-    } else if (action == QStringLiteral("c1_adjust_slider")) {
+        return;
+    }
+    case A::adjustSlider: {
         const QString raw = text::shortestRealText(a.value ? *a.value : numberInText(a.text));
         captureOne_.setAdjustment(sliderName, raw, a.relative.value_or(true), targets, answer);
-    } else if (action == QStringLiteral("c1_set_adjustment")) {
+        return;
+    }
+    case A::setAdjustment: {
         const QString raw = a.text ? *a.text : (a.value ? text::shortestRealText(*a.value) : QString());
         captureOne_.setAdjustment(sliderName, raw, a.relative.value_or(false), targets, answer);
-    } else if (action == QStringLiteral("c1_adjust_sliders")) {
+        return;
+    }
+    case A::adjustSliders:
         captureOne_.adjustSliders(a.text.value_or(QString()), targets, answer);
-    } else if (action == QStringLiteral("c1_apply_style")) {
+        return;
+    case A::applyStyle:
         captureOne_.applyStyle(firstPresent({&a.presetName, &a.text, &a.targetName}), targets, answer);
-    } else if (action == QStringLiteral("c1_import_folder")) {
+        return;
+    case A::importFolder:
         captureOne_.importFolder(firstPresent({&a.folderPath, &a.text, &a.targetName}), answer);
-    } else if (action == QStringLiteral("c1_set_pick")) {
+        return;
+    case A::setPick: {
         const QString word = a.text ? *a.text : a.targetName.value_or(QStringLiteral("pick"));
         captureOne_.setPick(word.toLower() != QStringLiteral("unpick"), targets, answer);
-    } else if (action == QStringLiteral("c1_set_rating") || action == QStringLiteral("c1_set_color_tag")) {
+        return;
+    }
+    case A::setRating:
+    case A::setColorTag:
         // The value, else the number in the text, truncated toward zero.
-        setRatingOrColorTag(captureOne_, action == QStringLiteral("c1_set_rating"),
-                            a.value ? *a.value : numberInText(a.text), targets, answer);
-    } else if (action == QStringLiteral("c1_process")) {
+        setRatingOrColorTag(captureOne_, action == A::setRating, a.value ? *a.value : numberInText(a.text),
+                            targets, answer);
+        return;
+    case A::process:
         captureOne_.processSelected(answer);
-    } else if (action == QStringLiteral("c1_auto_adjust")) {
+        return;
+    case A::autoAdjust:
         runVariant(captureOne_, autoAdjust, targets, answer);
-    } else if (action == QStringLiteral("c1_reset_adjustments")) {
+        return;
+    case A::resetAdjustments:
         runVariant(captureOne_, resetAdjustments, targets, answer);
-    } else if (action == QStringLiteral("c1_copy_apply_adjustments")) {
+        return;
+    case A::copyApplyAdjustments:
         captureOne_.copyPrimaryAdjustmentsToSelected(answer);
-    } else if (action == QStringLiteral("c1_clone_variant")) {
+        return;
+    case A::cloneVariant:
         runVariant(captureOne_, cloneVariant, targets, answer);
-    } else if (action == QStringLiteral("c1_rotate")) {
+        return;
+    case A::rotate:
         captureOne_.rotate(firstPresent({&a.text, &a.targetName}), targets, answer);
-    } else if (action == QStringLiteral("c1_maximum_crop")) {
+        return;
+    case A::maximumCrop:
         runVariant(captureOne_, maximumCrop, targets, answer);
-    } else if (action == QStringLiteral("c1_set_crop")) {
+        return;
+    case A::setCrop:
         captureOne_.setCrop(a.text.value_or(QString()), targets, answer);
-    } else if (action == QStringLiteral("c1_create_layer")) {
+        return;
+    case A::createLayer:
         captureOne_.createAdjustmentLayer(firstPresent({&a.text, &a.targetName}), targets, answer);
-    } else if (action == QStringLiteral("c1_set_layer")) {
+        return;
+    case A::setLayer:
         captureOne_.updateCurrentLayer(a.text.value_or(QString()), targets, answer);
-    } else if (action == QStringLiteral("c1_mask")) {
+        return;
+    case A::mask:
         captureOne_.modifyCurrentMask(firstPresent({&a.text, &a.targetName}), targets, answer);
-    } else if (action == QStringLiteral("c1_get_capabilities")) {
+        return;
+    case A::getCapabilities:
         answer(captureOne_.capabilitySummary());
-    } else if (action == QStringLiteral("c1_get_status")) {
+        return;
+    case A::getStatus:
         captureOne_.getStatus(answer);
-    } else if (action == QStringLiteral("inspect_ui")) {
+        return;
+    case A::inspectUI:
         answer(inspectCaptureOneUI());
-    } else if (action == QStringLiteral("click")) {
+        return;
+    case A::click:
         answer(clickCaptureOneElement(firstPresent({&a.targetName, &a.text})));
-    } else if (action == QStringLiteral("type")) {
+        return;
+    case A::type:
         answer(typeInCaptureOne(a.text.value_or(QString()), a.targetName));
-    } else if (action == QStringLiteral("press_key")) {
+        return;
+    case A::pressKey:
         answer(pressCaptureOneKey(firstPresent({&a.key, &a.text})));
-    } else {
-        answer(unknownActionText);
+        return;
     }
 }
 
 void MacComputerUseService::execute(const QString& command, Completion completion) {
     using Kind = CaptureOneCommand::Kind;
-    const TextCompletion answer = [completion](const QString& summary) { completion({summary, std::nullopt}); };
+    const OutcomeCompletion answer = resultCompletion(std::move(completion));
     const QString trimmedCommand = text::trimmed(command);
     if (trimmedCommand.isEmpty()) {
-        answer(noCommandText);
+        answer(CommandOutcome::refused(noCommandText));
         return;
     }
     const auto parsed = CaptureOneCommandParser::parse(trimmedCommand, &workspace_);
     if (!parsed) {
-        answer(unknownCommandText);
+        answer(CommandOutcome::refused(unknownCommandText));
         return;
     }
     const QStringList selection;
@@ -300,21 +350,22 @@ void MacComputerUseService::execute(const QString& command, Completion completio
     }
 }
 
-void MacComputerUseService::openCaptureOne(const std::optional<QString>& requested, TextCompletion completion) {
+void MacComputerUseService::openCaptureOne(const std::optional<QString>& requested,
+                                           OutcomeCompletion completion) {
     if (requested && !requested->contains(QStringLiteral("capture one"), Qt::CaseInsensitive)) {
-        completion(onlyOpensCaptureOneText);
+        completion(CommandOutcome::refused(onlyOpensCaptureOneText));
         return;
     }
     const auto application = CaptureOneApplicationResolver::resolve(requested);
     if (!application) {
-        completion(versionNotFoundText);
+        completion(CommandOutcome::notRunning(versionNotFoundText));
         return;
     }
     workspace_.openApplication(
         application->url, [application = *application, requested, completion](std::optional<QString> error) {
             if (error) {
-                completion(QStringLiteral("Could not open ") + application.scriptName + QStringLiteral(": ") +
-                           *error);
+                completion(CommandOutcome::notRunning(QStringLiteral("Could not open ") +
+                                                      application.scriptName + QStringLiteral(": ") + *error));
                 return;
             }
             const QString lower = requested.value_or(QString()).toLower();
@@ -324,31 +375,32 @@ void MacComputerUseService::openCaptureOne(const std::optional<QString>& request
             } else if (CaptureOneApplicationResolver::explicitRequestedName(requested)) {
                 CaptureOneApplicationResolver::setPreferredApplicationPath(application.id());
             }
-            completion(QStringLiteral("Opened ") + application.scriptName +
-                       QStringLiteral(". Orbix will use this version for Capture One commands."));
+            completion(CommandOutcome::success(QStringLiteral("Opened ") + application.scriptName +
+                                               QStringLiteral(". Orbix will use this version for Capture One "
+                                                              "commands.")));
         });
 }
 
-std::optional<QString> MacComputerUseService::uiAutomationBlocker() const {
+std::optional<CommandOutcome> MacComputerUseService::uiAutomationBlocker() const {
     if (!userDefaults()->value(QLatin1String(settingsKeys::allowComputerControl), false).toBool()) {
-        return allowComputerControlText;
+        return CommandOutcome::refused(allowComputerControlText);
     }
     const auto application = CaptureOneApplicationResolver::resolve();
     const auto frontmost = workspace_.frontmostApplication();
     if (!application || !frontmost || !frontmost->bundleUrl ||
         standardized(*frontmost->bundleUrl) != standardized(application->url)) {
-        return bringToFrontText;
+        return CommandOutcome::refused(bringToFrontText);
     }
     return std::nullopt;
 }
 
-QString MacComputerUseService::inspectCaptureOneUI() {
+CommandOutcome MacComputerUseService::inspectCaptureOneUI() {
     if (const auto blocker = uiAutomationBlocker()) {
         return *blocker;
     }
     const auto elements = UIAutomationService(accessibility_).getVisibleElements();
     if (elements.empty()) {
-        return noElementsText;
+        return CommandOutcome::notRunning(noElementsText);
     }
     QStringList lines;
     for (const auto& element : elements) {
@@ -361,20 +413,22 @@ QString MacComputerUseService::inspectCaptureOneUI() {
         }
         lines << line;
     }
-    return QStringLiteral("Visible Capture One controls:\n") + lines.join(QLatin1Char('\n'));
+    return CommandOutcome::success(QStringLiteral("Visible Capture One controls:\n") +
+                                   lines.join(QLatin1Char('\n')));
 }
 
-QString MacComputerUseService::clickCaptureOneElement(const QString& name) {
+CommandOutcome MacComputerUseService::clickCaptureOneElement(const QString& name) {
     if (const auto blocker = uiAutomationBlocker()) {
         return *blocker;
     }
     if (namesDestructiveControl(name)) {
-        return destructiveClickText;
+        return CommandOutcome::refused(destructiveClickText);
     }
     return uiMessage(UIAutomationService(accessibility_).clickVisibleElement(name, vetoDestructiveElement));
 }
 
-QString MacComputerUseService::typeInCaptureOne(const QString& textValue, const std::optional<QString>& field) {
+CommandOutcome MacComputerUseService::typeInCaptureOne(const QString& textValue,
+                                                       const std::optional<QString>& field) {
     if (const auto blocker = uiAutomationBlocker()) {
         return *blocker;
     }
@@ -384,32 +438,32 @@ QString MacComputerUseService::typeInCaptureOne(const QString& textValue, const 
     }
     // Focusing a field clicks it: a destructive control is refused as for a click.
     if (namesDestructiveControl(*field)) {
-        return destructiveClickText;
+        return CommandOutcome::refused(destructiveClickText);
     }
     return uiMessage(automation.typeText(textValue, *field, vetoDestructiveElement));
 }
 
-QString MacComputerUseService::pressCaptureOneKey(const QString& shortcut) {
+CommandOutcome MacComputerUseService::pressCaptureOneKey(const QString& shortcut) {
     if (const auto blocker = uiAutomationBlocker()) {
         return *blocker;
     }
     const QString lower = lowerTrimmed(shortcut);
     if (lower == QStringLiteral("delete") || lower == QStringLiteral("backspace") ||
         lower == QStringLiteral("forward delete")) {
-        return destructiveKeyText;
+        return CommandOutcome::refused(destructiveKeyText);
     }
     const auto key = KeyboardKey::parse(shortcut);
     if (!key) {
-        return QStringLiteral("Could not parse the Capture One keyboard shortcut ") + shortcut +
-               QLatin1Char('.');
+        return CommandOutcome::refused(QStringLiteral("Could not parse the Capture One keyboard shortcut ") +
+                                       shortcut + QLatin1Char('.'));
     }
     // "delete key", "cmd delete" or "shift backspace" still send the delete key.
     if (key->isDeleteKey()) {
-        return destructiveKeyText;
+        return CommandOutcome::refused(destructiveKeyText);
     }
     // Input is asynchronous: a key pressed next could reach a menu that opened after it was judged.
     if (key->opensMenu()) {
-        return menuKeyText;
+        return CommandOutcome::refused(menuKeyText);
     }
     return uiMessage(UIAutomationService(accessibility_).pressKey(*key, vetoDestructiveElement),
                      destructiveKeyTargetText);

@@ -1,9 +1,12 @@
 #pragma once
 // The action dispatcher: turns one named action with loosely typed arguments into exactly one Capture One
-// operation and a ComputerUseResult. It owns the action vocabulary (c1_*, open_app and the UI-fallback
-// actions inspect_ui, click, type, press_key), the scope gate and the UI-fallback policy. It keeps no
-// state of its own: every call is independent.
+// operation and a ComputerUseResult. It binds a handler to every entry of the action table
+// (core/ComputerUseActions: c1_*, open_app and the UI-fallback actions inspect_ui, click, type, press_key)
+// and owns the scope gate and the UI-fallback policy. It keeps no state of its own: every call is
+// independent.
 
+#include "core/CommandOutcome.h"
+#include "core/ComputerUseActions.h"
 #include "core/ConversationRecords.h"
 
 #include <QString>
@@ -56,14 +59,18 @@ public:
     static ComputerUseResult withoutImportedPhotoTargets();
 
 private:
-    using TextCompletion = std::function<void(const QString&)>;
+    using OutcomeCompletion = std::function<void(const CommandOutcome&)>;
 
-    void openCaptureOne(const std::optional<QString>& requested, TextCompletion completion);
-    std::optional<QString> uiAutomationBlocker() const;
-    QString inspectCaptureOneUI();
-    QString clickCaptureOneElement(const QString& name);
-    QString typeInCaptureOne(const QString& text, const std::optional<QString>& field);
-    QString pressCaptureOneKey(const QString& shortcut);
+    // The action's result without an artifact.
+    static OutcomeCompletion resultCompletion(Completion completion);
+    void dispatch(ComputerUseAction action, const ComputerUseArguments& arguments,
+                  const OutcomeCompletion& answer);
+    void openCaptureOne(const std::optional<QString>& requested, OutcomeCompletion completion);
+    std::optional<CommandOutcome> uiAutomationBlocker() const;
+    CommandOutcome inspectCaptureOneUI();
+    CommandOutcome clickCaptureOneElement(const QString& name);
+    CommandOutcome typeInCaptureOne(const QString& text, const std::optional<QString>& field);
+    CommandOutcome pressCaptureOneKey(const QString& shortcut);
 
     CaptureOneService& captureOne_;
     Workspace& workspace_;

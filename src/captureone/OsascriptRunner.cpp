@@ -48,15 +48,16 @@ ScriptOutcome OsascriptRunner::outcomeFrom(int exitCode, const QByteArray& stand
     static const QRegularExpression executionError(
         QStringLiteral("^(?:[^\\n]*?:)?-?[0-9]+:-?[0-9]+: execution error: (.*?) \\((-?[0-9]+)\\)$"),
         QRegularExpression::MultilineOption | QRegularExpression::DotMatchesEverythingOption);
-    QString message;
-    bool found = false;
+    std::optional<QRegularExpressionMatch> last;
     auto matches = executionError.globalMatch(QString::fromUtf8(standardError));
     while (matches.hasNext()) {
-        message = matches.next().captured(1);
-        found = true;
+        last = matches.next();
     }
-    if (found) {
-        return {ScriptOutcome::Status::executionError, message};
+    if (last) {
+        bool isNumber = false;
+        const int number = last->captured(2).toInt(&isNumber);
+        return {ScriptOutcome::Status::executionError, last->captured(1),
+                isNumber ? std::optional<int>(number) : std::nullopt};
     }
     return {ScriptOutcome::Status::notPrepared, {}};
 }

@@ -8,6 +8,7 @@
 
 #include <QString>
 #include <functional>
+#include <optional>
 
 namespace orbix {
 
@@ -20,6 +21,8 @@ struct ScriptOutcome {
     };
     Status status = Status::success;
     QString text;
+    // executionError: the error number the host gave with the message.
+    std::optional<int> errorNumber{};
 
     friend bool operator==(const ScriptOutcome&, const ScriptOutcome&) = default;
 };

@@ -2,6 +2,7 @@
 // The plain value records every subsystem exchanges: messages, artifacts, assistant replies, action
 // results and imported photos. They carry identity and equality only; the application model owns the lists.
 
+#include "core/CommandOutcome.h"
 #include "core/EnumRawValues.h"
 
 #include <QDateTime>
@@ -122,6 +123,8 @@ struct AssistantResponse {
 struct ComputerUseResult {
     QString summary;
     std::optional<Artifact> artifact;
+    // What callers decide on; the summary is only shown or spoken.
+    CommandStatus status{};
 
     friend bool operator==(const ComputerUseResult&, const ComputerUseResult&) = default;
 };

@@ -2,7 +2,6 @@
 
 #include "captureone/CaptureOneCommandParser.h"
 #include "captureone/CaptureOneScopeGuard.h"
-#include "captureone/CaptureOneScripts.h"
 #include "captureone/CaptureOneService.h"
 #include "captureone/MacComputerUseService.h"
 #include "core/TextRules.h"
@@ -17,10 +16,6 @@
 namespace orbix {
 
 namespace {
-const QString scopeNoticeText = QStringLiteral(
-    "Orbix works exclusively with Capture One. I can’t open, control, or perform work in other apps.");
-const QString scopeNoticeTitle = QStringLiteral("Capture One only");
-
 // "capture one, rate these 4 stars" with nothing in the tray speaks of Capture One's own selection.
 bool isAddressedToCaptureOne(const QString& text) {
     return text.contains(QStringLiteral("capture one"), Qt::CaseInsensitive);
@@ -225,19 +220,19 @@ void AppModel::submitPrompt() {
 }
 
 void AppModel::showProductScopeNotice() {
-    appendArtifact(
-        Artifact::make(ArtifactKind::markdown, scopeNoticeTitle, ArtifactStatus::ready, scopeNoticeText), true);
-    appendAssistantMessage(scopeNoticeText);
+    const ComputerUseResult refusal = MacComputerUseService::scopeRefusal();
+    appendArtifact(*refusal.artifact, true);
+    appendAssistantMessage(refusal.summary);
     setResponding(false);
 }
 
 void AppModel::runConnectionTest() {
     QPointer<AppModel> self(this);
-    services_.captureOne->run(CaptureOneScripts::statusScript(), [self](const QString& result) {
+    services_.captureOne->getStatus([self](const CommandOutcome& outcome) {
         if (!self) {
             return;
         }
-        self->appendAssistantMessage(result);
+        self->appendAssistantMessage(outcome.text);
         self->setResponding(false);
     });
 }

@@ -19,20 +19,6 @@ const QString batchArtifactTitle = QStringLiteral("Imported Photo Action");
 
 using ImportedPhotoRecognizers::standardizedPath;
 
-// Judged on Capture One's words only: the folder's own name ("Terror Shoot", "Errors 2024") is taken
-// out of the reply first.
-bool isSuccessfulImport(const QString& replyText, const QString& folderPath) {
-    QString reply = replyText;
-    reply.remove(folderPath, Qt::CaseInsensitive);
-    const QString lower = reply.toLower();
-    const bool claimsSuccess =
-        lower.contains(QStringLiteral("imported")) || reply.startsWith(QStringLiteral("Started importing"));
-    const bool reportsFailure = lower.contains(QStringLiteral("not imported")) ||
-                                lower.contains(QStringLiteral("not connected")) ||
-                                lower.contains(QStringLiteral("error"));
-    return claimsSuccess && !reportsFailure;
-}
-
 } // namespace
 
 void AppModel::importPhotos(const QUrl& folder, std::function<void()> done) {
@@ -49,38 +35,40 @@ void AppModel::importPhotos(const QUrl& folder, std::function<void()> done) {
     }
     setResponding(true);
     QPointer<AppModel> self(this);
-    services_.captureOne->importFolder(folderPath, [self, folderPath, photos, done](const QString& reply) {
-        if (!self) {
-            return;
-        }
-        if (isSuccessfulImport(reply, folderPath)) {
-            QSet<QString> present;
-            for (const ImportedPhotoAsset& asset : self->importedPhotos_) {
-                present.insert(standardizedPath(asset.url));
+    services_.captureOne->importFolder(
+        folderPath, [self, folderPath, photos, done](const CommandOutcome& outcome) {
+            if (!self) {
+                return;
             }
-            QSet<QUuid> added;
-            for (const QUrl& photo : photos) {
-                if (!present.contains(standardizedPath(photo))) {
-                    const ImportedPhotoAsset asset = ImportedPhotoAsset::make(photo);
-                    self->importedPhotos_.append(asset);
-                    added.insert(asset.id);
+            const QString& reply = outcome.text;
+            if (outcome.status.succeeded()) {
+                QSet<QString> present;
+                for (const ImportedPhotoAsset& asset : self->importedPhotos_) {
+                    present.insert(standardizedPath(asset.url));
                 }
+                QSet<QUuid> added;
+                for (const QUrl& photo : photos) {
+                    if (!present.contains(standardizedPath(photo))) {
+                        const ImportedPhotoAsset asset = ImportedPhotoAsset::make(photo);
+                        self->importedPhotos_.append(asset);
+                        added.insert(asset.id);
+                    }
+                }
+                emit self->importedPhotosChanged();
+                self->selectedImportedPhotoIDs_ = added;
+                emit self->selectedImportedPhotoIDsChanged();
             }
-            emit self->importedPhotosChanged();
-            self->selectedImportedPhotoIDs_ = added;
-            emit self->selectedImportedPhotoIDsChanged();
-        }
-        self->appendArtifact(Artifact::make(ArtifactKind::markdown, importArtifactTitle, ArtifactStatus::ready,
-                                            reply + QStringLiteral("\n\nFolder: ") + folderPath +
-                                                QStringLiteral("\n\nPhotos found: ") +
-                                                QString::number(photos.size())),
-                             true);
-        self->appendAssistantMessage(reply);
-        self->setResponding(false);
-        if (done) {
-            done();
-        }
-    });
+            self->appendArtifact(
+                Artifact::make(ArtifactKind::markdown, importArtifactTitle, ArtifactStatus::ready,
+                               reply + QStringLiteral("\n\nFolder: ") + folderPath +
+                                   QStringLiteral("\n\nPhotos found: ") + QString::number(photos.size())),
+                true);
+            self->appendAssistantMessage(reply);
+            self->setResponding(false);
+            if (done) {
+                done();
+            }
+        });
 }
 
 void AppModel::selectImportedPhoto(const ImportedPhotoAsset& photo, bool extendingSelection) {
@@ -150,20 +138,23 @@ void AppModel::runImportedPhotoBatchIntent(const ImportedPhotoBatchIntent& inten
             done();
         }
     };
+    const CaptureOneService::Completion finishOutcome = [finish](const CommandOutcome& outcome) {
+        finish(outcome.text);
+    };
     CaptureOneService& captureOne = *services_.captureOne;
     switch (intent.kind) {
     case Kind::applyPreset:
-        captureOne.applyStyle(intent.text, paths, finish);
+        captureOne.applyStyle(intent.text, paths, finishOutcome);
         return;
     case Kind::cull:
-        captureOne.setPick(intent.text != QStringLiteral("unflag"), paths, finish);
+        captureOne.setPick(intent.text != QStringLiteral("unflag"), paths, finishOutcome);
         return;
     case Kind::rate:
-        captureOne.setRating(intent.rating, paths, finish);
+        captureOne.setRating(intent.rating, paths, finishOutcome);
         return;
     case Kind::adjustSlider:
         captureOne.setAdjustment(intent.slider.sliderName, text::shortestRealText(intent.slider.value),
-                                 intent.slider.relative, paths, finish);
+                                 intent.slider.relative, paths, finishOutcome);
         return;
     case Kind::adjustSliders: {
         // Each "property:amount:1" item is a relative change of its own, applied one after the other; the
@@ -192,11 +183,11 @@ void AppModel::runAdjustmentSteps(std::shared_ptr<const std::vector<AdjustmentSt
     QPointer<AppModel> self(this);
     services_.captureOne->setAdjustment(
         step.property, step.amount, step.relative, paths,
-        [self, steps, index, replies, paths, finish](const QString& reply) mutable {
+        [self, steps, index, replies, paths, finish](const CommandOutcome& outcome) mutable {
             if (!self) {
                 return;
             }
-            replies.append(reply);
+            replies.append(outcome.text);
             self->runAdjustmentSteps(steps, index + 1, std::move(replies), paths, std::move(finish));
         });
 }

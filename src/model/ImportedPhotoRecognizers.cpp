@@ -1,5 +1,6 @@
 #include "model/ImportedPhotoRecognizers.h"
 
+#include "core/ComputerUseActions.h"
 #include "core/NaturalOrder.h"
 #include "core/RegularFile.h"
 #include "core/TextRules.h"
@@ -246,9 +247,8 @@ QString standardizedPath(const QUrl& url) {
 }
 
 bool isImportedPhotoTargetableAction(const QString& action) {
-    static const QStringList actions{"c1_adjust_slider", "c1_adjust_sliders", "c1_apply_style",
-                                     "c1_set_pick",      "c1_set_rating",     "c1_set_color_tag"};
-    return actions.contains(text::trimmed(action).toLower());
+    const ComputerUseActionEntry* entry = findComputerUseAction(action);
+    return entry && entry->targetsTrayPhotos;
 }
 
 } // namespace orbix::ImportedPhotoRecognizers

@@ -45,7 +45,7 @@ QString stripMatchingQuotes(const QString& text);
 bool targetsAllImportedPhotos(const QString& text);
 // The photo's file-system path as batch commands pass it to Capture One: absolute, cleaned.
 QString standardizedPath(const QUrl& url);
-// Whether a voice action can be aimed at tray photos.
+// Whether a voice action can be aimed at tray photos (the action table says which).
 bool isImportedPhotoTargetableAction(const QString& action);
 
 } // namespace ImportedPhotoRecognizers

@@ -1,18 +1,24 @@
 #include "services/AssistantInstructions.h"
 
+#include "core/ComputerUseActions.h"
+
+#include <QStringList>
+
 namespace orbix {
 
 namespace {
 
 // Kept byte for byte: the reply reader depends on the schema it describes.
-constexpr char kInstructions[] = R"orbix(You are Orbix, a focused assistant for Capture One workflows.
+constexpr char kBeforeActionNames[] = R"orbix(You are Orbix, a focused assistant for Capture One workflows.
 Your purpose is to help the user control Capture One variants, adjustments, crop, layers, masks, styles, ratings, tags, imports, and processing.
 
 You must respond ONLY with a JSON object in this exact schema:
 {
   "message": "A conversational reply to the user. Keep it polite, helpful, and concise.",
   "action": {
-    "type": "c1_adjust_slider" | "c1_set_adjustment" | "c1_adjust_sliders" | "c1_auto_adjust" | "c1_reset_adjustments" | "c1_copy_apply_adjustments" | "c1_clone_variant" | "c1_rotate" | "c1_maximum_crop" | "c1_set_crop" | "c1_create_layer" | "c1_set_layer" | "c1_mask" | "c1_apply_style" | "c1_import_folder" | "c1_set_pick" | "c1_set_rating" | "c1_set_color_tag" | "c1_process" | "c1_get_status" | "c1_get_capabilities" | "inspect_ui" | "click" | "type" | "press_key",
+    "type": )orbix";
+// Then the offered action names, quoted and separated by " | ".
+constexpr char kAfterActionNames[] = R"orbix(,
     "slider": "The Capture One property for c1_adjust_slider or c1_set_adjustment.",
     "value": "A numeric value for adjustment, rating, or color tag actions.",
     "relative": "For numeric adjustments: true for an incremental change, false for an absolute value.",
@@ -40,10 +46,21 @@ Capture One Guidelines:
 - If the user asks for non-Capture One tasks, explain briefly that Orbix is limited to Capture One workflows.
 - If the user asks a simple question that does not need a sidebar document (like hello, chit-chat, or quick answers): omit the "artifact" key or set it to null.)orbix";
 
+QString buildInstructions() {
+    QStringList names;
+    for (const ComputerUseActionEntry& entry : computerUseActions()) {
+        if (entry.offeredToTextAssistant) {
+            names << QLatin1Char('"') + entry.name + QLatin1Char('"');
+        }
+    }
+    return QString::fromUtf8(kBeforeActionNames) + names.join(QStringLiteral(" | ")) +
+           QString::fromUtf8(kAfterActionNames);
+}
+
 } // namespace
 
 const QString& assistantInstructions() {
-    static const QString text = QString::fromUtf8(kInstructions);
+    static const QString text = buildInstructions();
     return text;
 }
 

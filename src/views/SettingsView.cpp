@@ -42,17 +42,6 @@ QGroupBox* section(const QString& title, QWidget* parent) {
 
 } // namespace
 
-const QString SettingsView::connectionTestScript = QStringLiteral(R"(tell application "Capture One"
-    if not (exists current document) then error "Open a Capture One catalog or session first."
-    set selectedItems to selected variants
-    if (count of selectedItems) is 0 then return "No variants selected."
-    set primaryItem to primary variant
-    set itemName to name of primaryItem
-    set itemPath to POSIX path of (file of primaryItem)
-    set itemRating to rating of primaryItem
-    return "Selected variants: " & (count of selectedItems) & "\nPrimary: " & itemName & "\nFile: " & itemPath & "\nRating: " & itemRating
-end tell)");
-
 const QString SettingsView::connectionHint =
     QStringLiteral("Open a Capture One catalog or session, select a variant, then test the connection.");
 
@@ -184,9 +173,9 @@ void SettingsView::testConnection() {
     }
     setBusy(true);
     QPointer<SettingsView> self(this);
-    captureOne_.run(connectionTestScript, [self](const QString& result) {
+    captureOne_.getStatus([self](const CommandOutcome& outcome) {
         if (self) {
-            self->finishCheck(result);
+            self->finishCheck(outcome.text);
         }
     });
 }

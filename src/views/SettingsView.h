@@ -25,8 +25,6 @@ public:
     static constexpr int kFormWidth = 440;
     static constexpr int kPadding = 20;
 
-    // Asks Capture One for the selected variants of the open document.
-    static const QString connectionTestScript;
     // Shown in the result line until a check has answered.
     static const QString connectionHint;
 

@@ -1,5 +1,7 @@
 #include "voice/RealtimeSessionPayload.h"
 
+#include "core/ComputerUseActions.h"
+
 #include <QJsonArray>
 
 namespace orbix::realtime {
@@ -39,8 +41,8 @@ QString operatorInstructions() {
 
 QJsonObject computerUseToolDefinition() {
     QJsonArray actions;
-    for (const std::string_view action : computerUseActions) {
-        actions.append(QString::fromUtf8(action.data(), qsizetype(action.size())));
+    for (const ComputerUseActionEntry& entry : computerUseActions()) {
+        actions.append(entry.name);
     }
     QJsonObject action = stringProperty("The Capture One action to perform. Use direct actions for "
                                         "selected-variant edits rather than UI interaction.");

@@ -5,11 +5,16 @@
 #include "TestBundles.h"
 #include "captureone/CaptureOneApplicationResolver.h"
 #include "captureone/CaptureOneService.h"
+#include "core/ComputerUseActions.h"
 #include "core/UserDefaults.h"
+#include "services/AssistantInstructions.h"
 #include "support/RecordingAccessibilityBackend.h"
 #include "support/RecordingWorkspace.h"
 #include "support/TestSupport.h"
+#include "voice/RealtimeSessionPayload.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -329,4 +334,62 @@ TEST_F(DispatcherTest, TypedCommandsRunOnTheSelection) {
     workspace.frontmost = FrontmostApplication{"Capture One 23", std::nullopt};
     typed("unpick");
     EXPECT_TRUE(script().contains("set pick of aVariant to false"));
+}
+
+// The one action table: every entry reaches a handler, and the vocabularies generated from it (the voice
+// tool, the text assistant's schema, the tray's targetable set) stay exactly what the model was given.
+TEST_F(DispatcherTest, EveryTableEntryDispatchesAndTheGeneratedVocabulariesStayFixed) {
+    const QString unknown = "Orbix supports Capture One actions only.";
+    for (const ComputerUseActionEntry& entry : computerUseActions()) {
+        const ComputerUseResult result = act(entry.name.toUtf8().constData());
+        EXPECT_NE(result.summary, unknown) << entry.name.toStdString();
+    }
+    const ComputerUseResult refused = act("c1_delete_catalog");
+    EXPECT_EQ(refused.summary, unknown);
+    EXPECT_EQ(refused.status.kind, CommandStatus::Kind::refused);
+
+    const QByteArray tool = R"({"type":"function","name":"computer_use",
+"description":"Control Capture One variants, adjustments, crop, layers, masks, styles, ratings, tags, imports, processing, and selected-variant status.",
+"parameters":{"type":"object","required":["action"],"additionalProperties":false,"properties":{
+"action":{"type":"string","description":"The Capture One action to perform. Use direct actions for selected-variant edits rather than UI interaction.",
+"enum":["open_app","c1_adjust_slider","c1_set_adjustment","c1_adjust_sliders","c1_auto_adjust","c1_reset_adjustments","c1_copy_apply_adjustments","c1_clone_variant","c1_rotate","c1_maximum_crop","c1_set_crop","c1_create_layer","c1_set_layer","c1_mask","c1_apply_style","c1_import_folder","c1_set_pick","c1_set_rating","c1_set_color_tag","c1_process","c1_get_status","c1_get_capabilities","inspect_ui","click","type","press_key"]},
+"app_name":{"type":"string","description":"The exact installed Capture One app name, such as Capture One, Capture One 21, Capture One 22, or Capture One Beta (required for open_app)."},
+"target_name":{"type":"string","description":"Optional Capture One target name."},
+"text":{"type":"string","description":"String or boolean adjustment value; comma-separated property=value adjustments; rotate direction; crop/layer specification; layer name; mask operation; or pick/unpick."},
+"key":{"type":"string","description":"The keyboard key to press (required for press_key). E.g. 'enter', 'tab', 'escape', 'space'."},
+"slider":{"type":"string","description":"Capture One adjustment property name (required for c1_adjust_slider and c1_set_adjustment)."},
+"value":{"type":"number","description":"Required for c1_adjust_slider, c1_set_rating, and c1_set_color_tag."},
+"relative":{"type":"boolean","description":"Whether c1_adjust_slider is relative (true) or absolute (false)."},
+"preset_name":{"type":"string","description":"The exact Capture One Style name (required for c1_apply_style)."},
+"folder_path":{"type":"string","description":"The absolute local folder path to import into Capture One (required for c1_import_folder)."}}}})";
+    const QJsonObject definition = realtime::computerUseToolDefinition();
+    EXPECT_EQ(QJsonDocument(definition).toJson(QJsonDocument::Compact),
+              QJsonDocument::fromJson(tool).toJson(QJsonDocument::Compact));
+    const QJsonObject properties = definition["parameters"].toObject()["properties"].toObject();
+    for (const ComputerUseActionEntry& entry : computerUseActions()) {
+        for (const QString& argument : entry.arguments) {
+            EXPECT_TRUE(properties.contains(argument))
+                << entry.name.toStdString() << " reads " << argument.toStdString();
+        }
+    }
+
+    EXPECT_TRUE(assistantInstructions().contains(
+        "\n    \"type\": \"c1_adjust_slider\" | \"c1_set_adjustment\" | \"c1_adjust_sliders\" | "
+        "\"c1_auto_adjust\" | "
+        "\"c1_reset_adjustments\" | \"c1_copy_apply_adjustments\" | \"c1_clone_variant\" | \"c1_rotate\" | "
+        "\"c1_maximum_crop\" | \"c1_set_crop\" | \"c1_create_layer\" | \"c1_set_layer\" | \"c1_mask\" | "
+        "\"c1_apply_style\" | \"c1_import_folder\" | \"c1_set_pick\" | \"c1_set_rating\" | "
+        "\"c1_set_color_tag\" | "
+        "\"c1_process\" | \"c1_get_status\" | \"c1_get_capabilities\" | \"inspect_ui\" | \"click\" | \"type\" "
+        "| "
+        "\"press_key\",\n    \"slider\": "));
+
+    QStringList trayTargets;
+    for (const ComputerUseActionEntry& entry : computerUseActions()) {
+        if (entry.targetsTrayPhotos) {
+            trayTargets << entry.name;
+        }
+    }
+    EXPECT_EQ(trayTargets, QStringList({"c1_adjust_slider", "c1_adjust_sliders", "c1_apply_style",
+                                        "c1_set_pick", "c1_set_rating", "c1_set_color_tag"}));
 }

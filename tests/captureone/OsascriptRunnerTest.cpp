@@ -48,20 +48,21 @@ TEST_F(OsascriptRunnerTest, SuccessDropsOnlyTheFinalLineFeed) {
     EXPECT_EQ(runWith(program("exit 0")), (ScriptOutcome{Status::success, ""}));
 }
 
-TEST_F(OsascriptRunnerTest, ExecutionErrorsLoseTheirPositionAndNumber) {
+TEST_F(OsascriptRunnerTest, ExecutionErrorsKeepTheirMessageAndNumber) {
     EXPECT_EQ(
         runWith(program("echo 'warning: scripting addition foo' >&2\n"
                         "echo '12:40: execution error: Capture One 23 got an error: Can’t get style \"x (1)\". "
                         "(-1728)' >&2\nexit 1")),
-        (ScriptOutcome{Status::executionError, "Capture One 23 got an error: Can’t get style \"x (1)\"."}));
+        (ScriptOutcome{Status::executionError, "Capture One 23 got an error: Can’t get style \"x (1)\".",
+                       -1728}));
     EXPECT_EQ(
         runWith(program("echo '/tmp/s.scpt:0:7: execution error: The variable x is not defined. (-2753)' >&2\n"
                         "exit 1")),
-        (ScriptOutcome{Status::executionError, "The variable x is not defined."}));
+        (ScriptOutcome{Status::executionError, "The variable x is not defined.", -2753}));
     EXPECT_EQ(
         runWith(program("printf '5:9: execution error: Can’t get style \"a\\nb (2)\". (-1728)\\nwarning: x\\n' "
                         ">&2\nexit 1")),
-        (ScriptOutcome{Status::executionError, "Can’t get style \"a\nb (2)\"."}))
+        (ScriptOutcome{Status::executionError, "Can’t get style \"a\nb (2)\".", -1728}))
         << "a message with a line feed stays whole";
 }
 

@@ -22,13 +22,14 @@ protected:
         test::makeBundle(folder.path(), test::BundleSpec(fileName, "16.0").declaring(properties, commands));
     }
 
-    // Runs one operation and returns its result text.
+    // Runs one operation and returns its result text; `outcome` keeps the whole answer.
     QString call(const std::function<void(CaptureOneService::Completion)>& operation) {
-        std::optional<QString> result;
-        operation([&](const QString& text) { result = text; });
-        EXPECT_TRUE(result.has_value());
-        return result.value_or(QString());
+        outcome.reset();
+        operation([&](const CommandOutcome& answer) { outcome = answer; });
+        EXPECT_TRUE(outcome.has_value());
+        return outcome ? outcome->text : QString();
     }
+    CommandStatus::Kind status() const { return outcome ? outcome->status.kind : CommandStatus::Kind::success; }
     QString lastScript() const { return runner->scripts.isEmpty() ? QString() : runner->scripts.last(); }
 
     QTemporaryDir folder;
@@ -38,6 +39,7 @@ protected:
     test::ScopedEnvironment simulator{"ORBIX_SIMULATOR_DIR", QByteArray()};
     std::shared_ptr<RecordingRunner> runner = std::make_shared<RecordingRunner>();
     CaptureOneService service{runner};
+    std::optional<CommandOutcome> outcome;
 };
 
 const QString selectionBlock = "set targetVariants to selected variants\n"
@@ -104,8 +106,10 @@ TEST_F(ScriptBuilderTest, AdjustSlidersIsAllOrNothing) {
 TEST_F(ScriptBuilderTest, AdjustmentRefusalsNeverRunAScript) {
     EXPECT_EQ(call([&](auto done) { service.setAdjustment("sparkle", "1", false, {}, done); }),
               "sparkle is not in Orbix’s safe Capture One adjustment registry yet.");
+    EXPECT_EQ(status(), CommandStatus::Kind::notSupported);
     EXPECT_EQ(call([&](auto done) { service.setAdjustment("exposure", "lots", false, {}, done); }),
               "lots is not a valid value for exposure.");
+    EXPECT_EQ(status(), CommandStatus::Kind::refused);
     EXPECT_EQ(call([&](auto done) { service.setRating(6, {}, done); }),
               "Capture One ratings must be between 0 and 5.");
     EXPECT_EQ(call([&](auto done) { service.setRating(-1, {}, done); }),
@@ -155,10 +159,13 @@ TEST_F(ScriptBuilderTest, UnsupportedPropertiesAndCommandsNameTheVersion) {
     QDir(folder.path()).removeRecursively();
     EXPECT_EQ(call([&](auto done) { service.runVariantCommand("autoadjust", "Auto-adjusted", {}, done); }),
               "Autoadjust is not supported by the selected Capture One version.");
+    EXPECT_EQ(status(), CommandStatus::Kind::notSupported);
     EXPECT_EQ(call([&](auto done) { service.setCrop("aspect=1:1", {}, done); }), "Could not find Capture One.");
+    EXPECT_EQ(status(), CommandStatus::Kind::notRunning);
     EXPECT_EQ(call([&](auto done) { service.run("return 1", done); }),
               "Could not find Capture One in Applications. Choose an installed version in Orbix Settings.");
-    EXPECT_EQ(service.capabilitySummary(), "Could not find Capture One.");
+    EXPECT_EQ(status(), CommandStatus::Kind::notRunning);
+    EXPECT_EQ(service.capabilitySummary(), CommandOutcome::notRunning("Could not find Capture One."));
 }
 
 TEST_F(ScriptBuilderTest, CropLayerAndMaskStatements) {
@@ -208,7 +215,7 @@ TEST_F(ScriptBuilderTest, StyleRatingTagAndImportTexts) {
         lastScript().contains("    import (POSIX file \"/Volumes/Card \\\"A\\\"\") into current document\n"
                               "    return \"Started importing /Volumes/Card \\\"A\\\".\"\n"));
     EXPECT_EQ(
-        service.capabilitySummary(),
+        service.capabilitySummary().text,
         "Capture One 23 supports 76 safe direct adjustment properties through Orbix, plus crop, layers, masks, "
         "variant, style, import, and processing workflows where available.");
 }
@@ -217,17 +224,22 @@ TEST_F(ScriptBuilderTest, RunOutcomesBecomeResultLines) {
     runner->reply = {ScriptOutcome::Status::success, ""};
     EXPECT_EQ(call([&](auto done) { service.run("tell application \"Capture One\"\nend tell", done); }),
               "Capture One 23 command completed.");
-    runner->reply = {ScriptOutcome::Status::executionError, "Open a Capture One catalog or session first."};
+    EXPECT_EQ(status(), CommandStatus::Kind::success);
+    runner->reply = {ScriptOutcome::Status::executionError, "Open a Capture One catalog or session first.",
+                     -2700};
     EXPECT_EQ(call([&](auto done) { service.getStatus(done); }),
               "Capture One 23: Open a Capture One catalog or session first.");
+    EXPECT_EQ(outcome->status, (CommandStatus{CommandStatus::Kind::captureOneError, -2700}));
     EXPECT_EQ(service.lastMessage(), "Capture One 23: Open a Capture One catalog or session first.");
     runner->reply = {ScriptOutcome::Status::timedOut, ""};
     EXPECT_TRUE(
         call([&](auto done) { service.processSelected(done); }).startsWith("Capture One 23 did not answer"));
+    EXPECT_EQ(status(), CommandStatus::Kind::notRunning);
     const QString beforeFailure = service.lastMessage();
     runner->reply = {ScriptOutcome::Status::notPrepared, ""};
     EXPECT_EQ(call([&](auto done) { service.run("x", done); }),
               "Could not prepare the Capture One automation command.");
+    EXPECT_EQ(status(), CommandStatus::Kind::notRunning);
     EXPECT_EQ(service.lastMessage(), beforeFailure);
 }
 

@@ -31,7 +31,7 @@ protected:
     // Runs one operation and waits for its completion.
     QString call(const std::function<void(CaptureOneService::Completion)>& operation) {
         std::optional<QString> result;
-        operation([&](const QString& text) { result = text; });
+        operation([&](const CommandOutcome& outcome) { result = outcome.text; });
         EXPECT_TRUE(test::waitUntil([&] { return result.has_value(); }, std::chrono::seconds(30)));
         return result.value_or(QString());
     }
