@@ -9,7 +9,8 @@ namespace {
 using A = ComputerUseAction;
 using W = WrittenAdjustments;
 
-// One row per action: name, arguments, tray targets, text assistant, document writes.
+// One row per action: name, the tool parameters it reads, tray targets, document writes. Every action but
+// open_app is offered to the text assistant.
 ComputerUseActionEntry entry(A action, const char* name, QStringList arguments, bool trayTargets,
                              bool writesDocument, QStringList properties = {}, W adjustments = W::none) {
     return {action,         QString::fromLatin1(name), std::move(arguments), trayTargets, action != A::openApp,

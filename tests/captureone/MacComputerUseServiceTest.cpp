@@ -393,3 +393,16 @@ TEST_F(DispatcherTest, EveryTableEntryDispatchesAndTheGeneratedVocabulariesStayF
     EXPECT_EQ(trayTargets, QStringList({"c1_adjust_slider", "c1_adjust_sliders", "c1_apply_style",
                                         "c1_set_pick", "c1_set_rating", "c1_set_color_tag"}));
 }
+
+TEST_F(DispatcherTest, ResultsCarryTheStatusCallersDecideOn) {
+    using Kind = CommandStatus::Kind;
+    EXPECT_EQ(act("c1_set_rating", [](auto& a) { a.value = 3; }).status, CommandStatus{});
+    runner->reply = {ScriptOutcome::Status::executionError, "Can’t get variant 9.", -1728};
+    EXPECT_EQ(act("c1_set_rating", [](auto& a) { a.value = 3; }).status,
+              (CommandStatus{Kind::captureOneError, -1728}));
+    EXPECT_EQ(act("c1_set_rating", [](auto& a) { a.value = 7; }).status.kind, Kind::refused);
+    EXPECT_EQ(act("c1_set_adjustment", [](auto& a) { a.slider = "sparkle"; }).status.kind, Kind::notSupported);
+    EXPECT_EQ(act("open_app", [](auto& a) { a.appName = "Mail"; }).status.kind, Kind::refused);
+    EXPECT_EQ(act("open_app").status.kind, Kind::success);
+    EXPECT_EQ(act("inspect_ui").status.kind, Kind::refused) << "Allow Computer Control is off";
+}
