@@ -10,6 +10,7 @@
 #include "model/ImportedPhotoRecognizers.h"
 #include "services/ProductConfiguration.h"
 #include "services/ProductUpdateService.h"
+#include "voice/VoiceFailure.h"
 
 #include <QList>
 #include <QObject>
@@ -161,7 +162,7 @@ public:
     void startWakeWordListeningWhenReady();
     void bringAppToFront();
     // Once per run: explains a refused microphone or speech recognition permission.
-    void showVoicePermissionAlert(const QString& message);
+    void showVoicePermissionAlert(VoicePermission permission);
     // The front end that brings windows forward and shows alerts; none by default. Not owned.
     void setPresenter(AppPresenter* presenter);
     std::optional<QUuid> realtimeTranscriptMessageID() const { return realtimeTranscriptMessageID_; }
@@ -247,7 +248,7 @@ private:
     bool replaceMessageContent(const QUuid& id, const QString& content);
     void assertOnModelThread() const;
     void handleRealtimeStateChange(RealtimeVoiceState state);
-    void handleRealtimeError(const QString& message);
+    void handleRealtimeError(const QString& message, VoicePermissionProblem problem);
 
     // A wake command that changes many properties waits for "confirm" (AppModelWakeConfirmation.cpp).
     // Whether the words answer the command now waiting.

@@ -32,8 +32,8 @@ const QString microphoneAlertText = QStringLiteral("Microphone Access Needed");
 const QString microphoneAlertDetail = QStringLiteral(
     "Allow Orbix to use the microphone so Hey Orbix and Realtime voice can listen for commands.");
 
-VoicePermissionAlert permissionAlertFor(const QString& message) {
-    if (message.contains(QStringLiteral("speech recognition"), Qt::CaseInsensitive)) {
+VoicePermissionAlert permissionAlertFor(VoicePermission permission) {
+    if (permission == VoicePermission::speechRecognition) {
         return {VoicePermission::speechRecognition, speechRecognitionAlertText, speechRecognitionAlertDetail,
                 openSettingsButtonText, notNowButtonText};
     }
@@ -100,10 +100,15 @@ void AppModel::configureWakeWordVoice() {
     }
     connect(listener, &WakeWordVoiceService::wakeDetected, this, &AppModel::handleWakePhrase);
     connect(listener, &WakeWordVoiceService::listeningStateChanged, this, &AppModel::setWakeWordListening);
-    connect(listener, &WakeWordVoiceService::errorOccurred, this, [this](const QString& message) {
-        setWakeWordListening(false);
-        showVoicePermissionAlert(message);
-    });
+    // Every listener failure is explained, refusals and engine errors alike: without the listener "Hey
+    // Orbix" does nothing, and the microphone is what the user can check.
+    connect(listener, &WakeWordVoiceService::errorOccurred, this,
+            [this](const QString&, VoicePermissionProblem problem) {
+                setWakeWordListening(false);
+                showVoicePermissionAlert(problem == VoicePermissionProblem::speechRecognition
+                                             ? VoicePermission::speechRecognition
+                                             : VoicePermission::microphone);
+            });
 }
 
 void AppModel::handleRealtimeStateChange(RealtimeVoiceState state) {
@@ -129,11 +134,11 @@ void AppModel::handleRealtimeStateChange(RealtimeVoiceState state) {
     }
 }
 
-void AppModel::handleRealtimeError(const QString& message) {
+void AppModel::handleRealtimeError(const QString& message, VoicePermissionProblem problem) {
     setResponding(false);
     services_.realtimeVoiceService->writeLog(systemErrorLogPrefix + message);
-    if (message.contains(QStringLiteral("microphone"), Qt::CaseInsensitive)) {
-        showVoicePermissionAlert(message);
+    if (problem == VoicePermissionProblem::microphone) {
+        showVoicePermissionAlert(VoicePermission::microphone);
     }
     appendAssistantMessage(voiceStartFailurePrefix + message);
 }
@@ -338,13 +343,13 @@ void AppModel::bringAppToFront() {
     afterDelay(windowActivationRepeatDelay, activate);
 }
 
-void AppModel::showVoicePermissionAlert(const QString& message) {
+void AppModel::showVoicePermissionAlert(VoicePermission permission) {
     if (hasPresentedVoicePermissionAlert_) {
         return;
     }
     hasPresentedVoicePermissionAlert_ = true;
     if (presenter_) {
-        presenter_->presentVoicePermissionAlert(permissionAlertFor(message));
+        presenter_->presentVoicePermissionAlert(permissionAlertFor(permission));
     }
 }
 

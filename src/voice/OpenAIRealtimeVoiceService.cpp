@@ -116,7 +116,8 @@ void OpenAIRealtimeVoiceService::start(bool isVoice, std::function<void(bool)> d
     if (isVoice) {
         if (!options_.audioInput || !options_.audioOutput || !options_.audioInput->hasDevice()) {
             failStart(generation,
-                      RealtimeVoiceError::of(RealtimeVoiceError::Kind::microphoneDenied).description());
+                      RealtimeVoiceError::of(RealtimeVoiceError::Kind::microphoneDenied).description(),
+                      VoicePermissionProblem::microphone);
             return;
         }
         if (const auto error = options_.audioOutput->start()) {
@@ -197,8 +198,8 @@ void OpenAIRealtimeVoiceService::afterSessionCreated(quint64 generation) {
         return;
     }
     if (isVoiceSession_) {
-        if (const auto error = beginRecordingAfterConnect()) {
-            failStart(generation, *error);
+        if (const auto failure = beginRecordingAfterConnect()) {
+            failStart(generation, failure->message, failure->problem);
             return;
         }
     } else {
@@ -215,11 +216,12 @@ void OpenAIRealtimeVoiceService::finishStart(quint64 generation, bool running) {
     later([done = std::exchange(startCompletion_, {}), running] { done(running); });
 }
 
-void OpenAIRealtimeVoiceService::failStart(quint64 generation, const QString& message) {
+void OpenAIRealtimeVoiceService::failStart(quint64 generation, const QString& message,
+                                           VoicePermissionProblem problem) {
     if (generation != generation_) {
         return;
     }
-    fail(message);
+    fail(message, problem);
     stop();
 }
 
@@ -293,24 +295,25 @@ void OpenAIRealtimeVoiceService::setVoiceMode(bool enabled, std::function<void()
         finish();
         return;
     }
-    std::optional<QString> error;
+    std::optional<VoiceFailure> error;
     if (!isActive()) {
         // Without a session the microphone would stream to nobody and stay taken.
-        error = RealtimeVoiceError::of(RealtimeVoiceError::Kind::notConnected).description();
+        error = VoiceFailure{RealtimeVoiceError::of(RealtimeVoiceError::Kind::notConnected).description()};
     } else if (!options_.audioInput || !options_.audioOutput || !options_.audioInput->hasDevice()) {
-        error = RealtimeVoiceError::of(RealtimeVoiceError::Kind::microphoneDenied).description();
+        error = VoiceFailure{RealtimeVoiceError::of(RealtimeVoiceError::Kind::microphoneDenied).description(),
+                             VoicePermissionProblem::microphone};
     } else if (auto playback = options_.audioOutput->start()) {
-        error = playback;
+        error = VoiceFailure{*playback};
     } else if (auto microphone = startMicrophone()) {
         error = microphone;
     } else {
         advance(RealtimeSessionEvent::voiceModeOn);
         if (const auto update = sendSessionUpdate(true)) {
-            error = update->description();
+            error = VoiceFailure{update->description()};
         }
     }
     if (error) {
-        fail(*error);
+        fail(error->message, error->problem);
     } else {
         updateState(RealtimeVoiceState::recording);
     }
@@ -408,9 +411,9 @@ void OpenAIRealtimeVoiceService::updateState(RealtimeVoiceState state) {
     later([this, state] { emit stateChanged(state); });
 }
 
-void OpenAIRealtimeVoiceService::fail(const QString& text) {
-    later([this, message = shown(text)] {
-        emit errorOccurred(message);
+void OpenAIRealtimeVoiceService::fail(const QString& text, VoicePermissionProblem problem) {
+    later([this, message = shown(text), problem] {
+        emit errorOccurred(message, problem);
         emit stateChanged(RealtimeVoiceState::failed);
     });
 }
@@ -748,7 +751,7 @@ void OpenAIRealtimeVoiceService::clearToolCalls() {
 
 // MARK: audio
 
-std::optional<QString> OpenAIRealtimeVoiceService::beginRecordingAfterConnect() {
+std::optional<VoiceFailure> OpenAIRealtimeVoiceService::beginRecordingAfterConnect() {
     transcriptBuffer_.clear();
     didExecuteComputerUseForCurrentResponse_ = false;
     options_.audioOutput->discardQueued();
@@ -761,15 +764,16 @@ std::optional<QString> OpenAIRealtimeVoiceService::beginRecordingAfterConnect() 
     return std::nullopt;
 }
 
-std::optional<QString> OpenAIRealtimeVoiceService::startMicrophone() {
+std::optional<VoiceFailure> OpenAIRealtimeVoiceService::startMicrophone() {
     std::shared_ptr<CaptureConverter> converter = CaptureConverter::create(options_.audioInput->format());
     if (!converter) {
-        return RealtimeVoiceError::of(RealtimeVoiceError::Kind::audioConversionUnavailable).description();
+        return VoiceFailure{
+            RealtimeVoiceError::of(RealtimeVoiceError::Kind::audioConversionUnavailable).description()};
     }
     // Starting again replaces the capture handler: one handler at a time, whatever the mode switches.
     if (auto error = options_.audioInput->start(
             [this, converter](const CapturedAudio& buffer) { captured(converter, buffer); })) {
-        return error;
+        return VoiceFailure{*error, VoicePermissionProblem::microphone};
     }
     isMicrophoneActive_ = true;
     return std::nullopt;

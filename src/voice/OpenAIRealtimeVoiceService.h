@@ -23,6 +23,7 @@
 #include "voice/RealtimeTurns.h"
 #include "voice/RealtimeVoiceError.h"
 #include "voice/SpeakerEchoGate.h"
+#include "voice/VoiceFailure.h"
 #include "voice/VoiceTimers.h"
 
 #include <QJsonObject>
@@ -154,7 +155,7 @@ signals:
     void computerUseFinished(const ComputerUseResult& result);
     void wakePhraseDetected();
     // A failure that ended the session or kept it from starting; stateChanged(failed) follows.
-    void errorOccurred(const QString& message);
+    void errorOccurred(const QString& message, VoicePermissionProblem problem);
     // A failure the session survived (a refused client event, unreadable tool arguments).
     void recoverableErrorOccurred(const QString& message);
     // A model response ended without a tool call.
@@ -164,21 +165,22 @@ private:
     using SendResult = std::optional<RealtimeVoiceError>;
 
     void finishStart(quint64 generation, bool running);
-    void failStart(quint64 generation, const QString& message);
+    void failStart(quint64 generation, const QString& message,
+                   VoicePermissionProblem problem = VoicePermissionProblem::none);
     void connectSocket(quint64 generation, const QString& token);
     void afterSessionCreated(quint64 generation);
     void socketClosed(QWebSocket* socket);
     SendResult sendJSON(const QJsonObject& event);
     void sendIgnoringFailure(const QJsonObject& event);
     SendResult sendSessionUpdate(bool isVoice);
-    std::optional<QString> beginRecordingAfterConnect();
-    std::optional<QString> startMicrophone();
+    std::optional<VoiceFailure> beginRecordingAfterConnect();
+    std::optional<VoiceFailure> startMicrophone();
     void stopAudio();
     void scheduleIdleDisconnect();
     void cancelIdleDisconnect();
     void advance(RealtimeSessionEvent event);
     void updateState(RealtimeVoiceState state);
-    void fail(const QString& message);
+    void fail(const QString& message, VoicePermissionProblem problem = VoicePermissionProblem::none);
     void emitAssistantTranscript(const QString& text);
     void emitComputerUseResult(const ComputerUseResult& result);
     // Runs `work` from the event loop.

@@ -110,7 +110,8 @@ void WakeWordVoiceService::startOnQueue() {
     const qint64 generation = authorizationGeneration_;
     if (!recognizer_) {
         // No capture device at all on this machine.
-        finishAuthorization(generation, microphoneAccessRequired);
+        finishAuthorization(generation,
+                            VoiceFailure{microphoneAccessRequired, VoicePermissionProblem::microphone});
         return;
     }
     recognizer_->requestMicrophoneAccess([gate = gate_, this, generation](bool granted) {
@@ -118,7 +119,8 @@ void WakeWordVoiceService::startOnQueue() {
             if (granted) {
                 askRecognitionAuthorizationOnQueue(generation);
             } else {
-                finishAuthorization(generation, microphoneAccessRequired);
+                finishAuthorization(generation,
+                                    VoiceFailure{microphoneAccessRequired, VoicePermissionProblem::microphone});
             }
         });
     });
@@ -130,19 +132,21 @@ void WakeWordVoiceService::askRecognitionAuthorizationOnQueue(qint64 generation)
     }
     recognizer_->requestRecognitionAuthorization([gate = gate_, this, generation](bool granted) {
         gate->post([this, generation, granted] {
-            finishAuthorization(generation, granted ? std::nullopt
-                                                    : std::optional<QString>(speechRecognitionAccessRequired));
+            finishAuthorization(
+                generation, granted ? std::nullopt
+                                    : std::optional(VoiceFailure{speechRecognitionAccessRequired,
+                                                                 VoicePermissionProblem::speechRecognition}));
         });
     });
 }
 
-void WakeWordVoiceService::finishAuthorization(qint64 generation, std::optional<QString> error) {
+void WakeWordVoiceService::finishAuthorization(qint64 generation, std::optional<VoiceFailure> refusal) {
     if (generation != authorizationGeneration_) {
         return;
     }
     isPreparing_ = false;
-    if (error) {
-        emitError(*error);
+    if (refusal) {
+        emitError(refusal->message, refusal->problem);
         return;
     }
     if (const std::optional<QString> failure = startRecognitionOnQueue()) {
@@ -233,8 +237,8 @@ void WakeWordVoiceService::emitListeningState(bool isListening) {
     postToMain([this, isListening] { emit listeningStateChanged(isListening); });
 }
 
-void WakeWordVoiceService::emitError(const QString& message) {
-    postToMain([this, message] { emit errorOccurred(message); });
+void WakeWordVoiceService::emitError(const QString& message, VoicePermissionProblem problem) {
+    postToMain([this, message, problem] { emit errorOccurred(message, problem); });
 }
 
 WakeWordVoiceService::Clock::time_point WakeWordVoiceService::now() const {

@@ -7,6 +7,7 @@
 // queue thread, and the callbacks are delivered on the main thread from the event loop.
 
 #include "voice/SpeechRecognizer.h"
+#include "voice/VoiceFailure.h"
 
 #include <QObject>
 #include <QString>
@@ -52,7 +53,7 @@ signals:
     // A wake phrase was heard; the argument is the command that followed it, if any.
     void wakeDetected(const std::optional<QString>& commandSuffix);
     void listeningStateChanged(bool isListening);
-    void errorOccurred(const QString& message);
+    void errorOccurred(const QString& message, VoicePermissionProblem problem);
 
 private:
     class QueueGate;
@@ -63,14 +64,14 @@ private:
     void postToMain(std::function<void()> work);
     void startOnQueue();
     void askRecognitionAuthorizationOnQueue(qint64 generation);
-    void finishAuthorization(qint64 generation, std::optional<QString> error);
+    void finishAuthorization(qint64 generation, std::optional<VoiceFailure> refusal);
     std::optional<QString> startRecognitionOnQueue();
     void stopRecognitionOnQueue();
     void handleResultOnQueue(qint64 run, const SpeechRecognitionResult& result);
     void handleTranscriptOnQueue(const QString& text);
     void restartAfterUtteranceOnQueue();
     void emitListeningState(bool isListening);
-    void emitError(const QString& message);
+    void emitError(const QString& message, VoicePermissionProblem problem = VoicePermissionProblem::none);
     Clock::time_point now() const;
 
     std::shared_ptr<SpeechRecognizer> recognizer_;

@@ -65,8 +65,8 @@ TEST_F(WindowForVoice, TheAlertOpensTheSoundSettingsAndAppearsOnce) {
     WindowPresenter presenter(*window, SoundSettingsCommand{program, {"sound"}});
     model->setPresenter(&presenter);
 
-    model->showVoicePermissionAlert("Microphone access is required for Hey Orbix.");
-    model->showVoicePermissionAlert("Speech recognition access is required for Hey Orbix.");
+    model->showVoicePermissionAlert(VoicePermission::microphone);
+    model->showVoicePermissionAlert(VoicePermission::speechRecognition);
     ASSERT_EQ(alerts().size(), 1);
     QMessageBox* alert = alerts().first();
     EXPECT_TRUE(alert->isVisible());
@@ -88,7 +88,7 @@ TEST_F(WindowForVoice, TheAlertOpensTheSoundSettingsAndAppearsOnce) {
 TEST_F(WindowForVoice, WithoutKnownSoundSettingsOnlyNotNowIsOffered) {
     WindowPresenter presenter(*window, std::nullopt);
     model->setPresenter(&presenter);
-    model->showVoicePermissionAlert("Speech recognition access is required for Hey Orbix.");
+    model->showVoicePermissionAlert(VoicePermission::speechRecognition);
     ASSERT_EQ(alerts().size(), 1);
     EXPECT_EQ(alerts().first()->text(), "Speech Recognition Access Needed");
     EXPECT_EQ(alerts().first()->findChild<QPushButton*>("openSettingsButton"), nullptr);
