@@ -53,7 +53,7 @@ struct Harness {
         options.logDirectory = QDir::tempPath() + QStringLiteral("/orbix-fuzz-voice");
         service = std::make_unique<OpenAIRealtimeVoiceService>(
             network,
-            [](const ComputerUseArguments& arguments, MacComputerUseService::Completion done) {
+            [](const ComputerUseArguments& arguments, ComputerUseCompletion done) {
                 // Some actions answer at once, the others from the event loop, as the dispatcher does.
                 const ComputerUseResult result{QStringLiteral("Done."), std::nullopt};
                 if (arguments.action == QLatin1String("c1_process")) {

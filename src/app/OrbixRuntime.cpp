@@ -37,8 +37,8 @@ OrbixRuntime::OrbixRuntime()
     RealtimeVoiceServiceOptions voiceOptions;
     voiceOptions.audioInput = createDefaultAudioInput();
     voiceOptions.audioOutput = createDefaultAudioOutput();
-    voice_ = std::make_unique<OpenAIRealtimeVoiceService>(
-        *network_, OpenAIRealtimeVoiceService::executorFor(*computerUseService_), voiceOptions);
+    voice_ =
+        std::make_unique<OpenAIRealtimeVoiceService>(*network_, computerUseService_->executor(), voiceOptions);
     wakeWordVoice_ =
         std::make_unique<WakeWordVoiceService>(createDefaultSpeechRecognizer(createDefaultAudioInput()));
     speechFeedback_ =

@@ -159,9 +159,13 @@ ComputerUseResult MacComputerUseService::scopeRefusal() {
 }
 
 ComputerUseResult MacComputerUseService::withoutImportedPhotoTargets() {
-    return {QStringLiteral("Select one or more imported photos in the artifact area first."),
-            std::nullopt,
-            {CommandStatus::Kind::refused, {}}};
+    return orbix::withoutImportedPhotoTargets();
+}
+
+ComputerUseExecutor MacComputerUseService::executor() {
+    return [this](const ComputerUseArguments& arguments, Completion completion) {
+        executeAction(arguments, std::move(completion));
+    };
 }
 
 MacComputerUseService::OutcomeCompletion MacComputerUseService::resultCompletion(Completion completion) {

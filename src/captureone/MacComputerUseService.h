@@ -7,6 +7,7 @@
 
 #include "core/CommandOutcome.h"
 #include "core/ComputerUseActions.h"
+#include "core/ComputerUseArguments.h"
 #include "core/ConversationRecords.h"
 
 #include <QString>
@@ -20,29 +21,9 @@ class AccessibilityBackend;
 class CaptureOneService;
 class Workspace;
 
-// The arguments of one action, as the voice tool, a text-model reply or a shortcut supplies them.
-struct ComputerUseArguments {
-    QString action;
-    std::optional<QString> appName;
-    std::optional<QString> url;
-    std::optional<QString> targetName;
-    std::optional<QString> text;
-    std::optional<QString> key;
-    std::optional<QString> query;
-    std::optional<QString> prompt;
-    std::optional<QString> aspectRatio;
-    std::optional<QString> scriptCode;
-    std::optional<QString> slider;
-    std::optional<double> value;
-    std::optional<bool> relative;
-    std::optional<QString> presetName;
-    std::optional<QString> folderPath;
-    QStringList targetPaths;
-};
-
 class MacComputerUseService {
 public:
-    using Completion = std::function<void(const ComputerUseResult& result)>;
+    using Completion = ComputerUseCompletion;
 
     MacComputerUseService(CaptureOneService& captureOne, Workspace& workspace,
                           AccessibilityBackend& accessibility);
@@ -51,6 +32,8 @@ public:
     void executeAction(const ComputerUseArguments& arguments, Completion completion);
     // A typed command recognised by the local command parser, always on the current selection.
     void execute(const QString& command, Completion completion);
+    // executeAction as a function, for callers that must not know the dispatcher (the voice session).
+    ComputerUseExecutor executor();
 
     // The "Capture One only" refusal shared by every road that refuses other applications.
     static ComputerUseResult scopeRefusal();

@@ -69,12 +69,6 @@ ComputerUseArguments argumentsFrom(const QString& action, const QJsonObject& obj
 
 const QString OpenAIRealtimeVoiceService::model = QStringLiteral("gpt-realtime-2.1");
 
-ComputerUseExecutor OpenAIRealtimeVoiceService::executorFor(MacComputerUseService& dispatcher) {
-    return [&dispatcher](const ComputerUseArguments& arguments, MacComputerUseService::Completion completion) {
-        dispatcher.executeAction(arguments, std::move(completion));
-    };
-}
-
 OpenAIRealtimeVoiceService::OpenAIRealtimeVoiceService(QNetworkAccessManager& session,
                                                        ComputerUseExecutor executor,
                                                        RealtimeVoiceServiceOptions options, QObject* parent)
@@ -683,7 +677,7 @@ void OpenAIRealtimeVoiceService::judgeRunningCall() {
             // empty target list would reach Capture One as "the current selection", which the user did
             // not name.
             if (paths && paths->isEmpty()) {
-                const ComputerUseResult result = MacComputerUseService::withoutImportedPhotoTargets();
+                const ComputerUseResult result = withoutImportedPhotoTargets();
                 emitComputerUseResult(result);
                 answerRunningCall(generation, result);
                 return;

@@ -9,7 +9,7 @@
 // arrive on the capture thread, are converted on one worker thread in capture order and sent from the main
 // thread; the flags the capture and worker threads read are atomics.
 
-#include "captureone/MacComputerUseService.h"
+#include "core/ComputerUseArguments.h"
 #include "core/ConversationRecords.h"
 #include "core/RealtimeVoiceState.h"
 #include "services/FirebaseAnonymousAuthService.h"
@@ -57,11 +57,6 @@ struct RealtimeImportedPhotoTargetRequest {
     friend bool operator==(const RealtimeImportedPhotoTargetRequest&,
                            const RealtimeImportedPhotoTargetRequest&) = default;
 };
-
-// Runs one action and calls the completion exactly once on the main thread (MacComputerUseService's
-// contract).
-using ComputerUseExecutor =
-    std::function<void(const ComputerUseArguments& arguments, MacComputerUseService::Completion completion)>;
 
 struct RealtimeVoiceServiceOptions {
     // Resolves the API key settings.
@@ -113,9 +108,6 @@ public:
     void setImportedPhotoTargetPathsProvider(TargetPathsProvider provider) {
         importedPhotoTargetPathsProvider_ = std::move(provider);
     }
-
-    // The executor that runs actions through the dispatcher.
-    static ComputerUseExecutor executorFor(MacComputerUseService& dispatcher);
 
     OpenAIRealtimeVoiceService(QNetworkAccessManager& session, ComputerUseExecutor executor,
                                RealtimeVoiceServiceOptions options = {}, QObject* parent = nullptr);

@@ -58,8 +58,7 @@ protected:
         options.logDirectory = logs.path();
         options.audioInput = microphone;
         options.audioOutput = speaker;
-        realtime = std::make_unique<OpenAIRealtimeVoiceService>(
-            network, OpenAIRealtimeVoiceService::executorFor(dispatcher), options);
+        realtime = std::make_unique<OpenAIRealtimeVoiceService>(network, dispatcher.executor(), options);
         listener = std::make_unique<WakeWordVoiceService>(recognizer);
         feedback = std::make_unique<SpeechFeedbackService>(synthesizer);
     }

@@ -21,7 +21,7 @@ class RealtimeSessionFixture : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(server.listen());
-        createService([this](const ComputerUseArguments& arguments, MacComputerUseService::Completion done) {
+        createService([this](const ComputerUseArguments& arguments, ComputerUseCompletion done) {
             executed.push_back(arguments);
             done(ComputerUseResult{QStringLiteral("Done."), std::nullopt});
         });

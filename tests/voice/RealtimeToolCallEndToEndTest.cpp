@@ -3,6 +3,7 @@
 #include "RealtimeSessionFixture.h"
 #include "captureone/CaptureOneApplicationResolver.h"
 #include "captureone/CaptureOneService.h"
+#include "captureone/MacComputerUseService.h"
 #include "captureone/OsascriptRunner.h"
 #include "platform/PlatformWorkspace.h"
 #include "support/RecordingAccessibilityBackend.h"
@@ -24,7 +25,7 @@ protected:
         ASSERT_TRUE(QFile::link(QStringLiteral(ORBIX_SIMULATOR_BUNDLE_DIR "/Capture One Simulator.app"),
                                 applications.filePath(QStringLiteral("Capture One 23.app"))));
         simulator.command({"reset", "--variants", "3", "--select", "1,2"});
-        createService(OpenAIRealtimeVoiceService::executorFor(dispatcher));
+        createService(dispatcher.executor());
     }
     void TearDown() override { CaptureOneApplicationResolver::setPreferredApplicationPath(std::nullopt); }
 

@@ -32,7 +32,7 @@ protected:
 } // namespace
 
 TEST_F(RealtimeToolCalls, ArgumentsAreReadByTypeAndOnlyTheSummaryIsReturned) {
-    createService([this](const ComputerUseArguments& arguments, MacComputerUseService::Completion done) {
+    createService([this](const ComputerUseArguments& arguments, ComputerUseCompletion done) {
         executed.push_back(arguments);
         Artifact artifact =
             Artifact::make(ArtifactKind::markdown, "Status", ArtifactStatus::ready, QString(5000, 'x'));
@@ -116,8 +116,8 @@ TEST_F(RealtimeToolCalls, UnreadableArgumentsAndOtherToolsSendNothing) {
 }
 
 TEST_F(RealtimeToolCalls, TheResponseEndsWhileItsCallRunsAndTheFollowUpWaitsForTheOutput) {
-    MacComputerUseService::Completion pending;
-    createService([&](const ComputerUseArguments& arguments, MacComputerUseService::Completion done) {
+    ComputerUseCompletion pending;
+    createService([&](const ComputerUseArguments& arguments, ComputerUseCompletion done) {
         executed.push_back(arguments);
         pending = std::move(done);
     });
@@ -160,7 +160,7 @@ TEST_F(RealtimeToolCalls, AnEmptyTargetListRunsNothingInsteadOfActingOnTheSelect
     server.sendEvent(functionCall(R"({"action":"c1_set_rating","value":1,"text":"rate all photos 1 star"})"));
     ASSERT_TRUE(waitForClientEvents(4));
     EXPECT_TRUE(executed.empty()) << "an empty list must not reach Capture One as its selection";
-    const QString expected = MacComputerUseService::withoutImportedPhotoTargets().summary;
+    const QString expected = withoutImportedPhotoTargets().summary;
     EXPECT_EQ(server.clientEvents()[1].value("item").toObject().value("output").toString(), expected);
     EXPECT_EQ(server.clientEventTypes().last(), "response.create");
     settle();

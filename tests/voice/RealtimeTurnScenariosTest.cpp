@@ -111,8 +111,8 @@ TEST_F(RealtimeTurnScenarios, TwoCallsInOneResponseEachGetTheirOutputAndOneFollo
 }
 
 TEST_F(RealtimeTurnScenarios, StopWhileACallRunsAnswersNothingAndTheNextSessionWorks) {
-    MacComputerUseService::Completion pending;
-    createService([&](const ComputerUseArguments& arguments, MacComputerUseService::Completion done) {
+    ComputerUseCompletion pending;
+    createService([&](const ComputerUseArguments& arguments, ComputerUseCompletion done) {
         executed.push_back(arguments);
         pending = std::move(done);
     });

@@ -64,7 +64,7 @@ TEST_F(VoiceCommandLineTest, PrintsTheTranscriptAndResultsAndEndsWithTheSession)
 TEST_F(VoiceCommandLineTest, NoKeyIsReportedAndFails) {
     RealtimeVoiceServiceOptions options = baseOptions();
     options.lookup = [](const QString&) -> std::optional<QString> { return std::nullopt; };
-    createService([](const ComputerUseArguments&, MacComputerUseService::Completion) {}, options);
+    createService([](const ComputerUseArguments&, ComputerUseCompletion) {}, options);
     VoiceCommandLine cli([this] { service->start(true); }, *service, output);
     run(cli);
     ASSERT_TRUE(waitUntil([&] { return exitStatus.has_value(); }));
