@@ -41,10 +41,12 @@ constexpr const char* commandRules = R"(
 
 } // namespace
 
-QString CommandGrammar::jsgf() {
+QString CommandGrammar::jsgf(bool withDecoys) {
     QString grammar = QStringLiteral("#JSGF V1.0;\ngrammar orbix;\n");
     grammar += QStringLiteral("public <utterance> = <wake> [<command>];\n");
-    grammar += QStringLiteral("<wake> = %1;\n").arg(wakePhrase);
+    grammar += withDecoys ? QStringLiteral("<wake> = %1 | hey (orbit | orbits | robin | oprah | or bricks);\n")
+                                .arg(wakePhrase)
+                          : QStringLiteral("<wake> = %1;\n").arg(wakePhrase);
     grammar += QString::fromUtf8(commandRules);
     grammar += QStringLiteral("<sliderName> = %1;\n")
                    .arg(CaptureOneSliderPromptParser::sliderWords.join(QStringLiteral(" | ")));

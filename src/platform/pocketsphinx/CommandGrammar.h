@@ -15,8 +15,9 @@ struct CommandGrammar {
     // The grammar's own words, the first of the hypothesis when the wake phrase was heard.
     static const QString wakePhrase;
 
-    // The JSGF text; its public rule is "utterance".
-    static QString jsgf();
+    // The JSGF text; its public rule is "utterance". With decoys, words that sound like the wake word
+    // ("hey orbit", "hey robin") compete with it, and an utterance that fits them better is no wake.
+    static QString jsgf(bool withDecoys = true);
     // Words of the grammar that the en-us dictionary lacks, with their phones.
     static std::vector<std::pair<QString, QString>> extraDictionaryWords();
     // The transcript of a hypothesis: the wake phrase and its command with numbers as digits; empty when

@@ -7,6 +7,7 @@
 #include <mutex>
 #include <pocketsphinx.h>
 #include <sphinxbase/err.h>
+#include <sphinxbase/ngram_model.h>
 
 namespace orbix {
 
@@ -73,9 +74,11 @@ bool PocketsphinxModel::exists() const {
 struct WakePhraseDecoder::Native {
     ps_decoder_t* grammar = nullptr;
     ps_decoder_t* spotter = nullptr;
+    ps_decoder_t* verifier = nullptr;
     ~Native() {
         ps_free(grammar);
         ps_free(spotter);
+        ps_free(verifier);
     }
 };
 
@@ -133,10 +136,31 @@ std::unique_ptr<WakePhraseDecoder> WakePhraseDecoder::create(const PocketsphinxM
     auto native = std::make_unique<Native>();
     native->grammar = createDecoder(model, settings, 1e-48);
     native->spotter = createDecoder(model, settings, settings.keyphraseBeam);
+    if (settings.languageModelCheck) {
+        native->verifier = createDecoder(model, settings, 1e-48);
+        const QByteArray path =
+            QFile::encodeName(QFileInfo(model.dictionaryPath).dir().filePath(QStringLiteral("en-us.lm.bin")));
+        ngram_model_t* languageModel = native->verifier
+                                           ? ngram_model_read(ps_get_config(native->verifier), path.constData(),
+                                                              NGRAM_AUTO, ps_get_logmath(native->verifier))
+                                           : nullptr;
+        if (!languageModel) {
+            return fail(QStringLiteral("The speech recogniser could not load its language model."));
+        }
+        // The wake word as likely as an ordinary word of the model.
+        ngram_model_add_word(languageModel, CommandGrammar::wakePhrase.section(QLatin1Char(' '), -1).toUtf8(),
+                             1.0f);
+        const bool set = ps_set_lm(native->verifier, "general", languageModel) == 0 &&
+                         ps_set_search(native->verifier, "general") == 0;
+        ngram_model_free(languageModel);
+        if (!set) {
+            return fail(QStringLiteral("The speech recogniser could not load its language model."));
+        }
+    }
     if (!native->grammar || !native->spotter) {
         return fail(QStringLiteral("The speech recogniser could not load its model."));
     }
-    const QByteArray grammar = CommandGrammar::jsgf().toUtf8();
+    const QByteArray grammar = CommandGrammar::jsgf(settings.decoyWords).toUtf8();
     const QByteArray keyphrase = CommandGrammar::wakePhrase.toUtf8();
     if (ps_set_jsgf_string(native->grammar, commandSearch, grammar.constData()) != 0 ||
         ps_set_search(native->grammar, commandSearch) != 0 ||
@@ -151,7 +175,11 @@ std::unique_ptr<WakePhraseDecoder> WakePhraseDecoder::create(const PocketsphinxM
 }
 
 WakePhraseDecoder::WakePhraseDecoder(std::unique_ptr<Native> native, const WakePhraseDecoderSettings& settings)
-    : native_(std::move(native)), settings_(settings) {}
+    : native_(std::move(native)), settings_(settings), energyGate_(settings.speechEnergyMarginDb) {
+    if (settings_.noiseSuppressionDb > 0) {
+        suppressor_ = std::make_unique<NoiseSuppressor>(settings_.noiseSuppressionDb);
+    }
+}
 
 WakePhraseDecoder::~WakePhraseDecoder() {
     ps_end_utt(native_->grammar);
@@ -159,35 +187,61 @@ WakePhraseDecoder::~WakePhraseDecoder() {
 }
 
 void WakePhraseDecoder::feed(std::span<const qint16> samples, std::vector<DecodedUtterance>& ended) {
+    if (suppressor_) {
+        suppressor_->process(samples, pending_);
+    } else {
+        pending_.insert(pending_.end(), samples.begin(), samples.end());
+    }
+    // Frame by frame, so that the end of speech is seen where it happens rather than a buffer later.
+    constexpr size_t frame = SpeechEnergyGate::frameSamples;
+    size_t offset = 0;
+    for (; offset + frame <= pending_.size(); offset += frame) {
+        decodeFrame(std::span(pending_).subspan(offset, frame), ended);
+    }
+    pending_.erase(pending_.begin(), pending_.begin() + ptrdiff_t(offset));
+}
+
+void WakePhraseDecoder::decodeFrame(std::span<const qint16> frame, std::vector<DecodedUtterance>& ended) {
     const qint64 limit = qint64(settings_.maximumUtterance.count()) * recognitionSampleRate / 1000;
-    // Small steps, so that the end of speech is seen where it happens rather than a buffer later.
-    constexpr size_t step = recognitionSampleRate / 50;
-    for (size_t offset = 0; offset < samples.size(); offset += step) {
-        const size_t count = std::min(step, samples.size() - offset);
-        const qint16* chunk = samples.data() + offset;
-        ps_process_raw(native_->grammar, chunk, count, FALSE, FALSE);
-        ps_process_raw(native_->spotter, chunk, count, FALSE, FALSE);
-        samplesFed_ += qint64(count);
-        // The first spot that can belong to the current (or next) utterance counts: later ones are further
-        // from its start, and an older one is too early for it.
-        if (ps_get_hyp(native_->spotter, nullptr)) {
-            const qint64 earliest = (inUtterance_ ? utteranceStartSample_ : samplesFed_) - spotSlackSamples;
-            if (spottedAtSample_ < earliest) {
-                spottedAtSample_ = samplesFed_;
-            }
-            restartSpotting();
+    ps_process_raw(native_->grammar, frame.data(), frame.size(), FALSE, FALSE);
+    ps_process_raw(native_->spotter, frame.data(), frame.size(), FALSE, FALSE);
+    samplesFed_ += qint64(frame.size());
+    // The first spot that can belong to the current (or next) utterance counts: later ones are further
+    // from its start, and an older one is too early for it.
+    if (ps_get_hyp(native_->spotter, nullptr)) {
+        const qint64 earliest = (inUtterance_ ? utteranceStartSample_ : samplesFed_) - spotSlackSamples;
+        if (spottedAtSample_ < earliest) {
+            spottedAtSample_ = samplesFed_;
         }
-        const bool inSpeech = ps_get_in_speech(native_->grammar) != 0;
-        if (inSpeech && !inUtterance_) {
-            inUtterance_ = true;
-            utteranceStartSample_ = samplesFed_;
-        } else if (inUtterance_ && (!inSpeech || samplesFed_ - utteranceStartSample_ >= limit)) {
-            endUtterance(&ended);
+        restartSpotting();
+    }
+    const bool detectorSpeech = ps_get_in_speech(native_->grammar) != 0;
+    bool talking = true;
+    if (settings_.speechEnergyMarginDb > 0) {
+        if (energyGate_.frame(frame)) {
+            lastEnergeticSample_ = samplesFed_;
         }
+        const qint64 hangover = qint64(settings_.silenceFramesToEnd) * SpeechEnergyGate::frameSamples;
+        talking = lastEnergeticSample_ >= 0 && samplesFed_ - lastEnergeticSample_ < hangover;
+    }
+    const bool inSpeech = detectorSpeech && talking;
+    if (native_->verifier && inUtterance_) {
+        utteranceAudio_.insert(utteranceAudio_.end(), frame.begin(), frame.end());
+    }
+    if (inSpeech && !inUtterance_) {
+        inUtterance_ = true;
+        utteranceStartSample_ = samplesFed_;
+        utteranceAudio_.clear();
+    } else if (inUtterance_ && (!inSpeech || samplesFed_ - utteranceStartSample_ >= limit)) {
+        endUtterance(&ended);
     }
 }
 
 void WakePhraseDecoder::finish(std::vector<DecodedUtterance>& ended) {
+    ps_process_raw(native_->grammar, pending_.data(), pending_.size(), FALSE, FALSE);
+    ps_process_raw(native_->spotter, pending_.data(), pending_.size(), FALSE, FALSE);
+    samplesFed_ += qint64(pending_.size());
+    pending_.clear();
     if (inUtterance_) {
         // The spotter reports a phrase that ends with the audio only once its utterance ends.
         ps_end_utt(native_->spotter);
@@ -204,6 +258,12 @@ void WakePhraseDecoder::reset() {
     restartSpotting();
     spottedAtSample_ = -1;
     samplesFed_ = 0;
+    pending_.clear();
+    energyGate_.reset();
+    lastEnergeticSample_ = -1;
+    if (settings_.noiseSuppressionDb > 0) {
+        suppressor_ = std::make_unique<NoiseSuppressor>(settings_.noiseSuppressionDb);
+    }
 }
 
 void WakePhraseDecoder::endUtterance(std::vector<DecodedUtterance>* ended) {
@@ -213,13 +273,23 @@ void WakePhraseDecoder::endUtterance(std::vector<DecodedUtterance>* ended) {
         const QString hypothesis = words ? QString::fromUtf8(words) : QString();
         const bool spotted = spottedAtSample_ >= utteranceStartSample_ - spotSlackSamples &&
                              spottedAtSample_ <= utteranceStartSample_ + latestSpotSamples;
-        const bool confirmed = spotted && wakeWordAlignmentPlausible(native_->grammar, settings_);
+        const bool confirmed = spotted && wakeWordAlignmentPlausible(native_->grammar, settings_) &&
+                               (!native_->verifier || languageModelHearsWakeWord());
         ended->push_back(
             {confirmed ? CommandGrammar::transcript(hypothesis) : QString(), hypothesis, samplesFed_});
     }
     inUtterance_ = false;
     spottedAtSample_ = -1;
     ps_start_utt(native_->grammar);
+}
+
+bool WakePhraseDecoder::languageModelHearsWakeWord() {
+    ps_start_utt(native_->verifier);
+    ps_process_raw(native_->verifier, utteranceAudio_.data(), utteranceAudio_.size(), FALSE, TRUE);
+    ps_end_utt(native_->verifier);
+    const char* words = ps_get_hyp(native_->verifier, nullptr);
+    const QString wakeWord = CommandGrammar::wakePhrase.section(QLatin1Char(' '), -1);
+    return words && QString::fromUtf8(words).split(QLatin1Char(' ')).contains(wakeWord);
 }
 
 void WakePhraseDecoder::restartSpotting() {

@@ -8,6 +8,9 @@
 // heard the wake phrase and the spotter found it during that utterance: the grammar alone fits any speech
 // to "hey orbix …"; keyphrase spotting alone cannot read the command that follows.
 
+#include "platform/pocketsphinx/NoiseSuppressor.h"
+#include "platform/pocketsphinx/SpeechEnergyGate.h"
+
 #include <QString>
 #include <chrono>
 #include <memory>
@@ -45,6 +48,18 @@ struct WakePhraseDecoderSettings {
     // Everyday speech forced into the grammar squeezes the word into a few frames of some other sound.
     int minimumWakeWordFrames = 30;
     int minimumWakeWordScorePerFrame = -55;
+    // Speech ends also when the loudest talker's energy falls back to the background's for the frames
+    // above, whatever pocketsphinx's detector says (which hears babble as speech without end); a frame
+    // counts as the talker's when it stands this many dB above the background. Zero turns the gate off.
+    double speechEnergyMarginDb = 6;
+    // speexdsp noise suppression before both decoders, attenuating noise by up to this many dB; zero
+    // feeds the audio as it comes.
+    int noiseSuppressionDb = 0;
+    // Words like the wake word in the grammar beside it (see CommandGrammar::jsgf).
+    bool decoyWords = false;
+    // A second check of a confirmed wake: the utterance decoded again with the general English language
+    // model must hold the wake word, so that real words compete with it.
+    bool languageModelCheck = false;
 };
 
 struct DecodedUtterance {
@@ -75,8 +90,10 @@ public:
 private:
     struct Native;
     explicit WakePhraseDecoder(std::unique_ptr<Native> native, const WakePhraseDecoderSettings& settings);
+    void decodeFrame(std::span<const qint16> frame, std::vector<DecodedUtterance>& ended);
     void endUtterance(std::vector<DecodedUtterance>* ended);
     void restartSpotting();
+    bool languageModelHearsWakeWord();
 
     std::unique_ptr<Native> native_;
     WakePhraseDecoderSettings settings_;
@@ -85,6 +102,13 @@ private:
     bool inUtterance_ = false;
     // Where the spotter last found the wake phrase; negative when it has not since the last utterance.
     qint64 spottedAtSample_ = -1;
+    std::unique_ptr<NoiseSuppressor> suppressor_;
+    SpeechEnergyGate energyGate_;
+    qint64 lastEnergeticSample_ = -1;
+    // Audio not yet decoded: less than a frame.
+    std::vector<qint16> pending_;
+    // The running utterance's audio, for the language model's check.
+    std::vector<qint16> utteranceAudio_;
 };
 
 } // namespace orbix

@@ -9,6 +9,7 @@
 #include "support/TestSupport.h"
 
 #include <algorithm>
+#include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
 
@@ -136,6 +137,59 @@ TEST_F(WakePhraseDecoderTest, WakePhraseAloneAndWithACommand) {
 TEST_F(WakePhraseDecoderTest, EverydaySpeechDoesNotWake) {
     EXPECT_FALSE(anyWake(transcripts("The weather was pleasant, so we walked to the market after lunch.")));
     EXPECT_FALSE(anyWake(transcripts("It rained all afternoon.")));
+}
+
+// Four talkers reading different sentences at once, each repeated to fill `samples`.
+std::vector<qint16> babble(size_t samples) {
+    std::vector<double> sum(samples, 0.0);
+    const char* talkers[] = {"We should leave before the traffic gets worse on the bridge tonight.",
+                             "My sister bought a new bicycle and rides it to work every morning.",
+                             "The meeting moved to Thursday because the manager is travelling.",
+                             "Could you pass the salt and tell me more about your holiday?"};
+    size_t shift = 0;
+    for (const char* text : talkers) {
+        const std::vector<qint16> voice = test::spokenSamples(QString::fromLatin1(text), 0);
+        for (size_t i = 0; i < samples && !voice.empty(); ++i) {
+            sum[i] += voice[(i + shift) % voice.size()];
+        }
+        shift += 7919;
+    }
+    std::vector<qint16> mixed(samples);
+    std::transform(sum.begin(), sum.end(), mixed.begin(), [](double v) { return qint16(v / 4); });
+    return mixed;
+}
+
+double rootMeanSquare(std::span<const qint16> samples) {
+    double energy = 0;
+    for (const qint16 s : samples) {
+        energy += double(s) * s;
+    }
+    return std::sqrt(energy / double(std::max<size_t>(samples.size(), 1)));
+}
+
+// In babble pocketsphinx's detector hears speech without end; the utterance must still end soon after the
+// talker stops, not at the time limit.
+TEST_F(WakePhraseDecoderTest, BabbleEndsTheUtterance) {
+    const std::vector<qint16> speech = test::spokenSamples("Hey Orbix, rotate left.", 0);
+    const auto lastLoud =
+        std::find_if(speech.rbegin(), speech.rend(), [](qint16 s) { return std::abs(s) > 300; });
+    const qint64 speechStart = 3 * 16000;
+    const qint64 speechEnd = speechStart + qint64(speech.rend() - lastLoud);
+    std::vector<qint16> noise = babble(size_t(speechStart) + speech.size() + 4 * 16000);
+    // The babble 10 dB below the speech.
+    const double gain = rootMeanSquare(speech) / rootMeanSquare(noise) / std::sqrt(10.0);
+    std::vector<qint16> mixed(noise.size());
+    for (size_t i = 0; i < noise.size(); ++i) {
+        const qint64 at = qint64(i) - speechStart;
+        const double talker = at >= 0 && at < qint64(speech.size()) ? speech[size_t(at)] : 0.0;
+        mixed[i] = qint16(std::clamp(talker + gain * noise[i], -32768.0, 32767.0));
+    }
+    std::vector<DecodedUtterance> ended;
+    decoder_->feed(mixed, ended);
+    const auto afterSpeech = std::find_if(
+        ended.begin(), ended.end(), [&](const DecodedUtterance& u) { return u.reportedAtSample >= speechEnd; });
+    ASSERT_NE(afterSpeech, ended.end()) << "the utterance did not end within the babble after the speech";
+    EXPECT_LE(afterSpeech->reportedAtSample - speechEnd, 16000 / 2);
 }
 
 TEST_F(WakePhraseDecoderTest, UtterancesEndAtPausesAndAtTheTimeLimit) {
