@@ -50,8 +50,11 @@ struct WakePhraseDecoderSettings {
     int minimumWakeWordScorePerFrame = -55;
     // Speech ends also when the loudest talker's energy falls back to the background's for the frames
     // above, whatever pocketsphinx's detector says (which hears babble as speech without end); a frame
-    // counts as the talker's when it stands this many dB above the background. Zero turns the gate off.
-    double speechEnergyMarginDb = 6;
+    // counts as the talker's when it stands this many dB above the background. Zero turns the gate off,
+    // which is the default: at 6 dB it ends utterances in babble, but cuts commands short in steady noise
+    // (10 dB pink: 53 % of detected commands read correctly instead of 97 %), and a wrong command edits
+    // photos, where an utterance that runs to the 10 s limit only waits.
+    double speechEnergyMarginDb = 0;
     // speexdsp noise suppression before both decoders, attenuating noise by up to this many dB; zero
     // feeds the audio as it comes.
     int noiseSuppressionDb = 0;

@@ -169,7 +169,12 @@ double rootMeanSquare(std::span<const qint16> samples) {
 
 // In babble pocketsphinx's detector hears speech without end; the utterance must still end soon after the
 // talker stops, not at the time limit.
-TEST_F(WakePhraseDecoderTest, BabbleEndsTheUtterance) {
+TEST_F(WakePhraseDecoderTest, WithTheEnergyGateBabbleEndsTheUtterance) {
+    WakePhraseDecoderSettings gated;
+    gated.speechEnergyMarginDb = 6;
+    QString error;
+    const auto decoder = WakePhraseDecoder::create(PocketsphinxModel::installed(), gated, &error);
+    ASSERT_TRUE(decoder) << error.toStdString();
     const std::vector<qint16> speech = test::spokenSamples("Hey Orbix, rotate left.", 0);
     const auto lastLoud =
         std::find_if(speech.rbegin(), speech.rend(), [](qint16 s) { return std::abs(s) > 300; });
@@ -185,7 +190,7 @@ TEST_F(WakePhraseDecoderTest, BabbleEndsTheUtterance) {
         mixed[i] = qint16(std::clamp(talker + gain * noise[i], -32768.0, 32767.0));
     }
     std::vector<DecodedUtterance> ended;
-    decoder_->feed(mixed, ended);
+    decoder->feed(mixed, ended);
     const auto afterSpeech = std::find_if(
         ended.begin(), ended.end(), [&](const DecodedUtterance& u) { return u.reportedAtSample >= speechEnd; });
     ASSERT_NE(afterSpeech, ended.end()) << "the utterance did not end within the babble after the speech";
