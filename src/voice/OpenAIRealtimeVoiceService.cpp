@@ -445,14 +445,14 @@ void OpenAIRealtimeVoiceService::handle(const QJsonObject& event) {
             continuation(std::nullopt);
         }
     } else if (type == QLatin1String("input_audio_buffer.speech_started")) {
-        turns_.speechStarted(itemID);
+        turns_.beginTurn(itemID);
         // Speech is activity, but speech that no response follows must not keep the session open.
         scheduleIdleDisconnect();
         if (!(suppressComputerUseUntil_ && *suppressComputerUseUntil_ > timers_->now())) {
             didExecuteComputerUseForCurrentResponse_ = false;
         }
     } else if (type == QLatin1String("input_audio_buffer.committed")) {
-        turns_.bufferCommitted(itemID);
+        turns_.beginTurn(itemID);
     } else if (type == QLatin1String("response.created")) {
         didExecuteComputerUseForCurrentResponse_ = false;
         turns_.responseCreated(
@@ -538,9 +538,7 @@ void OpenAIRealtimeVoiceService::handleUserTranscription(const QJsonObject& even
             return;
         }
         scheduleIdleDisconnect();
-        if (runningCall_ && runningCall_->origin.turn == turn && transcriptionWaitTimer_) {
-            judgeRunningCall();
-        }
+        judgeRunningCallWaitingFor(turn);
     }
     transcriptBuffer_.clear();
 }
@@ -549,9 +547,7 @@ void OpenAIRealtimeVoiceService::handleTranscriptionFailed(const QJsonObject& ev
     writeLog(QStringLiteral("User input transcription failed."));
     const RealtimeTurns::TurnPointer turn =
         turns_.transcriptionSettled(event.value(QStringLiteral("item_id")).toString(), std::nullopt);
-    if (runningCall_ && runningCall_->origin.turn == turn && transcriptionWaitTimer_) {
-        judgeRunningCall();
-    }
+    judgeRunningCallWaitingFor(turn);
 }
 
 void OpenAIRealtimeVoiceService::handleResponseDone(const QJsonObject& event) {
@@ -645,6 +641,12 @@ void OpenAIRealtimeVoiceService::runNextCall() {
         return;
     }
     judgeRunningCall();
+}
+
+void OpenAIRealtimeVoiceService::judgeRunningCallWaitingFor(const RealtimeTurns::TurnPointer& turn) {
+    if (runningCall_ && runningCall_->origin.turn == turn && transcriptionWaitTimer_) {
+        judgeRunningCall();
+    }
 }
 
 void OpenAIRealtimeVoiceService::judgeRunningCall() {

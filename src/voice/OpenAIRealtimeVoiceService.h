@@ -126,7 +126,6 @@ public:
     void writeLog(const QString& message);
 
     bool isActive() const { return isActivePhase(phase_); }
-    RealtimeSessionPhase phase() const { return phase_; }
     bool isVoiceSession() const { return isVoiceSession_; }
     RealtimeVoiceState currentState() const { return currentState_; }
 
@@ -204,6 +203,8 @@ private:
     void runNextCall();
     // The running call's turn has its words (or the wait is over): apply the scope rule, then execute.
     void judgeRunningCall();
+    // The words the running call waits for have arrived (or failed): judge it now.
+    void judgeRunningCallWaitingFor(const RealtimeTurns::TurnPointer& turn);
     void executeRunningCall(ComputerUseArguments arguments);
     void answerRunningCall(quint64 generation, const ComputerUseResult& result);
     void sendFollowUp(const RealtimeTurns::TurnPointer& turn);

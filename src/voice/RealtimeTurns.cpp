@@ -4,16 +4,7 @@
 
 namespace orbix {
 
-void RealtimeTurns::speechStarted(const QString& itemID) {
-    beginTurn(itemID);
-}
-
-void RealtimeTurns::bufferCommitted(const QString& itemID) {
-    beginTurn(itemID);
-}
-
 void RealtimeTurns::beginTurn(const QString& itemID) {
-    // speech_started and committed name the same item for one utterance: one turn.
     if (!itemID.isEmpty() && rememberedTurn(itemID)) {
         return;
     }

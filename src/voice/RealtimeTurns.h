@@ -35,8 +35,8 @@ public:
     static constexpr std::size_t maximumRememberedTurns = 8;
     static constexpr std::size_t maximumOpenResponses = 8;
 
-    void speechStarted(const QString& itemID);
-    void bufferCommitted(const QString& itemID);
+    // Speech started or the input buffer was committed; both name the same item for one utterance.
+    void beginTurn(const QString& itemID);
     // A completed transcription (`transcript` set) or a failed one; answers the turn it settled.
     TurnPointer transcriptionSettled(const QString& itemID, const std::optional<QString>& transcript);
 
@@ -50,7 +50,6 @@ public:
     // The client asked for a response about `turn`'s calls: the next response to start belongs to it.
     void followUpRequested(const TurnPointer& turn);
 
-    TurnPointer currentTurn() const { return currentTurn_; }
     void clear();
 
 private:
@@ -63,7 +62,6 @@ private:
         bool isFollowUpSent = false;
     };
 
-    void beginTurn(const QString& itemID);
     TurnPointer remember(const QString& itemID);
     TurnPointer rememberedTurn(const QString& itemID) const;
     Response* response(const QString& id);
