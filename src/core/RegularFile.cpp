@@ -88,4 +88,18 @@ std::optional<QByteArray> readRegularFile(const QString& path, qint64 maximumByt
     return content;
 }
 
+int openOwnerOnlyForWriting(const QString& path, bool append) {
+    const int flags = O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | (append ? O_APPEND : 0);
+    const int descriptor = ::open(QFile::encodeName(path).constData(), flags, 0600);
+    if (descriptor < 0) {
+        return -1;
+    }
+    struct stat opened {};
+    if (::fstat(descriptor, &opened) != 0 || !S_ISREG(opened.st_mode) || ::fchmod(descriptor, 0600) != 0) {
+        ::close(descriptor);
+        return -1;
+    }
+    return descriptor;
+}
+
 } // namespace orbix::files

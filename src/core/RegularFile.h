@@ -29,4 +29,9 @@ bool openRegularFile(QFile& file, const QString& path, Links links, QString* rea
 std::optional<QByteArray> readRegularFile(const QString& path, qint64 maximumBytes, Links links,
                                           QString* reason = nullptr);
 
+// Opens `path` for writing (created owner-only when missing, appended to when `append`), never through a
+// link at the name and never blocking on a FIFO; the handle must be a regular file, whose mode is then
+// narrowed to owner-only through it. A descriptor to close, or -1 for anything else.
+int openOwnerOnlyForWriting(const QString& path, bool append);
+
 } // namespace orbix::files

@@ -1,12 +1,12 @@
 #include "core/UserDefaults.h"
 
+#include "core/RegularFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QtGlobal>
-#include <cerrno>
 #include <cstdio>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -74,16 +74,12 @@ bool restrictToOwner(const QSettings& settings) {
     }
     // Created with the owner-only mode in the same call, so there is no moment at which it is wider; the
     // mode is then set on the handle, never through a link planted at the name.
-    const int descriptor = ::open(QFile::encodeName(path).constData(),
-                                  O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+    const int descriptor = files::openOwnerOnlyForWriting(path, false);
     if (descriptor < 0) {
         return false;
     }
-    struct stat opened {};
-    const bool restricted =
-        ::fstat(descriptor, &opened) == 0 && S_ISREG(opened.st_mode) && ::fchmod(descriptor, 0600) == 0;
     ::close(descriptor);
-    return restricted;
+    return true;
 #endif
 }
 

@@ -1,11 +1,11 @@
 #include "voice/RealtimeLog.h"
 
+#include "core/RegularFile.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace orbix {
@@ -53,20 +53,12 @@ void RealtimeLog::write(const QString& message) const {
         QFile::remove(previous);
         QFile::rename(path, previous);
     }
-    const QByteArray encoded = QFile::encodeName(path);
-    // Never through a planted link, never blocked by a FIFO, and only into a regular file.
-    const int descriptor =
-        ::open(encoded.constData(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
+    // Never through a planted link, never blocked by a FIFO, only into a regular file; a file left wider by
+    // an earlier version or another tool is narrowed to its owner.
+    const int descriptor = files::openOwnerOnlyForWriting(path, true);
     if (descriptor < 0) {
         return;
     }
-    struct stat status {};
-    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
-        ::close(descriptor);
-        return;
-    }
-    // A file left by an earlier version or another tool may be readable by others.
-    ::fchmod(descriptor, 0600);
     qsizetype written = 0;
     while (written < line.size()) {
         const auto count = ::write(descriptor, line.constData() + written, size_t(line.size() - written));
