@@ -3,6 +3,7 @@
 // iteration starts this program again as a child in probe mode (the same composition root and window as
 // orbix), so the measured time includes loading the program and its libraries.
 #include "app/OrbixRuntime.h"
+#include "model/AppIntentRouter.h"
 #include "model/AppModel.h"
 #include "views/ContentView.h"
 
@@ -65,7 +66,8 @@ int runProbe(int argc, char** argv, bool idle) {
     QApplication::setOrganizationName(QStringLiteral("Orbix"));
     QApplication::setApplicationName(QStringLiteral("Orbix"));
     orbix::OrbixRuntime runtime;
-    orbix::views::ContentView window(runtime.model());
+    orbix::AppIntentRouter router;
+    orbix::views::ContentView window(runtime.model(), router);
     FirstPaintWatcher watcher;
     window.installEventFilter(&watcher);
     window.show();

@@ -1,8 +1,10 @@
 #include "app/OrbixRuntime.h"
 
 #include "app/TerminalPresenter.h"
+#include "captureone/CaptureOneApplicationResolver.h"
 #include "captureone/CaptureOneService.h"
 #include "captureone/MacComputerUseService.h"
+#include "captureone/OsascriptRunner.h"
 #include "core/Settings.h"
 #include "model/AppModel.h"
 #include "platform/PlatformAccessibility.h"
@@ -23,14 +25,17 @@ namespace orbix {
 OrbixRuntime::OrbixRuntime()
     : settings_(std::make_unique<Settings>()), network_(std::make_unique<QNetworkAccessManager>()),
       workspace_(createWorkspace()), accessibility_(createAccessibilityBackend()),
+      resolver_(std::make_unique<CaptureOneApplicationResolver>(
+          *settings_, CaptureOneApplicationResolver::defaultApplicationFolders())),
+      captureOne_(std::make_unique<CaptureOneService>(std::make_shared<OsascriptRunner>(), *resolver_)),
       assistantProvider_(std::make_unique<OpenAIAssistantProvider>(*network_)),
       productUpdateService_(std::make_unique<ProductUpdateService>(*network_)),
       computerUseService_(
-          std::make_unique<MacComputerUseService>(CaptureOneService::shared(), *workspace_, *accessibility_)) {
+          std::make_unique<MacComputerUseService>(*captureOne_, *settings_, *workspace_, *accessibility_)) {
     AppModelServices services;
     services.assistantProvider = assistantProvider_.get();
     services.computerUseService = computerUseService_.get();
-    services.captureOne = &CaptureOneService::shared();
+    services.captureOne = captureOne_.get();
     services.productUpdateService = productUpdateService_.get();
     services.workspace = workspace_.get();
 

@@ -10,6 +10,8 @@ namespace orbix {
 
 class AccessibilityBackend;
 class AppModel;
+class CaptureOneApplicationResolver;
+class CaptureOneService;
 class MacComputerUseService;
 class OpenAIAssistantProvider;
 class OpenAIRealtimeVoiceService;
@@ -29,6 +31,7 @@ public:
 
     AppModel& model() { return *model_; }
     Settings& settings() { return *settings_; }
+    CaptureOneService& captureOneService() { return *captureOne_; }
     MacComputerUseService& computerUseService() { return *computerUseService_; }
     OpenAIRealtimeVoiceService& voiceService() { return *voice_; }
     WakeWordVoiceService& wakeWordVoiceService() { return *wakeWordVoice_; }
@@ -39,6 +42,8 @@ private:
     std::unique_ptr<QNetworkAccessManager> network_;
     std::unique_ptr<Workspace> workspace_;
     std::unique_ptr<AccessibilityBackend> accessibility_;
+    std::unique_ptr<CaptureOneApplicationResolver> resolver_;
+    std::unique_ptr<CaptureOneService> captureOne_;
     std::unique_ptr<OpenAIAssistantProvider> assistantProvider_;
     std::unique_ptr<ProductUpdateService> productUpdateService_;
     std::unique_ptr<MacComputerUseService> computerUseService_;

@@ -1,5 +1,6 @@
 #include "app/WindowScreenshot.h"
 
+#include "model/AppIntentRouter.h"
 #include "model/AppModel.h"
 #include "views/ContentView.h"
 
@@ -46,7 +47,9 @@ QString renderWindowScreenshot(AppModel& model, const WindowScreenshotOptions& o
     while (model.isCheckingForProductUpdate() && !updateDeadline.hasExpired()) {
         QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     }
-    views::ContentView window(model);
+    // No outside requests reach a screenshot.
+    AppIntentRouter router;
+    views::ContentView window(model, router);
     // The window never shrinks below its minimum; a smaller size renders at the minimum.
     window.resize(options.size.expandedTo(window.minimumSize()));
     window.show();

@@ -199,7 +199,8 @@ int runWindow(const QCommandLineParser& parser, const Options& options) {
     QTextStream output(stdout);
     QTextStream errors(stderr);
     const orbix::DesktopRequest request = desktopRequestFrom(parser, options);
-    orbix::AppIntentRouter& router = orbix::AppIntentRouter::shared();
+    // Senders (the command line, D-Bus) and the window share this one.
+    orbix::AppIntentRouter router;
     // Refused here, before any instance is asked: neither this one nor a running one takes it.
     if (request.kind == orbix::DesktopRequest::Kind::createNote) {
         if (const std::optional<QString> refusal = orbix::appIntents::noteTooLongMessage(request.argument)) {
@@ -261,7 +262,7 @@ int runWindow(const QCommandLineParser& parser, const Options& options) {
     QObject::connect(&window, &orbix::views::ContentView::settingsRequested, &window, [&] {
         if (!settingsWindow) {
             settingsWindow = std::make_unique<orbix::views::SettingsView>(
-                runtime.settings(), orbix::CaptureOneService::shared(), runtime.computerUseService());
+                runtime.settings(), runtime.captureOneService(), runtime.computerUseService());
         }
         settingsWindow->show();
         settingsWindow->raise();

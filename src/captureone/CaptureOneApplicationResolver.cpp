@@ -4,7 +4,6 @@
 #include "captureone/SimulatorLocation.h"
 #include "core/NaturalOrder.h"
 #include "core/Settings.h"
-#include "core/UserDefaults.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -12,9 +11,6 @@
 #include <algorithm>
 
 namespace orbix {
-
-const QString CaptureOneApplicationResolver::preferredApplicationPathKey =
-    QString::fromLatin1(settingsKeys::preferredCaptureOnePath);
 
 namespace {
 
@@ -53,7 +49,10 @@ std::vector<CaptureOneApplication> applicationsIn(const QString& folder) {
 
 } // namespace
 
-QStringList CaptureOneApplicationResolver::applicationFolders() {
+CaptureOneApplicationResolver::CaptureOneApplicationResolver(Settings& settings, QStringList applicationFolders)
+    : settings_(settings), applicationFolders_(std::move(applicationFolders)) {}
+
+QStringList CaptureOneApplicationResolver::defaultApplicationFolders() {
     QStringList folders{QStringLiteral("/Applications"), QDir::homePath() + QStringLiteral("/Applications")};
     folders += qEnvironmentVariable("ORBIX_APPLICATIONS_PATH").split(QLatin1Char(':'), Qt::SkipEmptyParts);
 #ifndef Q_OS_MACOS
@@ -64,10 +63,10 @@ QStringList CaptureOneApplicationResolver::applicationFolders() {
     return folders;
 }
 
-std::vector<CaptureOneApplication> CaptureOneApplicationResolver::installedApplications() {
+std::vector<CaptureOneApplication> CaptureOneApplicationResolver::installedApplications() const {
     std::vector<CaptureOneApplication> applications;
     QSet<QString> seen;
-    for (const QString& folder : applicationFolders()) {
+    for (const QString& folder : applicationFolders_) {
         for (CaptureOneApplication& application : applicationsIn(folder)) {
             if (!seen.contains(application.id())) {
                 seen.insert(application.id());
@@ -189,22 +188,17 @@ CaptureOneApplicationResolver::explicitMatch(const QString& text,
     return std::nullopt;
 }
 
-std::optional<QString> CaptureOneApplicationResolver::preferredApplicationPath() {
-    const QString path = userDefaults()->value(preferredApplicationPathKey).toString();
+std::optional<QString> CaptureOneApplicationResolver::preferredApplicationPath() const {
+    const QString path = settings_.preferredCaptureOnePath();
     return path.isEmpty() ? std::nullopt : std::optional<QString>(path);
 }
 
 void CaptureOneApplicationResolver::setPreferredApplicationPath(const std::optional<QString>& path) {
-    auto settings = userDefaults();
-    if (path && !path->isEmpty()) {
-        settings->setValue(preferredApplicationPathKey, *path);
-    } else {
-        settings->remove(preferredApplicationPathKey);
-    }
+    settings_.setPreferredCaptureOnePath(path.value_or(QString()));
 }
 
 std::optional<CaptureOneApplication>
-CaptureOneApplicationResolver::resolve(const std::optional<QString>& requestedName) {
+CaptureOneApplicationResolver::resolve(const std::optional<QString>& requestedName) const {
     const std::vector<CaptureOneApplication> applications = installedApplications();
     if (requestsLatestVersion(requestedName)) {
         return latestStableApplication(applications);
@@ -225,7 +219,7 @@ CaptureOneApplicationResolver::resolve(const std::optional<QString>& requestedNa
 }
 
 std::optional<QString>
-CaptureOneApplicationResolver::explicitRequestedName(const std::optional<QString>& text) {
+CaptureOneApplicationResolver::explicitRequestedName(const std::optional<QString>& text) const {
     if (!text) {
         return std::nullopt;
     }

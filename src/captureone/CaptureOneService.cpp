@@ -51,16 +51,12 @@ QString variantsText(const QString& prefix) {
 
 } // namespace
 
-CaptureOneService& CaptureOneService::shared() {
-    static CaptureOneService* instance = new CaptureOneService(std::make_shared<OsascriptRunner>());
-    return *instance;
-}
-
-CaptureOneService::CaptureOneService(std::shared_ptr<ScriptRunner> runner, QObject* parent)
-    : QObject(parent), runner_(std::move(runner)) {}
+CaptureOneService::CaptureOneService(std::shared_ptr<ScriptRunner> runner,
+                                     CaptureOneApplicationResolver& resolver, QObject* parent)
+    : QObject(parent), runner_(std::move(runner)), resolver_(resolver) {}
 
 void CaptureOneService::run(const QString& script, Completion completion) {
-    const auto application = CaptureOneApplicationResolver::resolve();
+    const auto application = resolver_.resolve();
     if (!application) {
         completion(CommandOutcome::notRunning(noApplicationInApplications));
         return;
@@ -112,7 +108,7 @@ void CaptureOneService::setAdjustment(const QString& name, const QString& rawVal
         completion(CommandOutcome::notSupported(name + notInRegistrySuffix));
         return;
     }
-    const auto application = CaptureOneApplicationResolver::resolve();
+    const auto application = resolver_.resolve();
     if (!application || !CaptureOneCapabilities::supportsProperty(definition->property, *application)) {
         completion(CommandOutcome::notSupported(text::capitalizedWords(definition->property) +
                                                 notSupportedByVersionSuffix));
@@ -175,7 +171,7 @@ void CaptureOneService::adjustSliders(const QString& adjustments, const QStringL
         completion(CommandOutcome::refused(noSupportedAdjustmentsMessage));
         return;
     }
-    const auto application = CaptureOneApplicationResolver::resolve();
+    const auto application = resolver_.resolve();
     if (!application) {
         completion(CommandOutcome::notRunning(noApplicationShort));
         return;
@@ -254,7 +250,7 @@ void CaptureOneService::rotate(const QString& direction, const QStringList& targ
 
 void CaptureOneService::runVariantCommand(const QString& command, const QString& completionText,
                                           const QStringList& targetPaths, Completion completion) {
-    const auto application = CaptureOneApplicationResolver::resolve();
+    const auto application = resolver_.resolve();
     if (!application || !CaptureOneCapabilities::supportsCommand(command, *application)) {
         const QString who =
             application ? application->scriptName : QStringLiteral("the selected Capture One version");
@@ -270,7 +266,7 @@ void CaptureOneService::runVariantCommand(const QString& command, const QString&
 }
 
 void CaptureOneService::copyPrimaryAdjustmentsToSelected(Completion completion) {
-    const auto application = CaptureOneApplicationResolver::resolve();
+    const auto application = resolver_.resolve();
     if (!application ||
         !CaptureOneCapabilities::supportsCommand(QStringLiteral("copy adjustments"), *application) ||
         !CaptureOneCapabilities::supportsCommand(QStringLiteral("apply adjustments"), *application)) {
@@ -290,7 +286,7 @@ void CaptureOneService::setCrop(const QString& specification, const QStringList&
         completion(CommandOutcome::refused(cropUsageMessage));
         return;
     }
-    const auto application = CaptureOneApplicationResolver::resolve();
+    const auto application = resolver_.resolve();
     if (!application) {
         completion(CommandOutcome::notRunning(noApplicationShort));
         return;
@@ -395,7 +391,7 @@ void CaptureOneService::modifyCurrentMask(const QString& specification, const QS
         completion(CommandOutcome::refused(maskUsageMessage));
         return;
     }
-    const auto application = CaptureOneApplicationResolver::resolve();
+    const auto application = resolver_.resolve();
     if (!application || !CaptureOneCapabilities::supportsCommand(probedCommand, *application)) {
         completion(
             CommandOutcome::notSupported(text::capitalizedWords(probedCommand) + notSupportedByVersionSuffix));
@@ -424,7 +420,7 @@ void CaptureOneService::processSelected(Completion completion) {
 }
 
 CommandOutcome CaptureOneService::capabilitySummary() const {
-    const auto application = CaptureOneApplicationResolver::resolve();
+    const auto application = resolver_.resolve();
     if (!application) {
         return CommandOutcome::notRunning(noApplicationShort);
     }

@@ -20,6 +20,8 @@
 
 namespace orbix {
 
+class CaptureOneApplicationResolver;
+
 class CaptureOneService : public QObject {
     Q_OBJECT
     Q_PROPERTY(QString lastMessage READ lastMessage NOTIFY lastMessageChanged)
@@ -27,10 +29,11 @@ class CaptureOneService : public QObject {
 public:
     using Completion = std::function<void(const CommandOutcome& outcome)>;
 
-    // The process-wide instance, running scripts with the platform's default OsascriptRunner.
-    static CaptureOneService& shared();
+    // Every operation runs on the application `resolver` picks; it must outlive the service.
+    CaptureOneService(std::shared_ptr<ScriptRunner> runner, CaptureOneApplicationResolver& resolver,
+                      QObject* parent = nullptr);
 
-    explicit CaptureOneService(std::shared_ptr<ScriptRunner> runner, QObject* parent = nullptr);
+    CaptureOneApplicationResolver& resolver() const { return resolver_; }
 
     // The result text of the most recent script that actually ran (success or error line).
     QString lastMessage() const { return lastMessage_; }
@@ -75,6 +78,7 @@ private:
                    const Completion& completion);
 
     std::shared_ptr<ScriptRunner> runner_;
+    CaptureOneApplicationResolver& resolver_;
     QString lastMessage_;
 };
 

@@ -10,7 +10,6 @@
 #include "core/ComputerUseActions.h"
 #include "core/Settings.h"
 #include "core/TextRules.h"
-#include "core/UserDefaults.h"
 #include "uiautomation/UIAutomationService.h"
 
 #include <QDir>
@@ -148,9 +147,9 @@ QString standardized(const QUrl& url) {
 
 } // namespace
 
-MacComputerUseService::MacComputerUseService(CaptureOneService& captureOne, Workspace& workspace,
-                                             AccessibilityBackend& accessibility)
-    : captureOne_(captureOne), workspace_(workspace), accessibility_(accessibility) {}
+MacComputerUseService::MacComputerUseService(CaptureOneService& captureOne, Settings& settings,
+                                             Workspace& workspace, AccessibilityBackend& accessibility)
+    : captureOne_(captureOne), settings_(settings), workspace_(workspace), accessibility_(accessibility) {}
 
 ComputerUseResult MacComputerUseService::scopeRefusal() {
     return {scopeRefusalText,
@@ -201,7 +200,7 @@ void MacComputerUseService::dispatch(ComputerUseAction action, const ComputerUse
     // No default: the compiler names any action of the table without a handler here.
     switch (action) {
     case A::openApp: {
-        const auto named = CaptureOneApplicationResolver::explicitRequestedName(a.prompt);
+        const auto named = captureOne_.resolver().explicitRequestedName(a.prompt);
         openCaptureOne(named ? named : a.appName, answer);
         return;
     }
@@ -360,36 +359,37 @@ void MacComputerUseService::openCaptureOne(const std::optional<QString>& request
         completion(CommandOutcome::refused(onlyOpensCaptureOneText));
         return;
     }
-    const auto application = CaptureOneApplicationResolver::resolve(requested);
+    CaptureOneApplicationResolver& resolver = captureOne_.resolver();
+    const auto application = resolver.resolve(requested);
     if (!application) {
         completion(CommandOutcome::notRunning(versionNotFoundText));
         return;
     }
-    workspace_.openApplication(
-        application->url, [application = *application, requested, completion](std::optional<QString> error) {
-            if (error) {
-                completion(CommandOutcome::notRunning(QStringLiteral("Could not open ") +
-                                                      application.scriptName + QStringLiteral(": ") + *error));
-                return;
-            }
-            const QString lower = requested.value_or(QString()).toLower();
-            if (lower.contains(QStringLiteral("latest")) || lower.contains(QStringLiteral("newest")) ||
-                lower.contains(QStringLiteral("most recent"))) {
-                CaptureOneApplicationResolver::setPreferredApplicationPath(std::nullopt);
-            } else if (CaptureOneApplicationResolver::explicitRequestedName(requested)) {
-                CaptureOneApplicationResolver::setPreferredApplicationPath(application.id());
-            }
-            completion(CommandOutcome::success(QStringLiteral("Opened ") + application.scriptName +
-                                               QStringLiteral(". Orbix will use this version for Capture One "
-                                                              "commands.")));
-        });
+    workspace_.openApplication(application->url, [&resolver, application = *application, requested,
+                                                  completion](std::optional<QString> error) {
+        if (error) {
+            completion(CommandOutcome::notRunning(QStringLiteral("Could not open ") + application.scriptName +
+                                                  QStringLiteral(": ") + *error));
+            return;
+        }
+        const QString lower = requested.value_or(QString()).toLower();
+        if (lower.contains(QStringLiteral("latest")) || lower.contains(QStringLiteral("newest")) ||
+            lower.contains(QStringLiteral("most recent"))) {
+            resolver.setPreferredApplicationPath(std::nullopt);
+        } else if (resolver.explicitRequestedName(requested)) {
+            resolver.setPreferredApplicationPath(application.id());
+        }
+        completion(CommandOutcome::success(QStringLiteral("Opened ") + application.scriptName +
+                                           QStringLiteral(". Orbix will use this version for Capture One "
+                                                          "commands.")));
+    });
 }
 
 std::optional<CommandOutcome> MacComputerUseService::uiAutomationBlocker() const {
-    if (!userDefaults()->value(QLatin1String(settingsKeys::allowComputerControl), false).toBool()) {
+    if (!settings_.allowComputerControl()) {
         return CommandOutcome::refused(allowComputerControlText);
     }
-    const auto application = CaptureOneApplicationResolver::resolve();
+    const auto application = captureOne_.resolver().resolve();
     const auto frontmost = workspace_.frontmostApplication();
     if (!application || !frontmost || !frontmost->bundleUrl ||
         standardized(*frontmost->bundleUrl) != standardized(application->url)) {

@@ -19,13 +19,16 @@ namespace orbix {
 
 class AccessibilityBackend;
 class CaptureOneService;
+class Settings;
 class Workspace;
 
 class MacComputerUseService {
 public:
     using Completion = ComputerUseCompletion;
 
-    MacComputerUseService(CaptureOneService& captureOne, Workspace& workspace,
+    // Reads "allow computer control" from `settings` before every UI fallback action. Each reference must
+    // outlive the dispatcher.
+    MacComputerUseService(CaptureOneService& captureOne, Settings& settings, Workspace& workspace,
                           AccessibilityBackend& accessibility);
 
     // The completion is called exactly once on the main thread; refusals answer before the call returns.
@@ -56,6 +59,7 @@ private:
     CommandOutcome pressCaptureOneKey(const QString& shortcut);
 
     CaptureOneService& captureOne_;
+    Settings& settings_;
     Workspace& workspace_;
     AccessibilityBackend& accessibility_;
 };

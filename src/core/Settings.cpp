@@ -6,8 +6,17 @@ namespace orbix {
 
 Settings::Settings(QObject* parent) : QObject(parent) {}
 
+Settings::Settings(const QString& storeFile, QObject* parent) : QObject(parent), storeFile_(storeFile) {}
+
+std::unique_ptr<QSettings> Settings::openStore() const {
+    if (storeFile_.isEmpty()) {
+        return userDefaults();
+    }
+    return std::make_unique<QSettings>(storeFile_, QSettings::IniFormat);
+}
+
 bool Settings::readBool(const char* key, bool fallback) const {
-    return userDefaults()->value(QLatin1String(key), fallback).toBool();
+    return openStore()->value(QLatin1String(key), fallback).toBool();
 }
 
 bool Settings::startInQuietMode() const {
@@ -23,14 +32,14 @@ bool Settings::allowComputerControl() const {
 }
 
 QString Settings::preferredCaptureOnePath() const {
-    return userDefaults()->value(QLatin1String(settingsKeys::preferredCaptureOnePath)).toString();
+    return openStore()->value(QLatin1String(settingsKeys::preferredCaptureOnePath)).toString();
 }
 
 bool Settings::write(const char* key, const QVariant& value, const QVariant& current) {
     if (value == current) {
         return false;
     }
-    auto store = userDefaults();
+    auto store = openStore();
     store->setValue(QLatin1String(key), value);
     // Written to disk now, so another process (or a crash) never sees an older value.
     store->sync();

@@ -1,11 +1,15 @@
 #pragma once
-// The four stored preferences behind typed properties. Every value lives in the user defaults under the
-// keys below, which the Capture One services read directly, so a change made here reaches them at once
-// and a change they make (the open-Capture-One action pins a version) is seen here on the next read.
+// The four stored preferences behind typed properties: the only door to the user defaults for the rest
+// of the application. The Capture One resolver and dispatcher read and write through one shared
+// instance, so a change made anywhere (the open-Capture-One action pins a version) signals everywhere.
+// Every value is read from the store on each call, so a change another process makes is seen too.
 // Main thread only.
 
 #include <QObject>
 #include <QString>
+#include <memory>
+
+class QSettings;
 
 namespace orbix {
 
@@ -32,7 +36,10 @@ public:
     static constexpr bool kDefaultReadResponsesAloud = false;
     static constexpr bool kDefaultAllowComputerControl = false;
 
+    // Over the user defaults.
     explicit Settings(QObject* parent = nullptr);
+    // Over an INI file of its own (a private store for tests and tools); created on the first write.
+    explicit Settings(const QString& storeFile, QObject* parent = nullptr);
 
     bool startInQuietMode() const;
     bool readResponsesAloud() const;
@@ -53,9 +60,13 @@ signals:
     void preferredCaptureOnePathChanged(const QString& path);
 
 private:
+    std::unique_ptr<QSettings> openStore() const;
     bool readBool(const char* key, bool fallback) const;
     // True when the stored value changed.
     bool write(const char* key, const QVariant& value, const QVariant& current);
+
+    // Empty: the user defaults.
+    QString storeFile_;
 };
 
 } // namespace orbix

@@ -1,5 +1,5 @@
 #pragma once
-// The one router per process through which outside requests (shortcuts, the command line, D-Bus) reach
+// The router through which outside requests (shortcuts, the command line, D-Bus) reach
 // the window: a request leaves a route here and the main window applies it to the model. Main thread only.
 
 #include "core/ConversationRecords.h"
@@ -13,9 +13,6 @@ class AppIntentRouter : public QObject {
     Q_OBJECT
 public:
     explicit AppIntentRouter(QObject* parent = nullptr);
-
-    // The process-wide router, created on first use; senders and the window must share this one.
-    static AppIntentRouter& shared();
 
     // The last route left here; never cleared once set.
     const std::optional<AppIntentRoute>& pendingRoute() const { return pendingRoute_; }

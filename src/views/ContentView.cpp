@@ -28,9 +28,6 @@ constexpr int kMinimumInspectorWidth = 320;
 
 } // namespace
 
-ContentView::ContentView(AppModel& model, QWidget* parent)
-    : ContentView(model, AppIntentRouter::shared(), parent) {}
-
 ContentView::ContentView(AppModel& model, AppIntentRouter& router, QWidget* parent)
     : QMainWindow(parent), model_(model), router_(router) {
     setObjectName(QStringLiteral("mainWindow"));

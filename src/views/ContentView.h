@@ -26,9 +26,8 @@ public:
     static constexpr int kMinimumWidth = 1120;
     static constexpr int kMinimumHeight = 720;
 
-    // The router is the process-wide one; tests hand in their own.
-    explicit ContentView(AppModel& model, AppIntentRouter& router, QWidget* parent = nullptr);
-    explicit ContentView(AppModel& model, QWidget* parent = nullptr);
+    // Applies the routes that outside requests leave on `router` (which must outlive the window).
+    ContentView(AppModel& model, AppIntentRouter& router, QWidget* parent = nullptr);
     ~ContentView() override;
 
     bool isArtifactVisible() const { return isArtifactVisible_; }

@@ -154,7 +154,7 @@ void SettingsView::buildForm() {
 void SettingsView::reloadVersions() {
     versionPicker_->clear();
     versionPicker_->addItem(automaticChoice, QString());
-    for (const CaptureOneApplication& application : CaptureOneApplicationResolver::installedApplications()) {
+    for (const CaptureOneApplication& application : captureOne_.resolver().installedApplications()) {
         versionPicker_->addItem(application.settingsLabel(), application.id());
         versionPicker_->setItemData(versionPicker_->count() - 1, application.id(), Qt::ToolTipRole);
     }

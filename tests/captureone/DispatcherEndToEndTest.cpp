@@ -1,12 +1,11 @@
 // The dispatcher against the Capture One Simulator: every action name runs its generated script for real,
 // and opening a version launches that bundle's executable through the platform workspace.
 #include "DispatchAction.h"
-#include "captureone/CaptureOneApplicationResolver.h"
 #include "captureone/CaptureOneService.h"
 #include "captureone/MacComputerUseService.h"
 #include "captureone/OsascriptRunner.h"
-#include "core/UserDefaults.h"
 #include "platform/PlatformWorkspace.h"
+#include "support/PrivateCaptureOneSetup.h"
 #include "support/RecordingAccessibilityBackend.h"
 #include "support/SimulatorSession.h"
 #include "support/TestSupport.h"
@@ -41,13 +40,10 @@ QString installSimulatorCopy(const QString& folder, const QString& name, const Q
 class DispatcherEndToEnd : public ::testing::Test {
 protected:
     void SetUp() override {
-        CaptureOneApplicationResolver::setPreferredApplicationPath(std::nullopt);
-        userDefaults()->remove("allowComputerControl");
         v22 = installSimulatorCopy(applications.path(), "Capture One 22", "15.4");
         v23 = installSimulatorCopy(applications.path(), "Capture One 23", "16.0");
         simulator.command({"reset", "--variants", "3", "--select", "1,2"});
     }
-    void TearDown() override { CaptureOneApplicationResolver::setPreferredApplicationPath(std::nullopt); }
 
     QString act(const char* action, const test::FillArguments& fill = {}) {
         return test::dispatchAction(dispatcher, action, fill).summary;
@@ -55,17 +51,15 @@ protected:
     QJsonObject application() { return simulator.dump().value("application").toObject(); }
     QJsonObject variant(int index) { return simulator.variants()[index].toObject(); }
 
-    QTemporaryDir home;
     QTemporaryDir applications;
-    test::ScopedEnvironment homeVariable{"HOME", home.path().toUtf8()};
-    test::ScopedEnvironment applicationsPath{"ORBIX_APPLICATIONS_PATH", applications.path().toUtf8()};
-    test::ScopedEnvironment bundledSimulator{"ORBIX_SIMULATOR_DIR", QByteArray()};
+    test::PrivateCaptureOneSetup setup{{applications.path()}};
     test::SimulatorSession simulator{QStringLiteral(ORBIX_C1SIM_PROGRAM)};
     QString v22, v23;
-    CaptureOneService captureOne{std::make_shared<OsascriptRunner>(QStringLiteral(ORBIX_C1SIM_PROGRAM))};
+    CaptureOneService captureOne{std::make_shared<OsascriptRunner>(QStringLiteral(ORBIX_C1SIM_PROGRAM)),
+                                 setup.resolver};
     std::unique_ptr<Workspace> workspace = createWorkspace();
     test::RecordingAccessibilityBackend accessibility;
-    MacComputerUseService dispatcher{captureOne, *workspace, accessibility};
+    MacComputerUseService dispatcher{captureOne, setup.settings, *workspace, accessibility};
 };
 
 } // namespace
@@ -73,7 +67,7 @@ protected:
 TEST_F(DispatcherEndToEnd, OpenAppLaunchesPinsAndUnpinsVersions) {
     EXPECT_EQ(act("open_app", [](auto& a) { a.prompt = "open capture one 22"; }),
               "Opened Capture One 22. Orbix will use this version for Capture One commands.");
-    EXPECT_EQ(CaptureOneApplicationResolver::preferredApplicationPath(), v22);
+    EXPECT_EQ(setup.resolver.preferredApplicationPath(), v22);
     EXPECT_TRUE(test::waitUntil([&] { return application().value("running").toBool(); }))
         << "the bundle's executable really ran";
     act("c1_get_status");
@@ -81,7 +75,7 @@ TEST_F(DispatcherEndToEnd, OpenAppLaunchesPinsAndUnpinsVersions) {
 
     EXPECT_EQ(act("open_app", [](auto& a) { a.appName = "the latest Capture One"; }),
               "Opened Capture One 23. Orbix will use this version for Capture One commands.");
-    EXPECT_EQ(CaptureOneApplicationResolver::preferredApplicationPath(), std::nullopt);
+    EXPECT_EQ(setup.resolver.preferredApplicationPath(), std::nullopt);
     act("c1_set_rating", [](auto& a) { a.value = 2; });
     EXPECT_EQ(application().value("lastAddressedName").toString(), "Capture One 23");
 
@@ -95,7 +89,7 @@ TEST_F(DispatcherEndToEnd, OpenAppLaunchesPinsAndUnpinsVersions) {
 }
 
 TEST_F(DispatcherEndToEnd, EveryCaptureOneActionRunsInTheSimulator) {
-    const QString shoot = home.filePath("Shoot");
+    const QString shoot = setup.folder.filePath("Shoot");
     test::writeFile(shoot + "/frame 1.jpg", "x");
     const std::vector<std::pair<QString, test::FillArguments>> selectionActions{
         {"Adjusted exposure on 2 selected variant(s).",

@@ -3,11 +3,10 @@
 #include "DispatchAction.h"
 #include "RecordingScriptRunner.h"
 #include "TestBundles.h"
-#include "captureone/CaptureOneApplicationResolver.h"
 #include "captureone/CaptureOneService.h"
 #include "core/ComputerUseActions.h"
-#include "core/UserDefaults.h"
 #include "services/AssistantInstructions.h"
+#include "support/PrivateCaptureOneSetup.h"
 #include "support/RecordingAccessibilityBackend.h"
 #include "support/RecordingWorkspace.h"
 #include "support/TestSupport.h"
@@ -15,6 +14,7 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -28,8 +28,6 @@ const QString refusal =
 class DispatcherTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        CaptureOneApplicationResolver::setPreferredApplicationPath(std::nullopt);
-        userDefaults()->remove("allowComputerControl");
         v22 = test::makeBundle(folder.path(),
                                test::BundleSpec("Capture One 22.app", "15.4")
                                    .declaring(test::allAdjustmentProperties(), test::allCommands()));
@@ -41,10 +39,6 @@ protected:
             application,
             test::FakeElement::withRole("AXButton", "Auto Adjust").pressable().framed({10, 10}, {20, 20}));
         accessibility.setFrontmostApplication(application);
-    }
-    void TearDown() override {
-        CaptureOneApplicationResolver::setPreferredApplicationPath(std::nullopt);
-        userDefaults()->remove("allowComputerControl");
     }
 
     ComputerUseResult act(const char* action, const test::FillArguments& fill = {}) {
@@ -65,17 +59,14 @@ protected:
     }
 
     QTemporaryDir folder;
-    QTemporaryDir home;
-    test::ScopedEnvironment homeVariable{"HOME", home.path().toUtf8()};
-    test::ScopedEnvironment applicationsPath{"ORBIX_APPLICATIONS_PATH", folder.path().toUtf8()};
-    test::ScopedEnvironment simulator{"ORBIX_SIMULATOR_DIR", QByteArray()};
+    test::PrivateCaptureOneSetup setup{{folder.path()}};
     QString v22, v23;
     std::shared_ptr<test::RecordingScriptRunner> runner = std::make_shared<test::RecordingScriptRunner>();
-    CaptureOneService service{runner};
+    CaptureOneService service{runner, setup.resolver};
     test::RecordingWorkspace workspace;
     test::RecordingAccessibilityBackend accessibility;
     ElementRef application;
-    MacComputerUseService dispatcher{service, workspace, accessibility};
+    MacComputerUseService dispatcher{service, setup.settings, workspace, accessibility};
 };
 
 } // namespace
@@ -155,19 +146,24 @@ TEST_F(DispatcherTest, TargetPathsReachEveryVariantOperation) {
 }
 
 TEST_F(DispatcherTest, OpenAppPinsAndUnpinsTheVersion) {
+    // The pin is a setting like the others: whoever shows it (the Settings window) hears of each change.
+    QSignalSpy pins(&setup.settings, &Settings::preferredCaptureOnePathChanged);
     EXPECT_EQ(summary("open_app", [](auto& a) { a.prompt = "open capture one 22"; }),
               "Opened Capture One 22. Orbix will use this version for Capture One commands.");
     EXPECT_EQ(workspace.openedApplications, QList<QUrl>{QUrl::fromLocalFile(v22)});
-    EXPECT_EQ(CaptureOneApplicationResolver::preferredApplicationPath(), v22);
+    EXPECT_EQ(setup.resolver.preferredApplicationPath(), v22);
 
     EXPECT_EQ(summary("open_app", [](auto& a) { a.appName = "the latest Capture One"; }),
               "Opened Capture One 23. Orbix will use this version for Capture One commands.");
-    EXPECT_EQ(CaptureOneApplicationResolver::preferredApplicationPath(), std::nullopt);
+    EXPECT_EQ(setup.resolver.preferredApplicationPath(), std::nullopt);
+    ASSERT_EQ(pins.size(), 2);
+    EXPECT_EQ(pins[0][0].toString(), v22);
+    EXPECT_EQ(pins[1][0].toString(), QString());
 
-    CaptureOneApplicationResolver::setPreferredApplicationPath(v22);
+    setup.resolver.setPreferredApplicationPath(v22);
     EXPECT_EQ(summary("open_app", [](auto& a) { a.appName = "Capture One"; }),
               "Opened Capture One 22. Orbix will use this version for Capture One commands.");
-    EXPECT_EQ(CaptureOneApplicationResolver::preferredApplicationPath(), v22) << "a plain name leaves the pin";
+    EXPECT_EQ(setup.resolver.preferredApplicationPath(), v22) << "a plain name leaves the pin";
 
     EXPECT_EQ(summary("open_app", [](auto& a) { a.appName = "Capture One 99"; }),
               "Opened Capture One 22. Orbix will use this version for Capture One commands.")
@@ -175,14 +171,14 @@ TEST_F(DispatcherTest, OpenAppPinsAndUnpinsTheVersion) {
 
     workspace.openError = "The application is damaged.";
     EXPECT_EQ(typed("open capture one 23"), "Could not open Capture One 23: The application is damaged.");
-    EXPECT_EQ(CaptureOneApplicationResolver::preferredApplicationPath(), v22) << "a failed open pins nothing";
+    EXPECT_EQ(setup.resolver.preferredApplicationPath(), v22) << "a failed open pins nothing";
 }
 
 TEST_F(DispatcherTest, UiFallbackPolicyComesBeforeAnyAccessibilityCall) {
     captureOneInFront(v23);
     EXPECT_EQ(summary("inspect_ui"),
               "Enable Allow Computer Control in Orbix Settings before using Capture One UI fallback.");
-    userDefaults()->setValue("allowComputerControl", true);
+    setup.settings.setAllowComputerControl(true);
 
     const QString inFront =
         "Bring the selected Capture One version to the front before using UI fallback. Orbix "
@@ -211,8 +207,8 @@ TEST_F(DispatcherTest, UiFallbackPolicyComesBeforeAnyAccessibilityCall) {
 }
 
 TEST_F(DispatcherTest, UiFallbackActsOnTheSelectedVersionInFront) {
-    userDefaults()->setValue("allowComputerControl", true);
-    const QString link = home.filePath("linked.app");
+    setup.settings.setAllowComputerControl(true);
+    const QString link = setup.folder.filePath("linked.app");
     ASSERT_TRUE(QFile::link(v23, link));
     workspace.frontmost = FrontmostApplication{"Capture One", QUrl::fromLocalFile(link + "/./")};
     EXPECT_EQ(summary("inspect_ui"), "Visible Capture One controls:\nAXButton: Auto Adjust")
@@ -232,7 +228,7 @@ TEST_F(DispatcherTest, UiFallbackActsOnTheSelectedVersionInFront) {
 }
 
 TEST_F(DispatcherTest, UiFallbackJudgesWhatWouldBePressedAndWhichKeyWouldBeSent) {
-    userDefaults()->setValue("allowComputerControl", true);
+    setup.settings.setAllowComputerControl(true);
     captureOneInFront(v23);
     using test::FakeElement;
     for (const char* title : {"Move to Trash", "Reset All Adjustments", "Delete Variant", "Empty Trash…"}) {

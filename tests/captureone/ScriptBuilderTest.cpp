@@ -1,6 +1,7 @@
 #include "RecordingScriptRunner.h"
 #include "TestBundles.h"
 #include "captureone/CaptureOneService.h"
+#include "support/PrivateCaptureOneSetup.h"
 #include "support/TestSupport.h"
 
 #include <QTemporaryDir>
@@ -33,12 +34,9 @@ protected:
     QString lastScript() const { return runner->scripts.isEmpty() ? QString() : runner->scripts.last(); }
 
     QTemporaryDir folder;
-    QTemporaryDir home;
-    test::ScopedEnvironment homeVariable{"HOME", home.path().toUtf8()};
-    test::ScopedEnvironment applicationsPath{"ORBIX_APPLICATIONS_PATH", folder.path().toUtf8()};
-    test::ScopedEnvironment simulator{"ORBIX_SIMULATOR_DIR", QByteArray()};
+    test::PrivateCaptureOneSetup setup{{folder.path()}};
     std::shared_ptr<RecordingRunner> runner = std::make_shared<RecordingRunner>();
-    CaptureOneService service{runner};
+    CaptureOneService service{runner, setup.resolver};
     std::optional<CommandOutcome> outcome;
 };
 

@@ -1,9 +1,9 @@
 // Every CaptureOneService operation end to end: the service builds the script, OsascriptRunner runs it in
 // orbix-c1sim on a private catalog, and the catalog (dump) shows what happened. The simulator's bundle is
 // installed as "Capture One 23" in a private Applications folder, so the resolver pins that name.
-#include "captureone/CaptureOneApplicationResolver.h"
 #include "captureone/CaptureOneService.h"
 #include "captureone/OsascriptRunner.h"
+#include "support/PrivateCaptureOneSetup.h"
 #include "support/SimulatorSession.h"
 #include "support/TestSupport.h"
 
@@ -22,7 +22,6 @@ const QString kApplication = QStringLiteral("Capture One 23");
 class CaptureOneServiceEndToEnd : public ::testing::Test {
 protected:
     void SetUp() override {
-        CaptureOneApplicationResolver::setPreferredApplicationPath(std::nullopt);
         ASSERT_TRUE(QFile::link(QStringLiteral(ORBIX_SIMULATOR_BUNDLE_DIR "/Capture One Simulator.app"),
                                 applications.filePath(kApplication + QStringLiteral(".app"))));
         simulator.command({QStringLiteral("reset"), QStringLiteral("--select"), QStringLiteral("1,2")});
@@ -51,13 +50,11 @@ protected:
         return {};
     }
 
-    QTemporaryDir home;
     QTemporaryDir applications;
-    test::ScopedEnvironment homeVariable{"HOME", home.path().toUtf8()};
-    test::ScopedEnvironment applicationsPath{"ORBIX_APPLICATIONS_PATH", applications.path().toUtf8()};
-    test::ScopedEnvironment bundledSimulator{"ORBIX_SIMULATOR_DIR", QByteArray()};
+    test::PrivateCaptureOneSetup setup{{applications.path()}};
     test::SimulatorSession simulator{QStringLiteral(ORBIX_C1SIM_PROGRAM)};
-    CaptureOneService service{std::make_shared<OsascriptRunner>(QStringLiteral(ORBIX_C1SIM_PROGRAM))};
+    CaptureOneService service{std::make_shared<OsascriptRunner>(QStringLiteral(ORBIX_C1SIM_PROGRAM)),
+                              setup.resolver};
     const QStringList selection{}; // no target paths: the variants selected in the document
 };
 
@@ -260,7 +257,7 @@ TEST_F(CaptureOneServiceEndToEnd, TargetsSelectionAndDocumentErrors) {
 }
 
 TEST_F(CaptureOneServiceEndToEnd, InsertedTextsStayOneString) {
-    const QString marker = home.filePath(u"injected"_qs);
+    const QString marker = setup.folder.filePath(u"injected"_qs);
     const QString attack = QStringLiteral("\" & (do shell script \"touch %1\") & \"\\x").arg(marker);
     EXPECT_EQ(call([&](auto done) { service.applyStyle(attack, selection, done); }),
               kApplication + u": Capture One 23 got an error: Can’t get style "_qs +

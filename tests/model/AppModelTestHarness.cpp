@@ -1,7 +1,5 @@
 #include "AppModelTestHarness.h"
 
-#include "core/UserDefaults.h"
-
 #include <QCoreApplication>
 #include <QDir>
 #include <QJsonDocument>
@@ -10,7 +8,6 @@ namespace orbix::test {
 
 AppModelTest::AppModelTest() {
     EXPECT_TRUE(server.listen());
-    userDefaults()->remove(QStringLiteral("preferredCaptureOneApplicationPath"));
     simulator.command({"reset", "--variants", "3", "--select", "1,2"});
 }
 

@@ -6,10 +6,12 @@
 #include "captureone/CaptureOneService.h"
 #include "captureone/MacComputerUseService.h"
 #include "captureone/OsascriptRunner.h"
+#include "captureone/SimulatorLocation.h"
 #include "model/AppModel.h"
 #include "services/OpenAIAssistantProvider.h"
 #include "services/ProductUpdateService.h"
 #include "support/LocalHttpServer.h"
+#include "support/PrivateCaptureOneSetup.h"
 #include "support/RecordingAccessibilityBackend.h"
 #include "support/RecordingWorkspace.h"
 #include "support/SimulatorSession.h"
@@ -38,19 +40,23 @@ protected:
     // Makes a folder with the given (empty) files under the temporary directory.
     QString makeFolder(const QString& name, const QStringList& files);
 
+    // The update service caches its sign-in token in the user defaults: a home of its own keeps it there.
     QTemporaryDir home;
     ScopedEnvironment homeVariable{"HOME", home.path().toUtf8()};
-    ScopedEnvironment applicationsPath{"ORBIX_APPLICATIONS_PATH", std::nullopt};
-    ScopedEnvironment simulatorFolder{"ORBIX_SIMULATOR_DIR", std::nullopt};
+    // The bundled simulator, and a folder where a test can install other versions.
+    QTemporaryDir applications;
+    PrivateCaptureOneSetup setup{
+        {applications.path(), SimulatorLocation::applicationsFolder().value_or(QString())}};
     SimulatorSession simulator{QStringLiteral(ORBIX_C1SIM_PROGRAM)};
     LocalHttpServer server;
     QNetworkAccessManager network;
     std::unique_ptr<OpenAIAssistantProvider> provider;
     std::unique_ptr<ProductUpdateService> updates;
-    CaptureOneService captureOne{std::make_shared<OsascriptRunner>(QStringLiteral(ORBIX_C1SIM_PROGRAM))};
+    CaptureOneService captureOne{std::make_shared<OsascriptRunner>(QStringLiteral(ORBIX_C1SIM_PROGRAM)),
+                                 setup.resolver};
     RecordingWorkspace workspace;
     RecordingAccessibilityBackend accessibility;
-    MacComputerUseService dispatcher{captureOne, workspace, accessibility};
+    MacComputerUseService dispatcher{captureOne, setup.settings, workspace, accessibility};
     std::unique_ptr<AppModel> model;
     QString runningVersion;
     AssistantProvider* providerOverride = nullptr;

@@ -6,9 +6,9 @@
 #include "captureone/DispatchAction.h"
 #include "captureone/MacComputerUseService.h"
 #include "captureone/OsascriptRunner.h"
-#include "core/UserDefaults.h"
 #include "platform/PlatformAccessibility.h"
 #include "platform/PlatformWorkspace.h"
+#include "support/PrivateCaptureOneSetup.h"
 #include "support/SimulatorSession.h"
 #include "support/TestSupport.h"
 #include "uiautomation/UIAutomationService.h"
@@ -49,7 +49,6 @@ protected:
         for (qint64 pid : runningSimulators())
             ::kill(pid_t(pid), SIGTERM);
         test::waitUntil([] { return runningSimulators().isEmpty(); });
-        userDefaults()->remove(QStringLiteral("allowComputerControl"));
     }
 
     QString act(const char* action, const test::FillArguments& fill = {}) {
@@ -78,7 +77,7 @@ protected:
     bool openWindow(const char* variants, const char* selection) {
         simulator.command({QStringLiteral("reset"), QStringLiteral("--variants"), QLatin1String(variants),
                            QStringLiteral("--select"), QLatin1String(selection)});
-        userDefaults()->setValue(QStringLiteral("allowComputerControl"), true);
+        setup.settings.setAllowComputerControl(true);
         EXPECT_TRUE(act("open_app", [](auto& a) {
                         a.appName = "Capture One";
                     }).startsWith("Opened Capture One Simulator."));
@@ -89,18 +88,15 @@ protected:
 
     test::VirtualDesktop desktop{test::VirtualDesktop::Services::withAccessibility,
                                  test::VirtualDesktop::WindowManager::openbox};
-    QTemporaryDir home;
-    QTemporaryDir applications;
-    test::ScopedEnvironment homeVariable{"HOME", home.path().toUtf8()};
-    test::ScopedEnvironment applicationsPath{"ORBIX_APPLICATIONS_PATH", applications.path().toUtf8()};
-    test::ScopedEnvironment bundledSimulator{"ORBIX_SIMULATOR_DIR", QByteArray(ORBIX_SIMULATOR_BUNDLE_DIR)};
+    test::PrivateCaptureOneSetup setup{{QStringLiteral(ORBIX_SIMULATOR_BUNDLE_DIR)}};
     test::ScopedEnvironment platform{"QT_QPA_PLATFORM", QByteArray("xcb")};
     test::SimulatorSession simulator{QStringLiteral(ORBIX_C1SIM_PROGRAM)};
-    CaptureOneService captureOne{std::make_shared<OsascriptRunner>(QStringLiteral(ORBIX_C1SIM_PROGRAM))};
+    CaptureOneService captureOne{std::make_shared<OsascriptRunner>(QStringLiteral(ORBIX_C1SIM_PROGRAM)),
+                                 setup.resolver};
     std::unique_ptr<Workspace> workspace = createWorkspace();
     std::unique_ptr<AccessibilityBackend> accessibility = createAccessibilityBackend();
     std::unique_ptr<MacComputerUseService> dispatcher =
-        std::make_unique<MacComputerUseService>(captureOne, *workspace, *accessibility);
+        std::make_unique<MacComputerUseService>(captureOne, setup.settings, *workspace, *accessibility);
 };
 
 } // namespace

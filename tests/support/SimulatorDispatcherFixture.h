@@ -1,10 +1,12 @@
 #pragma once
-// The action dispatcher over the Capture One Simulator, in a home folder of its own with no other Capture
-// One installed, for end-to-end tests that run commands. The including test defines ORBIX_C1SIM_PROGRAM.
+// The action dispatcher over the Capture One Simulator, with settings of its own and no Capture One
+// installed but what the test puts in `applications`, for end-to-end tests that run commands. The
+// including test defines ORBIX_C1SIM_PROGRAM.
 
 #include "captureone/CaptureOneService.h"
 #include "captureone/MacComputerUseService.h"
 #include "captureone/OsascriptRunner.h"
+#include "support/PrivateCaptureOneSetup.h"
 #include "support/RecordingAccessibilityBackend.h"
 #include "support/RecordingWorkspace.h"
 #include "support/SimulatorSession.h"
@@ -16,16 +18,14 @@
 namespace orbix::test {
 
 struct SimulatorDispatcherFixture {
-    QTemporaryDir home;
     QTemporaryDir applications;
-    ScopedEnvironment homeVariable{"HOME", home.path().toUtf8()};
-    ScopedEnvironment applicationsPath{"ORBIX_APPLICATIONS_PATH", applications.path().toUtf8()};
-    ScopedEnvironment bundledSimulator{"ORBIX_SIMULATOR_DIR", QByteArray()};
+    PrivateCaptureOneSetup setup{{applications.path()}};
     SimulatorSession simulator{QStringLiteral(ORBIX_C1SIM_PROGRAM)};
-    CaptureOneService captureOne{std::make_shared<OsascriptRunner>(QStringLiteral(ORBIX_C1SIM_PROGRAM))};
+    CaptureOneService captureOne{std::make_shared<OsascriptRunner>(QStringLiteral(ORBIX_C1SIM_PROGRAM)),
+                                 setup.resolver};
     RecordingWorkspace workspace;
     RecordingAccessibilityBackend accessibility;
-    MacComputerUseService dispatcher{captureOne, workspace, accessibility};
+    MacComputerUseService dispatcher{captureOne, setup.settings, workspace, accessibility};
 };
 
 } // namespace orbix::test

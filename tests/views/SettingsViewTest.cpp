@@ -1,11 +1,11 @@
-// The settings window over the real user defaults, resolver and simulator: first-launch values, each
+// The settings window over settings of its own, the real resolver and the simulator: first-launch values, each
 // control writing through, the version picker with installed and stale paths, and the connection check.
 #include "views/SettingsView.h"
 
 #include "AppModelTestHarness.h"
 #include "captureone/CaptureOneService.h"
 #include "core/Settings.h"
-#include "core/UserDefaults.h"
+#include "model/AppIntentRouter.h"
 #include "model/AppModel.h"
 #include "support/TestSupport.h"
 #include "views/ContentView.h"
@@ -17,6 +17,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QPushButton>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -33,19 +34,11 @@ void clickToggle(QCheckBox* toggle) {
     QTest::mouseClick(toggle, Qt::LeftButton, {}, QPoint(toggle->height() / 2, toggle->height() / 2));
 }
 
-QVariant storedValue(const char* key) {
-    return userDefaults()->value(QLatin1String(key));
-}
-
 class SettingsWindow : public orbix::test::AppModelTest {
 protected:
-    SettingsWindow() {
-        for (const char* key : {settingsKeys::startInQuietMode, settingsKeys::readResponsesAloud,
-                                settingsKeys::allowComputerControl, settingsKeys::preferredCaptureOnePath}) {
-            userDefaults()->remove(QLatin1String(key));
-        }
+    QVariant storedValue(const char* key) const {
+        return QSettings(setup.storeFile, QSettings::IniFormat).value(QLatin1String(key));
     }
-
     SettingsView& openSettings() {
         view = std::make_unique<SettingsView>(settings, captureOne, dispatcher);
         view->show();
@@ -72,7 +65,7 @@ protected:
         return view->connectionResult();
     }
 
-    Settings settings;
+    Settings& settings = setup.settings;
     std::unique_ptr<SettingsView> view;
 };
 
@@ -104,7 +97,7 @@ TEST_F(SettingsWindow, EachToggleWritesThroughAtOnceUnderItsKey) {
     settings.setStartInQuietMode(false);
     EXPECT_EQ(quietChanges.count(), 1);
     // A second window (or the next launch) reads the stored values.
-    Settings reloaded;
+    Settings reloaded{setup.storeFile};
     EXPECT_FALSE(reloaded.startInQuietMode());
     EXPECT_TRUE(reloaded.readResponsesAloud());
     EXPECT_TRUE(reloaded.allowComputerControl());
@@ -128,13 +121,11 @@ TEST_F(SettingsWindow, ComputerControlReachesTheDispatcherThroughTheSharedKey) {
 }
 
 TEST_F(SettingsWindow, PickerListsInstalledVersionsAndStoresOnlyTheUsersChoice) {
-    QTemporaryDir applications;
     const QString bundle = applications.filePath(QStringLiteral("Capture One 23.app"));
     test::writeFile(bundle + QStringLiteral("/Contents/Info.plist"),
                     "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>"
                     "<key>CFBundleIdentifier</key><string>com.captureone.captureone16</string>"
                     "<key>CFBundleShortVersionString</key><string>16.3.2</string></dict></plist>\n");
-    test::ScopedEnvironment path("ORBIX_APPLICATIONS_PATH", applications.path().toUtf8());
     openSettings();
     const QStringList labels = pickerLabels();
     ASSERT_GE(labels.size(), 2);
@@ -214,7 +205,8 @@ TEST_F(SettingsWindow, TheResultLineShowsMarkupAsText) {
 
 TEST_F(SettingsWindow, MenuCommandAsksForTheSettingsWindow) {
     makeModel();
-    ContentView window(*model);
+    AppIntentRouter router;
+    ContentView window(*model, router);
     auto* action = window.findChild<QAction*>(QStringLiteral("settingsAction"));
     ASSERT_NE(action, nullptr);
     EXPECT_EQ(action->text(), QStringLiteral("Settings\u2026"));

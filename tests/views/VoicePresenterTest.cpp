@@ -1,6 +1,7 @@
 // What the window does for the model's voice side: the desktop's sound settings, the permission alert and
 // bringing every window forward.
 #include "AppModelTestHarness.h"
+#include "model/AppIntentRouter.h"
 #include "support/TestSupport.h"
 #include "views/ContentView.h"
 #include "views/SoundSettings.h"
@@ -48,12 +49,13 @@ class WindowForVoice : public orbix::test::AppModelTest {
 protected:
     WindowForVoice() {
         makeModel();
-        window = std::make_unique<ContentView>(*model);
+        window = std::make_unique<ContentView>(*model, router);
         window->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     }
     QList<QMessageBox*> alerts() const { return window->findChildren<QMessageBox*>("voicePermissionAlert"); }
 
+    AppIntentRouter router;
     std::unique_ptr<ContentView> window;
 };
 

@@ -7,7 +7,6 @@
 #include "FakeSpeechSynthesizer.h"
 #include "RealtimeSessionFixture.h"
 #include "app/TerminalInterrupt.h"
-#include "captureone/CaptureOneApplicationResolver.h"
 #include "captureone/CaptureOneService.h"
 #include "captureone/OsascriptRunner.h"
 #include "model/AppModel.h"
@@ -37,7 +36,6 @@ class ListenCommandLineTest : public RealtimeSessionFixture, protected Simulator
 protected:
     void SetUp() override {
         RealtimeSessionFixture::SetUp();
-        CaptureOneApplicationResolver::setPreferredApplicationPath(std::nullopt);
         ASSERT_TRUE(QFile::link(QStringLiteral(ORBIX_SIMULATOR_BUNDLE_DIR "/Capture One Simulator.app"),
                                 applications.filePath(QStringLiteral("Capture One 23.app"))));
         simulator.command({"reset", "--variants", "3", "--select", "1,2"});
@@ -58,7 +56,6 @@ protected:
     void TearDown() override {
         cli.reset();
         model.reset();
-        CaptureOneApplicationResolver::setPreferredApplicationPath(std::nullopt);
     }
 
     static WakeWordVoiceService::Options listenerOptions() {

@@ -1,11 +1,11 @@
 // A spoken c1_set_rating call from the Realtime server runs through the real dispatcher in the Capture One
 // Simulator and is answered with the function-call output, a buffer clear and a new response.
 #include "RealtimeSessionFixture.h"
-#include "captureone/CaptureOneApplicationResolver.h"
 #include "captureone/CaptureOneService.h"
 #include "captureone/MacComputerUseService.h"
 #include "captureone/OsascriptRunner.h"
 #include "platform/PlatformWorkspace.h"
+#include "support/PrivateCaptureOneSetup.h"
 #include "support/RecordingAccessibilityBackend.h"
 #include "support/SimulatorSession.h"
 
@@ -21,24 +21,20 @@ class RealtimeToolCallEndToEnd : public RealtimeSessionFixture {
 protected:
     void SetUp() override {
         RealtimeSessionFixture::SetUp();
-        CaptureOneApplicationResolver::setPreferredApplicationPath(std::nullopt);
         ASSERT_TRUE(QFile::link(QStringLiteral(ORBIX_SIMULATOR_BUNDLE_DIR "/Capture One Simulator.app"),
                                 applications.filePath(QStringLiteral("Capture One 23.app"))));
         simulator.command({"reset", "--variants", "3", "--select", "1,2"});
         createService(dispatcher.executor());
     }
-    void TearDown() override { CaptureOneApplicationResolver::setPreferredApplicationPath(std::nullopt); }
 
-    QTemporaryDir home;
     QTemporaryDir applications;
-    ScopedEnvironment homeVariable{"HOME", home.path().toUtf8()};
-    ScopedEnvironment applicationsPath{"ORBIX_APPLICATIONS_PATH", applications.path().toUtf8()};
-    ScopedEnvironment bundledSimulator{"ORBIX_SIMULATOR_DIR", QByteArray()};
+    PrivateCaptureOneSetup setup{{applications.path()}};
     SimulatorSession simulator{QStringLiteral(ORBIX_C1SIM_PROGRAM)};
-    CaptureOneService captureOne{std::make_shared<OsascriptRunner>(QStringLiteral(ORBIX_C1SIM_PROGRAM))};
+    CaptureOneService captureOne{std::make_shared<OsascriptRunner>(QStringLiteral(ORBIX_C1SIM_PROGRAM)),
+                                 setup.resolver};
     std::unique_ptr<Workspace> workspace = createWorkspace();
     RecordingAccessibilityBackend accessibility;
-    MacComputerUseService dispatcher{captureOne, *workspace, accessibility};
+    MacComputerUseService dispatcher{captureOne, setup.settings, *workspace, accessibility};
 };
 
 } // namespace

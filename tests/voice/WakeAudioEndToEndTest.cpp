@@ -1,7 +1,6 @@
 // "Hey Orbix, set rating to three" spoken into a private PulseAudio server's pipe source: the real microphone
 // backend, the on-device recogniser, the wake listener and the application model run the command in the
 // Capture One Simulator, and the read-back comes out of the null sink.
-#include "captureone/CaptureOneApplicationResolver.h"
 #include "captureone/CaptureOneService.h"
 #include "captureone/MacComputerUseService.h"
 #include "captureone/OsascriptRunner.h"
@@ -22,6 +21,7 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <atomic>
 #include <csignal>
 #include <fcntl.h>
@@ -50,7 +50,6 @@ protected:
         if (!recognizer->isRecognitionAvailable()) {
             GTEST_SKIP() << "no American English recognition model is installed";
         }
-        CaptureOneApplicationResolver::setPreferredApplicationPath(std::nullopt);
         ASSERT_TRUE(QFile::link(QStringLiteral(ORBIX_SIMULATOR_BUNDLE_DIR "/Capture One Simulator.app"),
                                 applications.filePath(QStringLiteral("Capture One 23.app"))));
         simulator.command({"reset", "--variants", "3", "--select", "1,2"});
@@ -76,7 +75,6 @@ protected:
         model.reset();
         feedback.reset();
         listener.reset();
-        CaptureOneApplicationResolver::setPreferredApplicationPath(std::nullopt);
     }
 
     // Writes the samples into the microphone's pipe at the pace a microphone would deliver them, from a
@@ -165,9 +163,14 @@ TEST_F(WakeAudioEndToEnd, ASpokenCommandAfterTheWakePhraseRunsInTheSimulatorAndI
 #ifdef ORBIX_PROGRAM
 TEST_F(WakeAudioEndToEnd, OrbixListenHandsTheWakePhraseOnAndStopsCleanlyOnCtrlC) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    // No key: the voice session "Hey Orbix" alone asks for cannot start, and listening resumes.
+    // No key: the voice session "Hey Orbix" alone asks for cannot start, and listening resumes. The
+    // program finds no key file and no settings of the user's in a home of its own.
     environment.remove(QStringLiteral("ORBIX_OPENAI_API_KEY"));
     environment.remove(QStringLiteral("OPENAI_API_KEY"));
+    QTemporaryDir home;
+    environment.insert(QStringLiteral("HOME"), home.path());
+    environment.insert(QStringLiteral("ORBIX_APPLICATIONS_PATH"), applications.path());
+    environment.insert(QStringLiteral("ORBIX_SIMULATOR_DIR"), QString());
     QProcess orbix;
     orbix.setProcessEnvironment(environment);
     orbix.setWorkingDirectory(home.path());
