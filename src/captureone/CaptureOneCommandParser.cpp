@@ -1,10 +1,10 @@
 #include "captureone/CaptureOneCommandParser.h"
 
 #include "captureone/CaptureOneSliderPromptParser.h"
-#include "captureone/Workspace.h"
 #include "core/TextRules.h"
 #include "core/TypedNames.h"
 #include "core/WordMatching.h"
+#include "uiautomation/Workspace.h"
 
 #include <cmath>
 #include <initializer_list>

@@ -6,11 +6,11 @@
 #include "captureone/CaptureOneScripts.h"
 #include "captureone/CaptureOneService.h"
 #include "captureone/DestructiveControlNames.h"
-#include "captureone/Workspace.h"
 #include "core/ComputerUseActions.h"
 #include "core/Settings.h"
 #include "core/TextRules.h"
 #include "uiautomation/UIAutomationService.h"
+#include "uiautomation/Workspace.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 // The update notice of the application model: one "Update Available" artifact at most, "Later", and
 // opening the download page.
-#include "captureone/Workspace.h"
 #include "model/AppModel.h"
+#include "uiautomation/Workspace.h"
 
 #include <QPointer>
 #include <QScopeGuard>

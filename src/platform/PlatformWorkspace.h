@@ -1,7 +1,7 @@
 #pragma once
 // The workspace backend of the operating system this build targets.
 
-#include "captureone/Workspace.h"
+#include "uiautomation/Workspace.h"
 
 #include <memory>
 

@@ -1,8 +1,8 @@
 #include "captureone/CaptureOneCommandParser.h"
 #include "captureone/CaptureOneScopeGuard.h"
 #include "captureone/CaptureOneSliderPromptParser.h"
-#include "captureone/Workspace.h"
 #include "support/TestSupport.h"
+#include "uiautomation/Workspace.h"
 
 #include <QDir>
 #include <gtest/gtest.h>

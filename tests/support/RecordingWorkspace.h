@@ -2,7 +2,7 @@
 // A workspace whose frontmost application the test sets, recording every bundle and URL it is asked to
 // open. Opening answers through the event loop, as a real launch does.
 
-#include "captureone/Workspace.h"
+#include "uiautomation/Workspace.h"
 
 #include <QList>
 #include <QTimer>

@@ -2,7 +2,7 @@
 // Application bundles on disk: a folder "<Name>.app" holding Contents/Info.plist and
 // Contents/MacOS/<CFBundleExecutable>.
 
-#include "captureone/Workspace.h"
+#include "uiautomation/Workspace.h"
 
 #include <QString>
 #include <optional>

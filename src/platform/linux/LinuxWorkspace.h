@@ -2,7 +2,7 @@
 // Workspace on Linux: bundles are launched by their executable, the frontmost application is the process
 // of the window the X11 window manager reports as active, and URLs go to xdg-open.
 
-#include "captureone/Workspace.h"
+#include "uiautomation/Workspace.h"
 
 namespace orbix {
 
