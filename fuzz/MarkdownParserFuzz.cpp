@@ -1,6 +1,6 @@
 // Untrusted input: artifact bodies written by the text model. The parser must never fail, its spans must
-// lie inside the text, and the one-pass bold rule must agree with the rule as stated: remove the first
-// pair of markers and start over until no pair is left.
+// lie inside the text, the one-pass bold rule must agree with the rule as stated (remove the first pair of
+// markers and start over until no pair is left), and code spans may only take backticks away.
 #include "views/MarkdownParser.h"
 
 #include <cstddef>
@@ -69,15 +69,36 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             __builtin_trap();
         }
         const StyledText styled = parseInlineStyles(element.text);
-        qsizetype end = 0;
-        for (const StyledText::Span& span : styled.boldSpans) {
-            if (span.start < end || span.length <= 0 || span.start + span.length > styled.text.size()) {
+        for (const QList<StyledText::Span>* spans : {&styled.boldSpans, &styled.codeSpans}) {
+            qsizetype end = 0;
+            for (const StyledText::Span& span : *spans) {
+                if (span.start < end || span.length <= 0 || span.start + span.length > styled.text.size()) {
+                    __builtin_trap();
+                }
+                end = span.start + span.length;
+            }
+        }
+        // Code spans come after the bold rule and only take their two backticks away.
+        const StyledText literal = boldByRemovingPairs(element.text);
+        const qsizetype removedBackticks =
+            literal.text.count(QLatin1Char('`')) - styled.text.count(QLatin1Char('`'));
+        if (removedBackticks != 2 * styled.codeSpans.size() ||
+            literal.text.size() - removedBackticks != styled.text.size()) {
+            __builtin_trap();
+        }
+        if (!element.text.contains(QLatin1Char('`')) &&
+            (literal.text != styled.text || literal.boldSpans != merged(styled.boldSpans) ||
+             !styled.codeSpans.isEmpty())) {
+            __builtin_trap();
+        }
+        qsizetype covered = 0;
+        for (const StyledText::Run& run : styled.runs()) {
+            if (run.start != covered || run.length <= 0) {
                 __builtin_trap();
             }
-            end = span.start + span.length;
+            covered += run.length;
         }
-        const StyledText literal = boldByRemovingPairs(element.text);
-        if (literal.text != styled.text || literal.boldSpans != merged(styled.boldSpans)) {
+        if (covered != styled.text.size()) {
             __builtin_trap();
         }
         (void)styled.toHtml();

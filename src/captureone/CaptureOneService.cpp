@@ -45,6 +45,19 @@ const QString timedOutSuffix = QStringLiteral(
     " did not answer within two minutes, so Orbix stopped waiting. Check whether it is showing a "
     "dialog.");
 
+// The error's own words: the scripting host words an application's error as "<name> got an error: …",
+// and the sentence already begins with the name.
+QString errorWithoutApplicationName(const QString& error, const CaptureOneApplication& application) {
+    if (error.isEmpty()) {
+        return unknownErrorMessage;
+    }
+    const QString hostPrefix = application.scriptName + QStringLiteral(" got an error: ");
+    if (error.startsWith(hostPrefix) && error.size() > hostPrefix.size()) {
+        return error.sliced(hostPrefix.size());
+    }
+    return error;
+}
+
 QString variantsText(const QString& prefix) {
     return CaptureOneScripts::countReturnLine(prefix);
 }
@@ -87,10 +100,9 @@ void CaptureOneService::finishRun(const CaptureOneApplication& application, cons
                                              : outcome.text);
         break;
     case ScriptOutcome::Status::executionError:
-        result =
-            CommandOutcome::captureOneError(application.scriptName + QStringLiteral(": ") +
-                                                (outcome.text.isEmpty() ? unknownErrorMessage : outcome.text),
-                                            outcome.errorNumber);
+        result = CommandOutcome::captureOneError(application.scriptName + QStringLiteral(": ") +
+                                                     errorWithoutApplicationName(outcome.text, application),
+                                                 outcome.errorNumber);
         break;
     case ScriptOutcome::Status::timedOut:
         result = CommandOutcome::notRunning(application.scriptName + timedOutSuffix);

@@ -23,10 +23,12 @@ using ImportedPhotoRecognizers::standardizedPath;
 
 void AppModel::importPhotos(const QUrl& folder, std::function<void()> done) {
     const QString folderPath = standardizedPath(folder);
-    const QList<QUrl> photos = ImportedPhotoRecognizers::photoURLs(folderPath);
+    const std::optional<QString> problem = ImportedPhotoRecognizers::folderProblem(folderPath);
+    const QList<QUrl> photos = problem ? QList<QUrl>() : ImportedPhotoRecognizers::photoURLs(folderPath);
     if (photos.isEmpty()) {
-        appendAssistantMessage(QStringLiteral("No supported photo files were found in ") +
-                               QFileInfo(folderPath).fileName() + QLatin1Char('.'));
+        appendAssistantMessage(problem ? *problem
+                                       : QStringLiteral("No supported photo files were found in ") +
+                                             QFileInfo(folderPath).fileName() + QLatin1Char('.'));
         setResponding(false);
         if (done) {
             done();

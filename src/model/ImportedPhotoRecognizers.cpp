@@ -46,6 +46,20 @@ QList<QUrl> photoURLs(const QString& folder) {
     return urls;
 }
 
+std::optional<QString> folderProblem(const QString& folder) {
+    const QFileInfo entry(folder);
+    if (!entry.exists()) {
+        return QStringLiteral("No folder was found at ") + folder + QLatin1Char('.');
+    }
+    if (!entry.isDir()) {
+        return folder + QStringLiteral(" is a file, not a folder.");
+    }
+    if (!entry.isReadable() || !entry.isExecutable()) {
+        return QStringLiteral("Orbix can’t read the folder ") + folder + QLatin1Char('.');
+    }
+    return std::nullopt;
+}
+
 QString stripMatchingQuotes(const QString& textValue) {
     const QString value = text::trimmed(textValue);
     if (text::isWrappedInMatchingQuotes(value)) {

@@ -30,6 +30,8 @@ const QStringList& supportedExtensions();
 // The folder's photo files: direct entries only, hidden files skipped, Finder-like order by file name.
 // An unreadable folder gives nothing.
 QList<QUrl> photoURLs(const QString& folder);
+// Why the folder cannot be scanned, in one sentence naming it: missing, not a folder or unreadable.
+std::optional<QString> folderProblem(const QString& folder);
 
 std::optional<QString> importFolderPath(const QString& text);
 std::optional<ImportedPhotoBatchIntent> batchIntent(const QString& text);

@@ -1,6 +1,8 @@
 #include "views/MarkdownParser.h"
 
 #include <QRegularExpression>
+#include <algorithm>
+#include <vector>
 
 namespace orbix::views {
 namespace {
@@ -115,7 +117,36 @@ qsizetype markdownLineCount(QStringView markdown) {
     }
 }
 
-StyledText parseInlineStyles(QStringView text) {
+namespace {
+
+constexpr QChar codeMarker = u'`';
+
+// Marks, per character, whether it lies in one of the spans.
+std::vector<bool> flagsOf(const QList<StyledText::Span>& spans, qsizetype size) {
+    std::vector<bool> flags(size_t(size), false);
+    for (const StyledText::Span& span : spans) {
+        std::fill(flags.begin() + span.start, flags.begin() + span.start + span.length, true);
+    }
+    return flags;
+}
+
+// The maximal runs of flagged characters.
+QList<StyledText::Span> spansOf(const std::vector<bool>& flags) {
+    QList<StyledText::Span> spans;
+    for (qsizetype i = 0; i < qsizetype(flags.size()); ++i) {
+        if (!flags[size_t(i)]) {
+            continue;
+        }
+        if (!spans.isEmpty() && spans.last().start + spans.last().length == i) {
+            ++spans.last().length;
+        } else {
+            spans.append({i, 1});
+        }
+    }
+    return spans;
+}
+
+StyledText parseBold(QStringView text) {
     // Each opening marker pairs with the next marker after it; the text between is bold and both markers
     // go. Searching on after the closing marker gives the same result as removing the pair and starting
     // over from the beginning: nothing before the closing marker can form a new pair.
@@ -143,16 +174,79 @@ StyledText parseInlineStyles(QStringView text) {
     return styled;
 }
 
+// Applies the code rule to an already styled text: each backtick pairs with the next one, the text
+// between becomes code and both markers go; bold flags follow their characters.
+StyledText withCodeSpans(StyledText styled) {
+    if (!styled.text.contains(codeMarker)) {
+        return styled;
+    }
+    const std::vector<bool> bold = flagsOf(styled.boldSpans, styled.text.size());
+    QString text;
+    std::vector<bool> boldOut;
+    std::vector<bool> codeOut;
+    text.reserve(styled.text.size());
+    const auto copy = [&](qsizetype from, qsizetype to, bool code) {
+        text += QStringView(styled.text).sliced(from, to - from);
+        boldOut.insert(boldOut.end(), bold.begin() + from, bold.begin() + to);
+        codeOut.insert(codeOut.end(), size_t(to - from), code);
+    };
+    qsizetype cursor = 0;
+    while (true) {
+        const qsizetype open = styled.text.indexOf(codeMarker, cursor);
+        const qsizetype close = open < 0 ? -1 : styled.text.indexOf(codeMarker, open + 1);
+        if (close < 0) {
+            break;
+        }
+        if (close == open + 1) {
+            copy(cursor, close + 1, false); // "``" is two backticks, not an empty span
+        } else {
+            copy(cursor, open, false);
+            copy(open + 1, close, true);
+        }
+        cursor = close + 1;
+    }
+    copy(cursor, styled.text.size(), false);
+    return {text, spansOf(boldOut), spansOf(codeOut)};
+}
+
+} // namespace
+
+StyledText parseCodeSpans(QStringView text) {
+    return withCodeSpans({text.toString(), {}, {}});
+}
+
+StyledText parseInlineStyles(QStringView text) {
+    return withCodeSpans(parseBold(text));
+}
+
+QList<StyledText::Run> StyledText::runs() const {
+    const std::vector<bool> bold = flagsOf(boldSpans, text.size());
+    const std::vector<bool> code = flagsOf(codeSpans, text.size());
+    QList<Run> result;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const bool isBold = bold[size_t(i)];
+        const bool isCode = code[size_t(i)];
+        if (!result.isEmpty() && result.last().bold == isBold && result.last().code == isCode) {
+            ++result.last().length;
+        } else {
+            result.append({i, 1, isBold, isCode});
+        }
+    }
+    return result;
+}
+
 QString StyledText::toHtml() const {
     QString html = QStringLiteral("<span style=\"white-space: pre-wrap;\">");
-    qsizetype cursor = 0;
-    for (const Span& span : boldSpans) {
-        html += text.sliced(cursor, span.start - cursor).toHtmlEscaped();
-        html += QStringLiteral("<b>") + text.sliced(span.start, span.length).toHtmlEscaped() +
-                QStringLiteral("</b>");
-        cursor = span.start + span.length;
+    for (const Run& run : runs()) {
+        QString piece = text.sliced(run.start, run.length).toHtmlEscaped();
+        if (run.code) {
+            piece = QStringLiteral("<code>") + piece + QStringLiteral("</code>");
+        }
+        if (run.bold) {
+            piece = QStringLiteral("<b>") + piece + QStringLiteral("</b>");
+        }
+        html += piece;
     }
-    html += text.sliced(cursor).toHtmlEscaped();
     html += QStringLiteral("</span>");
     return html;
 }

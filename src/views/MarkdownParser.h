@@ -1,7 +1,7 @@
 #pragma once
 // The small line-based Markdown subset of artifact bodies: three heading levels, bullets, numbered items,
-// paragraphs, blank-line spacers and bold spans. Pure functions, no widgets, so tests and the fuzzer
-// reach them without a screen.
+// paragraphs, blank-line spacers, bold spans and inline code spans. Pure functions, no widgets, so tests and
+// the fuzzer reach them without a screen.
 
 #include <QList>
 #include <QString>
@@ -34,21 +34,35 @@ qsizetype markdownLineCount(QStringView markdown);
 // line break; any other newline character (LF, CR, VT, FF, NEL, LS, PS) ends a line on its own.
 QList<MarkdownElement> parseMarkdownLines(QStringView markdown);
 
-// A text with bold character ranges, the markers removed.
+// A text with bold and code character ranges, the markers removed.
 struct StyledText {
     struct Span {
         qsizetype start = 0;
         qsizetype length = 0;
         friend bool operator==(const Span&, const Span&) = default;
     };
+    // A stretch of text in one style, for rendering.
+    struct Run {
+        qsizetype start = 0;
+        qsizetype length = 0;
+        bool bold = false;
+        bool code = false;
+    };
     QString text;
     QList<Span> boldSpans; // in text order, not overlapping
+    QList<Span> codeSpans; // in text order, not overlapping; may overlap bold ones
 
-    // The text as Qt rich text (escaped, bold spans in <b>, white space kept).
+    // The whole text cut where its style changes, in order.
+    QList<Run> runs() const;
+    // The text as Qt rich text (escaped, bold spans in <b>, code in <code>, white space kept).
     QString toHtml() const;
 };
 
-// Pairs of "**" make the text between them bold; a marker without a partner stays visible.
+// Pairs of "**" make the text between them bold; a marker without a partner stays visible. Then, in what
+// is left, pairs of "`" make the text between them code; an empty pair or a backtick without a partner
+// stays visible.
 StyledText parseInlineStyles(QStringView text);
+// The code rule alone, for texts that are not Markdown bodies (the conversation's replies).
+StyledText parseCodeSpans(QStringView text);
 
 } // namespace orbix::views

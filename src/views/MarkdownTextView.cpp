@@ -6,6 +6,7 @@
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QEvent>
+#include <QFontDatabase>
 #include <QFontMetrics>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -111,15 +112,17 @@ void MarkdownTextView::render(const QList<MarkdownElement>& elements) {
             continue;
         }
         const StyledText styled = parseInlineStyles(element.text);
-        QTextCharFormat bold = plain;
-        bold.setFontWeight(QFont::Bold);
-        qsizetype at = 0;
-        for (const StyledText::Span& span : styled.boldSpans) {
-            cursor.insertText(styled.text.sliced(at, span.start - at), plain);
-            cursor.insertText(styled.text.sliced(span.start, span.length), bold);
-            at = span.start + span.length;
+        for (const StyledText::Run& run : styled.runs()) {
+            QTextCharFormat format = plain;
+            if (run.bold) {
+                format.setFontWeight(QFont::Bold);
+            }
+            if (run.code) {
+                format.setFontFamilies({QFontDatabase::systemFont(QFontDatabase::FixedFont).family()});
+                format.setFontFixedPitch(true);
+            }
+            cursor.insertText(styled.text.sliced(run.start, run.length), format);
         }
-        cursor.insertText(styled.text.sliced(at), plain);
     }
     cursor.endEditBlock();
 }

@@ -1,6 +1,7 @@
 #include "views/MessageArtifactView.h"
 
 #include "views/InspectorStyle.h"
+#include "views/MarkdownParser.h"
 
 #include <QEvent>
 #include <QLabel>
@@ -32,7 +33,7 @@ MessageArtifactView::MessageArtifactView(const ConversationMessage& message, QWi
         QStringLiteral("<p style=\"margin:0; -qt-line-height-type: line-distance; line-height: %1px; "
                        "white-space: pre-wrap;\">%2</p>")
             .arg(kExtraLineSpacing)
-            .arg(message.content.toHtmlEscaped()));
+            .arg(parseCodeSpans(message.content).toHtml()));
     content->setWordWrap(true);
     content->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     content->setCursor(Qt::IBeamCursor);

@@ -149,5 +149,5 @@ TEST_F(CommandLineFrontEnd, AMissingFolderIsNamedAsTyped) {
     const QJsonArray messages = result.state.value("messages").toArray();
     ASSERT_EQ(messages.size(), 2) << result.transcript.toStdString();
     EXPECT_EQ(messages[1].toObject().value("content").toString(),
-              "No supported photo files were found in Away from home.");
+              "No folder was found at /srv/Away from home.");
 }

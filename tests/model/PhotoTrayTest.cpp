@@ -46,6 +46,11 @@ TEST_F(AppModelTest, FoldersWithoutPhotosAndFailedImportsLeaveTheTray) {
     submit("import photos from " + empty);
     EXPECT_EQ(lastReply(), "No supported photo files were found in Empty Card.");
     EXPECT_TRUE(model->artifacts().isEmpty());
+    // A folder that is not there, or not a folder, is named as such rather than as one without photos.
+    submit("import photos from " + empty + "/Missing");
+    EXPECT_EQ(lastReply(), "No folder was found at " + empty + "/Missing.");
+    submit("import photos from " + empty + "/readme.txt");
+    EXPECT_EQ(lastReply(), empty + "/readme.txt is a file, not a folder.");
 
     simulator.command({"close-document"});
     const QString folder = makeFolder("card", {"x.nef"});

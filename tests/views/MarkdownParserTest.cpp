@@ -94,6 +94,34 @@ TEST(MarkdownParser, BoldSpans) {
     }
 }
 
+TEST(MarkdownParser, CodeSpansAfterTheBoldRule) {
+    struct Case {
+        QString text;
+        QString shown;
+        QList<StyledText::Span> bold;
+        QList<StyledText::Span> code;
+    };
+    const QList<Case> cases = {
+        {"set `ORBIX_OPENAI_API_KEY` first", "set ORBIX_OPENAI_API_KEY first", {}, {{4, 20}}},
+        {"one ` alone", "one ` alone", {}, {}},
+        {"empty `` pair", "empty `` pair", {}, {}},
+        {"`a` and `b`", "a and b", {}, {{0, 1}, {6, 1}}},
+        {"**bold `code` bold**", "bold code bold", {{0, 14}}, {{5, 4}}},
+        {"`**not a pair` **", "not a pair ", {{0, 11}}, {{0, 10}}},
+        {"`x **y` z**", "x y z", {{2, 3}}, {{0, 3}}},
+    };
+    for (const auto& example : cases) {
+        const StyledText styled = parseInlineStyles(example.text);
+        EXPECT_EQ(styled.text, example.shown) << example.text.toStdString();
+        EXPECT_EQ(styled.boldSpans, example.bold) << example.text.toStdString();
+        EXPECT_EQ(styled.codeSpans, example.code) << example.text.toStdString();
+    }
+    const StyledText reply = parseCodeSpans(u"keep **this** and `that`");
+    EXPECT_EQ(reply.text, "keep **this** and that") << "replies take the code rule only";
+    EXPECT_EQ(reply.toHtml(),
+              "<span style=\"white-space: pre-wrap;\">keep **this** and <code>that</code></span>");
+}
+
 TEST(MarkdownParser, RichTextEscapesTheText) {
     const StyledText styled = parseInlineStyles(u"<img src=x> & **<b>**");
     EXPECT_EQ(styled.toHtml(), "<span style=\"white-space: pre-wrap;\">&lt;img src=x&gt; &amp; "
