@@ -17,17 +17,23 @@ QString runningProgramFolder() {
 } // namespace
 
 std::optional<QString> applicationsFolder() {
+    return applicationsFolder(runningProgramFolder());
+}
+
+std::optional<QString> applicationsFolder(const QString& programFolder) {
     if (qEnvironmentVariableIsSet("ORBIX_SIMULATOR_DIR")) {
         const QString folder = qEnvironmentVariable("ORBIX_SIMULATOR_DIR");
         return folder.isEmpty() ? std::nullopt : std::optional<QString>(folder);
     }
+    // The installed bundle first: an installed program built from a tree that still exists must not
+    // drive that tree's simulator. A program in the build tree has no share/orbix beside it.
+    const QString installed = programFolder + QStringLiteral("/../share/orbix");
+    if (!programFolder.isEmpty() && QFileInfo::exists(installed + QLatin1Char('/') + bundleName)) {
+        return QDir::cleanPath(installed);
+    }
     const QString buildTree = QStringLiteral(ORBIX_BUILD_SIMULATOR_DIR);
     if (QFileInfo::exists(buildTree + QLatin1Char('/') + bundleName)) {
         return buildTree;
-    }
-    const QString installed = runningProgramFolder() + QStringLiteral("/../share/orbix");
-    if (QFileInfo::exists(installed + QLatin1Char('/') + bundleName)) {
-        return QDir::cleanPath(installed);
     }
     return std::nullopt;
 }

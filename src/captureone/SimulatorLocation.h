@@ -8,8 +8,10 @@
 namespace orbix::SimulatorLocation {
 
 // The folder holding "Capture One Simulator.app": ORBIX_SIMULATOR_DIR when set (empty disables it), else
-// the build tree's simulator folder, else <prefix>/share/orbix next to the running program.
+// <prefix>/share/orbix next to the running program, else the build tree's simulator folder.
 std::optional<QString> applicationsFolder();
+// The same for a program in `programFolder`.
+std::optional<QString> applicationsFolder(const QString& programFolder);
 
 // The orbix-c1sim program: next to the running program, else in the build tree, else on PATH.
 QString programPath();
