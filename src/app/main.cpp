@@ -7,6 +7,7 @@
 #include "app/AppIntents.h"
 #include "app/BusNameOwner.h"
 #include "app/CommandLineFrontEnd.h"
+#include "app/CommandLineReference.h"
 #include "app/DesktopRequest.h"
 #include "app/ListenCommandLine.h"
 #include "app/OrbixDBusService.h"
@@ -34,69 +35,26 @@
 
 namespace {
 
-const char* const environmentHelp = R"(Environment (also read from .env.local files):
-  ORBIX_OPENAI_API_KEY         OpenAI API key for direct requests (internal builds; OPENAI_API_KEY is the
-                               fallback name)
-  ORBIX_BACKEND_URL            the Orbix back-end service (public builds, update check)
-  ORBIX_OPENAI_API_HOST        OpenAI API origin (default https://api.openai.com)
-  ORBIX_OPENAI_REALTIME_HOST   OpenAI Realtime origin (default wss://api.openai.com)
-  ORBIX_IDENTITY_TOOLKIT_HOST  identity-toolkit origin (default https://identitytoolkit.googleapis.com)
-  ORBIX_APPLICATIONS_PATH      extra folders (colon-separated) searched for Capture One bundles
-  ORBIX_SIMULATOR_DIR          folder holding "Capture One Simulator.app" (empty: leave it out)
-  ORBIX_OSASCRIPT              osascript-compatible program that runs the scripts
-  ORBIX_C1SIM_CATALOG          the Capture One Simulator's catalog file
-)";
+namespace reference = orbix::commandLineReference;
 
+// The options main() reads by name; their names, values and descriptions live in the reference table.
 struct Options {
-    QCommandLineOption prompt{QStringList{"p", "prompt"},
-                              QStringLiteral("Submit TEXT as a typed request (repeatable, in order)."),
-                              QStringLiteral("TEXT")};
-    QCommandLineOption json{QStringLiteral("json"),
-                            QStringLiteral("At the end, print the conversation, artifacts and photo tray as "
-                                           "one JSON object on standard output; the running transcript then "
-                                           "goes to standard error.")};
-    QCommandLineOption screenshot{QStringLiteral("screenshot"),
-                                  QStringLiteral("Answer the --prompt requests, then render the main window "
-                                                 "offscreen into FILE (PNG) and exit."),
-                                  QStringLiteral("FILE")};
-    QCommandLineOption size{QStringLiteral("size"),
-                            QStringLiteral("With --screenshot: the window size (default 1120x720)."),
-                            QStringLiteral("WxH"), QStringLiteral("1120x720")};
-    QCommandLineOption palette{QStringLiteral("palette"),
-                               QStringLiteral("With --screenshot: render in the light or dark palette."),
-                               QStringLiteral("light|dark"), QStringLiteral("light")};
-    QCommandLineOption voiceState{QStringLiteral("voice-state"),
-                                  QStringLiteral("With --screenshot: show the microphone in this voice state "
-                                                 "(idle, connecting, recording, speaking, failed)."),
-                                  QStringLiteral("STATE"), QStringLiteral("idle")};
-    QCommandLineOption openSection{QStringLiteral("open-section"),
-                                   QStringLiteral("Open the window on SECTION (only \"chat\"), in the running "
-                                                  "instance if there is one."),
-                                   QStringLiteral("SECTION")};
-    QCommandLineOption voice{QStringLiteral("voice"),
-                             QStringLiteral("Start voice mode without a window: talk to Orbix through the "
-                                            "default microphone and speakers; the transcript and each "
-                                            "Capture One result are printed. Ends when the session ends.")};
-    QCommandLineOption listen{QStringLiteral("listen"),
-                              QStringLiteral("Listen for \"Hey Orbix\" without a window, through the default "
-                                             "microphone: a command said after it runs at once and its result "
-                                             "is printed and read aloud; \"Hey Orbix\" alone starts voice "
-                                             "mode. Runs until Ctrl+C.")};
-    QCommandLineOption note{QStringLiteral("note"),
-                            QStringLiteral("Open the window with TEXT typed in the prompt field, not sent, in "
-                                           "the running instance if there is one."),
-                            QStringLiteral("TEXT")};
+    QCommandLineOption prompt = reference::commandLineOption(reference::OptionId::prompt);
+    QCommandLineOption json = reference::commandLineOption(reference::OptionId::json);
+    QCommandLineOption screenshot = reference::commandLineOption(reference::OptionId::screenshot);
+    QCommandLineOption size = reference::commandLineOption(reference::OptionId::size);
+    QCommandLineOption palette = reference::commandLineOption(reference::OptionId::palette);
+    QCommandLineOption voiceState = reference::commandLineOption(reference::OptionId::voiceState);
+    QCommandLineOption openSection = reference::commandLineOption(reference::OptionId::openSection);
+    QCommandLineOption voice = reference::commandLineOption(reference::OptionId::voice);
+    QCommandLineOption listen = reference::commandLineOption(reference::OptionId::listen);
+    QCommandLineOption note = reference::commandLineOption(reference::OptionId::note);
+    QCommandLineOption help = reference::commandLineOption(reference::OptionId::help);
+    QCommandLineOption version = reference::commandLineOption(reference::OptionId::version);
 
     void addTo(QCommandLineParser& parser) const {
-        parser.setApplicationDescription(
-            QStringLiteral("Orbix operates Capture One from typed requests.\n\nWith no option the window "
-                           "opens. Prompts piped to standard input are answered one per line without a "
-                           "window.\n\n") +
-            QString::fromUtf8(environmentHelp));
-        parser.addHelpOption();
-        parser.addVersionOption();
-        parser.addOptions(
-            {prompt, json, screenshot, size, palette, voiceState, openSection, note, voice, listen});
+        parser.setApplicationDescription(reference::helpDescription());
+        reference::addOptionsTo(parser);
     }
 };
 
@@ -116,8 +74,7 @@ LaunchMode launchModeFor(int argc, char** argv, const Options& options) {
     }
     QCommandLineParser parser;
     options.addTo(parser);
-    if (!parser.parse(arguments) || parser.isSet(QStringLiteral("help")) ||
-        parser.isSet(QStringLiteral("version"))) {
+    if (!parser.parse(arguments) || parser.isSet(options.help) || parser.isSet(options.version)) {
         return LaunchMode::headless; // the parser reports the error or prints help without a GUI
     }
     if (parser.isSet(options.screenshot)) {
@@ -333,6 +290,13 @@ int main(int argc, char** argv) {
     QCommandLineParser parser;
     options.addTo(parser);
     parser.process(*app);
+    if (parser.isSet(options.help)) {
+        parser.showHelp(0);
+    }
+    if (parser.isSet(options.version)) {
+        QTextStream(stdout) << reference::versionText(QStringLiteral(ORBIX_VERSION)) << Qt::endl;
+        return 0;
+    }
 
     if (mode == LaunchMode::window) {
         return runWindow(parser, options);
