@@ -25,9 +25,11 @@ QStringList applicationFolders() {
     if (qEnvironmentVariableIsSet("ORBIX_SIMULATOR_DIR")) {
         folders += qEnvironmentVariable("ORBIX_SIMULATOR_DIR");
     } else if (const QString programFolder = runningProgramFolder(); !programFolder.isEmpty()) {
-        // The program sits beside its bundle in the build tree, or inside it (Contents/MacOS).
+        // The program sits beside its bundle in the build tree, inside it (Contents/MacOS), or, installed,
+        // in PREFIX/bin with the bundle in PREFIX/share/orbix.
         folders += programFolder;
         folders += QDir::cleanPath(programFolder + QStringLiteral("/../../.."));
+        folders += QDir::cleanPath(programFolder + QStringLiteral("/../share/orbix"));
     }
     folders.removeAll(QString());
     return folders;

@@ -9,8 +9,8 @@
 namespace orbix::c1sim {
 
 // The folders looked in: /Applications, ~/Applications, ORBIX_APPLICATIONS_PATH (colon-separated) and
-// the simulator's own bundle folder (ORBIX_SIMULATOR_DIR when set, else the program's folder and the
-// bundle that holds the program).
+// the simulator's own bundle folder (ORBIX_SIMULATOR_DIR when set, else the program's folder, the
+// bundle that holds the program, and share/orbix beside an installed program's bin folder).
 QStringList applicationFolders();
 
 // Names of the "*Capture One*.app" bundles in those folders (the folder name without ".app").

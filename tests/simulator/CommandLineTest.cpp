@@ -305,3 +305,20 @@ TEST_F(CommandLineTest, OnlyInstalledCaptureOneNamesAnswer) {
             << run.err.toStdString();
     }
 }
+
+// Installed, the program sits in PREFIX/bin and its bundle in PREFIX/share/orbix.
+TEST_F(CommandLineTest, AnInstalledProgramAnswersForTheBundleInstalledBesideIt) {
+    QTemporaryDir prefix;
+    ASSERT_TRUE(QDir().mkpath(prefix.filePath(u"bin"_qs)));
+    ASSERT_TRUE(QDir().mkpath(prefix.filePath(u"share/orbix/Capture One Simulator.app/Contents"_qs)));
+    const QString installed = prefix.filePath(u"bin/orbix-c1sim"_qs);
+    ASSERT_TRUE(QFile::copy(programPath(), installed));
+    orbix::test::ScopedEnvironment unset("ORBIX_SIMULATOR_DIR", std::nullopt);
+
+    QProcess process;
+    process.start(installed,
+                  {u"--catalog"_qs, catalog, u"-e"_qs,
+                   u"tell application \"Capture One Simulator\" to return name of current document"_qs});
+    ASSERT_TRUE(process.waitForFinished(30000));
+    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+}
