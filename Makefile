@@ -1,6 +1,7 @@
 # Entry points: `make run` (install, build, open the window on the simulator, or demonstrate on the
-# command line when there is no display), `make test` (install, build, run every test).
-.PHONY: deps configure build test asan-test run format check clean
+# command line when there is no display), `make test` (install, build, run every test), `make package`
+# (the Debian package, build/$(PRESET)/orbix_VERSION_ARCH.deb).
+.PHONY: deps configure build test asan-test run package check-package format check clean
 
 PRESET ?= dev
 JOBS ?= $(shell nproc)
@@ -22,6 +23,13 @@ asan-test:
 
 run: build
 	./scripts/demo build/$(PRESET)
+
+package: build
+	cmake --build --preset $(PRESET) --target package
+
+# Installs the package, runs it from /usr and purges it again, as CI does (needs root or sudo).
+check-package: build
+	./scripts/check-package build/$(PRESET)
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
