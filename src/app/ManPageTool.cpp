@@ -2,14 +2,16 @@
 // installed data folder and the D-Bus introspection file.
 #include "app/ManPage.h"
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QSaveFile>
 #include <QTextStream>
 
 int main(int argc, char** argv) {
-    QCoreApplication application(argc, argv);
-    const QStringList arguments = QCoreApplication::arguments();
+    // No application object: nothing here needs an event loop, and the tool also runs in sanitizer builds.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) {
+        arguments << QString::fromLocal8Bit(argv[i]);
+    }
     QTextStream errors(stderr);
     if (arguments.size() != 5) {
         errors << "usage: orbix-man-page OUTPUT VERSION DATADIR INTERFACE_XML\n";
