@@ -128,33 +128,34 @@ QString environmentSection() {
 
 QString filesSection(const QString& relativeDataDirectory) {
     const QString dataDirectory = QStringLiteral("PREFIX/") + relativeDataDirectory;
-    const QString simulatorBundle = dataDirectory + QStringLiteral("/orbix/Capture One Simulator.app");
+    const QList<std::pair<QString, QString>> files{
+        {QStringLiteral("$XDG_CONFIG_HOME/Orbix/Orbix.conf"),
+         QStringLiteral(
+             "The settings (user defaults): start in quiet mode, read responses aloud, allow computer "
+             "control, the pinned Capture One version, and the cached anonymous identity. Written at "
+             "once when a setting changes.")},
+        {QStringLiteral("$XDG_STATE_HOME/Orbix/realtime.log"),
+         QStringLiteral("The voice session's diagnostics log, one time-stamped line per event, readable by the "
+                        "owner only. Keys and tokens never appear in it.")},
+        {QStringLiteral("$XDG_DATA_HOME/Orbix/Capture One Simulator/catalog.json"),
+         QStringLiteral("The Capture One Simulator's catalog, created with a sample document on first use "
+                        "(ORBIX_C1SIM_CATALOG overrides it).")},
+        {QStringLiteral(".env.local"),
+         QStringLiteral(
+             "Settings as NAME=value lines, searched in the working directory, the home directory, "
+             "~/.orbix/, the source tree the program was built from, then two folders and one folder "
+             "above the program's folder (/ and /usr for /usr/bin/orbix).")},
+        {dataDirectory + QStringLiteral("/orbix/Capture One Simulator.app"),
+         QStringLiteral("The Capture One Simulator's application bundle; its program is orbix-c1sim.")},
+        {dataDirectory + QStringLiteral("/dbus-1/services/org.orbix.Orbix.service"),
+         QStringLiteral("Starts orbix when a program calls the D-Bus interface while it is not running.")},
+        {dataDirectory + QStringLiteral("/dbus-1/interfaces/org.orbix.Orbix.xml"),
+         QStringLiteral("The D-Bus interface described below.")},
+    };
     QString out;
-    out +=
-        tagged(italic(QStringLiteral("$XDG_CONFIG_HOME/Orbix/Orbix.conf")),
-               QStringLiteral("The settings (user defaults): start in quiet mode, read responses aloud, allow "
-                              "computer control, the pinned Capture One version, and the cached anonymous "
-                              "identity. Written at once when a setting changes."));
-    out +=
-        tagged(italic(QStringLiteral("$XDG_STATE_HOME/Orbix/realtime.log")),
-               QStringLiteral("The voice session's diagnostics log, one time-stamped line per event, readable "
-                              "by the owner only. Keys and tokens never appear in it."));
-    out += tagged(italic(QStringLiteral("$XDG_DATA_HOME/Orbix/Capture One Simulator/catalog.json")),
-                  QStringLiteral("The Capture One Simulator's catalog, created with a sample document on first "
-                                 "use (ORBIX_C1SIM_CATALOG overrides it)."));
-    out +=
-        tagged(italic(QStringLiteral(".env.local")),
-               QStringLiteral("Settings as NAME=value lines, searched in the working directory, the home "
-                              "directory, ~/.orbix/, the source tree the program was built from, the folder "
-                              "above the program's folder, the program's folder and its Contents/Resources."));
-    out +=
-        tagged(italic(simulatorBundle),
-               QStringLiteral("The Capture One Simulator's application bundle; its program is orbix-c1sim."));
-    out += tagged(italic(dataDirectory + QStringLiteral("/dbus-1/services/org.orbix.Orbix.service")),
-                  QStringLiteral("Starts orbix when a program calls the D-Bus interface while it is not "
-                                 "running."));
-    out += tagged(italic(dataDirectory + QStringLiteral("/dbus-1/interfaces/org.orbix.Orbix.xml")),
-                  QStringLiteral("The D-Bus interface described below."));
+    for (const auto& [path, meaning] : files) {
+        out += tagged(italic(path), meaning);
+    }
     out += QStringLiteral(".PP\n") +
            escaped(QStringLiteral("PREFIX is the installation prefix, /usr for the Debian package.")) +
            QStringLiteral("\n.PP\n") +
