@@ -80,10 +80,26 @@ void AppModel::setWakeWordListening(bool listening) {
     emit isWakeWordListeningChanged();
 }
 
+const QString AppModel::busyNoticeText = QStringLiteral("Orbix is still working on the previous request.");
+
 void AppModel::setResponding(bool responding) {
     assertOnModelThread();
     isResponding_ = responding;
     emit isRespondingChanged();
+    if (!responding) {
+        setWorkDescription(QString());
+        if (isBusyNoticeShown_) {
+            isBusyNoticeShown_ = false;
+            emit busyNoticeChanged();
+        }
+    }
+}
+
+void AppModel::setWorkDescription(const QString& description) {
+    if (description != workDescription_) {
+        workDescription_ = description;
+        emit workDescriptionChanged();
+    }
 }
 
 void AppModel::setInputMode(InputMode mode) {
@@ -194,7 +210,15 @@ bool AppModel::isCaptureOneConnectionTest(const QString& text) {
 
 void AppModel::submitPrompt() {
     const QString text = text::trimmed(promptText_);
-    if (text.isEmpty() || isResponding_) {
+    if (text.isEmpty()) {
+        return;
+    }
+    if (isResponding_) {
+        // Kept in the field, and said so, rather than dropped or silently ignored.
+        if (!isBusyNoticeShown_) {
+            isBusyNoticeShown_ = true;
+            emit busyNoticeChanged();
+        }
         return;
     }
     appendMessage(ConversationMessage::make(ConversationRole::user, inputMode_, text));
@@ -206,6 +230,7 @@ void AppModel::submitPrompt() {
     } else if (CaptureOneScopeGuard::isOffProductAppRequest(text)) {
         showProductScopeNotice();
     } else if (isCaptureOneConnectionTest(text)) {
+        setWorkDescription(QStringLiteral("Checking the connection to Capture One."));
         later([this] { runConnectionTest(); });
     } else if (const auto path = ImportedPhotoRecognizers::importFolderPath(text)) {
         later([this, folder = QUrl::fromLocalFile(*path)] { importPhotos(folder); });
@@ -213,8 +238,10 @@ void AppModel::submitPrompt() {
                intent && !(importedPhotos_.isEmpty() && isAddressedToCaptureOne(text))) {
         later([this, intent = *intent] { runImportedPhotoBatchIntent(intent); });
     } else if (CaptureOneCommandParser::parse(text, services_.workspace)) {
+        setWorkDescription(QStringLiteral("Running the command in Capture One."));
         later([this, text] { runLocalCommand(text); });
     } else {
+        setWorkDescription(QStringLiteral("Asking the assistant."));
         later([this, text] { askAssistant(text); });
     }
 }

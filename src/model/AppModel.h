@@ -108,6 +108,13 @@ public:
     bool isWakeWordListening() const { return isWakeWordListening_; }
     void setWakeWordListening(bool listening);
     bool isResponding() const { return isResponding_; }
+    // What a typed request that is running is doing, in a few words ("Importing photos from Card."); empty
+    // when nothing runs.
+    const QString& workDescription() const { return workDescription_; }
+    // Whether a request was submitted while another was running (its text stays in the field); cleared
+    // when the running one ends.
+    bool isBusyNoticeShown() const { return isBusyNoticeShown_; }
+    static const QString busyNoticeText;
     std::optional<QUuid> tempVoiceArtifactID() const { return tempVoiceArtifactID_; }
     const QList<ConversationMessage>& messages() const { return messages_; }
     const QList<Artifact>& artifacts() const { return artifacts_; }
@@ -199,6 +206,8 @@ signals:
     void realtimeVoiceStateChanged();
     void isWakeWordListeningChanged();
     void isRespondingChanged();
+    void workDescriptionChanged();
+    void busyNoticeChanged();
     void tempVoiceArtifactIDChanged();
     void messagesChanged();
     void artifactsChanged();
@@ -208,7 +217,9 @@ signals:
     void productUpdateCheckFinished();
 
 private:
+    // Ending the work clears its description and the busy notice.
     void setResponding(bool responding);
+    void setWorkDescription(const QString& description);
     void setInputMode(InputMode mode);
     void setSelectedSection(std::optional<SidebarSection> section);
     void appendMessage(ConversationMessage message);
@@ -278,6 +289,8 @@ private:
     RealtimeVoiceState realtimeVoiceState_ = RealtimeVoiceState::idle;
     bool isWakeWordListening_ = false;
     bool isResponding_ = false;
+    QString workDescription_;
+    bool isBusyNoticeShown_ = false;
     std::optional<QUuid> tempVoiceArtifactID_;
     QList<ConversationMessage> messages_;
     QList<Artifact> artifacts_;

@@ -19,6 +19,10 @@ const QString batchArtifactTitle = QStringLiteral("Imported Photo Action");
 
 using ImportedPhotoRecognizers::standardizedPath;
 
+QString photoCount(qsizetype count) {
+    return count == 1 ? QStringLiteral("1 photo") : QStringLiteral("%1 photos").arg(count);
+}
+
 } // namespace
 
 void AppModel::importPhotos(const QUrl& folder, std::function<void()> done) {
@@ -36,6 +40,8 @@ void AppModel::importPhotos(const QUrl& folder, std::function<void()> done) {
         return;
     }
     setResponding(true);
+    setWorkDescription(QStringLiteral("Importing %1 from %2.")
+                           .arg(photoCount(photos.size()), QFileInfo(folderPath).fileName()));
     QPointer<AppModel> self(this);
     services_.captureOne->importFolder(
         folderPath, [self, folderPath, photos, done](const CommandOutcome& outcome) {
@@ -124,6 +130,7 @@ void AppModel::runImportedPhotoBatchIntent(const ImportedPhotoBatchIntent& inten
     for (const ImportedPhotoAsset& asset : targets) {
         paths << standardizedPath(asset.url);
     }
+    setWorkDescription(QStringLiteral("Changing %1 in Capture One.").arg(photoCount(targets.size())));
     QPointer<AppModel> self(this);
     const qsizetype targetCount = targets.size();
     const auto finish = [self, targetCount, done](const QString& reply) {

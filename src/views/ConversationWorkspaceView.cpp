@@ -19,6 +19,7 @@ constexpr qreal kTitleScale = 1.55;
 constexpr qreal kSubtitleScale = 1.05;
 constexpr int kMicToTitleSpacing = 22;
 constexpr int kTitleToSubtitleSpacing = 6;
+constexpr int kComposerToNoticeSpacing = 6;
 
 } // namespace
 
@@ -37,6 +38,11 @@ ConversationWorkspaceView::ConversationWorkspaceView(AppModel& model, QWidget* p
     subtitle_->setAlignment(Qt::AlignHCenter);
     subtitle_->setWordWrap(true);
     composer_ = new PromptComposerView(model_, column);
+    busyNotice_ = new QLabel(AppModel::busyNoticeText, column);
+    busyNotice_->setObjectName(QStringLiteral("busyNotice"));
+    busyNotice_->setTextFormat(Qt::PlainText);
+    busyNotice_->setAlignment(Qt::AlignHCenter);
+    busyNotice_->setVisible(model_.isBusyNoticeShown());
 
     auto* columnLayout = new QVBoxLayout(column);
     columnLayout->setContentsMargins(0, 0, 0, 0);
@@ -49,6 +55,8 @@ ConversationWorkspaceView::ConversationWorkspaceView(AppModel& model, QWidget* p
     columnLayout->addWidget(subtitle_);
     columnLayout->addStretch(1);
     columnLayout->addWidget(composer_);
+    columnLayout->addSpacing(kComposerToNoticeSpacing);
+    columnLayout->addWidget(busyNotice_);
 
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(kHorizontalPadding, 0, kHorizontalPadding, kBottomPadding);
@@ -56,6 +64,10 @@ ConversationWorkspaceView::ConversationWorkspaceView(AppModel& model, QWidget* p
 
     connect(&model_, &AppModel::realtimeVoiceStateChanged, this, &ConversationWorkspaceView::updateStatus);
     connect(&model_, &AppModel::isWakeWordListeningChanged, this, &ConversationWorkspaceView::updateStatus);
+    connect(&model_, &AppModel::isRespondingChanged, this, &ConversationWorkspaceView::updateStatus);
+    connect(&model_, &AppModel::workDescriptionChanged, this, &ConversationWorkspaceView::updateStatus);
+    connect(&model_, &AppModel::busyNoticeChanged, this,
+            [this] { busyNotice_->setVisible(model_.isBusyNoticeShown()); });
     applyFonts();
     updateStatus();
 }
@@ -95,6 +107,12 @@ QString ConversationWorkspaceView::statusSubtitle(RealtimeVoiceState state, bool
 
 void ConversationWorkspaceView::updateStatus() {
     const RealtimeVoiceState state = model_.realtimeVoiceState();
+    // A typed request at work says so; a voice session's own states come first.
+    if (state == RealtimeVoiceState::idle && !model_.workDescription().isEmpty()) {
+        title_->setText(QStringLiteral("Working"));
+        subtitle_->setText(model_.workDescription());
+        return;
+    }
     title_->setText(statusTitle(state));
     subtitle_->setText(statusSubtitle(state, model_.isWakeWordListening()));
 }
@@ -112,6 +130,7 @@ void ConversationWorkspaceView::applyFonts() {
     QPalette subtitlePalette = subtitle_->palette();
     subtitlePalette.setColor(QPalette::WindowText, views::namedColor(views::NamedColor::Secondary, pal));
     subtitle_->setPalette(subtitlePalette);
+    busyNotice_->setPalette(subtitlePalette);
 }
 
 void ConversationWorkspaceView::paintEvent(QPaintEvent*) {

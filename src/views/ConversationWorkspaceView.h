@@ -33,6 +33,7 @@ public:
     PromptComposerView* composer() const { return composer_; }
     QLabel* titleLabel() const { return title_; }
     QLabel* subtitleLabel() const { return subtitle_; }
+    QLabel* busyNoticeLabel() const { return busyNotice_; }
 
 protected:
     void changeEvent(QEvent* event) override;
@@ -47,6 +48,8 @@ private:
     QLabel* title_ = nullptr;
     QLabel* subtitle_ = nullptr;
     PromptComposerView* composer_ = nullptr;
+    // Under the composer: a request sent while another runs waits in the field.
+    QLabel* busyNotice_ = nullptr;
 };
 
 } // namespace orbix::views

@@ -175,6 +175,28 @@ TEST_F(PromptComposer, ShowsWorkWhileRespondingAndIgnoresSubmitsMeanwhile) {
     waitIdle();
 }
 
+TEST_F(PromptComposer, TheWorkspaceSaysWhatRunsAndThatASecondRequestWaits) {
+    ConversationWorkspaceView workspace(*model);
+    workspace.show();
+    model->setPromptText(QStringLiteral("capture one status"));
+    model->submitPrompt();
+    EXPECT_EQ(workspace.titleLabel()->text(), QStringLiteral("Working"));
+    EXPECT_EQ(workspace.subtitleLabel()->text(), QStringLiteral("Running the command in Capture One."));
+    EXPECT_TRUE(workspace.busyNoticeLabel()->isHidden());
+
+    model->setPromptText(QStringLiteral("rate this 4 stars"));
+    model->submitPrompt();
+    EXPECT_TRUE(workspace.busyNoticeLabel()->isVisible());
+    EXPECT_EQ(workspace.busyNoticeLabel()->text(),
+              QStringLiteral("Orbix is still working on the previous request."));
+    EXPECT_EQ(model->promptText(), QStringLiteral("rate this 4 stars")) << "the waiting text is kept";
+
+    waitIdle();
+    EXPECT_EQ(workspace.titleLabel()->text(), QStringLiteral("Ready"));
+    EXPECT_TRUE(workspace.busyNoticeLabel()->isHidden());
+    EXPECT_TRUE(model->workDescription().isEmpty());
+}
+
 TEST_F(PromptComposer, TakesFocusOnEveryRequest) {
     composer->sendButton()->setFocus();
     model->togglePromptFocus();
