@@ -78,11 +78,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 end = span.start + span.length;
             }
         }
-        // Code spans come after the bold rule and only take their two backticks away.
+        // Code spans come after the bold rule and only take their two backticks away (two spans side by
+        // side read as one run of code).
         const StyledText literal = boldByRemovingPairs(element.text);
         const qsizetype removedBackticks =
             literal.text.count(QLatin1Char('`')) - styled.text.count(QLatin1Char('`'));
-        if (removedBackticks != 2 * styled.codeSpans.size() ||
+        if (removedBackticks % 2 != 0 || removedBackticks < 2 * styled.codeSpans.size() ||
+            (removedBackticks == 0) != styled.codeSpans.isEmpty() ||
             literal.text.size() - removedBackticks != styled.text.size()) {
             __builtin_trap();
         }
