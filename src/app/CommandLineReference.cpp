@@ -94,6 +94,11 @@ const QList<OptionEntry>& options() {
          QStringLiteral("idle"),
          QStringLiteral("With --screenshot: show the microphone in this voice state (idle, connecting, "
                         "recording, speaking, failed).")},
+        {OptionId::noMicrophone,
+         {QStringLiteral("no-microphone")},
+         {},
+         {},
+         QStringLiteral("With --screenshot: render the window as on a machine without a microphone.")},
         {OptionId::openSection,
          {QStringLiteral("open-section")},
          QStringLiteral("SECTION"),

@@ -17,6 +17,7 @@ enum class OptionId {
     size,
     palette,
     voiceState,
+    noMicrophone,
     openSection,
     note,
     voice,

@@ -22,7 +22,7 @@
 
 namespace orbix {
 
-OrbixRuntime::OrbixRuntime()
+OrbixRuntime::OrbixRuntime(bool watchesMicrophones)
     : settings_(std::make_unique<Settings>()), network_(std::make_unique<QNetworkAccessManager>()),
       workspace_(createWorkspace()), accessibility_(createAccessibilityBackend()),
       resolver_(std::make_unique<CaptureOneApplicationResolver>(
@@ -51,6 +51,10 @@ OrbixRuntime::OrbixRuntime()
     services.realtimeVoiceService = voice_.get();
     services.wakeWordVoiceService = wakeWordVoice_.get();
     services.speechFeedbackService = speechFeedback_.get();
+    if (watchesMicrophones) {
+        audioInputDevices_ = createAudioInputDevices();
+        services.audioInputDevices = audioInputDevices_.get();
+    }
 
     model_ = std::make_unique<AppModel>(std::move(services));
     terminalPresenter_ = std::make_unique<TerminalPresenter>();

@@ -10,6 +10,7 @@ namespace orbix {
 
 class AccessibilityBackend;
 class AppModel;
+class AudioInputDevices;
 class CaptureOneApplicationResolver;
 class CaptureOneService;
 class MacComputerUseService;
@@ -24,7 +25,9 @@ class Workspace;
 
 class OrbixRuntime {
 public:
-    OrbixRuntime();
+    // `watchesMicrophones`: the model learns whether a microphone exists and when one is plugged in (the
+    // window wants this; the command line keeps the sound server untouched until voice is asked for).
+    explicit OrbixRuntime(bool watchesMicrophones = false);
     ~OrbixRuntime();
     OrbixRuntime(const OrbixRuntime&) = delete;
     OrbixRuntime& operator=(const OrbixRuntime&) = delete;
@@ -52,6 +55,8 @@ private:
     // The wake phrase listener has a microphone of its own; the feedback service its own speaker.
     std::unique_ptr<WakeWordVoiceService> wakeWordVoice_;
     std::unique_ptr<SpeechFeedbackService> speechFeedback_;
+    // Tells a machine without a microphone from a refused one, and notices one plugged in later.
+    std::unique_ptr<AudioInputDevices> audioInputDevices_;
     // Prints the model's alerts until a window takes over.
     std::unique_ptr<TerminalPresenter> terminalPresenter_;
     // Destroyed first: its callbacks stay installed on the services above and find it gone.

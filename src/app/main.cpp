@@ -45,6 +45,7 @@ struct Options {
     QCommandLineOption size = reference::commandLineOption(reference::OptionId::size);
     QCommandLineOption palette = reference::commandLineOption(reference::OptionId::palette);
     QCommandLineOption voiceState = reference::commandLineOption(reference::OptionId::voiceState);
+    QCommandLineOption noMicrophone = reference::commandLineOption(reference::OptionId::noMicrophone);
     QCommandLineOption openSection = reference::commandLineOption(reference::OptionId::openSection);
     QCommandLineOption voice = reference::commandLineOption(reference::OptionId::voice);
     QCommandLineOption listen = reference::commandLineOption(reference::OptionId::listen);
@@ -213,7 +214,7 @@ int runWindow(const QCommandLineParser& parser, const Options& options) {
         output << orbix::appIntents::noteDialog << Qt::endl;
     }
 
-    orbix::OrbixRuntime runtime;
+    orbix::OrbixRuntime runtime(true);
     orbix::views::ContentView window(runtime.model(), router);
     std::unique_ptr<orbix::views::SettingsView> settingsWindow;
     QObject::connect(&window, &orbix::views::ContentView::settingsRequested, &window, [&] {
@@ -266,6 +267,8 @@ int runScreenshot(orbix::AppModel& model, const QCommandLineParser& parser, cons
     int status = 0;
     frontEnd.start([&] {
         model.setRealtimeVoiceState(*voiceState);
+        // The machine's own devices would make screenshots differ from one machine to the next.
+        model.setMicrophoneMissing(parser.isSet(options.noMicrophone));
         const QString error = orbix::renderWindowScreenshot(model, screenshot);
         if (!error.isEmpty()) {
             errors << "orbix: " << error << Qt::endl;

@@ -31,6 +31,7 @@ AppModel::AppModel(AppModelServices services, QObject* parent)
     setSelectedArtifactID(std::nullopt);
     configureRealtimeVoice();
     configureWakeWordVoice();
+    configureAudioInputDevices();
     later([this] { checkForProductUpdate(); });
 }
 
@@ -81,6 +82,12 @@ void AppModel::setWakeWordListening(bool listening) {
 }
 
 const QString AppModel::busyNoticeText = QStringLiteral("Orbix is still working on the previous request.");
+
+void AppModel::setMicrophoneMissing(bool missing) {
+    assertOnModelThread();
+    isMicrophoneMissing_ = missing;
+    emit isMicrophoneMissingChanged();
+}
 
 void AppModel::setResponding(bool responding) {
     assertOnModelThread();

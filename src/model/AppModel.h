@@ -27,6 +27,7 @@
 namespace orbix {
 
 class AssistantProvider;
+class AudioInputDevices;
 class CaptureOneService;
 class MacComputerUseService;
 class OpenAIRealtimeVoiceService;
@@ -55,6 +56,8 @@ struct AppModelServices {
     OpenAIRealtimeVoiceService* realtimeVoiceService = nullptr;
     WakeWordVoiceService* wakeWordVoiceService = nullptr;
     SpeechFeedbackService* speechFeedbackService = nullptr;
+    // Whether a microphone exists at all; without it every microphone counts as present.
+    AudioInputDevices* audioInputDevices = nullptr;
     // The hand-over and window-activation delays; VoiceTimers::system() when empty.
     std::shared_ptr<VoiceTimers> voiceTimers;
 };
@@ -67,6 +70,7 @@ class AppModel : public QObject {
                    isArtifactPanelClearedChanged)
     Q_PROPERTY(bool shouldFocusPrompt READ shouldFocusPrompt NOTIFY shouldFocusPromptChanged)
     Q_PROPERTY(bool isWakeWordListening READ isWakeWordListening NOTIFY isWakeWordListeningChanged)
+    Q_PROPERTY(bool isMicrophoneMissing READ isMicrophoneMissing NOTIFY isMicrophoneMissingChanged)
     // The same state for property-based observers: enumerations as their raw values ("" for none),
     // identifiers as QUuid (null for none), lists by their sizes (read them through the accessors).
     Q_PROPERTY(QString selectedSection READ selectedSectionRawValue NOTIFY selectedSectionChanged)
@@ -115,6 +119,9 @@ public:
     // when the running one ends.
     bool isBusyNoticeShown() const { return isBusyNoticeShown_; }
     static const QString busyNoticeText;
+    // No input device exists on this machine: voice cannot listen, and no permission would change that.
+    bool isMicrophoneMissing() const { return isMicrophoneMissing_; }
+    void setMicrophoneMissing(bool missing);
     std::optional<QUuid> tempVoiceArtifactID() const { return tempVoiceArtifactID_; }
     const QList<ConversationMessage>& messages() const { return messages_; }
     const QList<Artifact>& artifacts() const { return artifacts_; }
@@ -205,6 +212,7 @@ signals:
     void shouldFocusPromptChanged();
     void realtimeVoiceStateChanged();
     void isWakeWordListeningChanged();
+    void isMicrophoneMissingChanged();
     void isRespondingChanged();
     void workDescriptionChanged();
     void busyNoticeChanged();
@@ -247,6 +255,9 @@ private:
     // Voice orchestration.
     void configureRealtimeVoice();
     void configureWakeWordVoice();
+    void configureAudioInputDevices();
+    // Reads the device list again; a microphone that appeared restarts the listener that waited for one.
+    void noticeAudioInputs();
     bool isRealtimeSessionRunning() const;
     bool isRealtimeSessionActive() const;
     // The session goes back to listening after the application answered a request itself.
@@ -288,6 +299,9 @@ private:
     bool shouldFocusPrompt_ = false;
     RealtimeVoiceState realtimeVoiceState_ = RealtimeVoiceState::idle;
     bool isWakeWordListening_ = false;
+    bool isMicrophoneMissing_ = false;
+    // The listener should run but had no microphone to listen with.
+    bool isWakeWordListenerWaitingForMicrophone_ = false;
     bool isResponding_ = false;
     QString workDescription_;
     bool isBusyNoticeShown_ = false;

@@ -7,6 +7,7 @@
 #include "core/TextRules.h"
 #include "model/AppModel.h"
 #include "model/WakeCommandConfirmation.h"
+#include "voice/AudioInputDevices.h"
 #include "voice/OpenAIRealtimeVoiceService.h"
 #include "voice/SpeechFeedbackService.h"
 #include "voice/VoiceTimers.h"
@@ -101,14 +102,47 @@ void AppModel::configureWakeWordVoice() {
     connect(listener, &WakeWordVoiceService::wakeDetected, this, &AppModel::handleWakePhrase);
     connect(listener, &WakeWordVoiceService::listeningStateChanged, this, &AppModel::setWakeWordListening);
     // Every listener failure is explained, refusals and engine errors alike: without the listener "Hey
-    // Orbix" does nothing, and the microphone is what the user can check.
+    // Orbix" does nothing, and the microphone is what the user can check. A machine without any
+    // microphone is no refusal: the workspace says so, and the listener waits for one to be plugged in.
     connect(listener, &WakeWordVoiceService::errorOccurred, this,
             [this](const QString&, VoicePermissionProblem problem) {
                 setWakeWordListening(false);
+                noticeAudioInputs();
+                if (problem == VoicePermissionProblem::microphone && isMicrophoneMissing_) {
+                    isWakeWordListenerWaitingForMicrophone_ = true;
+                    return;
+                }
                 showVoicePermissionAlert(problem == VoicePermissionProblem::speechRecognition
                                              ? VoicePermission::speechRecognition
                                              : VoicePermission::microphone);
             });
+}
+
+void AppModel::configureAudioInputDevices() {
+    AudioInputDevices* devices = services_.audioInputDevices;
+    if (!devices) {
+        return;
+    }
+    isMicrophoneMissing_ = !devices->hasInputDevice();
+    QPointer<AppModel> self(this);
+    devices->setInputsChangedHandler([self] {
+        if (self) {
+            self->noticeAudioInputs();
+        }
+    });
+}
+
+void AppModel::noticeAudioInputs() {
+    if (!services_.audioInputDevices) {
+        return;
+    }
+    const bool missing = !services_.audioInputDevices->hasInputDevice();
+    if (missing != isMicrophoneMissing_) {
+        setMicrophoneMissing(missing);
+    }
+    if (!missing && isWakeWordListenerWaitingForMicrophone_) {
+        startWakeWordListening();
+    }
 }
 
 void AppModel::handleRealtimeStateChange(RealtimeVoiceState state) {
@@ -137,7 +171,8 @@ void AppModel::handleRealtimeStateChange(RealtimeVoiceState state) {
 void AppModel::handleRealtimeError(const QString& message, VoicePermissionProblem problem) {
     setResponding(false);
     services_.realtimeVoiceService->writeLog(systemErrorLogPrefix + message);
-    if (problem == VoicePermissionProblem::microphone) {
+    noticeAudioInputs();
+    if (problem == VoicePermissionProblem::microphone && !isMicrophoneMissing_) {
         showVoicePermissionAlert(VoicePermission::microphone);
     }
     appendAssistantMessage(voiceStartFailurePrefix + message);
@@ -311,7 +346,11 @@ void AppModel::handleWakePhrase(const std::optional<QString>& commandSuffix) {
 }
 
 void AppModel::startWakeWordListening() {
-    if (services_.wakeWordVoiceService && !isRealtimeSessionRunning()) {
+    if (!services_.wakeWordVoiceService || isRealtimeSessionRunning()) {
+        return;
+    }
+    isWakeWordListenerWaitingForMicrophone_ = isMicrophoneMissing_;
+    if (!isMicrophoneMissing_) {
         services_.wakeWordVoiceService->start();
     }
 }

@@ -68,6 +68,7 @@ ConversationWorkspaceView::ConversationWorkspaceView(AppModel& model, QWidget* p
     connect(&model_, &AppModel::workDescriptionChanged, this, &ConversationWorkspaceView::updateStatus);
     connect(&model_, &AppModel::busyNoticeChanged, this,
             [this] { busyNotice_->setVisible(model_.isBusyNoticeShown()); });
+    connect(&model_, &AppModel::isMicrophoneMissingChanged, this, &ConversationWorkspaceView::updateStatus);
     applyFonts();
     updateStatus();
 }
@@ -88,9 +89,13 @@ QString ConversationWorkspaceView::statusTitle(RealtimeVoiceState state) {
     return QString();
 }
 
-QString ConversationWorkspaceView::statusSubtitle(RealtimeVoiceState state, bool isWakeWordListening) {
+QString ConversationWorkspaceView::statusSubtitle(RealtimeVoiceState state, bool isWakeWordListening,
+                                                  bool isMicrophoneMissing) {
     switch (state) {
     case RealtimeVoiceState::idle:
+        if (isMicrophoneMissing) {
+            return QStringLiteral("No microphone found — type a prompt.");
+        }
         return isWakeWordListening ? QStringLiteral("Say \"Hey Orbix\" or type a prompt.")
                                    : QStringLiteral("Use voice or type a prompt.");
     case RealtimeVoiceState::connecting:
@@ -114,7 +119,7 @@ void ConversationWorkspaceView::updateStatus() {
         return;
     }
     title_->setText(statusTitle(state));
-    subtitle_->setText(statusSubtitle(state, model_.isWakeWordListening()));
+    subtitle_->setText(statusSubtitle(state, model_.isWakeWordListening(), model_.isMicrophoneMissing()));
 }
 
 void ConversationWorkspaceView::applyFonts() {

@@ -27,7 +27,7 @@ public:
     explicit ConversationWorkspaceView(AppModel& model, QWidget* parent = nullptr);
 
     static QString statusTitle(RealtimeVoiceState state);
-    static QString statusSubtitle(RealtimeVoiceState state, bool isWakeWordListening);
+    static QString statusSubtitle(RealtimeVoiceState state, bool isWakeWordListening, bool isMicrophoneMissing);
 
     MicControlView* micControl() const { return mic_; }
     PromptComposerView* composer() const { return composer_; }

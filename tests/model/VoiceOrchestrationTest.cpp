@@ -8,6 +8,7 @@
 #include "ManualVoiceTimers.h"
 #include "RealtimeEvents.h"
 #include "support/FakeRealtimeServer.h"
+#include "voice/AudioInputDevices.h"
 #include "voice/OpenAIRealtimeVoiceService.h"
 #include "voice/SpeechFeedbackService.h"
 #include "voice/WakeWordVoiceService.h"
@@ -38,6 +39,22 @@ public:
 
 private:
     RecordingWorkspace& workspace_;
+};
+
+// The machine's list of microphones, changed by the test as a plug-in would change it.
+class FakeAudioInputDevices final : public AudioInputDevices {
+public:
+    bool hasInputDevice() const override { return present; }
+    void setInputsChangedHandler(std::function<void()> handler) override { handler_ = std::move(handler); }
+    void plugIn() {
+        present = true;
+        handler_();
+    }
+
+    bool present = true;
+
+private:
+    std::function<void()> handler_;
 };
 
 class VoiceOrchestration : public AppModelTest {
@@ -71,6 +88,7 @@ protected:
         services.realtimeVoiceService = realtime.get();
         services.wakeWordVoiceService = listener.get();
         services.speechFeedbackService = feedback.get();
+        services.audioInputDevices = &inputDevices;
     }
 
     AppModel& makeVoiceModel() {
@@ -114,6 +132,7 @@ protected:
     std::unique_ptr<WakeWordVoiceService> listener;
     std::unique_ptr<SpeechFeedbackService> feedback;
     RecordingPresenter presenter{workspace};
+    FakeAudioInputDevices inputDevices;
     // The model's own delays on a manual clock, for tests that set it before making the model.
     std::shared_ptr<ManualVoiceTimers> modelTimers;
 };
@@ -412,4 +431,35 @@ TEST_F(VoiceOrchestration, AMicrophoneFailureOfTheSessionExplainsTheMicrophone) 
     EXPECT_EQ(presenter.alerts[0].messageText, "Microphone Access Needed");
     EXPECT_EQ(presenter.alerts[0].informativeText,
               "Allow Orbix to use the microphone so Hey Orbix and Realtime voice can listen for commands.");
+}
+
+TEST_F(VoiceOrchestration, AMachineWithoutAMicrophoneSaysSoWithoutAnAlertAndNoticesOnePluggedIn) {
+    inputDevices.present = false;
+    microphone->deviceExists = false;
+    makeVoiceModel();
+    EXPECT_TRUE(model->isMicrophoneMissing());
+    model->startWakeWordListeningWhenReady();
+    model->startComputerUseVoiceMode();
+    ASSERT_TRUE(waitUntil([&] { return !model->messages().isEmpty(); }));
+    EXPECT_EQ(model->messages().last().content,
+              "Voice couldn't start: No microphone was found. Connect a microphone to use Realtime voice.");
+    EXPECT_TRUE(presenter.alerts.empty()) << "no permission would give this machine a microphone";
+    EXPECT_EQ(recognizer->microphoneRequests(), 0) << "the listener waits for a microphone";
+    EXPECT_FALSE(model->isWakeWordListening());
+
+    microphone->deviceExists = true;
+    inputDevices.plugIn();
+    EXPECT_FALSE(model->isMicrophoneMissing());
+    EXPECT_TRUE(waitUntil([&] { return model->isWakeWordListening() && recognizer->isRunning(); }))
+        << "the listener starts on the microphone plugged in";
+    EXPECT_TRUE(presenter.alerts.empty());
+}
+
+TEST_F(VoiceOrchestration, ARefusedMicrophoneStillRaisesTheAlert) {
+    recognizer->setMicrophoneGranted(false);
+    makeVoiceModel();
+    EXPECT_FALSE(model->isMicrophoneMissing());
+    model->startWakeWordListeningWhenReady();
+    ASSERT_TRUE(waitUntil([&] { return presenter.alerts.size() == 1; }));
+    EXPECT_EQ(presenter.alerts[0].messageText, "Microphone Access Needed");
 }

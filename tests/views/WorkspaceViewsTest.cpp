@@ -27,6 +27,7 @@ struct StatusCase {
     const char* title;
     const char* subtitle;
     const char* toolTip;
+    bool microphoneMissing = false;
 };
 
 } // namespace
@@ -36,6 +37,8 @@ TEST(ConversationWorkspace, StatusAndMicrophoneFollowEveryVoiceState) {
         {RealtimeVoiceState::idle, true, "Ready", "Say \"Hey Orbix\" or type a prompt.",
          "Start Computer Use Voice"},
         {RealtimeVoiceState::idle, false, "Ready", "Use voice or type a prompt.", "Start Computer Use Voice"},
+        {RealtimeVoiceState::idle, false, "Ready", "No microphone found — type a prompt.",
+         "Start Computer Use Voice", true},
         {RealtimeVoiceState::connecting, false, "Connecting", "Starting GPT Realtime 2.",
          "Stop Computer Use Voice"},
         {RealtimeVoiceState::recording, true, "Listening", "Speak naturally. Orbix is listening.",
@@ -49,8 +52,10 @@ TEST(ConversationWorkspace, StatusAndMicrophoneFollowEveryVoiceState) {
     ConversationWorkspaceView workspace(model);
     for (const StatusCase& c : cases) {
         model.setWakeWordListening(c.wakeListening);
+        model.setMicrophoneMissing(c.microphoneMissing);
         model.setRealtimeVoiceState(c.state);
-        const std::string label = rawValue(c.state).toStdString() + (c.wakeListening ? " (wake on)" : "");
+        const std::string label = rawValue(c.state).toStdString() + (c.wakeListening ? " (wake on)" : "") +
+                                  (c.microphoneMissing ? " (no microphone)" : "");
         EXPECT_EQ(workspace.titleLabel()->text(), QString::fromUtf8(c.title)) << label;
         EXPECT_EQ(workspace.subtitleLabel()->text(), QString::fromUtf8(c.subtitle)) << label;
         EXPECT_EQ(workspace.micControl()->toolTip(), QString::fromUtf8(c.toolTip)) << label;
