@@ -16,14 +16,30 @@
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 namespace orbix::views {
 namespace {
 
+#if defined(Q_OS_MACOS)
 const QString permissionsCaption = QStringLiteral(
     "Direct Capture One commands use macOS Automation. Allow Computer Control additionally enables Capture "
     "One-only UI fallback and requires Accessibility permission.");
+// Every toggle does what it says on macOS.
+const QString conversationCaption;
+#else
+// What the settings really do on Linux: there is no Automation permission, the scripts go to the bundled
+// simulator, and the UI fallback reads the window through AT-SPI.
+const QString permissionsCaption = QStringLiteral(
+    "Direct Capture One commands run as AppleScript in the bundled Capture One Simulator; no permission is "
+    "needed. Allow Computer Control additionally enables the Capture One-only UI fallback, which reads "
+    "Capture One’s window through AT\u2011SPI accessibility and clicks and types through XTest.");
+// The two conversation toggles are stored but nothing reads them: say so rather than let them pretend.
+const QString conversationCaption =
+    QStringLiteral("Not used on Linux yet: Orbix always starts in Quiet Mode and reads results aloud only in "
+                   "voice mode.");
+#endif
 const QString versionCaption = QStringLiteral(
     "Automatic follows the newest installed stable version. An explicit command such as \u201COpen Capture "
     "One 21\u201D pins that version; say \u201COpen latest Capture One\u201D to return to Automatic.");
@@ -51,6 +67,11 @@ SettingsView::SettingsView(Settings& settings, CaptureOneService& captureOne, Ma
     setObjectName(QStringLiteral("settingsWindow"));
     setWindowTitle(QStringLiteral("Orbix Settings"));
     buildForm();
+    // A window of its own, so it closes the way windows close: Esc or Ctrl+W (Cmd+W on macOS).
+    for (const QKeySequence& keys : {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)}) {
+        auto* shortcut = new QShortcut(keys, this);
+        connect(shortcut, &QShortcut::activated, this, &QWidget::close);
+    }
     reloadVersions();
 }
 
@@ -81,6 +102,13 @@ void SettingsView::buildForm() {
     bodyFont(readAloud_);
     conversationLayout->addWidget(quietMode_);
     conversationLayout->addWidget(readAloud_);
+    if (!conversationCaption.isEmpty()) {
+        quietMode_->setEnabled(false);
+        readAloud_->setEnabled(false);
+        quietMode_->setToolTip(conversationCaption);
+        readAloud_->setToolTip(conversationCaption);
+        conversationLayout->addWidget(caption(conversationCaption, conversation));
+    }
     layout->addWidget(conversation);
 
     QGroupBox* permissions = section(QStringLiteral("Permissions"), this);
