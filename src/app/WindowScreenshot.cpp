@@ -42,9 +42,10 @@ QSize parseWindowSize(const QString& text) {
 }
 
 QString renderWindowScreenshot(AppModel& model, const WindowScreenshotOptions& options) {
-    // An update notice found at start-up belongs in the picture.
+    // An update notice found at start-up and the marks of the tray's photos belong in the picture.
     const QDeadlineTimer updateDeadline(kSettleMilliseconds);
-    while (model.isCheckingForProductUpdate() && !updateDeadline.hasExpired()) {
+    while ((model.isCheckingForProductUpdate() || model.isReadingImportedPhotoMarks()) &&
+           !updateDeadline.hasExpired()) {
         QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     }
     // No outside requests reach a screenshot.

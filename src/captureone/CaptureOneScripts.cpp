@@ -99,4 +99,24 @@ QString importScript(const QString& escapedFolderPath) {
            QStringLiteral(".\"\nend tell");
 }
 
+QString photoMarksScript(const QStringList& paths) {
+    QStringList quoted;
+    for (const QString& path : paths) {
+        quoted << text::appleScriptQuoted(path);
+    }
+    return genericTellOpening + QStringLiteral("\n") + noDocumentCheck +
+           QStringLiteral("    set requestedPaths to {") + quoted.join(QStringLiteral(", ")) +
+           QStringLiteral(
+               "}\n"
+               "    set marksText to \"\"\n"
+               "    repeat with aVariant in (variants of current document)\n"
+               "        set variantPath to POSIX path of (file of aVariant)\n"
+               "        if variantPath is in requestedPaths then set marksText to marksText & (rating "
+               "of aVariant) & \"\\t\" & (pick of aVariant) & \"\\t\" & (color tag of aVariant) & "
+               "\"\\t\" & variantPath & \"\\n\"\n"
+               "    end repeat\n"
+               "    return marksText\n"
+               "end tell");
+}
+
 } // namespace orbix::CaptureOneScripts

@@ -26,5 +26,7 @@ QString statusScript();
 QString processingScript();
 QString copyAdjustmentsScript();
 QString importScript(const QString& escapedFolderPath);
+// Reads rating, pick and colour tag of the variants of these files, one line each (photomarks::parseReport).
+QString photoMarksScript(const QStringList& paths);
 
 } // namespace orbix::CaptureOneScripts

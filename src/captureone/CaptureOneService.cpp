@@ -431,6 +431,19 @@ void CaptureOneService::processSelected(Completion completion) {
     run(CaptureOneScripts::processingScript(), std::move(completion));
 }
 
+void CaptureOneService::readPhotoMarks(const QStringList& paths,
+                                       std::function<void(QHash<QString, PhotoMarks>)> completion) {
+    if (paths.isEmpty()) {
+        completion({});
+        return;
+    }
+    run(CaptureOneScripts::photoMarksScript(paths),
+        [paths, completion = std::move(completion)](const CommandOutcome& outcome) {
+            completion(outcome.status.succeeded() ? photomarks::parseReport(outcome.text, paths)
+                                                  : QHash<QString, PhotoMarks>());
+        });
+}
+
 CommandOutcome CaptureOneService::capabilitySummary() const {
     const auto application = resolver_.resolve();
     if (!application) {

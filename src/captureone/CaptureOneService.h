@@ -7,6 +7,7 @@
 // request fails validation nothing runs and the completion is called before the operation returns.
 
 #include "captureone/CaptureOneApplication.h"
+#include "captureone/PhotoMarks.h"
 #include "captureone/ScriptRunner.h"
 #include "core/CommandOutcome.h"
 
@@ -58,6 +59,9 @@ public:
                            const QStringList& targetPaths, Completion completion);
     void getStatus(Completion completion);
     void processSelected(Completion completion);
+    // The marks of the variants of these files; nothing for a file Capture One does not hold, and nothing at
+    // all when the script fails (the tray then shows no marks rather than stale ones).
+    void readPhotoMarks(const QStringList& paths, std::function<void(QHash<QString, PhotoMarks>)> completion);
     CommandOutcome capabilitySummary() const;
 
     // key=value pieces separated by commas; keys lower-cased, values as written (trimmed).

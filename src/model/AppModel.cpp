@@ -91,6 +91,7 @@ void AppModel::setMicrophoneMissing(bool missing) {
 
 void AppModel::setResponding(bool responding) {
     assertOnModelThread();
+    const bool finished = isResponding_ && !responding;
     isResponding_ = responding;
     emit isRespondingChanged();
     if (!responding) {
@@ -99,6 +100,10 @@ void AppModel::setResponding(bool responding) {
             isBusyNoticeShown_ = false;
             emit busyNoticeChanged();
         }
+    }
+    // Whatever the request changed in Capture One shows on the tray's tiles.
+    if (finished) {
+        refreshImportedPhotoMarks();
     }
 }
 

@@ -4,6 +4,7 @@
 // main thread; the services it calls answer through completions on that thread. Every property publishes
 // a change signal after each write.
 
+#include "captureone/PhotoMarks.h"
 #include "core/ConversationRecords.h"
 #include "core/RealtimeVoiceState.h"
 #include "model/AppPresenter.h"
@@ -127,6 +128,10 @@ public:
     const QList<Artifact>& artifacts() const { return artifacts_; }
     const QList<ImportedPhotoAsset>& importedPhotos() const { return importedPhotos_; }
     const QSet<QUuid>& selectedImportedPhotoIDs() const { return selectedImportedPhotoIDs_; }
+    // Rating, pick and colour tag of the tray's photos as Capture One last reported them, by standardised
+    // path; read again after every request and voice result while the tray holds photos.
+    const QHash<QString, PhotoMarks>& importedPhotoMarks() const { return importedPhotoMarks_; }
+    bool isReadingImportedPhotoMarks() const { return photoMarksReadsRunning_ > 0; }
     const std::optional<ProductUpdate>& activeUpdate() const { return activeUpdate_; }
     // Whether the start-up update check is still waiting for its answer (bounded by its request time-out).
     bool isCheckingForProductUpdate() const { return isCheckingForProductUpdate_; }
@@ -196,6 +201,8 @@ public:
     void removeImportedPhoto(const ImportedPhotoAsset& photo);
     QList<ImportedPhotoAsset> targetImportedPhotos(const QString& text) const;
     void runImportedPhotoBatchIntent(const ImportedPhotoBatchIntent& intent, std::function<void()> done = {});
+    // Asks Capture One for the tray photos' marks; the newest answer wins.
+    void refreshImportedPhotoMarks();
 
     // The update notice.
     void checkForProductUpdate();
@@ -221,6 +228,7 @@ signals:
     void artifactsChanged();
     void importedPhotosChanged();
     void selectedImportedPhotoIDsChanged();
+    void importedPhotoMarksChanged();
     void activeUpdateChanged();
     void productUpdateCheckFinished();
 
@@ -310,6 +318,10 @@ private:
     QList<Artifact> artifacts_;
     QList<ImportedPhotoAsset> importedPhotos_;
     QSet<QUuid> selectedImportedPhotoIDs_;
+    QHash<QString, PhotoMarks> importedPhotoMarks_;
+    int photoMarksReadsRunning_ = 0;
+    // Tells the newest read from older ones still running.
+    int photoMarksReadGeneration_ = 0;
     std::optional<ProductUpdate> activeUpdate_;
     bool isCheckingForProductUpdate_ = false;
 

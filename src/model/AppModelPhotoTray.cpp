@@ -181,6 +181,29 @@ void AppModel::runImportedPhotoBatchIntent(const ImportedPhotoBatchIntent& inten
     }
 }
 
+void AppModel::refreshImportedPhotoMarks() {
+    if (importedPhotos_.isEmpty() || !services_.captureOne) {
+        return;
+    }
+    QStringList paths;
+    for (const ImportedPhotoAsset& asset : std::as_const(importedPhotos_)) {
+        paths << standardizedPath(asset.url);
+    }
+    const int generation = ++photoMarksReadGeneration_;
+    ++photoMarksReadsRunning_;
+    QPointer<AppModel> self(this);
+    services_.captureOne->readPhotoMarks(paths, [self, generation](QHash<QString, PhotoMarks> marks) {
+        if (!self) {
+            return;
+        }
+        --self->photoMarksReadsRunning_;
+        if (generation == self->photoMarksReadGeneration_ && marks != self->importedPhotoMarks_) {
+            self->importedPhotoMarks_ = std::move(marks);
+            emit self->importedPhotoMarksChanged();
+        }
+    });
+}
+
 void AppModel::runAdjustmentSteps(std::shared_ptr<const std::vector<AdjustmentStep>> steps, size_t index,
                                   QStringList replies, const QStringList& paths,
                                   std::function<void(const QString&)> finish) {

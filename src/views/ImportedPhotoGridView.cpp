@@ -14,6 +14,7 @@
 #include <QPainter>
 #include <QToolTip>
 #include <QtMath>
+#include <cmath>
 
 namespace orbix::views {
 namespace {
@@ -21,6 +22,10 @@ namespace {
 constexpr int kTile = ImportedPhotoThumbnail::kSide;
 constexpr int kCaptionGap = 8;
 const char* const kCaption = "Imported Photos";
+const QString unreadableFileText = QStringLiteral("Can’t read this file");
+// The loading shimmer: a frame every 40 ms, one sweep across a tile in 1.2 s.
+constexpr int kShimmerFrameMilliseconds = 40;
+constexpr qreal kShimmerStep = 1.0 / 30;
 
 // Whether a click extends the selection: Ctrl (Command on macOS, which Qt reports as Ctrl) or Shift.
 bool extendsSelection(Qt::KeyboardModifiers modifiers) {
@@ -48,6 +53,12 @@ ImportedPhotoGridView::ImportedPhotoGridView(AppModel& model, QWidget* parent)
     connect(&model_, &AppModel::importedPhotosChanged, this, &ImportedPhotoGridView::rebuildThumbnails);
     connect(&model_, &AppModel::selectedImportedPhotoIDsChanged, this,
             &ImportedPhotoGridView::refreshSelection);
+    connect(&model_, &AppModel::importedPhotoMarksChanged, this, qOverload<>(&QWidget::update));
+    shimmerTimer_.setInterval(kShimmerFrameMilliseconds);
+    connect(&shimmerTimer_, &QTimer::timeout, this, [this] {
+        loadingPhase_ = std::fmod(loadingPhase_ + kShimmerStep, 1.0);
+        update();
+    });
     rebuildThumbnails();
 }
 
@@ -176,7 +187,13 @@ QString ImportedPhotoGridView::toolTipAt(const QPointF& position) const {
     if (hit.index < 0) {
         return QString();
     }
-    return hit.onRemoveButton ? QStringLiteral("Remove from tray") : thumbnails_[hit.index].photo.displayName;
+    if (hit.onRemoveButton) {
+        return QStringLiteral("Remove from tray");
+    }
+    const ImportedPhotoThumbnail& thumbnail = thumbnails_[hit.index];
+    const std::optional<QImage> picture = loader_->thumbnail(thumbnail.photo.url.toLocalFile());
+    return picture && picture->isNull() ? thumbnail.photo.displayName + QLatin1Char('\n') + unreadableFileText
+                                        : thumbnail.photo.displayName;
 }
 
 void ImportedPhotoGridView::paintEvent(QPaintEvent* event) {
@@ -197,11 +214,12 @@ void ImportedPhotoGridView::paintEvent(QPaintEvent* event) {
     const int columnCount = columns(width());
     const int firstRow = qMax(0, (exposed.top() - top) / rowPitch);
     const int lastRow = qMax(0, (exposed.bottom() - top) / rowPitch);
+    bool isLoading = false;
     for (int row = firstRow; row <= lastRow; ++row) {
         for (int column = 0; column < columnCount; ++column) {
             const int index = row * columnCount + column;
             if (index >= thumbnails_.size()) {
-                return;
+                break;
             }
             const QRectF tile = tileRect(index);
             if (!tile.intersects(exposed)) {
@@ -210,11 +228,25 @@ void ImportedPhotoGridView::paintEvent(QPaintEvent* event) {
             const ImportedPhotoThumbnail& thumbnail = thumbnails_[index];
             const std::optional<QImage> picture = loader_->thumbnail(thumbnail.photo.url.toLocalFile());
             using Hover = ImportedPhotoThumbnail::Hover;
-            const Hover hover = hovered_.index != index   ? Hover::none
-                                : hovered_.onRemoveButton ? Hover::removeButton
-                                                          : Hover::tile;
-            thumbnail.paint(painter, tile, picture, hover, palette);
+            ImportedPhotoThumbnail::Look look;
+            look.hover = hovered_.index != index   ? Hover::none
+                         : hovered_.onRemoveButton ? Hover::removeButton
+                                                   : Hover::tile;
+            const auto marks = model_.importedPhotoMarks().constFind(
+                ImportedPhotoRecognizers::standardizedPath(thumbnail.photo.url));
+            if (marks != model_.importedPhotoMarks().constEnd()) {
+                look.marks = *marks;
+            }
+            look.loadingPhase = loadingPhase_;
+            isLoading = isLoading || !picture;
+            thumbnail.paint(painter, tile, picture, look, palette);
         }
+    }
+    // The shimmer moves only while a tile in sight is still loading.
+    if (isLoading && !shimmerTimer_.isActive()) {
+        shimmerTimer_.start();
+    } else if (!isLoading && shimmerTimer_.isActive() && exposed.contains(visibleRegion().boundingRect())) {
+        shimmerTimer_.stop();
     }
 }
 

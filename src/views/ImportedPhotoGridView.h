@@ -8,6 +8,7 @@
 #include <QAccessible>
 #include <QHash>
 #include <QList>
+#include <QTimer>
 #include <QWidget>
 
 namespace orbix {
@@ -77,6 +78,8 @@ private:
     QHash<int, QAccessible::Id> accessibleTileIds_;
     void dropAccessibleTiles();
     Hit hovered_;
+    QTimer shimmerTimer_;
+    qreal loadingPhase_ = 0;
 };
 
 } // namespace orbix::views

@@ -1,9 +1,11 @@
 #pragma once
-// One tile of the photo tray: the picture cropped to a rounded square (or the photo symbol while it loads
-// or when the file is not a picture), a selection border and check mark, and a small remove button.
+// One tile of the photo tray: the picture cropped to a rounded square (a shimmer while it loads, the photo
+// symbol when the file is not a picture), the marks Capture One holds for it (stars, pick flag, colour tag)
+// along its bottom, a selection border and check mark, and a small remove button.
 // Tiles are painted by the tray grid, which calls `action` for a click on the tile and `removeAction`
 // for a click on the remove button.
 
+#include "captureone/PhotoMarks.h"
 #include "core/ConversationRecords.h"
 
 #include <QImage>
@@ -29,10 +31,22 @@ struct ImportedPhotoThumbnail {
 
     enum class Hover { none, tile, removeButton };
 
+    // What the tile shows besides its picture.
+    struct Look {
+        Hover hover = Hover::none;
+        // Capture One's marks for the photo; none when it holds no variant of the file.
+        std::optional<PhotoMarks> marks;
+        // Where the loading shimmer's band is, 0 to 1 across the tile.
+        qreal loadingPhase = 0;
+    };
+
     // `picture` is absent while loading and null when the file cannot be read as a picture. The remove
     // button shows while the pointer is over the tile, so a full tray does not read as a wall of buttons.
-    void paint(QPainter& painter, const QRectF& tile, const std::optional<QImage>& picture, Hover hover,
+    void paint(QPainter& painter, const QRectF& tile, const std::optional<QImage>& picture, const Look& look,
                const QPalette& palette) const;
+
+    // The colour of a Capture One colour tag (1 red … 7 purple); invalid for none.
+    static QColor colorTagColor(int tag);
 };
 
 } // namespace orbix::views

@@ -40,6 +40,8 @@ constexpr std::array kSymbols{
     SymbolGlyph{"arrow.down.right.and.arrow.up.left", 0xf1cf}, // close_fullscreen
     SymbolGlyph{"arrow.up.left.and.arrow.down.right", 0xf1ce}, // open_in_full
     SymbolGlyph{"message", 0xe0c9},                            // message
+    SymbolGlyph{"star.fill", 0xe838},                          // star
+    SymbolGlyph{"flag.fill", 0xe153},                          // flag
 };
 
 QString loadedFamily() {

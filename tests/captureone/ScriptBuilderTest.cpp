@@ -248,3 +248,44 @@ TEST(AssignmentMap, KeepsOnlyTwoPartPieces) {
     EXPECT_EQ(map.value("a"), "b=c");
     EXPECT_EQ(map.value("aspect"), "3:2");
 }
+
+TEST_F(ScriptBuilderTest, PhotoMarksScriptAndItsReport) {
+    runner->reply = {ScriptOutcome::Status::success,
+                     "4\ttrue\t2\t/Shoot/a.jpg\n"
+                     "0\tfalse\t0\t/Shoot/b \"x\".jpg\n"
+                     "5\tfalse\t1\t/Shoot/a.jpg\n"        // a second variant of the same file
+                     "3\tfalse\t0\t/Elsewhere/c.jpg\n"    // not asked for
+                     "x\tfalse\t0\t/Shoot/d.jpg\n"        // unreadable
+                     "2\tmaybe\t0\t/Shoot/d.jpg\n"        // unreadable
+                     "1\ttrue\t7\t/Shoot/tab\there.jpg"}; // a tab inside the path
+    std::optional<QHash<QString, PhotoMarks>> marks;
+    service.readPhotoMarks({"/Shoot/a.jpg", "/Shoot/b \"x\".jpg", "/Shoot/d.jpg", "/Shoot/tab\there.jpg"},
+                           [&](QHash<QString, PhotoMarks> answer) { marks = std::move(answer); });
+    ASSERT_TRUE(marks.has_value());
+    EXPECT_EQ(lastScript(), "tell application \"Capture One 23\"\n"
+                            "    if not (exists current document) then error \"Open a Capture One catalog or "
+                            "session first.\"\n"
+                            "    set requestedPaths to {\"/Shoot/a.jpg\", \"/Shoot/b \\\"x\\\".jpg\", "
+                            "\"/Shoot/d.jpg\", \"/Shoot/tab\there.jpg\"}\n"
+                            "    set marksText to \"\"\n"
+                            "    repeat with aVariant in (variants of current document)\n"
+                            "        set variantPath to POSIX path of (file of aVariant)\n"
+                            "        if variantPath is in requestedPaths then set marksText to marksText & "
+                            "(rating of aVariant) & \"\\t\" & (pick of aVariant) & \"\\t\" & (color tag of "
+                            "aVariant) & \"\\t\" & variantPath & \"\\n\"\n"
+                            "    end repeat\n"
+                            "    return marksText\n"
+                            "end tell");
+    const QHash<QString, PhotoMarks> expected{{"/Shoot/a.jpg", {4, true, 2}},
+                                              {"/Shoot/b \"x\".jpg", {0, false, 0}},
+                                              {"/Shoot/tab\there.jpg", {1, true, 7}}};
+    EXPECT_EQ(*marks, expected);
+
+    runner->reply = {ScriptOutcome::Status::executionError, "Open a Capture One catalog or session first."};
+    service.readPhotoMarks({"/Shoot/a.jpg"},
+                           [&](QHash<QString, PhotoMarks> answer) { marks = std::move(answer); });
+    EXPECT_TRUE(marks->isEmpty()) << "a failed read reports no marks";
+    const qsizetype scriptsRun = runner->scripts.size();
+    service.readPhotoMarks({}, [&](QHash<QString, PhotoMarks> answer) { marks = std::move(answer); });
+    EXPECT_EQ(runner->scripts.size(), scriptsRun) << "an empty tray asks nothing";
+}

@@ -107,3 +107,41 @@ TEST_F(AppModelTest, BatchRequestsTargetExactlyTheTrayPhotos) {
     EXPECT_EQ(lastReply(), "Select one or more imported photos in the artifact area first.");
     EXPECT_TRUE(QFile::exists(folder + "/p1.jpg")) << "removal never touches the file";
 }
+
+TEST_F(AppModelTest, TileMarksAreReadFromCaptureOneAfterEachRequest) {
+    makeModel();
+    const QString folder = makeFolder("marks", {"m1.jpg", "m2.jpg", "Tom's \"best\" 3.jpg"});
+    submit("import photos from " + folder);
+    ASSERT_EQ(model->importedPhotos().size(), 3);
+    const auto marksOf = [&](int index) {
+        return model->importedPhotoMarks().value(
+            ImportedPhotoRecognizers::standardizedPath(model->importedPhotos()[index].url), PhotoMarks{-1});
+    };
+    ASSERT_TRUE(waitUntil([&] { return !model->isReadingImportedPhotoMarks(); }));
+    EXPECT_EQ(model->importedPhotoMarks().size(), 3) << "a quoted file name is read like the others";
+    EXPECT_EQ(marksOf(2), PhotoMarks{});
+
+    model->selectImportedPhoto(model->importedPhotos()[0], false);
+    model->selectImportedPhoto(model->importedPhotos()[2], true);
+    submit("rate these photos 4 stars");
+    ASSERT_TRUE(waitUntil([&] { return !model->isReadingImportedPhotoMarks(); }));
+    EXPECT_EQ(marksOf(0), (PhotoMarks{4, false, 0}));
+    EXPECT_EQ(marksOf(1), PhotoMarks{});
+    EXPECT_EQ(marksOf(2), (PhotoMarks{4, false, 0}));
+
+    // A change made in Capture One itself shows after the next request.
+    std::optional<CommandOutcome> tagged;
+    captureOne.setColorTag(5, {ImportedPhotoRecognizers::standardizedPath(model->importedPhotos()[1].url)},
+                           [&](const CommandOutcome& outcome) { tagged = outcome; });
+    ASSERT_TRUE(waitUntil([&] { return tagged.has_value(); }));
+    submit("reject these");
+    ASSERT_TRUE(waitUntil([&] { return !model->isReadingImportedPhotoMarks(); }));
+    EXPECT_EQ(marksOf(0), (PhotoMarks{4, true, 0}));
+    EXPECT_EQ(marksOf(1), (PhotoMarks{0, false, 5}));
+
+    // Without a document nothing can be read: the tiles lose their marks rather than keep stale ones.
+    simulator.command({"close-document"});
+    submit("rate these photos 1 star");
+    ASSERT_TRUE(waitUntil([&] { return !model->isReadingImportedPhotoMarks(); }));
+    EXPECT_TRUE(model->importedPhotoMarks().isEmpty());
+}

@@ -10,8 +10,11 @@
 #include "views/UpdateArtifactView.h"
 
 #include <QAccessible>
+#include <QApplication>
+#include <QDir>
 #include <QImage>
 #include <QLabel>
+#include <QPainter>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QTest>
@@ -298,4 +301,75 @@ TEST_F(ArtifactInspectorTest, AFullTrayScrollsToItsLastRowAndNoFurther) {
     EXPECT_EQ(grid->height(), grid->heightForWidth(grid->width()));
     EXPECT_EQ(content->height(), content->heightForWidth(content->width()))
         << "no blank tail below the document: the pane is as tall as its rows at the real width";
+}
+
+TEST(ImportedPhotoTile, LoadingUnreadableAndMarkedTilesLookDifferent) {
+    const QRectF tile(0, 0, ImportedPhotoThumbnail::kSide, ImportedPhotoThumbnail::kSide);
+    QImage photo(64, 64, QImage::Format_ARGB32_Premultiplied);
+    photo.fill(QColor(90, 140, 200));
+    const auto render = [&](const std::optional<QImage>& picture, const ImportedPhotoThumbnail::Look& look) {
+        QImage image(64, 64, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        QPainter painter(&image);
+        ImportedPhotoThumbnail{}.paint(painter, tile, picture, look, QApplication::palette());
+        return image;
+    };
+    ImportedPhotoThumbnail::Look plain;
+    ImportedPhotoThumbnail::Look later;
+    later.loadingPhase = 0.5;
+    EXPECT_NE(render(std::nullopt, plain), render(QImage(), plain)) << "loading is not unreadable";
+    EXPECT_NE(render(std::nullopt, plain), render(std::nullopt, later)) << "the shimmer moves";
+
+    ImportedPhotoThumbnail::Look marked;
+    marked.marks = PhotoMarks{3, true, 4};
+    const QImage withMarks = render(photo, marked);
+    const QImage withoutMarks = render(photo, plain);
+    EXPECT_EQ(withMarks.copy(0, 0, 64, 40), withoutMarks.copy(0, 0, 64, 40)) << "marks stay at the bottom";
+    EXPECT_NE(withMarks.copy(0, 46, 64, 18), withoutMarks.copy(0, 46, 64, 18));
+    ImportedPhotoThumbnail::Look unmarked;
+    unmarked.marks = PhotoMarks{};
+    EXPECT_EQ(render(photo, unmarked), withoutMarks) << "a photo without marks carries no strip";
+    EXPECT_EQ(ImportedPhotoThumbnail::colorTagColor(0), QColor());
+    EXPECT_EQ(ImportedPhotoThumbnail::colorTagColor(8), QColor());
+    EXPECT_TRUE(ImportedPhotoThumbnail::colorTagColor(7).isValid());
+
+    // The states side by side, for the documentation: loading, unreadable, marked, marked and selected.
+    if (const QString folder = qEnvironmentVariable("ORBIX_RENDER_DIR"); !folder.isEmpty()) {
+        constexpr int gap = 10;
+        QImage strip(2 * (4 * 64 + 5 * gap), 2 * (64 + 2 * gap), QImage::Format_ARGB32_Premultiplied);
+        strip.setDevicePixelRatio(2);
+        strip.fill(QApplication::palette().color(QPalette::Base));
+        QPainter painter(&strip);
+        ImportedPhotoThumbnail selected;
+        selected.isSelected = true;
+        ImportedPhotoThumbnail::Look picked;
+        picked.marks = PhotoMarks{5, true, 0};
+        const auto at = [&](int index) { return QRectF(gap + index * (64 + gap), gap, 64, 64); };
+        ImportedPhotoThumbnail{}.paint(painter, at(0), std::nullopt, later, QApplication::palette());
+        ImportedPhotoThumbnail{}.paint(painter, at(1), QImage(), plain, QApplication::palette());
+        ImportedPhotoThumbnail{}.paint(painter, at(2), photo, marked, QApplication::palette());
+        selected.paint(painter, at(3), photo, picked, QApplication::palette());
+        painter.end();
+        EXPECT_TRUE(strip.save(QDir(folder).filePath(QStringLiteral("tray-tiles.png"))));
+    }
+}
+
+TEST_F(ArtifactInspectorTest, AnUnreadableTileSaysSoInItsTooltip) {
+    makeModel();
+    const QString folder = makeFolder("tray", {"broken.jpg"});
+    QImage image(120, 80, QImage::Format_RGB32);
+    image.fill(Qt::darkCyan);
+    ASSERT_TRUE(image.save(folder + "/fine.png"));
+    submit("import photos from " + folder);
+    ASSERT_EQ(model->importedPhotos().size(), 2);
+    showInspector();
+    ImportedPhotoGridView* grid = inspector->photoGrid();
+    ASSERT_TRUE(waitUntil([&] {
+        grid->grab();
+        const auto broken = grid->loader().thumbnail(model->importedPhotos()[0].url.toLocalFile());
+        const auto fine = grid->loader().thumbnail(model->importedPhotos()[1].url.toLocalFile());
+        return broken && fine;
+    }));
+    EXPECT_EQ(grid->toolTipAt(grid->tileRect(0).center()), "broken\nCan\u2019t read this file");
+    EXPECT_EQ(grid->toolTipAt(grid->tileRect(1).center()), "fine");
 }
