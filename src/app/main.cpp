@@ -18,10 +18,12 @@
 #include "app/WindowScreenshot.h"
 #include "captureone/CaptureOneService.h"
 #include "core/RealtimeVoiceState.h"
+#include "core/WindowGeometryStore.h"
 #include "model/AppIntentRouter.h"
 #include "model/AppModel.h"
 #include "views/ContentView.h"
 #include "views/SettingsView.h"
+#include "views/WindowGeometryKeeper.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -228,6 +230,9 @@ int runWindow(const QCommandLineParser& parser, const Options& options) {
     });
     QObject::connect(&bus, &orbix::OrbixDBusService::activationRequested, &window,
                      &orbix::views::ContentView::bringToFront);
+    orbix::WindowGeometryStore geometryStore;
+    orbix::views::WindowGeometryKeeper geometryKeeper(window, geometryStore);
+    geometryKeeper.restore();
     window.show();
     const int status = QApplication::exec();
     settingsWindow.reset();
