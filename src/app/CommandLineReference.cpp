@@ -110,8 +110,8 @@ const QList<OptionEntry>& options() {
          QStringLiteral("TEXT"),
          {},
          QStringLiteral(
-             "Open the window with TEXT typed in the prompt field, not sent, in the running instance "
-             "if there is one. TEXT is at most 16 KiB of UTF-8.")},
+             "Open the window with TEXT added to the prompt field (on a new line after any draft), not "
+             "sent, in the running instance if there is one. TEXT is at most 16 KiB of UTF-8.")},
         {OptionId::voice,
          {QStringLiteral("voice")},
          {},

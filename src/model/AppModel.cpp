@@ -195,9 +195,19 @@ void AppModel::setMode(InputMode mode) {
 }
 
 void AppModel::applyIntentRoute(const AppIntentRoute& route) {
+    // The same route may be handed over twice (when the window first shows, and as it is published); a
+    // note is added once.
+    if (!route.id.isNull() && route.id == lastAppliedRouteID_) {
+        return;
+    }
+    lastAppliedRouteID_ = route.id;
     setSelectedSection(route.destination);
     if (route.prefilledPrompt && !route.prefilledPrompt->isEmpty()) {
-        setPromptText(*route.prefilledPrompt);
+        // A draft the user typed is kept: the note goes on a line of its own after it.
+        const QString draft = text::trimmed(promptText_).isEmpty() ? QString() : promptText_;
+        const QString separator =
+            draft.isEmpty() || draft.endsWith(QLatin1Char('\n')) ? QString() : QStringLiteral("\n");
+        setPromptText(draft + separator + *route.prefilledPrompt);
         setSelectedSection(SidebarSection::chat);
         shouldFocusPrompt_ = !shouldFocusPrompt_;
         emit shouldFocusPromptChanged();

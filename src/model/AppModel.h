@@ -326,6 +326,7 @@ private:
     bool isCheckingForProductUpdate_ = false;
 
     std::optional<QString> dismissedUpdateVersion_;
+    QUuid lastAppliedRouteID_;
     FolderChooser folderChooser_;
     std::shared_ptr<VoiceTimers> voiceTimers_;
     std::list<std::unique_ptr<VoiceTimer>> pendingDelays_;

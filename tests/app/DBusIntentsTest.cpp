@@ -115,15 +115,18 @@ TEST_F(DBusIntents, CreateNoteTypesThePromptFocusesItAndNeverSubmits) {
     EXPECT_TRUE(model->messages().isEmpty()) << "a note is typed, not sent";
     EXPECT_FALSE(model->isResponding());
 
-    // The same text again is a new request: it acts again and toggles focus back.
+    // The same text again is a new request: it acts again, toggles focus back and goes on a line of its own
+    // after what the field holds.
     callOrbix(QStringLiteral("CreateNote"), {QStringLiteral("make the sky bluer")});
     EXPECT_EQ(model->shouldFocusPrompt(), focusBefore);
     EXPECT_EQ(raised.count(), 2);
+    const QString twice = QStringLiteral("make the sky bluer\nmake the sky bluer");
+    EXPECT_EQ(model->promptText(), twice);
 
     // An empty note only brings the chat forward: the typed text stays and focus is not requested.
     const QDBusMessage empty = callOrbix(QStringLiteral("CreateNote"), {QString()});
     EXPECT_EQ(empty.arguments().value(0).toString(), QStringLiteral("Opened Orbix."));
-    EXPECT_EQ(model->promptText(), QStringLiteral("make the sky bluer"));
+    EXPECT_EQ(model->promptText(), twice);
     EXPECT_EQ(model->shouldFocusPrompt(), focusBefore);
 }
 
@@ -143,7 +146,7 @@ TEST_F(DBusIntents, ANoteLongerThanTheLimitIsRefusedAndLeavesThePromptAlone) {
     const QString longest(appIntents::kMostNoteBytes, QLatin1Char('\n'));
     const QDBusMessage taken = callOrbix(QStringLiteral("CreateNote"), {longest});
     ASSERT_EQ(taken.type(), QDBusMessage::ReplyMessage) << taken.errorMessage().toStdString();
-    EXPECT_EQ(model->promptText(), longest);
+    EXPECT_EQ(model->promptText(), QStringLiteral("half typed\n") + longest) << "the draft is kept";
 }
 
 TEST_F(DBusIntents, OpenSectionKeepsTypedTextAndRefusesUnknownSections) {

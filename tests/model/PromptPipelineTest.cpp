@@ -173,10 +173,20 @@ TEST_F(AppModelTest, SessionsKeepTheTrayAndSelectionRulesHold) {
     bool focus = model->shouldFocusPrompt();
     model->applyIntentRoute(AppIntentRoute::make(SidebarSection::chat, QString()));
     EXPECT_EQ(model->shouldFocusPrompt(), focus);
-    model->applyIntentRoute(AppIntentRoute::make(SidebarSection::chat, "rate these 5"));
-    model->applyIntentRoute(AppIntentRoute::make(SidebarSection::chat, "rate these 5"));
+    const AppIntentRoute note = AppIntentRoute::make(SidebarSection::chat, "rate these 5");
+    model->applyIntentRoute(note);
+    model->applyIntentRoute(note);
+    EXPECT_EQ(model->promptText(), "via the property\nrate these 5") << "a route handed over twice counts once";
+    model->applyIntentRoute(AppIntentRoute::make(SidebarSection::chat, "and warmer"));
     EXPECT_EQ(model->shouldFocusPrompt(), focus) << "toggled twice";
-    EXPECT_EQ(model->promptText(), "rate these 5");
+    EXPECT_EQ(model->promptText(), "via the property\nrate these 5\nand warmer")
+        << "a typed draft is kept and each note goes on a line of its own";
+    model->setPromptText("draft\n");
+    model->applyIntentRoute(AppIntentRoute::make(SidebarSection::chat, "note"));
+    EXPECT_EQ(model->promptText(), "draft\nnote");
+    model->setPromptText("  \n ");
+    model->applyIntentRoute(AppIntentRoute::make(SidebarSection::chat, "note"));
+    EXPECT_EQ(model->promptText(), "note") << "blanks are no draft";
     EXPECT_TRUE(model->messages().isEmpty()) << "a route never submits";
 }
 
