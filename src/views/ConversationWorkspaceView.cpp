@@ -9,6 +9,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace orbix::views {
@@ -20,6 +21,15 @@ constexpr qreal kSubtitleScale = 1.05;
 constexpr int kMicToTitleSpacing = 22;
 constexpr int kTitleToSubtitleSpacing = 6;
 constexpr int kComposerToNoticeSpacing = 6;
+constexpr int kSubtitleToExamplesSpacing = 18;
+constexpr int kExampleSpacing = 6;
+
+// Requests a newcomer can try at once; a click puts one into the prompt, to send or change.
+const QStringList exampleRequests{
+    QStringLiteral("Test the Capture One connection"),
+    QStringLiteral("Rate the selected photos 4 stars"),
+    QStringLiteral("Make these brighter and warmer"),
+};
 
 } // namespace
 
@@ -43,6 +53,22 @@ ConversationWorkspaceView::ConversationWorkspaceView(AppModel& model, QWidget* p
     busyNotice_->setTextFormat(Qt::PlainText);
     busyNotice_->setAlignment(Qt::AlignHCenter);
     busyNotice_->setVisible(model_.isBusyNoticeShown());
+    examples_ = new QWidget(column);
+    examples_->setObjectName(QStringLiteral("exampleRequests"));
+    auto* examplesLayout = new QVBoxLayout(examples_);
+    examplesLayout->setContentsMargins(0, 0, 0, 0);
+    examplesLayout->setSpacing(kExampleSpacing);
+    for (const QString& example : exampleRequests) {
+        auto* button = new QPushButton(example, examples_);
+        button->setCursor(Qt::PointingHandCursor);
+        button->setToolTip(QStringLiteral("Put this request into the prompt"));
+        connect(button, &QPushButton::clicked, this, [this, example] {
+            model_.setPromptText(example);
+            model_.togglePromptFocus();
+        });
+        examplesLayout->addWidget(button, 0, Qt::AlignHCenter);
+        exampleButtons_ << button;
+    }
 
     auto* columnLayout = new QVBoxLayout(column);
     columnLayout->setContentsMargins(0, 0, 0, 0);
@@ -53,6 +79,8 @@ ConversationWorkspaceView::ConversationWorkspaceView(AppModel& model, QWidget* p
     columnLayout->addWidget(title_);
     columnLayout->addSpacing(kTitleToSubtitleSpacing);
     columnLayout->addWidget(subtitle_);
+    columnLayout->addSpacing(kSubtitleToExamplesSpacing);
+    columnLayout->addWidget(examples_);
     columnLayout->addStretch(1);
     columnLayout->addWidget(composer_);
     columnLayout->addSpacing(kComposerToNoticeSpacing);
@@ -69,6 +97,10 @@ ConversationWorkspaceView::ConversationWorkspaceView(AppModel& model, QWidget* p
     connect(&model_, &AppModel::busyNoticeChanged, this,
             [this] { busyNotice_->setVisible(model_.isBusyNoticeShown()); });
     connect(&model_, &AppModel::isMicrophoneMissingChanged, this, &ConversationWorkspaceView::updateStatus);
+    // The examples belong to the empty window: the first request (or a new session) decides.
+    connect(&model_, &AppModel::messagesChanged, this,
+            [this] { examples_->setVisible(model_.messages().isEmpty()); });
+    examples_->setVisible(model_.messages().isEmpty());
     applyFonts();
     updateStatus();
 }
@@ -136,6 +168,20 @@ void ConversationWorkspaceView::applyFonts() {
     subtitlePalette.setColor(QPalette::WindowText, views::namedColor(views::NamedColor::Secondary, pal));
     subtitle_->setPalette(subtitlePalette);
     busyNotice_->setPalette(subtitlePalette);
+
+    // Quiet capsules in the accent colour: clickable, yet plainly suggestions rather than commands.
+    const QColor accent = views::namedColor(views::NamedColor::Accent, pal);
+    const QColor border = views::namedColor(views::NamedColor::Quaternary, pal);
+    const QColor hover = views::namedColor(views::NamedColor::ControlBackground, pal);
+    const QString style =
+        QStringLiteral(
+            "QPushButton { color: %1; background: transparent; border: 1px solid %2; border-radius: 11px;"
+            " padding: 4px 14px; } QPushButton:hover { background: %3; }"
+            " QPushButton:focus { border-color: %1; }")
+            .arg(accent.name(), border.name(QColor::HexArgb), hover.name());
+    for (QPushButton* button : std::as_const(exampleButtons_)) {
+        button->setStyleSheet(style);
+    }
 }
 
 void ConversationWorkspaceView::paintEvent(QPaintEvent*) {

@@ -4,9 +4,11 @@
 
 #include "core/RealtimeVoiceState.h"
 
+#include <QList>
 #include <QWidget>
 
 class QLabel;
+class QPushButton;
 
 namespace orbix {
 class AppModel;
@@ -34,6 +36,8 @@ public:
     QLabel* titleLabel() const { return title_; }
     QLabel* subtitleLabel() const { return subtitle_; }
     QLabel* busyNoticeLabel() const { return busyNotice_; }
+    // Example requests shown while the conversation is empty.
+    const QList<QPushButton*>& exampleButtons() const { return exampleButtons_; }
 
 protected:
     void changeEvent(QEvent* event) override;
@@ -50,6 +54,8 @@ private:
     PromptComposerView* composer_ = nullptr;
     // Under the composer: a request sent while another runs waits in the field.
     QLabel* busyNotice_ = nullptr;
+    QWidget* examples_ = nullptr;
+    QList<QPushButton*> exampleButtons_;
 };
 
 } // namespace orbix::views

@@ -2,12 +2,21 @@
 
 #include <QFileDialog>
 #include <QPointer>
+#include <memory>
 
 namespace orbix::views {
 
 FolderChooser makeFolderChooserDialog(QWidget* parent) {
-    return [parent = QPointer<QWidget>(parent)](std::function<void(const QUrl&)> confirmed) {
+    // One chooser at a time: asking again brings the open one forward.
+    auto open = std::make_shared<QPointer<QFileDialog>>();
+    return [parent = QPointer<QWidget>(parent), open](std::function<void(const QUrl&)> confirmed) {
+        if (QFileDialog* shown = *open; shown && shown->isVisible()) {
+            shown->raise();
+            shown->activateWindow();
+            return;
+        }
         auto* dialog = new QFileDialog(parent, QStringLiteral("Choose a folder to import into Capture One."));
+        *open = dialog;
         dialog->setObjectName(QStringLiteral("importPhotosDialog"));
         dialog->setAttribute(Qt::WA_DeleteOnClose);
         dialog->setWindowModality(Qt::NonModal);

@@ -7,7 +7,8 @@ class QWidget;
 
 namespace orbix::views {
 
-// A chooser whose dialogs open over `parent` (or on their own once the parent is gone).
+// A chooser whose dialogs open over `parent` (or on their own once the parent is gone), one at a time: while
+// one is open, asking again brings it forward.
 FolderChooser makeFolderChooserDialog(QWidget* parent);
 
 } // namespace orbix::views

@@ -1,6 +1,7 @@
 #include "views/WindowMenus.h"
 
 #include "model/AppModel.h"
+#include "views/HelpWindows.h"
 
 #include <QAction>
 #include <QMenu>
@@ -45,11 +46,9 @@ void installWindowMenus(QMenuBar& menuBar, AppModel& model, QWidget& window,
     quit->setShortcut(QKeySequence::Quit);
     quit->setMenuRole(QAction::QuitRole);
     QObject::connect(quit, &QAction::triggered, &window, &QWidget::close);
-#else
-    Q_UNUSED(window);
 #endif
 
-    QMenu* assistant = menuBar.addMenu(QStringLiteral("Assistant"));
+    QMenu* assistant = menuBar.addMenu(QStringLiteral("&Assistant"));
     assistant->setObjectName(QStringLiteral("assistantMenu"));
     QAction* focus = addCommand(*assistant, QStringLiteral("Focus Prompt"), QKeySequence(Qt::CTRL | Qt::Key_L),
                                 QStringLiteral("focusPromptAction"));
@@ -63,6 +62,16 @@ void installWindowMenus(QMenuBar& menuBar, AppModel& model, QWidget& window,
         addCommand(*assistant, QStringLiteral("Enable Quiet"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Q),
                    QStringLiteral("enableQuietAction"));
     QObject::connect(quiet, &QAction::triggered, &model, [&model] { model.setMode(InputMode::quiet); });
+
+    QMenu* help = menuBar.addMenu(QStringLiteral("&Help"));
+    help->setObjectName(QStringLiteral("helpMenu"));
+    QAction* orbixHelp = addCommand(*help, QStringLiteral("Orbix Help"), QKeySequence::HelpContents,
+                                    QStringLiteral("orbixHelpAction"));
+    QObject::connect(orbixHelp, &QAction::triggered, &window, [&window] { showOrbixHelp(window); });
+    QAction* about = help->addAction(QStringLiteral("About Orbix"));
+    about->setObjectName(QStringLiteral("aboutOrbixAction"));
+    about->setMenuRole(QAction::AboutRole);
+    QObject::connect(about, &QAction::triggered, &window, [&window] { showAboutOrbix(window); });
 }
 
 } // namespace orbix::views

@@ -1,7 +1,7 @@
 #pragma once
-// The main window's menu commands: File → New Session and Settings…, and the Assistant menu (Focus
-// Prompt, Enable Voice, Enable Quiet). Every command forwards to one model operation, except Settings…,
-// which asks the window's owner to show the settings window.
+// The main window's menu commands: File → New Session and Settings…, the Assistant menu (Focus Prompt,
+// Enable Voice, Enable Quiet) and Help (Orbix Help, About Orbix). Every Assistant command forwards to one
+// model operation; Settings… asks the window's owner to show the settings window.
 
 #include <functional>
 

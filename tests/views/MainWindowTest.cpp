@@ -8,6 +8,7 @@
 #include "views/ComposerIcon.h"
 #include "views/ContentView.h"
 #include "views/ConversationWorkspaceView.h"
+#include "views/HelpWindows.h"
 #include "views/MicControlView.h"
 #include "views/PromptComposerView.h"
 #include "views/PromptTextField.h"
@@ -15,8 +16,11 @@
 #include <QAction>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QMenu>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextBrowser>
 #include <gtest/gtest.h>
 
 using namespace orbix;
@@ -189,4 +193,60 @@ TEST_F(MainWindow, AChooserConfirmedAfterTheModelIsGoneDoesNothing) {
     model.reset();
     confirm(QUrl::fromLocalFile(makeFolder(QStringLiteral("late"), {QStringLiteral("a.jpg")})));
     SUCCEED() << "no use of the destroyed model";
+}
+
+TEST_F(MainWindow, ASecondImportClickBringsTheOpenChooserForward) {
+    openWindow();
+    QTest::mouseClick(window->workspace()->composer()->importButton(), Qt::LeftButton);
+    QFileDialog* first = chooser();
+    ASSERT_NE(first, nullptr);
+    QTest::mouseClick(window->workspace()->composer()->importButton(), Qt::LeftButton);
+    EXPECT_EQ(window->findChildren<QFileDialog*>().size(), 1) << "one chooser at a time";
+    EXPECT_TRUE(first->isVisible());
+    first->reject();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QTest::mouseClick(window->workspace()->composer()->importButton(), Qt::LeftButton);
+    EXPECT_NE(chooser(), nullptr) << "after one closes, the next click opens a new one";
+}
+
+TEST_F(MainWindow, ExampleRequestsFillThePromptUntilTheConversationStarts) {
+    openWindow();
+    const QList<QPushButton*> examples = window->workspace()->exampleButtons();
+    ASSERT_EQ(examples.size(), 3);
+    EXPECT_TRUE(examples[0]->isVisible());
+    window->workspace()->micControl()->setFocus();
+    QTest::mouseClick(examples[1], Qt::LeftButton);
+    EXPECT_EQ(model->promptText(), examples[1]->text());
+    EXPECT_EQ(field()->toPlainText(), examples[1]->text());
+    EXPECT_TRUE(field()->hasFocus()) << "ready to send or change";
+    EXPECT_TRUE(model->messages().isEmpty()) << "an example is never sent by itself";
+
+    submit(examples[0]->text());
+    EXPECT_FALSE(examples[0]->isVisible());
+    model->startNewSession();
+    EXPECT_TRUE(examples[0]->isVisible());
+}
+
+TEST_F(MainWindow, HelpMenuShowsTheUsageSectionAndTheLicences) {
+    openWindow();
+    const QMenu* help = window->findChild<QMenu*>(QStringLiteral("helpMenu"));
+    ASSERT_NE(help, nullptr);
+    EXPECT_EQ(help->title(), QStringLiteral("&Help"));
+    EXPECT_EQ(window->findChild<QMenu*>(QStringLiteral("assistantMenu"))->title(),
+              QStringLiteral("&Assistant"));
+    action("orbixHelpAction")->trigger();
+    action("orbixHelpAction")->trigger();
+    const QList<QTextBrowser*> pages = window->findChildren<QTextBrowser*>(QStringLiteral("orbixHelpWindow"));
+    ASSERT_EQ(pages.size(), 1) << "asking again brings the same page forward";
+    EXPECT_TRUE(pages[0]->isVisible());
+    const QString page = pages[0]->toPlainText();
+    EXPECT_TRUE(page.startsWith(QStringLiteral("Using Orbix"))) << page.left(80).toStdString();
+    EXPECT_FALSE(page.contains(QStringLiteral("Building by hand"))) << "only the usage section";
+
+    const QString about = aboutOrbixText(QStringLiteral("1.2.3"));
+    EXPECT_TRUE(about.contains(QStringLiteral("Orbix 1.2.3")));
+    EXPECT_TRUE(about.contains(QStringLiteral("Material Icons font \u2014 Apache License 2.0")));
+    EXPECT_EQ(markdownSection(QStringLiteral("# T\n## A\na\n### B\nb\n## C\nc"), QStringLiteral("A")),
+              QStringLiteral("## A\na\n### B\nb"));
+    EXPECT_EQ(markdownSection(QStringLiteral("## C\nc"), QStringLiteral("A")), QString());
 }
