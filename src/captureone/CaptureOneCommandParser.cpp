@@ -114,8 +114,20 @@ std::optional<CaptureOneCommand> CaptureOneCommandParser::parse(const QString& t
     if (text::containsAnyWords(lower, {"maximum crop", "max crop"})) {
         return simple(Kind::maximumCrop);
     }
+    // A rating or colour tag with its number names the photo it is for ("rate the selected photo 4 stars").
+    const auto numberMatch = text::firstNumberMatch(lower);
+    const auto number = numberMatch ? std::optional<double>(numberMatch->value) : std::nullopt;
+    const auto numbered = [&]() -> std::optional<CaptureOneCommand> {
+        if (text::containsAnyWords(lower, {"color tag", "tag"}) && number) {
+            return CaptureOneCommand{Kind::colorTag, {}, std::trunc(*number), false};
+        }
+        if (text::containsAnyWords(lower, {"star", "stars", "rating", "rate"}) && number) {
+            return CaptureOneCommand{Kind::rating, {}, std::trunc(*number), false};
+        }
+        return std::nullopt;
+    };
     if (text::containsAnyWords(lower, {"status", "selected photo", "current photo"})) {
-        return simple(Kind::status);
+        return numbered().value_or(simple(Kind::status));
     }
     if (text::containsAnyWords(lower, {"process", "export"})) {
         return simple(Kind::process);
@@ -132,13 +144,8 @@ std::optional<CaptureOneCommand> CaptureOneCommandParser::parse(const QString& t
     if (text::containsAnyWords(lower, {"pick", "keeper"})) {
         return CaptureOneCommand{Kind::pick, {}, 0, true};
     }
-    const auto numberMatch = text::firstNumberMatch(lower);
-    const auto number = numberMatch ? std::optional<double>(numberMatch->value) : std::nullopt;
-    if (text::containsAnyWords(lower, {"color tag", "tag"}) && number) {
-        return CaptureOneCommand{Kind::colorTag, {}, std::trunc(*number), false};
-    }
-    if (text::containsAnyWords(lower, {"star", "stars", "rating", "rate"}) && number) {
-        return CaptureOneCommand{Kind::rating, {}, std::trunc(*number), false};
+    if (const auto command = numbered()) {
+        return command;
     }
     if (const auto slider = CaptureOneSliderPromptParser::sliderName(lower); slider && number) {
         const auto change = CaptureOneSliderPromptParser::change(lower, *slider, *numberMatch);

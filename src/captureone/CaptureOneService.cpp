@@ -18,6 +18,8 @@ const QString noApplicationInApplications = QStringLiteral(
 const QString notPreparedMessage = QStringLiteral("Could not prepare the Capture One automation command.");
 const QString unknownErrorMessage = QStringLiteral("Unknown AppleScript error.");
 const QString noApplicationShort = QStringLiteral("Could not find Capture One.");
+const QString rejectClearsPickText =
+    QStringLiteral("Capture One has no reject flag, so Orbix cleared the pick flag instead. ");
 const QString notInRegistrySuffix =
     QStringLiteral(" is not in Orbix’s safe Capture One adjustment registry yet.");
 const QString notSupportedByVersionSuffix =
@@ -227,6 +229,15 @@ void CaptureOneService::setPick(bool picked, const QStringList& targetPaths, Com
             targetPaths, {QStringLiteral("set pick of aVariant to ") + (picked ? "true" : "false")},
             variantsText(QStringLiteral("Updated pick status for "))),
         std::move(completion));
+}
+
+void CaptureOneService::reject(const QStringList& targetPaths, Completion completion) {
+    setPick(false, targetPaths, [completion = std::move(completion)](CommandOutcome outcome) {
+        if (outcome.status.succeeded()) {
+            outcome.text = rejectClearsPickText + outcome.text;
+        }
+        completion(outcome);
+    });
 }
 
 void CaptureOneService::setRating(qint64 rating, const QStringList& targetPaths, Completion completion) {

@@ -46,6 +46,9 @@ public:
     void applyStyle(const QString& name, const QStringList& targetPaths, Completion completion);
     void importFolder(const QString& path, Completion completion);
     void setPick(bool picked, const QStringList& targetPaths, Completion completion);
+    // Capture One's pick flag has no reject state: a rejected photo has its pick flag cleared, and a
+    // successful reply says so.
+    void reject(const QStringList& targetPaths, Completion completion);
     void setRating(qint64 rating, const QStringList& targetPaths, Completion completion);
     void setColorTag(qint64 tag, const QStringList& targetPaths, Completion completion);
     void rotate(const QString& direction, const QStringList& targetPaths, Completion completion);

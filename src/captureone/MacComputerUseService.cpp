@@ -224,8 +224,13 @@ void MacComputerUseService::dispatch(ComputerUseAction action, const ComputerUse
         captureOne_.importFolder(firstPresent({&a.folderPath, &a.text, &a.targetName}), answer);
         return;
     case A::setPick: {
-        const QString word = a.text ? *a.text : a.targetName.value_or(QStringLiteral("pick"));
-        captureOne_.setPick(word.toLower() != QStringLiteral("unpick"), targets, answer);
+        const QString word = lowerTrimmed(a.text ? *a.text : a.targetName.value_or(QStringLiteral("pick")));
+        // Setting the pick flag for a rejected photo would mark it as a keeper.
+        if (word == QStringLiteral("reject")) {
+            captureOne_.reject(targets, answer);
+        } else {
+            captureOne_.setPick(word != QStringLiteral("unpick"), targets, answer);
+        }
         return;
     }
     case A::setRating:

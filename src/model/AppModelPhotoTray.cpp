@@ -156,7 +156,11 @@ void AppModel::runImportedPhotoBatchIntent(const ImportedPhotoBatchIntent& inten
         captureOne.applyStyle(intent.text, paths, finishOutcome);
         return;
     case Kind::cull:
-        captureOne.setPick(intent.text != QStringLiteral("unflag"), paths, finishOutcome);
+        if (intent.text == QStringLiteral("reject")) {
+            captureOne.reject(paths, finishOutcome);
+        } else {
+            captureOne.setPick(intent.text != QStringLiteral("unflag"), paths, finishOutcome);
+        }
         return;
     case Kind::rate:
         captureOne.setRating(intent.rating, paths, finishOutcome);

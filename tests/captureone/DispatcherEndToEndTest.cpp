@@ -160,6 +160,13 @@ TEST_F(DispatcherEndToEnd, TargetPathsAddressTrayPhotosOnly) {
               "Set rating to 5 on 1 selected variant(s).");
     EXPECT_EQ(variant(2).value("rating").toInt(), 5);
     EXPECT_EQ(variant(0).value("rating").toInt(), 0);
+    act("c1_set_pick", [](auto& a) { a.text = "pick"; });
+    ASSERT_TRUE(variant(0).value("pick").toBool());
+    EXPECT_EQ(
+        act("c1_set_pick", [](auto& a) { a.text = " Reject"; }),
+        "Capture One has no reject flag, so Orbix cleared the pick flag instead. Updated pick status for 2 "
+        "selected variant(s).");
+    EXPECT_FALSE(variant(0).value("pick").toBool());
     EXPECT_EQ(act("c1_set_pick", [](auto& a) { a.targetPaths = {"/not/in/the/document.jpg"}; }),
               "Capture One 23: None of the selected Orbix photos are in the open Capture One document.");
 }

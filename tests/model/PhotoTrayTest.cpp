@@ -79,9 +79,14 @@ TEST_F(AppModelTest, BatchRequestsTargetExactlyTheTrayPhotos) {
     EXPECT_EQ(simulator.variants()[0].toObject().value("rating").toInt(), 0)
         << "the Capture One selection is untouched";
 
-    submit("reject these");
+    submit("pick these");
     EXPECT_TRUE(simulator.variantWithFile("p1.jpg").value("pick").toBool());
-    EXPECT_FALSE(simulator.variantWithFile("p2.jpg").value("pick").toBool());
+    submit("reject these");
+    EXPECT_EQ(lastReply(),
+              "Capture One has no reject flag, so Orbix cleared the pick flag instead. Updated pick "
+              "status for 2 selected variant(s).");
+    EXPECT_FALSE(simulator.variantWithFile("p1.jpg").value("pick").toBool()) << "a rejected photo is no pick";
+    EXPECT_FALSE(simulator.variantWithFile("p3.jpg").value("pick").toBool());
 
     submit("make these brighter and warmer");
     const QJsonObject adjusted = simulator.variantWithFile("p3.jpg").value("adjustments").toObject();
