@@ -113,8 +113,9 @@ TEST_F(DispatcherTest, RatingPickAndTagArguments) {
     EXPECT_TRUE(script().contains("set color tag of aVariant to -3\n"));
     summary("c1_set_pick", [](auto& a) { a.text = "Unpick"; });
     EXPECT_TRUE(script().contains("set pick of aVariant to false\n"));
+    runner->scripts.clear();
     summary("c1_set_pick", [](auto& a) { a.text = "reject"; });
-    EXPECT_TRUE(script().contains("set pick of aVariant to true\n"));
+    EXPECT_TRUE(script().contains("set pick of aVariant to false\n")) << "a rejected photo is no pick";
 
     runner->scripts.clear();
     const QString unusable = "Orbix can’t use that rating: Capture One needs a whole number from 0 to 5.";
