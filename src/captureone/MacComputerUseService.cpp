@@ -1,11 +1,11 @@
 #include "captureone/MacComputerUseService.h"
 
 #include "captureone/CaptureOneApplicationResolver.h"
-#include "captureone/CaptureOneCommandParser.h"
 #include "captureone/CaptureOneScopeGuard.h"
 #include "captureone/CaptureOneScripts.h"
 #include "captureone/CaptureOneService.h"
 #include "captureone/DestructiveControlNames.h"
+#include "captureone/LocalCommands.h"
 #include "core/ComputerUseActions.h"
 #include "core/Settings.h"
 #include "core/TextRules.h"
@@ -294,68 +294,18 @@ void MacComputerUseService::dispatch(ComputerUseAction action, const ComputerUse
 }
 
 void MacComputerUseService::execute(const QString& command, Completion completion) {
-    using Kind = CaptureOneCommand::Kind;
-    const OutcomeCompletion answer = resultCompletion(std::move(completion));
     const QString trimmedCommand = text::trimmed(command);
     if (trimmedCommand.isEmpty()) {
-        answer(CommandOutcome::refused(noCommandText));
+        resultCompletion(std::move(completion))(CommandOutcome::refused(noCommandText));
         return;
     }
-    const auto parsed = CaptureOneCommandParser::parse(trimmedCommand, &workspace_);
-    if (!parsed) {
-        answer(CommandOutcome::refused(unknownCommandText));
+    const auto reading = localcommands::read(trimmedCommand);
+    const auto* arguments = reading ? std::get_if<ComputerUseArguments>(&*reading) : nullptr;
+    if (!arguments) {
+        resultCompletion(std::move(completion))(CommandOutcome::refused(unknownCommandText));
         return;
     }
-    const QStringList selection;
-    switch (parsed->kind) {
-    case Kind::open:
-        openCaptureOne(parsed->text, answer);
-        return;
-    case Kind::capabilities:
-        answer(captureOne_.capabilitySummary());
-        return;
-    case Kind::autoAdjust:
-        runVariant(captureOne_, autoAdjust, selection, answer);
-        return;
-    case Kind::resetAdjustments:
-        runVariant(captureOne_, resetAdjustments, selection, answer);
-        return;
-    case Kind::copyAdjustments:
-        captureOne_.copyPrimaryAdjustmentsToSelected(answer);
-        return;
-    case Kind::cloneVariant:
-        runVariant(captureOne_, cloneVariant, selection, answer);
-        return;
-    case Kind::rotate:
-        captureOne_.rotate(parsed->text, selection, answer);
-        return;
-    case Kind::maximumCrop:
-        runVariant(captureOne_, maximumCrop, selection, answer);
-        return;
-    case Kind::status:
-        captureOne_.getStatus(answer);
-        return;
-    case Kind::process:
-        captureOne_.processSelected(answer);
-        return;
-    case Kind::importFolder:
-        captureOne_.importFolder(parsed->text, answer);
-        return;
-    case Kind::applyStyle:
-        captureOne_.applyStyle(parsed->text, selection, answer);
-        return;
-    case Kind::pick:
-        captureOne_.setPick(parsed->flag, selection, answer);
-        return;
-    case Kind::rating:
-    case Kind::colorTag:
-        setRatingOrColorTag(captureOne_, parsed->kind == Kind::rating, parsed->number, selection, answer);
-        return;
-    case Kind::slider:
-        captureOne_.setAdjustment(parsed->text, text::shortestRealText(parsed->number), parsed->flag, selection,
-                                  answer);
-        return;
-    }
+    executeAction(*arguments, std::move(completion));
 }
 
 void MacComputerUseService::openCaptureOne(const std::optional<QString>& requested,

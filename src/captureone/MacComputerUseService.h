@@ -33,7 +33,8 @@ public:
 
     // The completion is called exactly once on the main thread; refusals answer before the call returns.
     void executeAction(const ComputerUseArguments& arguments, Completion completion);
-    // A typed command recognised by the local command parser, always on the current selection.
+    // A typed or spoken command read without the network (the parser's rules, then the local grammar), always
+    // on the current selection. Whether Capture One is addressed was decided by the caller.
     void execute(const QString& command, Completion completion);
     // executeAction as a function, for callers that must not know the dispatcher (the voice session).
     ComputerUseExecutor executor();

@@ -70,4 +70,9 @@ const ComputerUseActionEntry* findComputerUseAction(const QString& name) {
     return nullptr;
 }
 
+const ComputerUseActionEntry& computerUseAction(ComputerUseAction action) {
+    // The table lists the enumeration in order.
+    return computerUseActions()[qsizetype(action)];
+}
+
 } // namespace orbix

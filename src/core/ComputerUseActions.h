@@ -68,5 +68,7 @@ struct ComputerUseActionEntry {
 const QList<ComputerUseActionEntry>& computerUseActions();
 // The entry for an action name, trimmed of white space and line breaks and compared in lower case.
 const ComputerUseActionEntry* findComputerUseAction(const QString& name);
+// The entry of an action.
+const ComputerUseActionEntry& computerUseAction(ComputerUseAction action);
 
 } // namespace orbix

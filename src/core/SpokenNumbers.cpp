@@ -1,4 +1,4 @@
-#include "platform/pocketsphinx/SpokenNumbers.h"
+#include "core/SpokenNumbers.h"
 
 #include <QStringList>
 #include <optional>

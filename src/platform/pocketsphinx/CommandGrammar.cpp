@@ -1,7 +1,7 @@
 #include "platform/pocketsphinx/CommandGrammar.h"
 
 #include "captureone/CaptureOneSliderPromptParser.h"
-#include "platform/pocketsphinx/SpokenNumbers.h"
+#include "core/SpokenNumbers.h"
 
 namespace orbix {
 

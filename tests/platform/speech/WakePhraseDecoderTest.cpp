@@ -4,7 +4,7 @@
 
 #include "captureone/CaptureOneCommandParser.h"
 #include "platform/pocketsphinx/CommandGrammar.h"
-#include "platform/pocketsphinx/SpokenNumbers.h"
+#include "core/SpokenNumbers.h"
 #include "platform/speech/SpokenAudio.h"
 #include "support/TestSupport.h"
 
