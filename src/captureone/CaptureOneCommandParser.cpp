@@ -74,7 +74,7 @@ std::optional<CaptureOneCommand> CaptureOneCommandParser::parse(const QString& t
                                                                 const Workspace* workspace) {
     bool inFront = false;
     if (!textValue.toLower().contains(QStringLiteral("capture one")) && workspace) {
-        const auto frontmost = workspace->frontmostApplication();
+        const auto frontmost = workspace->applicationInUse();
         inFront = frontmost && frontmost->localizedName.toLower().contains(QStringLiteral("capture one"));
     }
     return parse(textValue, inFront);

@@ -43,8 +43,9 @@ struct CaptureOneCommand {
 
 class CaptureOneCommandParser {
 public:
-    // Without "capture one" in the text, a command is recognised only while Capture One is the frontmost
-    // application (asked of the workspace; no workspace means no frontmost application).
+    // Without "capture one" in the text, a command is recognised only while Capture One is the application in
+    // use: in front, or in front before Orbix's own window was (asked of the workspace; no workspace means
+    // none).
     static std::optional<CaptureOneCommand> parse(const QString& text, const Workspace* workspace);
     // The same rules with the gate already decided.
     static std::optional<CaptureOneCommand> parse(const QString& text, bool captureOneInFront);

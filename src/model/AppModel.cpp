@@ -1,11 +1,11 @@
 #include "model/AppModel.h"
 
-#include "captureone/CaptureOneCommandParser.h"
 #include "captureone/CaptureOneScopeGuard.h"
 #include "captureone/CaptureOneService.h"
 #include "captureone/MacComputerUseService.h"
 #include "core/TextRules.h"
 #include "services/AssistantProvider.h"
+#include "uiautomation/Workspace.h"
 #include "voice/OpenAIRealtimeVoiceService.h"
 #include "voice/VoiceTimers.h"
 
@@ -247,6 +247,9 @@ void AppModel::submitPrompt() {
     setPromptText(QString());
     setResponding(true);
 
+    // Judged first: a question waiting for its answer is dropped by whatever else the text is.
+    const LocalCommandRoad::Decision local = localCommandRoad_.decide(
+        text, isAddressedToCaptureOne(text) || captureOneInUse(), isTextModelConfigured());
     if (answersWakeConfirmation(text)) {
         later([this, text] { takeWakeConfirmationAnswer(text, false); });
     } else if (CaptureOneScopeGuard::isOffProductAppRequest(text)) {
@@ -257,11 +260,15 @@ void AppModel::submitPrompt() {
     } else if (const auto path = ImportedPhotoRecognizers::importFolderPath(text)) {
         later([this, folder = QUrl::fromLocalFile(*path)] { importPhotos(folder); });
     } else if (const auto intent = ImportedPhotoRecognizers::batchIntent(text);
-               intent && !(importedPhotos_.isEmpty() && isAddressedToCaptureOne(text))) {
+               intent &&
+               !(importedPhotos_.isEmpty() && local.kind != LocalCommandRoad::Decision::Kind::notLocal)) {
+        // With nothing in the tray, batch words ("warmer", "reject these") are for Capture One's selection.
         later([this, intent = *intent] { runImportedPhotoBatchIntent(intent); });
-    } else if (CaptureOneCommandParser::parse(text, services_.workspace)) {
+    } else if (local.kind == LocalCommandRoad::Decision::Kind::run) {
         setWorkDescription(QStringLiteral("Running the command in Capture One."));
-        later([this, text] { runLocalCommand(text); });
+        later([this, arguments = local.arguments] { runLocalAction(arguments); });
+    } else if (local.kind != LocalCommandRoad::Decision::Kind::notLocal) {
+        later([this, reply = local.reply] { answerLocally(reply); });
     } else {
         setWorkDescription(QStringLiteral("Asking the assistant."));
         later([this, text] { askAssistant(text); });
@@ -286,9 +293,34 @@ void AppModel::runConnectionTest() {
     });
 }
 
+bool AppModel::captureOneInUse() const {
+    const auto application = services_.workspace ? services_.workspace->applicationInUse() : std::nullopt;
+    return application && isAddressedToCaptureOne(application->localizedName);
+}
+
+bool AppModel::isTextModelConfigured() const {
+    return !services_.assistantProvider || services_.assistantProvider->isConfigured();
+}
+
+void AppModel::answerLocally(const QString& reply) {
+    appendAssistantMessage(reply);
+    if (inputMode_ == InputMode::voice) {
+        speakFeedback(reply);
+    }
+    setResponding(false);
+}
+
 void AppModel::runLocalCommand(const QString& text) {
+    services_.computerUseService->execute(text, localCommandFinished());
+}
+
+void AppModel::runLocalAction(const ComputerUseArguments& arguments) {
+    services_.computerUseService->executeAction(arguments, localCommandFinished());
+}
+
+ComputerUseCompletion AppModel::localCommandFinished() {
     QPointer<AppModel> self(this);
-    services_.computerUseService->execute(text, [self](const ComputerUseResult& result) {
+    return [self](const ComputerUseResult& result) {
         if (!self) {
             return;
         }
@@ -302,7 +334,7 @@ void AppModel::runLocalCommand(const QString& text) {
             self->finishLocalFeedbackInSession();
         }
         self->setResponding(false);
-    });
+    };
 }
 
 void AppModel::askAssistant(const QString& text) {

@@ -9,6 +9,7 @@
 #include "core/RealtimeVoiceState.h"
 #include "model/AppPresenter.h"
 #include "model/ImportedPhotoRecognizers.h"
+#include "model/LocalCommandRoad.h"
 #include "services/ProductConfiguration.h"
 #include "services/ProductUpdateService.h"
 #include "voice/VoiceFailure.h"
@@ -290,9 +291,18 @@ private:
     void askWakeConfirmation(const QString& command);
     // Runs a command heard after the wake phrase and reads the result back.
     void runWakeCommand(const QString& command);
+    void runWakeAction(const ComputerUseArguments& arguments);
+    ComputerUseCompletion wakeCommandFinished();
 
     void runConnectionTest();
     void runLocalCommand(const QString& text);
+    // The local road (LocalCommandRoad): Capture One named or in use, a text model configured, a read
+    // action run on the selection, or a question or the examples answered.
+    bool captureOneInUse() const;
+    bool isTextModelConfigured() const;
+    void runLocalAction(const ComputerUseArguments& arguments);
+    void answerLocally(const QString& reply);
+    ComputerUseCompletion localCommandFinished();
     void askAssistant(const QString& text);
     void executeReplyAction(const AssistantAction& action);
 
@@ -334,6 +344,7 @@ private:
     std::optional<QUuid> realtimeTranscriptMessageID_;
     bool hasPresentedVoicePermissionAlert_ = false;
     std::optional<QString> wakeCommandAwaitingConfirmation_;
+    LocalCommandRoad localCommandRoad_;
     // Tells a question's expiry from a later question's.
     int wakeConfirmationQuestion_ = 0;
 };

@@ -1,7 +1,6 @@
 // The model's side of voice: the Realtime session's and the wake phrase listener's callbacks, spoken
 // transcripts and tool results in the conversation, the hand-over of the microphone between the listener
 // and the session, commands said right after the wake phrase, and the one-time permission alert.
-#include "captureone/CaptureOneCommandParser.h"
 #include "captureone/CaptureOneScopeGuard.h"
 #include "captureone/MacComputerUseService.h"
 #include "core/TextRules.h"
@@ -319,12 +318,18 @@ void AppModel::handleWakePhrase(const std::optional<QString>& commandSuffix) {
     if (!isAnswer) {
         wakeCommandAwaitingConfirmation_.reset();
     }
-    // A command without "capture one" in it counts only while Capture One is in front, and the dispatcher
-    // checks that again when it runs: both happen before Orbix's own window comes forward.
-    const auto parsed = commandSuffix && !commandSuffix->isEmpty() && services_.computerUseService
-                            ? CaptureOneCommandParser::parse(*commandSuffix, services_.workspace)
-                            : std::nullopt;
-    const bool isLocalCommand = isAnswer || parsed.has_value();
+    // A command without "capture one" in it counts only while Capture One is in use (or no text model is
+    // configured), judged before Orbix's own window comes forward; an answer to a question completes it.
+    using LocalKind = LocalCommandRoad::Decision::Kind;
+    const LocalCommandRoad::Decision local =
+        commandSuffix && !commandSuffix->isEmpty() && services_.computerUseService && !isAnswer
+            ? localCommandRoad_.decide(
+                  *commandSuffix,
+                  commandSuffix->contains(QLatin1String("capture one"), Qt::CaseInsensitive) ||
+                      captureOneInUse(),
+                  isTextModelConfigured())
+            : LocalCommandRoad::Decision{};
+    const bool isLocalCommand = isAnswer || local.kind == LocalKind::run || local.kind == LocalKind::ask;
     if (!isLocalCommand) {
         bringAppToFront();
     }
@@ -338,10 +343,13 @@ void AppModel::handleWakePhrase(const std::optional<QString>& commandSuffix) {
     appendMessage(ConversationMessage::make(ConversationRole::user, InputMode::voice, *commandSuffix));
     if (isAnswer) {
         takeWakeConfirmationAnswer(*commandSuffix, true);
-    } else if (wakeconfirmation::needsConfirmation(*parsed)) {
+    } else if (local.kind == LocalKind::ask) {
+        // Read aloud like a result; the listener resumes once it has been said, ready for the answer.
+        applyRealtimeComputerUseResult({local.reply, std::nullopt}, true);
+    } else if (wakeconfirmation::needsConfirmation(local.arguments)) {
         askWakeConfirmation(*commandSuffix);
     } else {
-        runWakeCommand(*commandSuffix);
+        runWakeAction(local.arguments);
     }
 }
 

@@ -48,17 +48,24 @@ void AppModel::askWakeConfirmation(const QString& command) {
 
 void AppModel::runWakeCommand(const QString& command) {
     setResponding(true);
-    later([this, command] {
-        QPointer<AppModel> self(this);
-        services_.computerUseService->execute(command, [self](const ComputerUseResult& result) {
-            if (!self) {
-                return;
-            }
-            self->bringAppToFront();
-            self->setResponding(false);
-            self->applyRealtimeComputerUseResult(result, true);
-        });
-    });
+    later([this, command] { services_.computerUseService->execute(command, wakeCommandFinished()); });
+}
+
+void AppModel::runWakeAction(const ComputerUseArguments& arguments) {
+    setResponding(true);
+    later([this, arguments] { services_.computerUseService->executeAction(arguments, wakeCommandFinished()); });
+}
+
+ComputerUseCompletion AppModel::wakeCommandFinished() {
+    QPointer<AppModel> self(this);
+    return [self](const ComputerUseResult& result) {
+        if (!self) {
+            return;
+        }
+        self->bringAppToFront();
+        self->setResponding(false);
+        self->applyRealtimeComputerUseResult(result, true);
+    };
 }
 
 } // namespace orbix

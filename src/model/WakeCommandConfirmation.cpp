@@ -1,23 +1,25 @@
 #include "model/WakeCommandConfirmation.h"
 
+#include "core/ComputerUseActions.h"
 #include "core/TextRules.h"
 
 #include <cmath>
 
 namespace orbix::wakeconfirmation {
 
-bool needsConfirmation(const CaptureOneCommand& command) {
-    using Kind = CaptureOneCommand::Kind;
-    switch (command.kind) {
-    case Kind::resetAdjustments:
-    case Kind::autoAdjust:
-    case Kind::copyAdjustments:
-    case Kind::applyStyle:
-    case Kind::process:
+bool needsConfirmation(const ComputerUseArguments& command) {
+    using A = ComputerUseAction;
+    const ComputerUseActionEntry* entry = findComputerUseAction(command.action);
+    switch (entry ? entry->action : A::getStatus) {
+    case A::resetAdjustments:
+    case A::autoAdjust:
+    case A::copyApplyAdjustments:
+    case A::applyStyle:
+    case A::process:
         return true;
-    case Kind::rating:
+    case A::setRating:
         // The dispatcher truncates toward zero, so "0.5" clears the rating too.
-        return std::trunc(command.number) == 0;
+        return std::trunc(command.value.value_or(0)) == 0;
     default:
         return false;
     }

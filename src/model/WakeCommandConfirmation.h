@@ -4,7 +4,7 @@
 // (reset or copy adjustments, auto adjust, a style, rating 0, processing) first asks, while a change to a
 // single property runs at once and can be undone.
 
-#include "captureone/CaptureOneCommandParser.h"
+#include "core/ComputerUseArguments.h"
 
 #include <QString>
 #include <chrono>
@@ -16,7 +16,7 @@ inline constexpr std::chrono::seconds answerTimeout{30};
 
 inline const QString cancelledText = QStringLiteral("Cancelled. Nothing was changed.");
 
-bool needsConfirmation(const CaptureOneCommand& command);
+bool needsConfirmation(const ComputerUseArguments& command);
 
 enum class Answer { none, confirm, cancel };
 // "confirm" or "cancel" as the whole of what was said or typed (case, blanks and punctuation aside).

@@ -24,6 +24,8 @@ public:
     virtual ~AssistantProvider() = default;
     virtual AssistantProviderKind kind() const = 0;
     virtual void respond(const AssistantRequest& request, ResponseCompletion completion) const = 0;
+    // False when respond could only answer that no text model is configured.
+    virtual bool isConfigured() const { return true; }
 };
 
 } // namespace orbix

@@ -99,17 +99,29 @@ QJsonObject OpenAIAssistantProvider::requestBody(const QString& prompt, const Pl
     };
 }
 
-void OpenAIAssistantProvider::respond(const AssistantRequest& request, ResponseCompletion completion) const {
-    const ProductConfiguration configuration =
-        options_.configuration ? options_.configuration() : ProductConfiguration::current();
-
-    std::optional<QString> apiKey;
+std::optional<QString> OpenAIAssistantProvider::apiKey(const ProductConfiguration& configuration) const {
+    std::optional<QString> key;
     if (options_.lookup) {
-        apiKey = options_.lookup(configuration.openAIEnvironmentKeyName);
-        if (!apiKey) {
-            apiKey = options_.lookup(genericKeyName);
+        key = options_.lookup(configuration.openAIEnvironmentKeyName);
+        if (!key) {
+            key = options_.lookup(genericKeyName);
         }
     }
+    return key;
+}
+
+ProductConfiguration OpenAIAssistantProvider::configuration() const {
+    return options_.configuration ? options_.configuration() : ProductConfiguration::current();
+}
+
+bool OpenAIAssistantProvider::isConfigured() const {
+    const ProductConfiguration current = configuration();
+    return current.buildFlavor != BuildFlavor::internal || apiKey(current).has_value();
+}
+
+void OpenAIAssistantProvider::respond(const AssistantRequest& request, ResponseCompletion completion) const {
+    const ProductConfiguration configuration = this->configuration();
+    const std::optional<QString> apiKey = this->apiKey(configuration);
 
     if (configuration.buildFlavor == BuildFlavor::internal && !apiKey) {
         QTimer::singleShot(

@@ -55,6 +55,7 @@ public:
 
     AssistantProviderKind kind() const override { return AssistantProviderKind::openAI; }
     void respond(const AssistantRequest& request, ResponseCompletion completion) const override;
+    bool isConfigured() const override;
 
     // One HTTP exchange (preceded by obtaining the identity token in a public build); the model's output
     // text or a typed failure.
@@ -73,6 +74,9 @@ public:
     static QString requestFailedMessage(const OpenAIProviderError& error);
 
 private:
+    ProductConfiguration configuration() const;
+    // The key under the configured name, else under the generic one.
+    std::optional<QString> apiKey(const ProductConfiguration& configuration) const;
     void send(const QUrl& url, const QByteArray& body, const QString& credential,
               TextCompletion completion) const;
 

@@ -8,6 +8,8 @@
 //   what went wrong (missing or non-executable file, launch failure).
 // - frontmostApplication answers synchronously; none when it cannot be told (no display, no window manager).
 //   The bundle URL is absent when the front process does not live inside an ".app" bundle.
+// - applicationInUse answers synchronously: the frontmost application, or while Orbix's own window is in
+//   front, the application that was in front before it was activated; none when it cannot be told.
 // - openUrl hands the URL to the desktop and reports whether that was accepted.
 
 #include <QString>
@@ -29,6 +31,9 @@ public:
     virtual ~Workspace() = default;
     virtual void openApplication(const QUrl& bundleUrl, OpenCompletion completion) = 0;
     virtual std::optional<FrontmostApplication> frontmostApplication() const = 0;
+    // Where the user works while typing into Orbix. Backends that cannot tell Orbix's window apart answer
+    // with the frontmost application.
+    virtual std::optional<FrontmostApplication> applicationInUse() const { return frontmostApplication(); }
     virtual bool openUrl(const QUrl& url) = 0;
 };
 

@@ -86,6 +86,57 @@ TEST_F(AppModelTest, ConnectionTestAndLocalCommandsRunInTheSimulator) {
     EXPECT_TRUE(server.requestsTo("/v1/responses").isEmpty());
 }
 
+TEST_F(AppModelTest, TypedInTheWindowTheGrammarRunsWhileCaptureOneIsInUseAndAsksForWhatIsMissing) {
+    makeModel();
+    workspace.frontmost = FrontmostApplication{"Orbix", std::nullopt};
+    workspace.inUseBeforeOrbix = FrontmostApplication{"Capture One Simulator", std::nullopt};
+    const auto adjustment = [&](const char* name) {
+        return simulator.variants()[0].toObject().value("adjustments").toObject().value(name).toDouble();
+    };
+    const double temperature = adjustment("temperature");
+    submit("rate this 4 stars");
+    EXPECT_EQ(lastReply(), "Set rating to 4 on 2 selected variant(s).");
+    submit("make it warmer");
+    EXPECT_DOUBLE_EQ(adjustment("temperature"), temperature + 500);
+
+    submit("set exposure");
+    EXPECT_EQ(lastReply(), "To what value?");
+    submit("zero point five");
+    EXPECT_EQ(lastReply(), "Adjusted exposure on 2 selected variant(s).");
+    EXPECT_DOUBLE_EQ(adjustment("exposure"), 0.5);
+    submit("tag it");
+    EXPECT_EQ(lastReply(), "Which colour?");
+    submit("a bit darker");
+    EXPECT_DOUBLE_EQ(adjustment("exposure"), 0.35) << "not an answer: the question is dropped";
+    EXPECT_EQ(simulator.variants()[0].toObject().value("colorTag").toInt(), 0);
+    EXPECT_TRUE(server.requestsTo("/v1/responses").isEmpty());
+
+    // Another application in use: the text model's.
+    workspace.inUseBeforeOrbix = FrontmostApplication{"Finder", std::nullopt};
+    server.enqueue("POST", "/v1/responses", modelReply({{"message", "Asked the model."}}));
+    submit("rate this 2 stars");
+    EXPECT_EQ(lastReply(), "Asked the model.");
+}
+
+TEST_F(AppModelTest, WithoutATextModelWhatTheGrammarReadsRunsAndTheRestGetsExamples) {
+    class NoTextModel : public AssistantProvider {
+    public:
+        AssistantProviderKind kind() const override { return AssistantProviderKind::openAI; }
+        bool isConfigured() const override { return false; }
+        void respond(const AssistantRequest&, ResponseCompletion completion) const override {
+            QTimer::singleShot(0, [completion] { completion({}); });
+        }
+    } noTextModel;
+    providerOverride = &noTextModel;
+    makeModel();
+    workspace.frontmost = FrontmostApplication{"Finder", std::nullopt};
+    submit("tag it red");
+    EXPECT_EQ(lastReply(), "Set color tag on 2 selected variant(s).");
+    EXPECT_EQ(simulator.variants()[1].toObject().value("colorTag").toInt(), 1);
+    submit("what's the weather like");
+    EXPECT_EQ(lastReply(), LocalCommandRoad::examplesText);
+}
+
 TEST_F(AppModelTest, ModelReplyThenItsActionOnTheCaptureOneSelection) {
     server.enqueue(
         "POST", "/v1/responses",

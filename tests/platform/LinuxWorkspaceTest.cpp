@@ -175,6 +175,17 @@ TEST_F(LinuxWorkspaceTest, FrontmostApplicationFollowsTheActiveWindow) {
                   QUrl::fromLocalFile(
                       QFileInfo(root.filePath(versions[i] + QStringLiteral(".app"))).canonicalFilePath()));
     }
+    // Orbix's own window in front: the application in use is the one raised before it.
+    const unsigned long own = desktop.createWindowOwnedBy(QCoreApplication::applicationPid());
+    ASSERT_TRUE(desktop.announceStacking({windows[1], windows[0], own}));
+    ASSERT_TRUE(desktop.announceActiveWindow(own));
+    ASSERT_TRUE(workspace->applicationInUse());
+    EXPECT_EQ(workspace->applicationInUse()->localizedName, versions[0]);
+    ASSERT_TRUE(desktop.announceActiveWindow(windows[1]));
+    EXPECT_EQ(workspace->applicationInUse()->localizedName, versions[1]);
+    ASSERT_TRUE(desktop.announceStacking({own}));
+    ASSERT_TRUE(desktop.announceActiveWindow(own));
+    EXPECT_EQ(workspace->applicationInUse(), std::nullopt) << "nothing else was in front";
     for (auto& process : processes) {
         process->kill();
         process->waitForFinished();

@@ -88,6 +88,19 @@ bool VirtualDesktop::announceActiveWindow(unsigned long window) {
     return session.syncAndClearErrors();
 }
 
+bool VirtualDesktop::announceStacking(const std::vector<unsigned long>& windows) {
+    x11::X11Session session;
+    if (!session.isOpen()) {
+        return false;
+    }
+    Display* display = session.display();
+    const std::vector<long> values(windows.begin(), windows.end());
+    XChangeProperty(display, DefaultRootWindow(display),
+                    XInternAtom(display, "_NET_CLIENT_LIST_STACKING", False), XA_WINDOW, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(values.data()), int(values.size()));
+    return session.syncAndClearErrors();
+}
+
 QProcess* VirtualDesktop::start(const QString& program, const QStringList& arguments) {
     auto process = std::make_unique<QProcess>();
     process->setProcessEnvironment(QProcessEnvironment::systemEnvironment());

@@ -34,6 +34,8 @@ public:
     QProcessEnvironment environment() const;
     // Sets the root window's _NET_ACTIVE_WINDOW, as a window manager would; false on an X error.
     bool announceActiveWindow(unsigned long window);
+    // Sets the root window's _NET_CLIENT_LIST_STACKING (bottom first), as a window manager would.
+    bool announceStacking(const std::vector<unsigned long>& windows);
     // Creates a window whose _NET_WM_PID names the process; it lives as long as the desktop object. 0 on
     // failure.
     unsigned long createWindowOwnedBy(qint64 pid);

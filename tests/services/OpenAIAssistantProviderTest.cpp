@@ -156,6 +156,9 @@ TEST_F(OpenAIAssistantProviderTest, DirectModeKeyResolution) {
     EXPECT_TRUE(missing.artifacts.empty());
     EXPECT_FALSE(missing.action);
     EXPECT_TRUE(server_.requests().isEmpty());
+    EXPECT_FALSE(provider(BuildFlavor::internal).isConfigured());
+    EXPECT_TRUE(provider(BuildFlavor::internal, {{"OPENAI_API_KEY", "sk"}}).isConfigured());
+    EXPECT_TRUE(provider(BuildFlavor::public_).isConfigured()) << "the back end holds the key";
 
     // The generic key name is the fallback; items-shaped replies read the same.
     server_.route("POST", "/v1/responses",

@@ -16,12 +16,17 @@ public:
         QTimer::singleShot(0, [completion, error = openError] { completion(error); });
     }
     std::optional<FrontmostApplication> frontmostApplication() const override { return frontmost; }
+    std::optional<FrontmostApplication> applicationInUse() const override {
+        return inUseBeforeOrbix ? inUseBeforeOrbix : frontmost;
+    }
     bool openUrl(const QUrl& url) override {
         openedUrls << url;
         return true;
     }
 
     std::optional<FrontmostApplication> frontmost;
+    // The application in front before Orbix's window, while that is the frontmost one.
+    std::optional<FrontmostApplication> inUseBeforeOrbix;
     std::optional<QString> openError;
     QList<QUrl> openedApplications;
     QList<QUrl> openedUrls;

@@ -67,6 +67,24 @@ std::optional<FrontmostApplication> LinuxWorkspace::frontmostApplication() const
     return applicationForProcess(*pid);
 }
 
+std::optional<FrontmostApplication> LinuxWorkspace::applicationInUse() const {
+    x11::X11Session session;
+    const auto pid = session.activeWindowProcessId();
+    if (!pid) {
+        return std::nullopt;
+    }
+    const qint64 own = QCoreApplication::applicationPid();
+    if (*pid != own) {
+        return applicationForProcess(*pid);
+    }
+    for (const qint64 stacked : session.stackedWindowProcessIds()) {
+        if (stacked != own) {
+            return applicationForProcess(stacked);
+        }
+    }
+    return std::nullopt;
+}
+
 bool LinuxWorkspace::openUrl(const QUrl& url) {
     if (!url.isValid() || url.scheme().isEmpty()) {
         return false;

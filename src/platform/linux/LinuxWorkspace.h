@@ -10,6 +10,9 @@ class LinuxWorkspace : public Workspace {
 public:
     void openApplication(const QUrl& bundleUrl, OpenCompletion completion) override;
     std::optional<FrontmostApplication> frontmostApplication() const override;
+    // While a window of this process is active: the next application down the window manager's stacking
+    // order, since activating a window raises it above the one that was in front.
+    std::optional<FrontmostApplication> applicationInUse() const override;
     bool openUrl(const QUrl& url) override;
 
     // Names the process from its executable (/proc/<pid>/exe); none when that cannot be read.

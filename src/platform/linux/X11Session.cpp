@@ -43,6 +43,30 @@ bool X11Session::syncAndClearErrors() {
     return clean;
 }
 
+std::vector<unsigned long> X11Session::windowListProperty(unsigned long window, const char* name) {
+    std::vector<unsigned long> windows;
+    const Atom property = XInternAtom(display_, name, True);
+    if (property == None) {
+        return windows;
+    }
+    Atom actualType = None;
+    int actualFormat = 0;
+    unsigned long items = 0;
+    unsigned long bytesAfter = 0;
+    unsigned char* data = nullptr;
+    const long maximumWindows = 4096;
+    const int status = XGetWindowProperty(display_, window, property, 0, maximumWindows, False, XA_WINDOW,
+                                          &actualType, &actualFormat, &items, &bytesAfter, &data);
+    if (syncAndClearErrors() && status == Success && data && actualType == XA_WINDOW && actualFormat == 32) {
+        const long* values = reinterpret_cast<long*>(data);
+        windows.assign(values, values + items);
+    }
+    if (data) {
+        XFree(data);
+    }
+    return windows;
+}
+
 std::optional<unsigned long> X11Session::windowProperty(unsigned long window, const char* name,
                                                         unsigned long type) {
     const Atom property = XInternAtom(display_, name, True);
@@ -81,6 +105,20 @@ std::optional<qint64> X11Session::activeWindowProcessId() {
         return std::nullopt;
     }
     return static_cast<qint64>(*pid);
+}
+
+std::vector<qint64> X11Session::stackedWindowProcessIds() {
+    std::vector<qint64> processes;
+    if (!display_) {
+        return processes;
+    }
+    const auto windows = windowListProperty(DefaultRootWindow(display_), "_NET_CLIENT_LIST_STACKING");
+    for (auto window = windows.rbegin(); window != windows.rend(); ++window) {
+        if (const auto pid = windowProperty(*window, "_NET_WM_PID", XA_CARDINAL); pid && *pid != 0) {
+            processes.push_back(static_cast<qint64>(*pid));
+        }
+    }
+    return processes;
 }
 
 std::optional<QByteArray> X11Session::rootStringProperty(const char* name) {

@@ -6,6 +6,7 @@
 #include <QtGlobal>
 #include <memory>
 #include <optional>
+#include <vector>
 
 typedef struct _XDisplay Display;
 
@@ -25,6 +26,9 @@ public:
     // The process that owns the window the window manager reports as active (_NET_ACTIVE_WINDOW, then that
     // window's _NET_WM_PID). None without a window manager announcing one.
     std::optional<qint64> activeWindowProcessId();
+    // The processes owning the client windows in the window manager's stacking order, topmost first
+    // (_NET_CLIENT_LIST_STACKING); windows without _NET_WM_PID are left out.
+    std::vector<qint64> stackedWindowProcessIds();
     // A string property of the root window (e.g. AT_SPI_BUS); none when absent.
     std::optional<QByteArray> rootStringProperty(const char* name);
     // Sends everything queued and waits for the server; true when no X error happened since the last call.
@@ -32,6 +36,7 @@ public:
 
 private:
     std::optional<unsigned long> windowProperty(unsigned long window, const char* name, unsigned long type);
+    std::vector<unsigned long> windowListProperty(unsigned long window, const char* name);
 
     Display* display_ = nullptr;
     void* previousHandler_ = nullptr;
