@@ -1,6 +1,7 @@
 #include "platform/pocketsphinx/CommandGrammar.h"
 
 #include "captureone/CaptureOneSliderPromptParser.h"
+#include "captureone/CommandVocabulary.h"
 #include "core/SpokenNumbers.h"
 
 namespace orbix {
@@ -14,7 +15,7 @@ namespace {
 // "clone the variant" or "clear the pick" would not ("clear the pick" even reads as a pick). The answers
 // are what a command that changes many properties waits for.
 constexpr const char* commandRules = R"(
-<command> = <action> | <rating> | <colorTag> | <slider> | <answer>;
+<command> = <action> | <rating> | <colorTag> | <slider> | <answer> | <local>;
 <answer> = confirm | cancel;
 <photo> = [the] (photo | photos | image | images | picture | selection | variant);
 <action> = open capture one | what can you do | capabilities | auto adjust [<photo>]
@@ -39,9 +40,114 @@ constexpr const char* commandRules = R"(
 <tens> = twenty | thirty | forty | fifty | sixty | seventy | eighty | ninety;
 )";
 
+// The local grammar's phrasings, built from its vocabulary (see jsgf). Fewer than the typed road reads
+// where words are easily confused in speech: "a lot darker" would take "auto adjust", "mark it blue" the
+// everyday "market", and a bare number ("two eight", even "to eight") short commands such as "rotate left",
+// so a question's answer is typed or said as the whole command. Rules in angle brackets that end in
+// "Words" are the vocabulary's word groups; the sentences read as the typed grammar reads them.
+constexpr const char* localRules = R"(
+<local> = [please] (<plain> [<object>] | <rotation> | <cropping> | <layering> | <masking> | <culling> [<object>]
+    | <starring> | <tagging> | <adjusting> | <relative> | <asking>);
+<asking> = set [the] <adjustmentName> | (tag | label) <object> | rate <object>;
+<object> = it | this | <photo>;
+<rotation> = (rotate | turn) [<object>] [to the] (<leftWords> | <rightWords>);
+<cropping> = crop [<object>] [to] (<ratio> | <squareWords> | <originalCropWords>) [<portraitWords> | <landscapeWords>]
+    | crop [<object>] [to] (<portraitWords> | <landscapeWords>) | <squareWords> crop | <maximumCrop>;
+<ratio> = <whole> by <whole>;
+<layering> = <layerCreationWords> [a | an] [new] [adjustment] layer | (<layerHideWords> | <layerShowWords>) [the] layer
+    | [set] [the] layer opacity [to] <whole> [percent];
+<masking> = (<maskFillWords> | <maskInvertWords> | <maskClearWords> | <maskRasterizeWords>) [the] mask
+    | (<maskFeatherWords> | <maskRefineWords>) [the] mask [by] <whole> | clear [the] <lumaRangeWords>;
+<culling> = <rejectWords> | <unpickWords> | <pickWords>;
+<starring> = give <object> <stars> stars | <noRatingWords>;
+<tagging> = (tag | label) [<object>] <colour> | <colour> tag | <noColourTagWords>
+    | [set] [the] (color | colour) (tag | label) [to] <colour>;
+<adjusting> = <setting> [and <setting>] | (<increaseWords> | <decreaseWords>) [the] <adjustmentName> [by <amount> [<unit>]]
+    | (more | less) <adjustmentName>;
+<setting> = [set] [the] <adjustmentName> [to] <value> [<unit>];
+<unit> = stop | stops | kelvin | percent | degrees;
+<relative> = [make it] <relativeWord> [by <amount> [<unit>]] | <whole> (stop | stops) (brighter | darker);
+)";
+
+using vocabulary::Phrase;
+
+// The phrases whose words the recogniser knows, as JSGF alternatives. When none is left the group stands
+// for the wake word, never said after the wake phrase (pocketsphinx builds no search from a <VOID> rule).
+QString alternatives(const QList<Phrase>& phrases, const CommandGrammar::KnownWord& known) {
+    QStringList kept;
+    for (const Phrase& phrase : phrases) {
+        if (!known || std::all_of(phrase.cbegin(), phrase.cend(), known)) {
+            kept << phrase.join(QLatin1Char(' '));
+        }
+    }
+    kept.removeDuplicates();
+    return kept.isEmpty() ? CommandGrammar::wakePhrase.section(QLatin1Char(' '), -1)
+                          : kept.join(QStringLiteral(" | "));
+}
+
+QString localVocabulary(const CommandGrammar::KnownWord& known) {
+    using A = ComputerUseAction;
+    using W = vocabulary::Words;
+    QString rules;
+    const auto rule = [&](const QString& name, const QList<Phrase>& phrases) {
+        rules += QStringLiteral("<%1> = %2;\n").arg(name, alternatives(phrases, known));
+    };
+    QList<Phrase> plain;
+    for (const A action : {A::getCapabilities, A::autoAdjust, A::resetAdjustments, A::copyApplyAdjustments,
+                           A::cloneVariant, A::process, A::getStatus}) {
+        plain += vocabulary::actionPhrases(action);
+    }
+    rule(QStringLiteral("plain"), plain);
+    rule(QStringLiteral("maximumCrop"), vocabulary::actionPhrases(A::maximumCrop));
+    const std::pair<W, const char*> groups[] = {
+        {W::left, "leftWords"},
+        {W::right, "rightWords"},
+        {W::square, "squareWords"},
+        {W::originalCrop, "originalCropWords"},
+        {W::portrait, "portraitWords"},
+        {W::landscape, "landscapeWords"},
+        {W::layerCreation, "layerCreationWords"},
+        {W::layerHide, "layerHideWords"},
+        {W::layerShow, "layerShowWords"},
+        {W::maskFill, "maskFillWords"},
+        {W::maskInvert, "maskInvertWords"},
+        {W::maskClear, "maskClearWords"},
+        {W::maskRasterize, "maskRasterizeWords"},
+        {W::maskFeather, "maskFeatherWords"},
+        {W::maskRefine, "maskRefineWords"},
+        {W::lumaRange, "lumaRangeWords"},
+        {W::reject, "rejectWords"},
+        {W::unpick, "unpickWords"},
+        {W::pick, "pickWords"},
+        {W::noRating, "noRatingWords"},
+        {W::noColourTag, "noColourTagWords"},
+        {W::increase, "increaseWords"},
+        {W::decrease, "decreaseWords"},
+    };
+    for (const auto& [group, name] : groups) {
+        rule(QString::fromLatin1(name), vocabulary::words(group));
+    }
+    QList<Phrase> colours;
+    for (const QString& colour : vocabulary::colourTagNames().mid(1)) {
+        colours << Phrase{colour};
+    }
+    rule(QStringLiteral("colour"), colours);
+    QList<Phrase> names;
+    for (const vocabulary::AdjustmentName& name : vocabulary::adjustmentNames()) {
+        names << name.words;
+    }
+    rule(QStringLiteral("adjustmentName"), names);
+    QList<Phrase> relative;
+    for (const vocabulary::RelativeWord& word : vocabulary::relativeWords()) {
+        relative << word.words;
+    }
+    rule(QStringLiteral("relativeWord"), relative);
+    return rules;
+}
+
 } // namespace
 
-QString CommandGrammar::jsgf(bool withDecoys) {
+QString CommandGrammar::jsgf(bool withDecoys, const KnownWord& knownWord) {
     QString grammar = QStringLiteral("#JSGF V1.0;\ngrammar orbix;\n");
     grammar += QStringLiteral("public <utterance> = <wake> [<command>];\n");
     grammar += withDecoys ? QStringLiteral("<wake> = %1 | hey (orbit | orbits | robin | oprah | or bricks);\n")
@@ -50,12 +156,19 @@ QString CommandGrammar::jsgf(bool withDecoys) {
     grammar += QString::fromUtf8(commandRules);
     grammar += QStringLiteral("<sliderName> = %1;\n")
                    .arg(CaptureOneSliderPromptParser::sliderWords.join(QStringLiteral(" | ")));
+    grammar += QString::fromUtf8(localRules);
+    grammar += localVocabulary(knownWord);
     return grammar;
 }
 
 std::vector<std::pair<QString, QString>> CommandGrammar::extraDictionaryWords() {
     return {{QStringLiteral("orbix"), QStringLiteral("AO R B IH K S")},
-            {QStringLiteral("unpick"), QStringLiteral("AH N P IH K")}};
+            {QStringLiteral("unpick"), QStringLiteral("AH N P IH K")},
+            {QStringLiteral("unflag"), QStringLiteral("AH N F L AE G")},
+            {QStringLiteral("untag"), QStringLiteral("AH N T AE G")},
+            {QStringLiteral("rasterize"), QStringLiteral("R AE S T ER AY Z")},
+            {QStringLiteral("dehaze"), QStringLiteral("D IY HH EY Z")},
+            {QStringLiteral("vibrance"), QStringLiteral("V AY B R AH N S")}};
 }
 
 QString CommandGrammar::transcript(const QString& hypothesis) {

@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <mutex>
 #include <pocketsphinx.h>
+#include <sphinxbase/ckd_alloc.h>
 #include <sphinxbase/err.h>
 #include <sphinxbase/ngram_model.h>
 
@@ -160,7 +161,12 @@ std::unique_ptr<WakePhraseDecoder> WakePhraseDecoder::create(const PocketsphinxM
     if (!native->grammar || !native->spotter) {
         return fail(QStringLiteral("The speech recogniser could not load its model."));
     }
-    const QByteArray grammar = CommandGrammar::jsgf(settings.decoyWords).toUtf8();
+    const auto knownWord = [decoder = native->grammar](const QString& word) {
+        char* phones = ps_lookup_word(decoder, word.toUtf8().constData());
+        ckd_free(phones);
+        return phones != nullptr;
+    };
+    const QByteArray grammar = CommandGrammar::jsgf(settings.decoyWords, knownWord).toUtf8();
     const QByteArray keyphrase = CommandGrammar::wakePhrase.toUtf8();
     if (ps_set_jsgf_string(native->grammar, commandSearch, grammar.constData()) != 0 ||
         ps_set_search(native->grammar, commandSearch) != 0 ||

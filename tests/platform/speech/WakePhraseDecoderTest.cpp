@@ -3,8 +3,9 @@
 #include "platform/pocketsphinx/WakePhraseDecoder.h"
 
 #include "captureone/CaptureOneCommandParser.h"
-#include "platform/pocketsphinx/CommandGrammar.h"
+#include "captureone/LocalCommands.h"
 #include "core/SpokenNumbers.h"
+#include "platform/pocketsphinx/CommandGrammar.h"
 #include "platform/speech/SpokenAudio.h"
 #include "support/TestSupport.h"
 
@@ -132,6 +133,37 @@ TEST_F(WakePhraseDecoderTest, WakePhraseAloneAndWithACommand) {
     EXPECT_EQ(transcripts("Hey Orbix, cancel."), std::vector<QString>{"hey orbix cancel"});
 }
 
+// One spoken sample per area of the local grammar, heard through the grammar generated from its vocabulary
+// and read by the typed road's reader.
+TEST_F(WakePhraseDecoderTest, TheLocalGrammarHearsASamplePerArea) {
+    const std::pair<const char*, const char*> samples[] = {
+        {"Hey Orbix, set clarity to twenty.",
+         "c1_set_adjustment|slider=clarity amount|value=20|relative=false"},
+        {"Hey Orbix, set the white balance to six thousand.",
+         "c1_set_adjustment|slider=temperature|value=6000|relative=false"},
+        {"Hey Orbix, make it warmer.", "c1_adjust_slider|slider=temperature|value=500|relative=true"},
+        {"Hey Orbix, tag it red.", "c1_set_color_tag|value=1"},
+        {"Hey Orbix, crop to four by five.", "c1_set_crop|text=aspect=4:5"},
+        {"Hey Orbix, invert the mask.", "c1_mask|text=invert"},
+        {"Hey Orbix, set exposure to one and contrast to twenty.",
+         "c1_adjust_sliders|text=exposure=1, contrast=20"},
+        {"Hey Orbix, set the exposure.", "ask:To what value?"},
+        {"Hey Orbix, reject it.", "c1_set_pick|text=reject"},
+    };
+    for (const auto& [spoken, expected] : samples) {
+        const auto heard = transcripts(QString::fromUtf8(spoken));
+        ASSERT_EQ(heard.size(), 1u) << spoken;
+        ASSERT_TRUE(heard[0].startsWith("hey orbix ")) << spoken << " → " << heard[0].toStdString();
+        const auto reading = localcommands::read(heard[0].mid(10));
+        ASSERT_TRUE(reading) << spoken << " → " << heard[0].toStdString();
+        const auto* question = std::get_if<LocalQuestion>(&*reading);
+        EXPECT_EQ(question ? "ask:" + question->text()
+                           : localcommands::summary(std::get<ComputerUseArguments>(*reading)),
+                  QString::fromUtf8(expected))
+            << spoken << " → " << heard[0].toStdString();
+    }
+}
+
 // The grammar fits these to "hey orbix …" too; the spotter and the alignment check must veto them. Near
 // misses ("hey robin", "hey orbit") are not reliably turned away: the wake benchmark measures how often.
 TEST_F(WakePhraseDecoderTest, EverydaySpeechDoesNotWake) {
@@ -236,11 +268,15 @@ TEST_F(WakePhraseDecoderTest, ImplausibleWakeWordAlignmentDoesNotWake) {
     auto checkedDecoder = WakePhraseDecoder::create(PocketsphinxModel::installed(), eager, &error);
     auto uncheckedDecoder = WakePhraseDecoder::create(PocketsphinxModel::installed(), unchecked, &error);
     ASSERT_TRUE(checkedDecoder && uncheckedDecoder) << error.toStdString();
-    auto wakes = [](WakePhraseDecoder& decoder, const std::vector<qint16>& samples) {
+    const auto decoded = [](WakePhraseDecoder& decoder, const std::vector<qint16>& samples) {
         decoder.reset();
         std::vector<DecodedUtterance> ended;
         decoder.feed(samples, ended);
         decoder.finish(ended);
+        return ended;
+    };
+    const auto wakes = [&](WakePhraseDecoder& decoder, const std::vector<qint16>& samples) {
+        const auto ended = decoded(decoder, samples);
         return int(
             std::count_if(ended.begin(), ended.end(), [](const auto& u) { return !u.transcript.isEmpty(); }));
     };
@@ -248,7 +284,12 @@ TEST_F(WakePhraseDecoderTest, ImplausibleWakeWordAlignmentDoesNotWake) {
         "Hey, are we going to the market before the rain? The orchestra plays at eight, so we should not be "
         "late. Order the books on Monday and ask about the old house by the river.",
         0);
-    ASSERT_GT(wakes(*uncheckedDecoder, everyday), 0) << "the spotter should confirm this speech when unchecked";
+    // With the local grammar's phrasings the spotter no longer confirms this speech where the grammar placed
+    // the wake word; the grammar still forces it into "hey orbix …".
+    const auto forced = decoded(*uncheckedDecoder, everyday);
+    ASSERT_TRUE(std::any_of(forced.begin(), forced.end(), [](const auto& u) {
+        return u.hypothesis.startsWith("hey orbix ");
+    })) << "the grammar should force this speech into the wake phrase";
     EXPECT_EQ(wakes(*checkedDecoder, everyday), 0);
     EXPECT_EQ(wakes(*checkedDecoder, test::spokenSamples("Hey Orbix, rotate left.")), 1);
 }
