@@ -66,7 +66,8 @@ Tokens tokenize(const QString& textValue) {
     for (auto it = pieces.globalMatch(lower); it.hasNext();) {
         raw << it.next().captured().replace(QChar(0x2019), QLatin1Char('\''));
     }
-    const QStringList words = withSpokenNumbersAsDigits(raw.join(QLatin1Char(' '))).split(QLatin1Char(' '));
+    const QStringList words =
+        withSpokenNumbersAsDigits(raw.join(QLatin1Char(' '))).split(QLatin1Char(' '), Qt::SkipEmptyParts);
     Tokens tokens;
     for (const QString& word : words) {
         Token token{word, std::nullopt, false, {}};

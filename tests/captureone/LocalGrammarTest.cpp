@@ -54,6 +54,8 @@ const std::vector<std::pair<const char*, std::vector<Row>>>& areas() {
              {"reset exposure", "none"},
              {"start over in capture one", "c1_reset_adjustments"},
              {"what time is it", "none"},
+             {"", "none"},
+             {" -+ ", "none"},
          }},
         {"sliders and aliases",
          {
