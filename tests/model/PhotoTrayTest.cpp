@@ -139,7 +139,7 @@ TEST_F(AppModelTest, TileMarksAreReadFromCaptureOneAfterEachRequest) {
     captureOne.setColorTag(5, {ImportedPhotoRecognizers::standardizedPath(model->importedPhotos()[1].url)},
                            [&](const CommandOutcome& outcome) { tagged = outcome; });
     ASSERT_TRUE(waitUntil([&] { return tagged.has_value(); }));
-    submit("reject these");
+    submit("pick these");
     ASSERT_TRUE(waitUntil([&] { return !model->isReadingImportedPhotoMarks(); }));
     EXPECT_EQ(marksOf(0), (PhotoMarks{4, true, 0}));
     EXPECT_EQ(marksOf(1), (PhotoMarks{0, false, 5}));
