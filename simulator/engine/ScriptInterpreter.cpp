@@ -17,6 +17,7 @@ const QString kCantContinue = QStringLiteral("Can’t continue %1.");
 const QString kOutOfMemory = QStringLiteral("Out of memory.");
 const QString kTooLong = QStringLiteral("The script ran too long and was stopped.");
 const QString kTooDeep = QStringLiteral("Lists are nested too deeply.");
+constexpr int kStackOverflow = -2706;
 
 ScriptError error(const QString& message, int number) {
     return ScriptError{message, number};
@@ -206,6 +207,7 @@ ScriptInterpreter::ScriptInterpreter(ApplicationHost& host, InterpreterLimits li
 
 ScriptOutcome ScriptInterpreter::run(const Script& script) {
     ScriptOutcome outcome;
+    handlers_ = &script.handlers;
     try {
         execBlock(script.body);
         outcome.result = lastResult_;
@@ -449,6 +451,8 @@ Value ScriptInterpreter::evalExpression(const Expr& expr) {
     }
     case Expr::Kind::Property:
         return evalProperty(expr);
+    case Expr::Kind::HandlerCall:
+        return callHandler(expr);
     case Expr::Kind::EndOf: {
         const Value list = eval(*expr.children[0]);
         if (!list.is<ListPtr>() || list.items().empty()) {
@@ -616,6 +620,42 @@ Value ScriptInterpreter::evalBinary(const Expr& expr) {
         return Value::list(std::move(items));
     }
     return arithmetic(op, left, right);
+}
+
+// A handler runs with its own variables and outside every tell block of its caller, as in AppleScript.
+Value ScriptInterpreter::callHandler(const Expr& expr) {
+    const Handler* handler = nullptr;
+    for (size_t i = 0; handlers_ && i < handlers_->size(); ++i) {
+        if ((*handlers_)[i].name == expr.name) {
+            handler = &(*handlers_)[i];
+        }
+    }
+    if (!handler) {
+        throw error(QStringLiteral("«script» doesn’t understand the “%1” message.").arg(expr.spelling),
+                    errnum::kNotUnderstood);
+    }
+    if (callDepth_ >= limits_.maxCallDepth) {
+        throw error(QStringLiteral("Stack overflow."), kStackOverflow);
+    }
+    QHash<QString, Value> callerVariables = std::exchange(variables_, {});
+    std::vector<Value> callerTellTargets = std::exchange(tellTargets_, {});
+    const auto restore = [&] {
+        variables_ = std::move(callerVariables);
+        tellTargets_ = std::move(callerTellTargets);
+        --callDepth_;
+    };
+    ++callDepth_;
+    std::optional<Value> result;
+    try {
+        execBlock(handler->body);
+    } catch (ReturnSignal& signal) {
+        result = std::move(signal.value);
+    } catch (...) {
+        restore();
+        throw;
+    }
+    restore();
+    return result ? *result : Value();
 }
 
 Value ScriptInterpreter::evalCommand(const Expr& expr) {

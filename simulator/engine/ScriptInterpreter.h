@@ -16,6 +16,7 @@ struct InterpreterLimits {
     qint64 maxSteps = 20'000'000;     // statements and expressions evaluated
     qint64 maxValueUnits = 1'000'000; // list items, record fields and text (per 16 characters) created
     int maxListNesting = 64;
+    int maxCallDepth = 64; // handler calls in progress at once
     qsizetype maxTextLength = 8 * 1024 * 1024;
 };
 
@@ -44,6 +45,7 @@ private:
     Value evalBinary(const Expr& expr);
     Value evalCommand(const Expr& expr);
     Value evalProperty(const Expr& expr);
+    Value callHandler(const Expr& expr);
     Value tellTarget(const Expr& expr) const;
     Value contained(const Value& value); // a deep copy charged to the budget, nesting checked
     bool truth(const Value& value) const;
@@ -55,6 +57,8 @@ private:
     QHash<QString, Value> variables_;
     std::vector<Value> tellTargets_;
     std::optional<Value> lastResult_;
+    const std::vector<Handler>* handlers_ = nullptr;
+    int callDepth_ = 0;
     qint64 steps_ = 0;
     qint64 units_ = 0;
 };

@@ -102,7 +102,11 @@ public:
             if (current().isWord(u"end") || current().isWord(u"else")) {
                 fail(QStringLiteral("Expected end of line, etc. but found %1.").arg(describe(current())));
             }
-            script.body.push_back(parseStatement());
+            if (current().isWord(u"on")) {
+                script.handlers.push_back(parseHandler(script));
+            } else {
+                script.body.push_back(parseStatement());
+            }
             expectLineEnd();
             skipLineEnds();
         }
@@ -275,6 +279,34 @@ private:
             skipLineEnds();
         }
         return block;
+    }
+
+    Handler parseHandler(const Script& script) {
+        advance(); // on
+        const Token& token = current();
+        if (!isIdentifier(token)) {
+            fail(QStringLiteral("Expected identifier but found %1.").arg(describe(token)));
+        }
+        Handler handler;
+        handler.name = token.kind == Token::Kind::Word ? token.text : token.text.toLower();
+        for (const Handler& other : script.handlers) {
+            if (other.name == handler.name) {
+                fail(QStringLiteral("The %1 handler is specified more than once.").arg(token.text));
+            }
+        }
+        advance();
+        expectSymbol(u"(");
+        expectSymbol(u")");
+        expectLineEnd();
+        handler.body = parseBlock(false);
+        expect(u"end");
+        if (current().isWord(handler.name)) {
+            advance();
+        } else if (!atLineEnd()) {
+            fail(QStringLiteral("Expected “end” or “end %1” but found %2.")
+                     .arg(handler.name, describe(current())));
+        }
+        return handler;
     }
 
     void parseEnd(QStringView keyword) {
@@ -731,6 +763,14 @@ private:
                                          ? source_.mid(token.start, token.end - token.start)
                                          : token.text;
             advance();
+            if (current().isSymbol(u"(") && peek().isSymbol(u")")) {
+                advance();
+                advance();
+                auto expr = makeExpr(Expr::Kind::HandlerCall, start);
+                expr->name = name;
+                expr->spelling = spelling;
+                return expr;
+            }
             if (current().isWord(u"of")) {
                 advance();
                 auto expr = makeExpr(Expr::Kind::Property, start);

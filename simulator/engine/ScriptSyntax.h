@@ -31,6 +31,7 @@ struct Expr {
         PosixFile,     // POSIX file children[0]
         Command,       // name; children[0] the direct parameter when hasDirect; labels/children for the rest
         Application,   // application name (children[0]) or application id (byId)
+        HandlerCall,   // name(): a handler of the script, without parameters
     };
     Kind kind = Kind::Literal;
     QString name;     // variable, property, command name, or operator (lower case)
@@ -68,9 +69,16 @@ struct Stmt {
     int end = 0;
 };
 
+// `on name()` … `end name`: a handler without parameters, defined at the top level of a script.
+struct Handler {
+    QString name; // lower case
+    Block body;
+};
+
 struct Script {
     QString source;
     Block body;
+    std::vector<Handler> handlers;
 };
 
 } // namespace orbix::c1sim

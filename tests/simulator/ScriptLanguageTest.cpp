@@ -104,6 +104,22 @@ TEST(ScriptLanguage, RuntimeErrorsCarryNumbersAndRanges) {
               "Can’t get application id \"com.example.other\".");
 }
 
+TEST(ScriptLanguage, HandlersHaveTheirOwnVariablesAndNoTellTarget) {
+    EXPECT_EQ(result(u"on inner()\n    set x to 2\n    return x * 10\nend inner\n"
+                     u"set x to 1\nset y to inner()\nreturn x & y"_qs),
+              "1, 20");
+    EXPECT_EQ(result(u"on nothing()\nend\nset x to nothing()\nreturn 3"_qs), "3");
+    // The caller's tell block does not reach into the handler, and a handler's error ends the script.
+    EXPECT_EQ(failure(u"on count()\nend count"_qs).number, -2741) << "a command word is no handler name";
+    EXPECT_EQ(failure(u"on f()\n    return version\nend f\n"
+                      u"tell application \"Capture One\" to set x to f()"_qs)
+                  .number,
+              -2753);
+    EXPECT_EQ(failure(u"return g()"_qs).number, -1708);
+    EXPECT_EQ(failure(u"on f()\nend f\non f()\nend f"_qs).number, -2741);
+    EXPECT_EQ(failure(u"on f()\n    return f()\nend f\nreturn f()"_qs).message, "Stack overflow.");
+}
+
 TEST(ScriptLanguage, AnythingOutsideTheSubsetIsASyntaxError) {
     for (const char* source : {
              "do shell script \"touch /tmp/x\"",
