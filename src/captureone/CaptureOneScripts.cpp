@@ -11,25 +11,32 @@ const QString noDocumentCheck = QStringLiteral(
 const QString bodySeparator = QStringLiteral("\n                ");
 } // namespace
 
-QString targetVariantScript(const QStringList& targetPaths) {
+QString targetVariantLines(const QStringList& targetPaths) {
     if (targetPaths.isEmpty()) {
-        return QStringLiteral("set targetVariants to selected variants\n"
-                              "if (count of targetVariants) is 0 then error \"Select one or more Capture One "
-                              "variants first.\"");
+        return QStringLiteral("set targetVariants to selected variants");
     }
     QStringList quoted;
     for (const QString& path : targetPaths) {
         quoted << text::appleScriptQuoted(path);
     }
     return QStringLiteral("set requestedPaths to {") + quoted.join(QStringLiteral(", ")) +
+           QStringLiteral("}\n"
+                          "set targetVariants to {}\n"
+                          "repeat with aVariant in (variants of current document)\n"
+                          "    if (POSIX path of (file of aVariant)) is in requestedPaths then set end of "
+                          "targetVariants to aVariant\n"
+                          "end repeat");
+}
+
+QString targetVariantScript(const QStringList& targetPaths) {
+    if (targetPaths.isEmpty()) {
+        return targetVariantLines(targetPaths) +
+               QStringLiteral("\nif (count of targetVariants) is 0 then error \"Select one or more Capture One "
+                              "variants first.\"");
+    }
+    return targetVariantLines(targetPaths) +
            QStringLiteral(
-               "}\n"
-               "set targetVariants to {}\n"
-               "repeat with aVariant in (variants of current document)\n"
-               "    if (POSIX path of (file of aVariant)) is in requestedPaths then set end of "
-               "targetVariants to aVariant\n"
-               "end repeat\n"
-               "if (count of targetVariants) is 0 then error \"None of the selected Orbix photos are "
+               "\nif (count of targetVariants) is 0 then error \"None of the selected Orbix photos are "
                "in the open Capture One document.\"");
 }
 

@@ -11,6 +11,9 @@ namespace orbix::CaptureOneScripts {
 // The opening line every template uses; the service replaces the quoted name with the resolved one.
 inline const QString genericTellOpening = QStringLiteral("tell application \"Capture One\"");
 
+// The lines that set `targetVariants` without judging the result (an empty list is fine).
+QString targetVariantLines(const QStringList& targetPaths);
+
 // The lines that set `targetVariants`: the selection, or the document's variants whose files have one of
 // the given POSIX paths.
 QString targetVariantScript(const QStringList& targetPaths);

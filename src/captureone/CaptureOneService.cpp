@@ -3,6 +3,7 @@
 #include "captureone/CaptureOneApplicationResolver.h"
 #include "captureone/CaptureOneCapabilities.h"
 #include "captureone/CaptureOneScripts.h"
+#include "captureone/ChangeScripts.h"
 #include "captureone/OsascriptRunner.h"
 #include "core/TextRules.h"
 #include "core/TypedNames.h"
@@ -79,23 +80,71 @@ void CaptureOneService::run(const QString& script, Completion completion) {
     runOn(*application, script, std::move(completion));
 }
 
-void CaptureOneService::runOn(const CaptureOneApplication& application, const QString& script,
-                              Completion completion) {
+namespace {
+
+QString pinnedTo(const CaptureOneApplication& application, const QString& script) {
     QString pinned = script;
     pinned.replace(CaptureOneScripts::genericTellOpening,
                    QStringLiteral("tell application ") + text::appleScriptQuoted(application.scriptName));
-    runner_->run(pinned, [this, application, completion = std::move(completion)](const ScriptOutcome& outcome) {
-        finishRun(application, outcome, completion);
-    });
+    return pinned;
+}
+
+// The command's outcome with its readings taken off the reply and made into its change record.
+CommandOutcome recordedOutcome(CommandOutcome outcome, const CaptureOneService::Recording& recording) {
+    const changescripts::RecordedRun run =
+        changescripts::parseRecordedResult(outcome.text, recording.properties);
+    outcome.text = run.reply;
+    ChangeRecord change;
+    change.undoable = run.variants.has_value() && run.restorable;
+    change.onTrayPhotos = !recording.targetPaths.isEmpty();
+    change.variants = run.variants.value_or(QList<VariantChange>());
+    outcome.change = change;
+    return outcome;
+}
+
+} // namespace
+
+void CaptureOneService::runOn(const CaptureOneApplication& application, const QString& script,
+                              Completion completion) {
+    runner_->run(pinnedTo(application, script),
+                 [this, application, completion = std::move(completion)](const ScriptOutcome& outcome) {
+                     finishRun(application, outcome, completion, std::nullopt);
+                 });
+}
+
+void CaptureOneService::runRecorded(const CaptureOneApplication& application, const QString& writeScript,
+                                    const Recording& recording, Completion completion) {
+    const QString script =
+        changescripts::recordedScript(writeScript, recording.targetPaths, recording.properties);
+    runner_->run(pinnedTo(application, script),
+                 [this, application, recording, completion = std::move(completion)](
+                     const ScriptOutcome& outcome) { finishRun(application, outcome, completion, recording); });
 }
 
 void CaptureOneService::finishRun(const CaptureOneApplication& application, const ScriptOutcome& outcome,
-                                  const Completion& completion) {
+                                  const Completion& completion, const std::optional<Recording>& recording) {
+    CommandOutcome result = outcomeOf(application, outcome);
+    if (outcome.status == ScriptOutcome::Status::notPrepared) {
+        completion(result);
+        return;
+    }
+    if (recording && result.status.succeeded()) {
+        result = recordedOutcome(result, *recording);
+        if (result.text.isEmpty()) {
+            result.text = application.scriptName + QStringLiteral(" command completed.");
+        }
+    }
+    lastMessage_ = result.text;
+    emit lastMessageChanged(lastMessage_);
+    completion(result);
+}
+
+CommandOutcome CaptureOneService::outcomeOf(const CaptureOneApplication& application,
+                                            const ScriptOutcome& outcome) {
     CommandOutcome result;
     switch (outcome.status) {
     case ScriptOutcome::Status::notPrepared:
-        completion(CommandOutcome::notRunning(notPreparedMessage));
-        return;
+        return CommandOutcome::notRunning(notPreparedMessage);
     case ScriptOutcome::Status::success:
         result = CommandOutcome::success(outcome.text.isEmpty()
                                              ? application.scriptName + QStringLiteral(" command completed.")
@@ -110,9 +159,26 @@ void CaptureOneService::finishRun(const CaptureOneApplication& application, cons
         result = CommandOutcome::notRunning(application.scriptName + timedOutSuffix);
         break;
     }
-    lastMessage_ = result.text;
-    emit lastMessageChanged(lastMessage_);
-    completion(result);
+    return result;
+}
+
+void CaptureOneService::restoreValues(const QList<VariantChange>& variants, bool toBefore,
+                                      RestoreCompletion completion) {
+    const auto application = resolver_.resolve();
+    if (!application) {
+        completion(CommandOutcome::notRunning(noApplicationShort), std::nullopt);
+        return;
+    }
+    runner_->run(pinnedTo(*application, changescripts::restoreScript(variants, toBefore)),
+                 [application = *application, variants,
+                  completion = std::move(completion)](const ScriptOutcome& outcome) {
+                     const CommandOutcome result = outcomeOf(application, outcome);
+                     if (!result.status.succeeded()) {
+                         completion(result, std::nullopt);
+                         return;
+                     }
+                     completion(result, changescripts::parseRestoreResult(outcome.text, variants));
+                 });
 }
 
 void CaptureOneService::setAdjustment(const QString& name, const QString& rawValue, bool relative,
@@ -142,11 +208,11 @@ void CaptureOneService::setAdjustment(const QString& name, const QString& rawVal
             ? QStringLiteral("set %1 of adjustments of aVariant to ((%1 of adjustments of aVariant) + %2)")
                   .arg(property, *value)
             : QStringLiteral("set %1 of adjustments of aVariant to %2").arg(property, *value);
-    runOn(*application,
-          CaptureOneScripts::perVariantScript(
-              targetPaths, {statement},
-              variantsText(QStringLiteral("Adjusted ") + property + QStringLiteral(" on "))),
-          std::move(completion));
+    runRecorded(*application,
+                CaptureOneScripts::perVariantScript(
+                    targetPaths, {statement},
+                    variantsText(QStringLiteral("Adjusted ") + property + QStringLiteral(" on "))),
+                {targetPaths, {*changescripts::adjustmentProperty(property)}}, std::move(completion));
 }
 
 void CaptureOneService::adjustSliders(const QString& adjustments, const QStringList& targetPaths,
@@ -192,11 +258,16 @@ void CaptureOneService::adjustSliders(const QString& adjustments, const QStringL
     }
     QStringList missing;
     QStringList statements;
+    Recording recording{targetPaths, {}};
     for (const auto& [property, value] : pairs) {
         if (!CaptureOneCapabilities::supportsProperty(property, *application)) {
             missing << property;
         }
         statements << QStringLiteral("set %1 of adjustments of aVariant to %2").arg(property, value);
+        const auto recorded = changescripts::adjustmentProperty(property);
+        if (!recording.properties.contains(*recorded)) {
+            recording.properties << *recorded;
+        }
     }
     if (!missing.isEmpty()) {
         completion(
@@ -206,16 +277,17 @@ void CaptureOneService::adjustSliders(const QString& adjustments, const QStringL
     }
     const QString returnLine =
         variantsText(QStringLiteral("Applied %1 adjustment(s) to ").arg(qsizetype(pairs.size())));
-    runOn(*application, CaptureOneScripts::perVariantScript(targetPaths, statements, returnLine),
-          std::move(completion));
+    runRecorded(*application, CaptureOneScripts::perVariantScript(targetPaths, statements, returnLine),
+                recording, std::move(completion));
 }
 
 void CaptureOneService::applyStyle(const QString& name, const QStringList& targetPaths, Completion completion) {
     const QString style = text::appleScriptEscaped(name);
-    run(CaptureOneScripts::perVariantScript(
+    runRecordedWhenResolved(
+        CaptureOneScripts::perVariantScript(
             targetPaths, {QStringLiteral("apply style \"") + style + QStringLiteral("\" to aVariant")},
             variantsText(QStringLiteral("Applied style ") + style + QStringLiteral(" to "))),
-        std::move(completion));
+        targetPaths, changescripts::adjustmentProperties, std::move(completion));
 }
 
 void CaptureOneService::importFolder(const QString& path, Completion completion) {
@@ -225,9 +297,11 @@ void CaptureOneService::importFolder(const QString& path, Completion completion)
 }
 
 void CaptureOneService::setPick(bool picked, const QStringList& targetPaths, Completion completion) {
-    run(CaptureOneScripts::perVariantScript(
+    runRecordedWhenResolved(
+        CaptureOneScripts::perVariantScript(
             targetPaths, {QStringLiteral("set pick of aVariant to ") + (picked ? "true" : "false")},
             variantsText(QStringLiteral("Updated pick status for "))),
+        targetPaths, declaredProperties({QStringLiteral("pick")}, RecordedProperty::Kind::boolean),
         std::move(completion));
 }
 
@@ -246,16 +320,20 @@ void CaptureOneService::setRating(qint64 rating, const QStringList& targetPaths,
         return;
     }
     const QString value = QString::number(rating);
-    run(CaptureOneScripts::perVariantScript(
+    runRecordedWhenResolved(
+        CaptureOneScripts::perVariantScript(
             targetPaths, {QStringLiteral("set rating of aVariant to ") + value},
             variantsText(QStringLiteral("Set rating to ") + value + QStringLiteral(" on "))),
+        targetPaths, declaredProperties({QStringLiteral("rating")}, RecordedProperty::Kind::number),
         std::move(completion));
 }
 
 void CaptureOneService::setColorTag(qint64 tag, const QStringList& targetPaths, Completion completion) {
-    run(CaptureOneScripts::perVariantScript(
+    runRecordedWhenResolved(
+        CaptureOneScripts::perVariantScript(
             targetPaths, {QStringLiteral("set color tag of aVariant to ") + QString::number(tag)},
             variantsText(QStringLiteral("Set color tag on "))),
+        targetPaths, declaredProperties({QStringLiteral("color tag")}, RecordedProperty::Kind::number),
         std::move(completion));
 }
 
@@ -282,10 +360,21 @@ void CaptureOneService::runVariantCommand(const QString& command, const QString&
                                                 QLatin1Char('.')));
         return;
     }
-    runOn(*application,
-          CaptureOneScripts::perVariantScript(targetPaths, {command + QStringLiteral(" aVariant")},
-                                              variantsText(completionText + QLatin1Char(' '))),
-          std::move(completion));
+    const QString script = CaptureOneScripts::perVariantScript(
+        targetPaths, {command + QStringLiteral(" aVariant")}, variantsText(completionText + QLatin1Char(' ')));
+    // Adjustment commands and rotation leave values Capture One can be given back; cloning and the
+    // crop rectangle (read-only) do not.
+    if (command == QStringLiteral("autoadjust") || command == QStringLiteral("reset adjustments")) {
+        runRecorded(*application, script, {targetPaths, changescripts::adjustmentProperties(*application)},
+                    std::move(completion));
+    } else if (command.startsWith(QStringLiteral("rotate "))) {
+        runRecorded(*application, script,
+                    {targetPaths, declaredProperties({QStringLiteral("orientation")},
+                                                     RecordedProperty::Kind::number)(*application)},
+                    std::move(completion));
+    } else {
+        runOn(*application, script, std::move(completion));
+    }
 }
 
 void CaptureOneService::copyPrimaryAdjustmentsToSelected(Completion completion) {
@@ -296,7 +385,8 @@ void CaptureOneService::copyPrimaryAdjustmentsToSelected(Completion completion) 
         completion(CommandOutcome::notSupported(copyApplyUnsupportedMessage));
         return;
     }
-    runOn(*application, CaptureOneScripts::copyAdjustmentsScript(), std::move(completion));
+    runRecorded(*application, CaptureOneScripts::copyAdjustmentsScript(),
+                {{}, changescripts::adjustmentProperties(*application)}, std::move(completion));
 }
 
 void CaptureOneService::setCrop(const QString& specification, const QStringList& targetPaths,
@@ -336,10 +426,15 @@ void CaptureOneService::setCrop(const QString& specification, const QStringList&
         }
         statements << QStringLiteral("set crop orientation of aVariant to ") + orientation;
     }
-    runOn(*application,
-          CaptureOneScripts::perVariantScript(targetPaths, statements,
-                                              variantsText(QStringLiteral("Updated crop settings on "))),
-          std::move(completion));
+    // Capture One may turn the crop when its ratio changes: both are read.
+    runRecorded(*application,
+                CaptureOneScripts::perVariantScript(targetPaths, statements,
+                                                    variantsText(QStringLiteral("Updated crop settings on "))),
+                {targetPaths, declaredProperties({QStringLiteral("crop aspect ratio")},
+                                                 RecordedProperty::Kind::text)(*application) +
+                                  declaredProperties({QStringLiteral("crop orientation")},
+                                                     RecordedProperty::Kind::enumeration)(*application)},
+                std::move(completion));
 }
 
 void CaptureOneService::createAdjustmentLayer(const QString& name, const QStringList& targetPaths,
@@ -382,8 +477,18 @@ void CaptureOneService::updateCurrentLayer(const QString& specification, const Q
         completion(CommandOutcome::refused(layerUsageMessage));
         return;
     }
+    const auto application = resolver_.resolve();
+    if (!application) {
+        completion(CommandOutcome::notRunning(noApplicationInApplications));
+        return;
+    }
+    using Kind = RecordedProperty::Kind;
+    const Recording recording{targetPaths,
+                              {changescripts::layerProperty(QStringLiteral("name"), Kind::text),
+                               changescripts::layerProperty(QStringLiteral("opacity"), Kind::number),
+                               changescripts::layerProperty(QStringLiteral("enabled"), Kind::boolean)}};
     runOnCurrentLayers(statements, QStringLiteral("Updated the current layer on"), targetPaths,
-                       std::move(completion));
+                       std::move(completion), *application, recording);
 }
 
 void CaptureOneService::modifyCurrentMask(const QString& specification, const QStringList& targetPaths,
@@ -426,12 +531,37 @@ void CaptureOneService::modifyCurrentMask(const QString& specification, const QS
 
 void CaptureOneService::runOnCurrentLayers(const QStringList& statements, const QString& completionText,
                                            const QStringList& targetPaths, Completion completion,
-                                           const std::optional<CaptureOneApplication>& application) {
+                                           const CaptureOneApplication& application,
+                                           const std::optional<Recording>& recording) {
     QStringList body{QStringLiteral("set activeLayer to current layer of aVariant")};
     body += statements;
     const QString script =
         CaptureOneScripts::perVariantScript(targetPaths, body, variantsText(completionText + QLatin1Char(' ')));
-    application ? runOn(*application, script, std::move(completion)) : run(script, std::move(completion));
+    recording ? runRecorded(application, script, *recording, std::move(completion))
+              : runOn(application, script, std::move(completion));
+}
+
+void CaptureOneService::runRecordedWhenResolved(const QString& writeScript, const QStringList& targetPaths,
+                                                const PropertiesOf& properties, Completion completion) {
+    const auto application = resolver_.resolve();
+    if (!application) {
+        completion(CommandOutcome::notRunning(noApplicationInApplications));
+        return;
+    }
+    runRecorded(*application, writeScript, {targetPaths, properties(*application)}, std::move(completion));
+}
+
+CaptureOneService::PropertiesOf CaptureOneService::declaredProperties(const QStringList& names,
+                                                                      RecordedProperty::Kind kind) {
+    return [names, kind](const CaptureOneApplication& application) {
+        QList<RecordedProperty> properties;
+        for (const QString& name : names) {
+            if (CaptureOneCapabilities::supportsProperty(name, application)) {
+                properties << changescripts::variantProperty(name, kind);
+            }
+        }
+        return properties;
+    };
 }
 
 void CaptureOneService::getStatus(Completion completion) {

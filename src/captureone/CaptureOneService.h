@@ -7,10 +7,12 @@
 // request fails validation nothing runs and the completion is called before the operation returns.
 
 #include "captureone/CaptureOneApplication.h"
+#include "captureone/ChangeScripts.h"
 #include "captureone/PhotoMarks.h"
 #include "captureone/ScriptRunner.h"
 #include "core/CommandOutcome.h"
 
+#include <QHash>
 #include <QMap>
 #include <QObject>
 #include <QString>
@@ -29,6 +31,16 @@ class CaptureOneService : public QObject {
 
 public:
     using Completion = std::function<void(const CommandOutcome& outcome)>;
+    // What a recorded command reads before and after it writes: these properties of its targets (the
+    // selection when there are no paths).
+    struct Recording {
+        QStringList targetPaths;
+        QList<RecordedProperty> properties;
+    };
+    // The outcome of putting recorded values back, with what each variant held afterwards (none when the
+    // script did not answer in its own form).
+    using RestoreCompletion = std::function<void(
+        const CommandOutcome& outcome, const std::optional<QHash<QString, changescripts::RestoreReading>>&)>;
 
     // Every operation runs on the application `resolver` picks; it must outlive the service.
     CaptureOneService(std::shared_ptr<ScriptRunner> runner, CaptureOneApplicationResolver& resolver,
@@ -66,6 +78,9 @@ public:
     // all when the script fails (the tray then shows no marks rather than stale ones).
     void readPhotoMarks(const QStringList& paths, std::function<void(QHash<QString, PhotoMarks>)> completion);
     CommandOutcome capabilitySummary() const;
+    // Writes the recorded before-values (after-values when !toBefore) back to the recorded variants that
+    // still hold what the change left there.
+    void restoreValues(const QList<VariantChange>& variants, bool toBefore, RestoreCompletion completion);
 
     // key=value pieces separated by commas; keys lower-cased, values as written (trimmed).
     static QMap<QString, QString> assignmentMap(const QString& text);
@@ -80,9 +95,20 @@ private:
     // `application`: the one the caller resolved, else it is resolved here.
     void runOnCurrentLayers(const QStringList& statements, const QString& completionText,
                             const QStringList& targetPaths, Completion completion,
-                            const std::optional<CaptureOneApplication>& application = std::nullopt);
+                            const CaptureOneApplication& application,
+                            const std::optional<Recording>& recording = std::nullopt);
+    // Runs the write script with reads of the recording's properties before and after it in the same run;
+    // the outcome carries the change.
+    void runRecorded(const CaptureOneApplication& application, const QString& writeScript,
+                     const Recording& recording, Completion completion);
+    using PropertiesOf = std::function<QList<RecordedProperty>(const CaptureOneApplication&)>;
+    void runRecordedWhenResolved(const QString& writeScript, const QStringList& targetPaths,
+                                 const PropertiesOf& properties, Completion completion);
+    // The named variant properties, as far as the version declares them.
+    static PropertiesOf declaredProperties(const QStringList& names, RecordedProperty::Kind kind);
     void finishRun(const CaptureOneApplication& application, const ScriptOutcome& outcome,
-                   const Completion& completion);
+                   const Completion& completion, const std::optional<Recording>& recording);
+    static CommandOutcome outcomeOf(const CaptureOneApplication& application, const ScriptOutcome& outcome);
 
     std::shared_ptr<ScriptRunner> runner_;
     CaptureOneApplicationResolver& resolver_;

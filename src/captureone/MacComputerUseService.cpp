@@ -169,7 +169,25 @@ ComputerUseExecutor MacComputerUseService::executor() {
 
 MacComputerUseService::OutcomeCompletion MacComputerUseService::resultCompletion(Completion completion) {
     return [completion = std::move(completion)](const CommandOutcome& outcome) {
-        completion({outcome.text, std::nullopt, outcome.status});
+        completion({outcome.text, std::nullopt, outcome.status, outcome.change});
+    };
+}
+
+MacComputerUseService::OutcomeCompletion
+MacComputerUseService::recordingCompletion(const ComputerUseActionEntry& entry, OutcomeCompletion completion) {
+    return [&entry, completion = std::move(completion)](const CommandOutcome& outcome) {
+        if (!entry.writesDocument || !outcome.status.succeeded()) {
+            completion(outcome);
+            return;
+        }
+        CommandOutcome recorded = outcome;
+        // Commands whose effect Orbix cannot read are still logged, as changes it cannot take back.
+        if (!recorded.change) {
+            recorded.change = ChangeRecord();
+            recorded.change->undoable = false;
+        }
+        recorded.change->action = entry.name;
+        completion(recorded);
     };
 }
 
@@ -184,12 +202,12 @@ void MacComputerUseService::executeAction(const ComputerUseArguments& a, Complet
         completion(scopeRefusal());
         return;
     }
-    const OutcomeCompletion answer = resultCompletion(std::move(completion));
+    OutcomeCompletion answer = resultCompletion(std::move(completion));
     if (!entry) {
         answer(CommandOutcome::refused(unknownActionText));
         return;
     }
-    dispatch(entry->action, a, answer);
+    dispatch(entry->action, a, recordingCompletion(*entry, std::move(answer)));
 }
 
 void MacComputerUseService::dispatch(ComputerUseAction action, const ComputerUseArguments& a,

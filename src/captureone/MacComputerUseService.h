@@ -50,6 +50,10 @@ private:
 
     // The action's result without an artifact.
     static OutcomeCompletion resultCompletion(Completion completion);
+    // Names the action in the change a successful writing action reports; one that reported none is
+    // recorded as a change Orbix cannot take back.
+    static OutcomeCompletion recordingCompletion(const ComputerUseActionEntry& entry,
+                                                 OutcomeCompletion completion);
     void dispatch(ComputerUseAction action, const ComputerUseArguments& arguments,
                   const OutcomeCompletion& answer);
     void openCaptureOne(const std::optional<QString>& requested, OutcomeCompletion completion);

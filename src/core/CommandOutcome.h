@@ -2,6 +2,8 @@
 // How a command for Capture One ended, as a value the callers decide on; the sentence that goes with it is
 // for people only.
 
+#include "core/ChangeRecord.h"
+
 #include <QString>
 #include <optional>
 
@@ -27,6 +29,8 @@ struct CommandStatus {
 struct CommandOutcome {
     CommandStatus status;
     QString text;
+    // What the command changed, read from Capture One; none when it wrote nothing Orbix can read.
+    std::optional<ChangeRecord> change = std::nullopt;
 
     static CommandOutcome success(const QString& text) { return {{CommandStatus::Kind::success, {}}, text}; }
     static CommandOutcome refused(const QString& text) { return {{CommandStatus::Kind::refused, {}}, text}; }

@@ -31,7 +31,7 @@ QList<ComputerUseActionEntry> buildTable() {
         entry(A::resetAdjustments, "c1_reset_adjustments", none, false, true, {}, W::all),
         entry(A::copyApplyAdjustments, "c1_copy_apply_adjustments", none, false, true, {}, W::all),
         entry(A::cloneVariant, "c1_clone_variant", none, false, true),
-        entry(A::rotate, "c1_rotate", textOrTarget, false, true, {"rotation"}),
+        entry(A::rotate, "c1_rotate", textOrTarget, false, true, {"orientation"}),
         entry(A::maximumCrop, "c1_maximum_crop", none, false, true, {"crop"}),
         entry(A::setCrop, "c1_set_crop", text, false, true, {"crop aspect ratio", "crop orientation"}),
         entry(A::createLayer, "c1_create_layer", textOrTarget, false, true),

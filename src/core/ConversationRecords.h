@@ -125,6 +125,8 @@ struct ComputerUseResult {
     std::optional<Artifact> artifact;
     // What callers decide on; the summary is only shown or spoken.
     CommandStatus status{};
+    // What the action changed in the document, for the change log and undo.
+    std::optional<ChangeRecord> change = std::nullopt;
 
     friend bool operator==(const ComputerUseResult&, const ComputerUseResult&) = default;
 };

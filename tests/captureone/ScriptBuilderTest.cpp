@@ -31,7 +31,16 @@ protected:
         return outcome ? outcome->text : QString();
     }
     CommandStatus::Kind status() const { return outcome ? outcome->status.kind : CommandStatus::Kind::success; }
-    QString lastScript() const { return runner->scripts.isEmpty() ? QString() : runner->scripts.last(); }
+    // The command's own script: a recorded run wraps it, byte for byte, in the handler orbixWrite.
+    QString lastScript() const {
+        const QString script = runner->lastScript();
+        const QString opening = "on orbixWrite()\n";
+        const QString closing = "\nend orbixWrite\n";
+        if (!script.startsWith(opening) || !script.contains(closing)) {
+            return script;
+        }
+        return script.mid(opening.size(), script.indexOf(closing) - opening.size());
+    }
 
     QTemporaryDir folder;
     test::PrivateCaptureOneSetup setup{{folder.path()}};
@@ -57,6 +66,53 @@ TEST_F(ScriptBuilderTest, RelativeExposureOnTheSelection) {
                   "    return \"Adjusted exposure on \" & (count of targetVariants) & \" selected "
                   "variant(s).\"\n"
                   "end tell");
+}
+
+TEST_F(ScriptBuilderTest, RecordedRunsReadTheWrittenPropertiesBeforeAndAfterTheCommand) {
+    call([&](auto done) { service.setRating(4, {"/a/\"b\".jpg"}, done); });
+    const QString paths = "    set requestedPaths to {\"/a/\\\"b\\\".jpg\"}\n"
+                          "set targetVariants to {}\n"
+                          "repeat with aVariant in (variants of current document)\n"
+                          "    if (POSIX path of (file of aVariant)) is in requestedPaths then set end of "
+                          "targetVariants to aVariant\n"
+                          "end repeat\n";
+    EXPECT_EQ(
+        runner->lastScript(),
+        "on orbixWrite()\n" + lastScript() +
+            "\nend orbixWrite\n"
+            "tell application \"Capture One 23\"\n" +
+            paths +
+            "    set orbixBefore to \"\"\n"
+            "    repeat with aVariant in targetVariants\n"
+            "        set orbixBefore to orbixBefore & \"\\n\" & (id of aVariant) & \"\\t\" & (name of "
+            "aVariant) & \"\\t\" & (POSIX path of (file of aVariant)) & \"\\t\" & (rating of aVariant)\n"
+            "    end repeat\n"
+            "end tell\n"
+            "set orbixReply to orbixWrite()\n"
+            "tell application \"Capture One 23\"\n" +
+            paths +
+            "    set orbixAfter to \"\"\n"
+            "    repeat with aVariant in targetVariants\n"
+            "        set orbixAfter to orbixAfter & \"\\n\" & (id of aVariant) & \"\\t\" & (rating of "
+            "aVariant)\n"
+            "    end repeat\n"
+            "end tell\n"
+            "return orbixReply & \"\\n::orbix-before\" & orbixBefore & \"\\n::orbix-after\" & orbixAfter");
+    EXPECT_TRUE(lastScript().startsWith("tell application \"Capture One 23\"\n    set requestedPaths"));
+
+    // Each kind of command reads what it writes, where it lives.
+    call([&](auto done) { service.updateCurrentLayer("opacity=50", {}, done); });
+    EXPECT_TRUE(runner->lastScript().contains(
+        "(name of current layer of aVariant) & \"\\t\" & (opacity of current layer of aVariant) & \"\\t\" & "
+        "(enabled of current layer of aVariant)\n"));
+    call([&](auto done) { service.adjustSliders("exposure=1, contrast=2, exposure=3", {}, done); });
+    EXPECT_TRUE(runner->lastScript().contains(
+        "& (exposure of adjustments of aVariant) & \"\\t\" & (contrast of adjustments of aVariant)\n"));
+    call([&](auto done) { service.rotate("left", {}, done); });
+    EXPECT_TRUE(runner->lastScript().contains("& (orientation of aVariant)\n"));
+    call([&](auto done) { service.runVariantCommand("clone variant", "Cloned", {}, done); });
+    EXPECT_FALSE(runner->lastScript().contains("orbixWrite")) << "a clone leaves nothing to read back";
+    EXPECT_EQ(outcome->change, std::nullopt);
 }
 
 TEST_F(ScriptBuilderTest, TargetPathsBlockIsEscapedAndKeepsItsOwnIndentation) {

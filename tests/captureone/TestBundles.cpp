@@ -47,7 +47,8 @@ QString makeBundle(const QString& folder, const BundleSpec& spec) {
 }
 
 QStringList allAdjustmentProperties() {
-    QStringList properties{"crop aspect ratio", "crop orientation"};
+    QStringList properties{"crop aspect ratio", "crop orientation", "rating", "pick",
+                           "color tag",         "orientation"};
     for (const auto& definition : CaptureOneCapabilities::adjustmentDefinitions()) {
         properties << definition.property;
     }
