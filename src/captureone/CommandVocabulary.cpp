@@ -155,7 +155,9 @@ const QList<Phrase>& actionPhrases(ComputerUseAction action) {
 }
 
 bool isLocalAction(ComputerUseAction action) {
-    return action != A::inspectUI && action != A::click && action != A::type && action != A::pressKey;
+    // Undo and redo are the model's own words, taken before any grammar reads a request.
+    return action != A::inspectUI && action != A::click && action != A::type && action != A::pressKey &&
+           action != A::undoLastChange && action != A::redoLastChange;
 }
 
 const QList<Phrase>& words(Words group) {

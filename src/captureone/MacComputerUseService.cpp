@@ -28,6 +28,7 @@ const QString scopeRefusalTitle = QStringLiteral("Capture One only");
 const QString unknownActionText = QStringLiteral("Orbix supports Capture One actions only.");
 const QString unknownCommandText = QStringLiteral("Orbix supports Capture One commands only.");
 const QString noCommandText = QStringLiteral("No command provided.");
+const QString noHistoryText = QStringLiteral("There is no change for Orbix to undo.");
 const QString onlyOpensCaptureOneText = QStringLiteral("Orbix only opens Capture One.");
 const QString versionNotFoundText =
     QStringLiteral("Could not find the requested Capture One version in Applications.");
@@ -307,6 +308,14 @@ void MacComputerUseService::dispatch(ComputerUseAction action, const ComputerUse
         return;
     case A::pressKey:
         answer(pressCaptureOneKey(firstPresent({&a.key, &a.text})));
+        return;
+    case A::undoLastChange:
+    case A::redoLastChange:
+        if (changeHistoryHandler_) {
+            changeHistoryHandler_(action == A::redoLastChange, answer);
+        } else {
+            answer(CommandOutcome::refused(noHistoryText));
+        }
         return;
     }
 }

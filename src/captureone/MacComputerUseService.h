@@ -39,6 +39,11 @@ public:
     // executeAction as a function, for callers that must not know the dispatcher (the voice session).
     ComputerUseExecutor executor();
 
+    // Who takes back (redo: puts again) the session's last change: the application's change history.
+    // Without one, undo_last_change and redo_last_change answer that there is nothing to take back.
+    using ChangeHistoryHandler = std::function<void(bool redo, std::function<void(const CommandOutcome&)>)>;
+    void setChangeHistoryHandler(ChangeHistoryHandler handler) { changeHistoryHandler_ = std::move(handler); }
+
     // The "Capture One only" refusal shared by every road that refuses other applications.
     static ComputerUseResult scopeRefusal();
     // The answer to a request aimed at the imported photos when none of them is a target: nothing runs,
@@ -67,6 +72,7 @@ private:
     Settings& settings_;
     Workspace& workspace_;
     AccessibilityBackend& accessibility_;
+    ChangeHistoryHandler changeHistoryHandler_;
 };
 
 } // namespace orbix

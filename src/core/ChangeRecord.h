@@ -70,6 +70,9 @@ struct ChangeRecord {
     // The names of the changed properties, in first-seen order.
     QStringList propertyNames() const;
     bool changedAnything() const { return !variants.isEmpty(); }
+    // Folds a later change of the same request in: each property keeps its first before-value and takes
+    // the later after-value; properties back where they started are dropped.
+    void merge(const ChangeRecord& later);
 
     friend bool operator==(const ChangeRecord&, const ChangeRecord&) = default;
 };

@@ -50,6 +50,9 @@ QList<ComputerUseActionEntry> buildTable() {
         entry(A::click, "click", {"target_name", "text"}, false, true),
         entry(A::type, "type", {"text", "target_name"}, false, true),
         entry(A::pressKey, "press_key", {"key", "text"}, false, true),
+        // They write what the change they take back wrote; the history records them, not as changes.
+        entry(A::undoLastChange, "undo_last_change", none, false, false),
+        entry(A::redoLastChange, "redo_last_change", none, false, false),
     };
 }
 

@@ -38,6 +38,8 @@ enum class ComputerUseAction {
     click,
     type,
     pressKey,
+    undoLastChange,
+    redoLastChange,
 };
 
 // Which adjustments of a variant an action changes.

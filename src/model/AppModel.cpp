@@ -4,6 +4,7 @@
 #include "captureone/CaptureOneService.h"
 #include "captureone/MacComputerUseService.h"
 #include "core/TextRules.h"
+#include "model/ChangeHistory.h"
 #include "services/AssistantProvider.h"
 #include "uiautomation/Workspace.h"
 #include "voice/OpenAIRealtimeVoiceService.h"
@@ -29,6 +30,7 @@ AppModel::AppModel(AppModelServices services, QObject* parent)
         assistantProviderKind_ = services_.assistantProvider->kind();
     }
     setSelectedArtifactID(std::nullopt);
+    configureChangeHistory();
     configureRealtimeVoice();
     configureWakeWordVoice();
     configureAudioInputDevices();
@@ -252,6 +254,8 @@ void AppModel::submitPrompt() {
         text, isAddressedToCaptureOne(text) || captureOneInUse(), isTextModelConfigured());
     if (answersWakeConfirmation(text)) {
         later([this, text] { takeWakeConfirmationAnswer(text, false); });
+    } else if (const auto redo = ChangeHistory::undoRequest(text)) {
+        later([this, redo = *redo] { undoLastChange(redo); });
     } else if (CaptureOneScopeGuard::isOffProductAppRequest(text)) {
         showProductScopeNotice();
     } else if (isCaptureOneConnectionTest(text)) {
@@ -324,6 +328,7 @@ ComputerUseCompletion AppModel::localCommandFinished() {
         if (!self) {
             return;
         }
+        self->noteChange(result.change, ChangeRoad::typed, self->lastUserRequest());
         self->appendAssistantMessage(result.summary);
         if (result.artifact) {
             self->appendArtifact(*result.artifact, true);
@@ -377,6 +382,7 @@ void AppModel::executeReplyAction(const AssistantAction& action) {
         if (!self) {
             return;
         }
+        self->noteChange(result.change, ChangeRoad::assistant, self->lastUserRequest());
         self->setResponding(false);
         if (result.artifact) {
             self->appendArtifact(*result.artifact, true);

@@ -31,6 +31,7 @@ namespace orbix {
 class AssistantProvider;
 class AudioInputDevices;
 class CaptureOneService;
+class ChangeHistory;
 class MacComputerUseService;
 class OpenAIRealtimeVoiceService;
 class ProductUpdateService;
@@ -205,6 +206,12 @@ public:
     // Asks Capture One for the tray photos' marks; the newest answer wins.
     void refreshImportedPhotoMarks();
 
+    // The session's changes (AppModelChanges.cpp): none without a Capture One service.
+    ChangeHistory* changeHistory() const { return changeHistory_.get(); }
+    // Takes back (redo: puts again) the last change and answers in the conversation.
+    // `spoken`: the words came after the wake phrase, and the answer is read back aloud.
+    void undoLastChange(bool redo, bool spoken = false);
+
     // The update notice.
     void checkForProductUpdate();
     void showUpdateAvailableArtifact(const ProductUpdate& update);
@@ -257,9 +264,11 @@ private:
         bool relative = true;
     };
     // Applies the steps from `index` on, one after the other, then reports the collected replies.
+    using BatchFinish = std::function<void(const QString& reply, const std::optional<ChangeRecord>& change)>;
+    // The steps' changes are folded into one, so that one undo takes back the whole request.
     void runAdjustmentSteps(std::shared_ptr<const std::vector<AdjustmentStep>> steps, size_t index,
-                            QStringList replies, const QStringList& paths,
-                            std::function<void(const QString&)> finish);
+                            QStringList replies, std::optional<ChangeRecord> change, const QStringList& paths,
+                            BatchFinish finish);
 
     // Voice orchestration.
     void configureRealtimeVoice();
@@ -293,6 +302,12 @@ private:
     void runWakeCommand(const QString& command);
     void runWakeAction(const ComputerUseArguments& arguments);
     ComputerUseCompletion wakeCommandFinished();
+
+    // The change history (AppModelChanges.cpp).
+    void configureChangeHistory();
+    // Records what a command changed, with the road and words that asked for it.
+    void noteChange(const std::optional<ChangeRecord>& change, ChangeRoad road, const QString& request);
+    QString lastUserRequest() const;
 
     void runConnectionTest();
     void runLocalCommand(const QString& text);
@@ -343,6 +358,7 @@ private:
     AppPresenter* presenter_ = nullptr;
     std::optional<QUuid> realtimeTranscriptMessageID_;
     bool hasPresentedVoicePermissionAlert_ = false;
+    std::unique_ptr<ChangeHistory> changeHistory_;
     std::optional<QString> wakeCommandAwaitingConfirmation_;
     LocalCommandRoad localCommandRoad_;
     // Tells a question's expiry from a later question's.

@@ -17,6 +17,24 @@ namespace {
 const QString importArtifactTitle = QStringLiteral("Imported Photos");
 const QString batchArtifactTitle = QStringLiteral("Imported Photo Action");
 
+// The action table's name for what a tray batch does, for its change record.
+QString batchActionName(ImportedPhotoBatchIntent::Kind kind) {
+    using Kind = ImportedPhotoBatchIntent::Kind;
+    switch (kind) {
+    case Kind::applyPreset:
+        return QStringLiteral("c1_apply_style");
+    case Kind::cull:
+        return QStringLiteral("c1_set_pick");
+    case Kind::rate:
+        return QStringLiteral("c1_set_rating");
+    case Kind::adjustSlider:
+        return QStringLiteral("c1_adjust_slider");
+    case Kind::adjustSliders:
+        break;
+    }
+    return QStringLiteral("c1_adjust_sliders");
+}
+
 using ImportedPhotoRecognizers::standardizedPath;
 
 QString photoCount(qsizetype count) {
@@ -133,9 +151,16 @@ void AppModel::runImportedPhotoBatchIntent(const ImportedPhotoBatchIntent& inten
     setWorkDescription(QStringLiteral("Changing %1 in Capture One.").arg(photoCount(targets.size())));
     QPointer<AppModel> self(this);
     const qsizetype targetCount = targets.size();
-    const auto finish = [self, targetCount, done](const QString& reply) {
+    const QString action = batchActionName(intent.kind);
+    const auto finish = [self, targetCount, done, action, request = intent.prompt](
+                            const QString& reply, const std::optional<ChangeRecord>& change) {
         if (!self) {
             return;
+        }
+        if (change) {
+            ChangeRecord named = *change;
+            named.action = action;
+            self->noteChange(named, ChangeRoad::typed, request);
         }
         self->appendAssistantMessage(reply);
         self->appendArtifact(
@@ -148,7 +173,7 @@ void AppModel::runImportedPhotoBatchIntent(const ImportedPhotoBatchIntent& inten
         }
     };
     const CaptureOneService::Completion finishOutcome = [finish](const CommandOutcome& outcome) {
-        finish(outcome.text);
+        finish(outcome.text, outcome.change);
     };
     CaptureOneService& captureOne = *services_.captureOne;
     switch (intent.kind) {
@@ -179,7 +204,7 @@ void AppModel::runImportedPhotoBatchIntent(const ImportedPhotoBatchIntent& inten
                 steps->push_back({parts[0], parts[1], parts[2] == QStringLiteral("1")});
             }
         }
-        runAdjustmentSteps(std::move(steps), 0, {}, paths, finish);
+        runAdjustmentSteps(std::move(steps), 0, {}, std::nullopt, paths, finish);
         return;
     }
     }
@@ -209,22 +234,26 @@ void AppModel::refreshImportedPhotoMarks() {
 }
 
 void AppModel::runAdjustmentSteps(std::shared_ptr<const std::vector<AdjustmentStep>> steps, size_t index,
-                                  QStringList replies, const QStringList& paths,
-                                  std::function<void(const QString&)> finish) {
+                                  QStringList replies, std::optional<ChangeRecord> change,
+                                  const QStringList& paths, BatchFinish finish) {
     if (index == steps->size()) {
-        finish(replies.join(QLatin1Char('\n')));
+        finish(replies.join(QLatin1Char('\n')), change);
         return;
     }
     const AdjustmentStep& step = (*steps)[index];
     QPointer<AppModel> self(this);
     services_.captureOne->setAdjustment(
         step.property, step.amount, step.relative, paths,
-        [self, steps, index, replies, paths, finish](const CommandOutcome& outcome) mutable {
+        [self, steps, index, replies, change, paths, finish](const CommandOutcome& outcome) mutable {
             if (!self) {
                 return;
             }
             replies.append(outcome.text);
-            self->runAdjustmentSteps(steps, index + 1, std::move(replies), paths, std::move(finish));
+            if (outcome.change) {
+                change ? change->merge(*outcome.change) : void(change = outcome.change);
+            }
+            self->runAdjustmentSteps(steps, index + 1, std::move(replies), std::move(change), paths,
+                                     std::move(finish));
         });
 }
 

@@ -5,6 +5,7 @@
 #include "captureone/MacComputerUseService.h"
 #include "core/TextRules.h"
 #include "model/AppModel.h"
+#include "model/ChangeHistory.h"
 #include "model/WakeCommandConfirmation.h"
 #include "voice/AudioInputDevices.h"
 #include "voice/OpenAIRealtimeVoiceService.h"
@@ -42,8 +43,6 @@ VoicePermissionAlert permissionAlertFor(VoicePermission permission) {
 }
 
 } // namespace
-
-AppModel::~AppModel() = default;
 
 void AppModel::afterDelay(std::chrono::milliseconds delay, std::function<void()> work) {
     const auto slot = pendingDelays_.insert(pendingDelays_.end(), nullptr);
@@ -205,6 +204,8 @@ void AppModel::upsertRealtimeTranscript(const QString& text) {
 }
 
 void AppModel::applyRealtimeComputerUseResult(const ComputerUseResult& result, bool speak) {
+    // Spoken results are the wake road's; the others come from the voice session.
+    noteChange(result.change, speak ? ChangeRoad::wake : ChangeRoad::voice, lastUserRequest());
     // During a session the model speaks about the result itself and its transcript fills the message.
     if (!isRealtimeSessionActive()) {
         upsertRealtimeTranscript(result.summary);
@@ -321,15 +322,18 @@ void AppModel::handleWakePhrase(const std::optional<QString>& commandSuffix) {
     // A command without "capture one" in it counts only while Capture One is in use (or no text model is
     // configured), judged before Orbix's own window comes forward; an answer to a question completes it.
     using LocalKind = LocalCommandRoad::Decision::Kind;
+    const auto undoWords =
+        commandSuffix && !isAnswer ? ChangeHistory::undoRequest(*commandSuffix) : std::nullopt;
     const LocalCommandRoad::Decision local =
-        commandSuffix && !commandSuffix->isEmpty() && services_.computerUseService && !isAnswer
+        commandSuffix && !commandSuffix->isEmpty() && services_.computerUseService && !isAnswer && !undoWords
             ? localCommandRoad_.decide(
                   *commandSuffix,
                   commandSuffix->contains(QLatin1String("capture one"), Qt::CaseInsensitive) ||
                       captureOneInUse(),
                   isTextModelConfigured())
             : LocalCommandRoad::Decision{};
-    const bool isLocalCommand = isAnswer || local.kind == LocalKind::run || local.kind == LocalKind::ask;
+    const bool isLocalCommand =
+        isAnswer || undoWords.has_value() || local.kind == LocalKind::run || local.kind == LocalKind::ask;
     if (!isLocalCommand) {
         bringAppToFront();
     }
@@ -343,6 +347,8 @@ void AppModel::handleWakePhrase(const std::optional<QString>& commandSuffix) {
     appendMessage(ConversationMessage::make(ConversationRole::user, InputMode::voice, *commandSuffix));
     if (isAnswer) {
         takeWakeConfirmationAnswer(*commandSuffix, true);
+    } else if (undoWords) {
+        undoLastChange(*undoWords, true);
     } else if (local.kind == LocalKind::ask) {
         // Read aloud like a result; the listener resumes once it has been said, ready for the answer.
         applyRealtimeComputerUseResult({local.reply, std::nullopt}, true);

@@ -8,6 +8,20 @@
 
 namespace orbix {
 
+namespace {
+
+const QString undoHintText = QStringLiteral(" Say ‘Hey Orbix, undo’ to take it back.");
+
+// A wake command that changed something tells how to take it back: it may have been misheard.
+ComputerUseResult withUndoHint(ComputerUseResult result) {
+    if (result.change && result.change->undoable && result.change->changedAnything()) {
+        result.summary += undoHintText;
+    }
+    return result;
+}
+
+} // namespace
+
 bool AppModel::answersWakeConfirmation(const QString& words) const {
     return wakeCommandAwaitingConfirmation_ &&
            wakeconfirmation::answerIn(words) != wakeconfirmation::Answer::none;
@@ -64,7 +78,7 @@ ComputerUseCompletion AppModel::wakeCommandFinished() {
         }
         self->bringAppToFront();
         self->setResponding(false);
-        self->applyRealtimeComputerUseResult(result, true);
+        self->applyRealtimeComputerUseResult(withUndoHint(result), true);
     };
 }
 

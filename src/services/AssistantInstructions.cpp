@@ -44,7 +44,8 @@ Capture One Guidelines:
 - Prefer direct c1_* actions. Use inspect_ui, click, type, or press_key only when the requested Capture One feature is not scriptable; UI fallback requires the selected Capture One version to be frontmost and Allow Computer Control enabled.
 - For Capture One editing, culling, rating, tagging, importing, processing, or status requests: ALWAYS include the appropriate action block rather than script code.
 - If the user asks for non-Capture One tasks, explain briefly that Orbix is limited to Capture One workflows.
-- If the user asks a simple question that does not need a sidebar document (like hello, chit-chat, or quick answers): omit the "artifact" key or set it to null.)orbix";
+- If the user asks a simple question that does not need a sidebar document (like hello, chit-chat, or quick answers): omit the "artifact" key or set it to null.
+- Use undo_last_change when the user asks to undo or take back Orbix's last change, and redo_last_change when they ask to redo it.)orbix";
 
 QString buildInstructions() {
     QStringList names;

@@ -1,11 +1,16 @@
 #include "views/WindowMenus.h"
 
 #include "model/AppModel.h"
+#include "model/ChangeHistory.h"
 #include "views/HelpWindows.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QWidget>
 
 namespace orbix::views {
@@ -19,6 +24,95 @@ QAction* addCommand(QMenu& menu, const QString& text, const QKeySequence& shortc
     // The shortcuts work while any widget of the window has focus, the prompt field included.
     action->setShortcutContext(Qt::WindowShortcut);
     return action;
+}
+
+// The focused text field's own undo (redo) when it has one to offer: typing comes before Orbix's changes.
+bool undoInFocusedField(bool redo) {
+    QWidget* focused = QApplication::focusWidget();
+    if (auto* field = qobject_cast<QPlainTextEdit*>(focused); field && !field->isReadOnly()) {
+        QTextDocument* document = field->document();
+        if (redo ? document->isRedoAvailable() : document->isUndoAvailable()) {
+            redo ? field->redo() : field->undo();
+            return true;
+        }
+    }
+    if (auto* field = qobject_cast<QLineEdit*>(focused); field && !field->isReadOnly()) {
+        if (redo ? field->isRedoAvailable() : field->isUndoAvailable()) {
+            redo ? field->redo() : field->undo();
+            return true;
+        }
+    }
+    return false;
+}
+
+bool hasUndo(QObject* object, bool redo) {
+    if (auto* field = qobject_cast<QPlainTextEdit*>(object)) {
+        return redo ? field->document()->isRedoAvailable() : field->document()->isUndoAvailable();
+    }
+    if (auto* field = qobject_cast<QLineEdit*>(object)) {
+        return redo ? field->isRedoAvailable() : field->isUndoAvailable();
+    }
+    return true;
+}
+
+// Text fields claim Ctrl+Z even with nothing to undo; this lets the key through to the Edit menu then.
+class FieldUndoGate : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::ShortcutOverride) {
+            return false;
+        }
+        auto* key = static_cast<QKeyEvent*>(event);
+        const bool undo = key->matches(QKeySequence::Undo);
+        const bool redo =
+            key->matches(QKeySequence::Redo) ||
+            key->keyCombination() == QKeyCombination(Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_Z);
+        return (undo || redo) && !hasUndo(watched, redo);
+    }
+};
+
+// "Rating", "Exposure and Contrast", or the action's name when it wrote nothing Orbix could read.
+QString changeTitle(const ChangeRecord& change) {
+    const QStringList names = change.propertyNames();
+    if (names.isEmpty()) {
+        return change.action;
+    }
+    QString title = names.size() > 2 ? QStringLiteral("%1 Properties").arg(names.size())
+                                     : names.join(QStringLiteral(" and "));
+    title[0] = title[0].toUpper();
+    return title;
+}
+
+void installEditMenu(QMenuBar& menuBar, AppModel& model) {
+    QMenu* edit = menuBar.addMenu(QStringLiteral("&Edit"));
+    edit->setObjectName(QStringLiteral("editMenu"));
+    QAction* undo = addCommand(*edit, QStringLiteral("Undo"), QKeySequence(Qt::CTRL | Qt::Key_Z),
+                               QStringLiteral("undoAction"));
+    QAction* redo = addCommand(*edit, QStringLiteral("Redo"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z),
+                               QStringLiteral("redoAction"));
+    qApp->installEventFilter(new FieldUndoGate(edit));
+    for (const bool isRedo : {false, true}) {
+        QObject::connect(isRedo ? redo : undo, &QAction::triggered, &model, [&model, isRedo] {
+            if (!undoInFocusedField(isRedo)) {
+                model.undoLastChange(isRedo);
+            }
+        });
+    }
+    ChangeHistory* history = model.changeHistory();
+    if (!history) {
+        return;
+    }
+    const auto showNext = [history, undo, redo] {
+        const auto nextUndo = history->nextUndo();
+        const auto nextRedo = history->nextRedo();
+        undo->setText(nextUndo ? QStringLiteral("Undo ") + changeTitle(*nextUndo) : QStringLiteral("Undo"));
+        redo->setText(nextRedo ? QStringLiteral("Redo ") + changeTitle(*nextRedo) : QStringLiteral("Redo"));
+    };
+    showNext();
+    QObject::connect(history, &ChangeHistory::changed, undo, showNext);
 }
 
 } // namespace
@@ -47,6 +141,8 @@ void installWindowMenus(QMenuBar& menuBar, AppModel& model, QWidget& window,
     quit->setMenuRole(QAction::QuitRole);
     QObject::connect(quit, &QAction::triggered, &window, &QWidget::close);
 #endif
+
+    installEditMenu(menuBar, model);
 
     QMenu* assistant = menuBar.addMenu(QStringLiteral("&Assistant"));
     assistant->setObjectName(QStringLiteral("assistantMenu"));

@@ -36,7 +36,9 @@ QString operatorInstructions() {
         "selected or imported Orbix photos, use the supplied target paths. Do not control unrelated "
         "applications or perform unrelated web, document, presentation, or image-generation work.\n"
         "Use inspect_ui, click, type, and press_key only as a fallback for Capture One features that have no "
-        "direct c1_* action. Never send UI input unless the selected Capture One version is frontmost.");
+        "direct c1_* action. Never send UI input unless the selected Capture One version is frontmost.\n"
+        "Use `undo_last_change` when the user asks to undo or take back Orbix's last change, and "
+        "`redo_last_change` when they ask to redo it.");
 }
 
 QJsonObject computerUseToolDefinition() {

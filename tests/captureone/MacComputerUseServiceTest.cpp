@@ -349,7 +349,7 @@ TEST_F(DispatcherTest, EveryTableEntryDispatchesAndTheGeneratedVocabulariesStayF
 "description":"Control Capture One variants, adjustments, crop, layers, masks, styles, ratings, tags, imports, processing, and selected-variant status.",
 "parameters":{"type":"object","required":["action"],"additionalProperties":false,"properties":{
 "action":{"type":"string","description":"The Capture One action to perform. Use direct actions for selected-variant edits rather than UI interaction.",
-"enum":["open_app","c1_adjust_slider","c1_set_adjustment","c1_adjust_sliders","c1_auto_adjust","c1_reset_adjustments","c1_copy_apply_adjustments","c1_clone_variant","c1_rotate","c1_maximum_crop","c1_set_crop","c1_create_layer","c1_set_layer","c1_mask","c1_apply_style","c1_import_folder","c1_set_pick","c1_set_rating","c1_set_color_tag","c1_process","c1_get_status","c1_get_capabilities","inspect_ui","click","type","press_key"]},
+"enum":["open_app","c1_adjust_slider","c1_set_adjustment","c1_adjust_sliders","c1_auto_adjust","c1_reset_adjustments","c1_copy_apply_adjustments","c1_clone_variant","c1_rotate","c1_maximum_crop","c1_set_crop","c1_create_layer","c1_set_layer","c1_mask","c1_apply_style","c1_import_folder","c1_set_pick","c1_set_rating","c1_set_color_tag","c1_process","c1_get_status","c1_get_capabilities","inspect_ui","click","type","press_key","undo_last_change","redo_last_change"]},
 "app_name":{"type":"string","description":"The exact installed Capture One app name, such as Capture One, Capture One 21, Capture One 22, or Capture One Beta (required for open_app)."},
 "target_name":{"type":"string","description":"Optional Capture One target name."},
 "text":{"type":"string","description":"String or boolean adjustment value; comma-separated property=value adjustments; rotate direction; crop/layer specification; layer name; mask operation; or pick/unpick."},
@@ -379,7 +379,7 @@ TEST_F(DispatcherTest, EveryTableEntryDispatchesAndTheGeneratedVocabulariesStayF
         "\"c1_set_color_tag\" | "
         "\"c1_process\" | \"c1_get_status\" | \"c1_get_capabilities\" | \"inspect_ui\" | \"click\" | \"type\" "
         "| "
-        "\"press_key\",\n    \"slider\": "));
+        "\"press_key\" | \"undo_last_change\" | \"redo_last_change\",\n    \"slider\": "));
 
     QStringList trayTargets;
     for (const ComputerUseActionEntry& entry : computerUseActions()) {

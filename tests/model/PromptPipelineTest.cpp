@@ -1,4 +1,5 @@
 #include "AppModelTestHarness.h"
+#include "model/ChangeHistory.h"
 #include "services/AssistantProvider.h"
 
 #include <QJsonArray>
@@ -83,6 +84,16 @@ TEST_F(AppModelTest, ConnectionTestAndLocalCommandsRunInTheSimulator) {
     EXPECT_EQ(variants[0].toObject().value("rating").toInt(), 4);
     EXPECT_EQ(variants[1].toObject().value("rating").toInt(), 4);
     EXPECT_EQ(variants[2].toObject().value("rating").toInt(), 0);
+
+    // Typed "undo" and "redo" take it back and put it again, before any parser or model sees the words.
+    submit("Undo that");
+    EXPECT_EQ(lastReply(), "Restored rating on 2 photos.");
+    EXPECT_EQ(simulator.variants()[0].toObject().value("rating").toInt(), 0);
+    submit("redo");
+    EXPECT_EQ(simulator.variants()[1].toObject().value("rating").toInt(), 4);
+    ASSERT_EQ(model->changeHistory()->changes().size(), 1);
+    EXPECT_EQ(model->changeHistory()->changes()[0].road, ChangeRoad::typed);
+    EXPECT_EQ(model->changeHistory()->changes()[0].request, "capture one rate this 4 stars");
     EXPECT_TRUE(server.requestsTo("/v1/responses").isEmpty());
 }
 

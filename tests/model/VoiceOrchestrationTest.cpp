@@ -173,7 +173,8 @@ TEST_F(VoiceOrchestration, AWakeCommandRunsLocallyAndIsReadBackBeforeTheListener
 
     ASSERT_TRUE(recognizer->deliver("Hey Orbix, set rating to 3.", true));
     ASSERT_TRUE(waitUntil([&] { return !synthesizer->spoken.empty(); }));
-    const QString summary = "Set rating to 3 on 2 selected variant(s).";
+    // A wake command that changed something says how to take it back: it may have been misheard.
+    const QString summary = "Set rating to 3 on 2 selected variant(s). Say ‘Hey Orbix, undo’ to take it back.";
     EXPECT_EQ(synthesizer->lastText(), summary);
     ASSERT_EQ(model->messages().size(), 2);
     EXPECT_EQ(model->messages()[0].role, ConversationRole::user);
@@ -239,7 +240,8 @@ TEST_F(VoiceOrchestration, WakeCommandsThatChangeManyPropertiesWaitForConfirm) {
     EXPECT_EQ(exposure(), 1) << "nothing ran yet";
     hear("Hey Orbix, confirm.");
     EXPECT_EQ(exposure(), 0);
-    EXPECT_EQ(model->messages().last().content, "Reset adjustments on 2 selected variant(s).");
+    EXPECT_EQ(model->messages().last().content,
+              "Reset adjustments on 2 selected variant(s). Say ‘Hey Orbix, undo’ to take it back.");
     EXPECT_EQ(realtimeServer.connectionCount(), 0) << "an answer opens no session";
 
     // Cancelled, replaced by another command, or left unanswered: nothing runs.
@@ -260,6 +262,13 @@ TEST_F(VoiceOrchestration, WakeCommandsThatChangeManyPropertiesWaitForConfirm) {
     hear("Hey Orbix, set rating to 0.");
     EXPECT_EQ(simulator.variants()[0].toObject().value("rating").toInt(), 2);
     submit(" Confirm ");
+    EXPECT_EQ(simulator.variants()[0].toObject().value("rating").toInt(), 0);
+
+    // The two words take the last change back, and "redo" puts it again.
+    hear("Hey Orbix, undo.");
+    EXPECT_EQ(synthesizer->lastText(), "Restored rating on 2 photos.");
+    EXPECT_EQ(simulator.variants()[0].toObject().value("rating").toInt(), 2);
+    hear("Hey Orbix, redo.");
     EXPECT_EQ(simulator.variants()[0].toObject().value("rating").toInt(), 0);
 }
 

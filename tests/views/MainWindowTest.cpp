@@ -118,6 +118,33 @@ TEST_F(MainWindow, MenuCommandsCarryTheirShortcutsAndReachTheModel) {
     EXPECT_TRUE(field()->toPlainText().isEmpty());
 }
 
+TEST_F(MainWindow, UndoGoesToThePromptFieldWhileItHasTypingToTakeBackThenToOrbix) {
+    openWindow();
+    EXPECT_EQ(action("undoAction")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Z));
+    EXPECT_EQ(action("redoAction")->shortcut(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
+    submit("capture one rate this 4 stars");
+    EXPECT_EQ(action("undoAction")->text(), "Undo Rating");
+    const auto rating = [&] { return simulator.variants()[0].toObject().value("rating").toInt(); };
+
+    field()->setFocus();
+    QTest::keyClicks(field(), "half");
+    QTest::keyClick(field(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(field()->toPlainText(), "");
+    EXPECT_EQ(rating(), 4) << "the typing went back, not the rating";
+
+    QTest::keyClick(field(), Qt::Key_Z, Qt::ControlModifier);
+    ASSERT_TRUE(waitUntil([&] { return model->messages().last().content == "Restored rating on 2 photos."; }));
+    EXPECT_EQ(rating(), 0);
+    EXPECT_EQ(action("undoAction")->text(), "Undo");
+    EXPECT_EQ(action("redoAction")->text(), "Redo Rating");
+    // Redo likewise: the field's own first.
+    QTest::keyClick(field(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(field()->toPlainText(), "half");
+    EXPECT_EQ(rating(), 0);
+    QTest::keyClick(field(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_TRUE(waitUntil([&] { return rating() == 4; }));
+}
+
 TEST_F(MainWindow, ARouteLeftBeforeTheWindowShowsIsAppliedOnFirstShowThenEveryNewOne) {
     router.setPendingRoute(AppIntentRoute::make(SidebarSection::chat, QStringLiteral("brighten the sky")));
     window = std::make_unique<ContentView>(*model, router);

@@ -53,7 +53,7 @@ TEST_F(RealtimeProtocol, VoiceSessionHandshakeAndExactConfiguration) {
     const QString instructions = session.value("instructions").toString();
     EXPECT_TRUE(instructions.startsWith("You are Orbix, a Capture One computer-use operator.\nExecute "));
     EXPECT_EQ(instructions.count("\n\n"), 2);
-    EXPECT_TRUE(instructions.endsWith("selected Capture One version is frontmost."));
+    EXPECT_TRUE(instructions.endsWith("and `redo_last_change` when they ask to redo it."));
     const QJsonArray tools = session.value("tools").toArray();
     ASSERT_EQ(tools.size(), 1);
     EXPECT_EQ(tools[0].toObject().value("name"), "computer_use");

@@ -64,10 +64,11 @@ TEST(RealtimeSessionPayload, ToolDefinitionOffersTheDispatcherActionsInOrder) {
     EXPECT_EQ(properties.keys(), QStringList({"action", "app_name", "folder_path", "key", "preset_name",
                                               "relative", "slider", "target_name", "text", "value"}));
     const QJsonArray actions = properties.value("action").toObject().value("enum").toArray();
-    ASSERT_EQ(actions.size(), 26);
+    ASSERT_EQ(actions.size(), 28);
     EXPECT_EQ(actions.first(), "open_app");
     EXPECT_EQ(actions[21], "c1_get_capabilities");
-    EXPECT_EQ(actions.last(), "press_key");
+    EXPECT_EQ(actions[25], "press_key");
+    EXPECT_EQ(actions.last(), "redo_last_change");
     EXPECT_EQ(properties.value("value").toObject().value("type"), "number");
     EXPECT_EQ(properties.value("relative").toObject().value("type"), "boolean");
 }

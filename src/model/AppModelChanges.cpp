@@ -1,0 +1,69 @@
+// The session's changes: recording what each road's command changed, and undo and redo from every road.
+#include "captureone/MacComputerUseService.h"
+#include "model/AppModel.h"
+#include "model/ChangeHistory.h"
+#include "voice/VoiceTimers.h"
+
+#include <QPointer>
+
+namespace orbix {
+
+AppModel::~AppModel() {
+    if (changeHistory_ && services_.computerUseService) {
+        services_.computerUseService->setChangeHistoryHandler({});
+    }
+}
+
+void AppModel::configureChangeHistory() {
+    if (!services_.captureOne) {
+        return;
+    }
+    changeHistory_ = std::make_unique<ChangeHistory>(*services_.captureOne);
+    if (services_.computerUseService) {
+        // undo_last_change and redo_last_change from the voice session and the text assistant.
+        services_.computerUseService->setChangeHistoryHandler(
+            [this](bool redo, std::function<void(const CommandOutcome&)> answer) {
+                redo ? changeHistory_->redo(std::move(answer)) : changeHistory_->undo(std::move(answer));
+            });
+    }
+}
+
+void AppModel::noteChange(const std::optional<ChangeRecord>& change, ChangeRoad road, const QString& request) {
+    if (!change || !changeHistory_) {
+        return;
+    }
+    ChangeRecord recorded = *change;
+    recorded.road = road;
+    recorded.request = request;
+    changeHistory_->record(std::move(recorded));
+}
+
+QString AppModel::lastUserRequest() const {
+    for (auto message = messages_.crbegin(); message != messages_.crend(); ++message) {
+        if (message->role == ConversationRole::user) {
+            return message->content;
+        }
+    }
+    return {};
+}
+
+void AppModel::undoLastChange(bool redo, bool spoken) {
+    const auto answer = [self = QPointer<AppModel>(this), spoken](const CommandOutcome& outcome) {
+        if (!self) {
+            return;
+        }
+        self->setResponding(false);
+        if (spoken) {
+            self->applyRealtimeComputerUseResult({outcome.text, std::nullopt, outcome.status}, true);
+        } else {
+            self->appendAssistantMessage(outcome.text);
+        }
+    };
+    if (!changeHistory_) {
+        answer(CommandOutcome::refused(ChangeHistory::cannotUndoText(QString())));
+        return;
+    }
+    redo ? changeHistory_->redo(answer) : changeHistory_->undo(answer);
+}
+
+} // namespace orbix
