@@ -94,6 +94,11 @@ CommandOutcome recordedOutcome(CommandOutcome outcome, const CaptureOneService::
     const changescripts::RecordedRun run =
         changescripts::parseRecordedResult(outcome.text, recording.properties);
     outcome.text = run.reply;
+    // Answer from what Capture One holds: a value it limited or refused is said beside the reply.
+    if (const QString held = changescripts::heldOtherwiseText(run, recording.properties, recording.asked);
+        !held.isEmpty()) {
+        outcome.text += QLatin1Char(' ') + held;
+    }
     ChangeRecord change;
     change.undoable = run.variants.has_value() && run.restorable;
     change.onTrayPhotos = !recording.targetPaths.isEmpty();
@@ -212,7 +217,10 @@ void CaptureOneService::setAdjustment(const QString& name, const QString& rawVal
                 CaptureOneScripts::perVariantScript(
                     targetPaths, {statement},
                     variantsText(QStringLiteral("Adjusted ") + property + QStringLiteral(" on "))),
-                {targetPaths, {*changescripts::adjustmentProperty(property)}}, std::move(completion));
+                {targetPaths,
+                 {*changescripts::adjustmentProperty(property)},
+                 relative && numeric ? QHash<QString, QString>() : QHash<QString, QString>{{property, *value}}},
+                std::move(completion));
 }
 
 void CaptureOneService::adjustSliders(const QString& adjustments, const QStringList& targetPaths,
@@ -264,6 +272,7 @@ void CaptureOneService::adjustSliders(const QString& adjustments, const QStringL
             missing << property;
         }
         statements << QStringLiteral("set %1 of adjustments of aVariant to %2").arg(property, value);
+        recording.asked.insert(property, value);
         const auto recorded = changescripts::adjustmentProperty(property);
         if (!recording.properties.contains(*recorded)) {
             recording.properties << *recorded;
@@ -302,7 +311,8 @@ void CaptureOneService::setPick(bool picked, const QStringList& targetPaths, Com
             targetPaths, {QStringLiteral("set pick of aVariant to ") + (picked ? "true" : "false")},
             variantsText(QStringLiteral("Updated pick status for "))),
         targetPaths, declaredProperties({QStringLiteral("pick")}, RecordedProperty::Kind::boolean),
-        std::move(completion));
+        std::move(completion),
+        {{QStringLiteral("pick"), picked ? QStringLiteral("true") : QStringLiteral("false")}});
 }
 
 void CaptureOneService::reject(const QStringList& targetPaths, Completion completion) {
@@ -325,7 +335,7 @@ void CaptureOneService::setRating(qint64 rating, const QStringList& targetPaths,
             targetPaths, {QStringLiteral("set rating of aVariant to ") + value},
             variantsText(QStringLiteral("Set rating to ") + value + QStringLiteral(" on "))),
         targetPaths, declaredProperties({QStringLiteral("rating")}, RecordedProperty::Kind::number),
-        std::move(completion));
+        std::move(completion), {{QStringLiteral("rating"), value}});
 }
 
 void CaptureOneService::setColorTag(qint64 tag, const QStringList& targetPaths, Completion completion) {
@@ -334,7 +344,7 @@ void CaptureOneService::setColorTag(qint64 tag, const QStringList& targetPaths, 
             targetPaths, {QStringLiteral("set color tag of aVariant to ") + QString::number(tag)},
             variantsText(QStringLiteral("Set color tag on "))),
         targetPaths, declaredProperties({QStringLiteral("color tag")}, RecordedProperty::Kind::number),
-        std::move(completion));
+        std::move(completion), {{QStringLiteral("color tag"), QString::number(tag)}});
 }
 
 void CaptureOneService::rotate(const QString& direction, const QStringList& targetPaths,
@@ -542,13 +552,15 @@ void CaptureOneService::runOnCurrentLayers(const QStringList& statements, const 
 }
 
 void CaptureOneService::runRecordedWhenResolved(const QString& writeScript, const QStringList& targetPaths,
-                                                const PropertiesOf& properties, Completion completion) {
+                                                const PropertiesOf& properties, Completion completion,
+                                                const QHash<QString, QString>& asked) {
     const auto application = resolver_.resolve();
     if (!application) {
         completion(CommandOutcome::notRunning(noApplicationInApplications));
         return;
     }
-    runRecorded(*application, writeScript, {targetPaths, properties(*application)}, std::move(completion));
+    runRecorded(*application, writeScript, {targetPaths, properties(*application), asked},
+                std::move(completion));
 }
 
 CaptureOneService::PropertiesOf CaptureOneService::declaredProperties(const QStringList& names,

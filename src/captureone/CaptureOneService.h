@@ -36,6 +36,9 @@ public:
     struct Recording {
         QStringList targetPaths;
         QList<RecordedProperty> properties;
+        // The values the command sets outright, as written in its script, by property name: the reply says
+        // so when Capture One holds something else.
+        QHash<QString, QString> asked = {};
     };
     // The outcome of putting recorded values back, with what each variant held afterwards (none when the
     // script did not answer in its own form).
@@ -103,7 +106,8 @@ private:
                      const Recording& recording, Completion completion);
     using PropertiesOf = std::function<QList<RecordedProperty>(const CaptureOneApplication&)>;
     void runRecordedWhenResolved(const QString& writeScript, const QStringList& targetPaths,
-                                 const PropertiesOf& properties, Completion completion);
+                                 const PropertiesOf& properties, Completion completion,
+                                 const QHash<QString, QString>& asked = {});
     // The named variant properties, as far as the version declares them.
     static PropertiesOf declaredProperties(const QStringList& names, RecordedProperty::Kind kind);
     void finishRun(const CaptureOneApplication& application, const ScriptOutcome& outcome,

@@ -138,6 +138,7 @@ RecordedRun parseRecordedResult(const QString& output, const QList<RecordedPrope
             return {run.reply, std::nullopt, false};
         }
         const QStringList& now = afterValues[fields[0]];
+        run.held.append({fields[1], now});
         VariantChange variant{fields[0], fields[1], fields[2], {}};
         for (qsizetype index = 0; index < fieldCount; ++index) {
             PropertyChange change{properties[index], fields[index + 3], now[index]};
@@ -153,6 +154,45 @@ RecordedRun parseRecordedResult(const QString& output, const QList<RecordedPrope
         }
     }
     return run;
+}
+
+QString heldOtherwiseText(const RecordedRun& run, const QList<RecordedProperty>& properties,
+                          const QHash<QString, QString>& asked) {
+    QStringList sentences;
+    for (qsizetype index = 0; index < properties.size(); ++index) {
+        const RecordedProperty& property = properties[index];
+        if (!asked.contains(property.name)) {
+            continue;
+        }
+        const auto wanted = literal(property, asked.value(property.name));
+        QStringList values;
+        QStringList names;
+        for (const auto& [name, heldValues] : run.held) {
+            const QString& value = heldValues.value(index);
+            const auto holds = literal(property, value);
+            const bool same = property.kind == Kind::number
+                                  ? holds && wanted && holds->toDouble() == wanted->toDouble()
+                                  : holds && wanted && holds->compare(*wanted, Qt::CaseInsensitive) == 0;
+            if (!same) {
+                names << name;
+                if (!values.contains(value)) {
+                    values << value;
+                }
+            }
+        }
+        if (names.isEmpty()) {
+            continue;
+        }
+        QString sentence = QStringLiteral("Capture One holds ") + values.join(QStringLiteral(", "));
+        if (asked.size() > 1) {
+            sentence += QStringLiteral(" for ") + property.name;
+        }
+        if (names.size() < run.held.size()) {
+            sentence += QStringLiteral(" on ") + names.join(QStringLiteral(", "));
+        }
+        sentences << sentence + QLatin1Char('.');
+    }
+    return sentences.join(QLatin1Char(' '));
 }
 
 QString restoreScript(const QList<VariantChange>& variants, bool toBefore) {

@@ -34,8 +34,15 @@ struct RecordedRun {
     std::optional<QList<VariantChange>> variants;
     // Every changed value can be written back as a literal.
     bool restorable = false;
+    // Every target's name with its values after the write, in the properties' order.
+    QList<std::pair<QString, QStringList>> held = {};
 };
 RecordedRun parseRecordedResult(const QString& output, const QList<RecordedProperty>& properties);
+
+// One sentence saying what Capture One holds where it differs from what was asked (`asked`: literals by
+// property name, as the write script set them), e.g. "Capture One holds 4.0."; empty when all match.
+QString heldOtherwiseText(const RecordedRun& run, const QList<RecordedProperty>& properties,
+                          const QHash<QString, QString>& asked);
 
 // Writes the before-values (or the after-values for redo) back to each variant that still holds the other
 // ones; a variant that holds anything else is left alone and reported.

@@ -115,6 +115,38 @@ TEST_F(ScriptBuilderTest, RecordedRunsReadTheWrittenPropertiesBeforeAndAfterTheC
     EXPECT_EQ(outcome->change, std::nullopt);
 }
 
+// The reply says what Capture One holds when that is not what was asked, and the readings never show.
+TEST_F(ScriptBuilderTest, RepliesAnswerFromWhatCaptureOneHolds) {
+    const QString reply = "Adjusted exposure on 2 selected variant(s).";
+    const auto readings = [&](const char* first, const char* second) {
+        return reply +
+               "\n::orbix-before\n1\tIMG_1\t/p/1.jpg\t0.0\n2\tIMG_2\t/p/2.jpg\t0,0\n::orbix-after\n1\t" +
+               first + "\n2\t" + second;
+    };
+    runner->reply.text = readings("4.0", "9,0");
+    EXPECT_EQ(call([&](auto done) { service.setAdjustment("exposure", "9", false, {}, done); }),
+              reply + " Capture One holds 4.0 on IMG_1.");
+    ASSERT_TRUE(outcome->change);
+    EXPECT_TRUE(outcome->change->undoable);
+    ASSERT_EQ(outcome->change->variants.size(), 2);
+    EXPECT_EQ(outcome->change->variants[1].properties[0].after, "9,0") << "kept as Capture One wrote it";
+    EXPECT_EQ(service.lastMessage(), reply + " Capture One holds 4.0 on IMG_1.");
+
+    runner->reply.text = readings("4.0", "4.0");
+    EXPECT_EQ(call([&](auto done) { service.setAdjustment("exposure", "9", false, {}, done); }),
+              reply + " Capture One holds 4.0.");
+    runner->reply.text = readings("9", "9.0");
+    EXPECT_EQ(call([&](auto done) { service.setAdjustment("exposure", "9", false, {}, done); }), reply);
+    EXPECT_EQ(call([&](auto done) { service.setAdjustment("exposure", "+9", true, {}, done); }), reply)
+        << "a relative change asks for no particular value";
+
+    // Readings that do not have the script's shape record nothing Orbix could write back.
+    runner->reply.text = reply + "\n::orbix-before\n1\tIMG\tone\ttoo many\t0.0\n::orbix-after\n1\t1.0";
+    EXPECT_EQ(call([&](auto done) { service.setAdjustment("exposure", "1", false, {}, done); }), reply);
+    EXPECT_FALSE(outcome->change->undoable);
+    EXPECT_TRUE(outcome->change->variants.isEmpty());
+}
+
 TEST_F(ScriptBuilderTest, TargetPathsBlockIsEscapedAndKeepsItsOwnIndentation) {
     call([&](auto done) { service.setAdjustment("b&w", "on", true, {"/a/b.jpg", "/c/\"d\\e.cr3"}, done); });
     EXPECT_EQ(lastScript(),
