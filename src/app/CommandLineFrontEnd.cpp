@@ -1,6 +1,8 @@
 #include "app/CommandLineFrontEnd.h"
 
 #include "model/AppModel.h"
+#include "model/ChangeHistory.h"
+#include "model/ChangeLog.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -148,6 +150,8 @@ QJsonObject CommandLineFrontEnd::stateJson(const AppModel& model) {
         {"artifacts", artifacts},
         {"selectedArtifactTitle", selected ? QJsonValue(selected->title) : QJsonValue(QJsonValue::Null)},
         {"importedPhotos", photos},
+        {"changes",
+         changelog::json(model.changeHistory() ? model.changeHistory()->changes() : QList<ChangeRecord>())},
     };
 }
 

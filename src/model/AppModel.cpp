@@ -174,6 +174,9 @@ void AppModel::startNewSession() {
     }
     messages_.clear();
     emit messagesChanged();
+    if (changeHistory_) {
+        changeHistory_->clear();
+    }
     setArtifacts({});
     setSelectedArtifactID(std::nullopt);
     setSelectedSection(SidebarSection::chat);

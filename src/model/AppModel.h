@@ -211,6 +211,11 @@ public:
     // Takes back (redo: puts again) the last change and answers in the conversation.
     // `spoken`: the words came after the wake phrase, and the answer is read back aloud.
     void undoLastChange(bool redo, bool spoken = false);
+    // Shows the "Session Changes" artifact, kept up to date from then on.
+    void showChanges();
+    // Writes the session's changes as Markdown or CSV, replacing the file whole; a sentence on failure.
+    enum class ChangeLogFormat { markdown, csv };
+    std::optional<QString> saveChanges(const QString& path, ChangeLogFormat format) const;
 
     // The update notice.
     void checkForProductUpdate();
@@ -308,6 +313,7 @@ private:
     // Records what a command changed, with the road and words that asked for it.
     void noteChange(const std::optional<ChangeRecord>& change, ChangeRoad road, const QString& request);
     QString lastUserRequest() const;
+    void refreshChangeLogArtifact();
 
     void runConnectionTest();
     void runLocalCommand(const QString& text);
@@ -359,6 +365,7 @@ private:
     std::optional<QUuid> realtimeTranscriptMessageID_;
     bool hasPresentedVoicePermissionAlert_ = false;
     std::unique_ptr<ChangeHistory> changeHistory_;
+    std::optional<QUuid> changeLogArtifactID_;
     std::optional<QString> wakeCommandAwaitingConfirmation_;
     LocalCommandRoad localCommandRoad_;
     // Tells a question's expiry from a later question's.

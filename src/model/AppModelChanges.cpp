@@ -2,9 +2,11 @@
 #include "captureone/MacComputerUseService.h"
 #include "model/AppModel.h"
 #include "model/ChangeHistory.h"
+#include "model/ChangeLog.h"
 #include "voice/VoiceTimers.h"
 
 #include <QPointer>
+#include <QSaveFile>
 
 namespace orbix {
 
@@ -19,6 +21,7 @@ void AppModel::configureChangeHistory() {
         return;
     }
     changeHistory_ = std::make_unique<ChangeHistory>(*services_.captureOne);
+    connect(changeHistory_.get(), &ChangeHistory::changed, this, &AppModel::refreshChangeLogArtifact);
     if (services_.computerUseService) {
         // undo_last_change and redo_last_change from the voice session and the text assistant.
         services_.computerUseService->setChangeHistoryHandler(
@@ -36,6 +39,44 @@ void AppModel::noteChange(const std::optional<ChangeRecord>& change, ChangeRoad 
     recorded.road = road;
     recorded.request = request;
     changeHistory_->record(std::move(recorded));
+}
+
+void AppModel::showChanges() {
+    refreshChangeLogArtifact();
+    for (const Artifact& artifact : artifacts_) {
+        if (changeLogArtifactID_ && artifact.id == *changeLogArtifactID_) {
+            setSelectedArtifactID(artifact.id);
+            return;
+        }
+    }
+    Artifact log =
+        Artifact::make(ArtifactKind::markdown, changelog::title, ArtifactStatus::ready,
+                       changelog::markdown(changeHistory_ ? changeHistory_->changes() : QList<ChangeRecord>()));
+    changeLogArtifactID_ = log.id;
+    appendArtifact(std::move(log), true);
+}
+
+void AppModel::refreshChangeLogArtifact() {
+    for (Artifact& artifact : artifacts_) {
+        if (changeLogArtifactID_ && artifact.id == *changeLogArtifactID_) {
+            artifact.body =
+                changelog::markdown(changeHistory_ ? changeHistory_->changes() : QList<ChangeRecord>());
+            emit artifactsChanged();
+            return;
+        }
+    }
+}
+
+std::optional<QString> AppModel::saveChanges(const QString& path, ChangeLogFormat format) const {
+    const QList<ChangeRecord> changes = changeHistory_ ? changeHistory_->changes() : QList<ChangeRecord>();
+    const QString text =
+        format == ChangeLogFormat::csv ? changelog::csv(changes) : changelog::markdown(changes);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(text.toUtf8()) < 0 || !file.commit()) {
+        return QStringLiteral("Could not save the changes to ") + path + QStringLiteral(": ") +
+               file.errorString();
+    }
+    return std::nullopt;
 }
 
 QString AppModel::lastUserRequest() const {

@@ -6,10 +6,12 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFileDialog>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QWidget>
 
@@ -86,6 +88,28 @@ QString changeTitle(const ChangeRecord& change) {
     return title;
 }
 
+// File → Save Changes as Markdown… / CSV…: the session's change log, through a save panel.
+void addChangeLogSaving(QMenu& file, AppModel& model, QWidget& window) {
+    using Format = AppModel::ChangeLogFormat;
+    for (const auto& [format, label, filter, name] :
+         {std::tuple{Format::markdown, "Save Changes as Markdown…", "Markdown (*.md)",
+                     "saveChangesMarkdownAction"},
+          std::tuple{Format::csv, "Save Changes as CSV…", "CSV (*.csv)", "saveChangesCsvAction"}}) {
+        QAction* save = file.addAction(QString::fromUtf8(label));
+        save->setObjectName(QString::fromLatin1(name));
+        QObject::connect(save, &QAction::triggered, &window, [&model, &window, format, filter] {
+            const QString path = QFileDialog::getSaveFileName(&window, QStringLiteral("Save Session Changes"),
+                                                              QString(), QString::fromLatin1(filter));
+            if (path.isEmpty()) {
+                return;
+            }
+            if (const auto failure = model.saveChanges(path, format)) {
+                QMessageBox::warning(&window, QStringLiteral("Save Session Changes"), *failure);
+            }
+        });
+    }
+}
+
 void installEditMenu(QMenuBar& menuBar, AppModel& model) {
     QMenu* edit = menuBar.addMenu(QStringLiteral("&Edit"));
     edit->setObjectName(QStringLiteral("editMenu"));
@@ -101,6 +125,10 @@ void installEditMenu(QMenuBar& menuBar, AppModel& model) {
             }
         });
     }
+    edit->addSeparator();
+    QAction* show = edit->addAction(QStringLiteral("Show Changes"));
+    show->setObjectName(QStringLiteral("showChangesAction"));
+    QObject::connect(show, &QAction::triggered, &model, [&model] { model.showChanges(); });
     ChangeHistory* history = model.changeHistory();
     if (!history) {
         return;
@@ -124,6 +152,8 @@ void installWindowMenus(QMenuBar& menuBar, AppModel& model, QWidget& window,
     QAction* newSession = addCommand(*file, QStringLiteral("New Session"), QKeySequence(Qt::CTRL | Qt::Key_N),
                                      QStringLiteral("newSessionAction"));
     QObject::connect(newSession, &QAction::triggered, &model, [&model] { model.startNewSession(); });
+    addChangeLogSaving(*file, model, window);
+    file->addSeparator();
     // Ctrl+, (Command-comma on macOS, where the preferences role moves it into the application menu).
     QAction* settings = addCommand(*file, QStringLiteral("Settings\u2026"),
                                    QKeySequence(Qt::CTRL | Qt::Key_Comma), QStringLiteral("settingsAction"));

@@ -88,6 +88,19 @@ TEST_F(CommandLineFrontEnd, PrintsTheStateAsJsonAfterEveryPrompt) {
                   {"displayName", "IMG_2"}, {"path", home.filePath("shoot/IMG_2.jpg")}, {"selected", true}}));
     EXPECT_TRUE(result.transcript.contains("Orbix: Set rating to 3 on 1 selected variant(s)."));
     EXPECT_EQ(simulator.variants()[0].toObject().value("rating").toInt(), 3);
+
+    // The session's changes with their typed fields.
+    const QJsonArray changes = result.state.value("changes").toArray();
+    ASSERT_EQ(changes.size(), 1);
+    const QJsonObject change = changes[0].toObject();
+    EXPECT_EQ(change.value("road"), "typed");
+    EXPECT_EQ(change.value("request"), "capture one rate this 3 stars");
+    EXPECT_EQ(change.value("action"), "c1_set_rating");
+    EXPECT_EQ(change.value("undoable"), true);
+    EXPECT_EQ(change.value("undone"), false);
+    const QJsonObject target = change.value("targets").toArray()[0].toObject();
+    EXPECT_EQ(target.value("properties").toArray()[0].toObject(),
+              (QJsonObject{{"property", "rating"}, {"before", "0"}, {"after", "3"}}));
 }
 
 TEST_F(CommandLineFrontEnd, ReadsPromptsFromStandardInput) {

@@ -89,8 +89,13 @@ TEST_F(AppModelTest, ConnectionTestAndLocalCommandsRunInTheSimulator) {
     submit("Undo that");
     EXPECT_EQ(lastReply(), "Restored rating on 2 photos.");
     EXPECT_EQ(simulator.variants()[0].toObject().value("rating").toInt(), 0);
+    model->showChanges();
+    ASSERT_TRUE(model->selectedArtifact());
+    EXPECT_EQ(model->selectedArtifact()->title, "Session Changes");
+    EXPECT_TRUE(model->selectedArtifact()->body.contains("rating 0 → 4 (undone)"));
     submit("redo");
     EXPECT_EQ(simulator.variants()[1].toObject().value("rating").toInt(), 4);
+    EXPECT_FALSE(model->selectedArtifact()->body.contains("(undone)")) << "the log follows every undo and redo";
     ASSERT_EQ(model->changeHistory()->changes().size(), 1);
     EXPECT_EQ(model->changeHistory()->changes()[0].road, ChangeRoad::typed);
     EXPECT_EQ(model->changeHistory()->changes()[0].request, "capture one rate this 4 stars");
