@@ -5,6 +5,7 @@
 #include "captureone/MacComputerUseService.h"
 #include "core/TextRules.h"
 #include "model/ChangeHistory.h"
+#include "model/WakeCommandConfirmation.h"
 #include "services/AssistantProvider.h"
 #include "uiautomation/Workspace.h"
 #include "voice/OpenAIRealtimeVoiceService.h"
@@ -255,7 +256,15 @@ void AppModel::submitPrompt() {
     // Judged first: a question waiting for its answer is dropped by whatever else the text is.
     const LocalCommandRoad::Decision local = localCommandRoad_.decide(
         text, isAddressedToCaptureOne(text) || captureOneInUse(), isTextModelConfigured());
-    if (answersWakeConfirmation(text)) {
+    // Any other request drops a batch waiting for its answer.
+    const bool answersBatch = answersBatchConfirmation(text);
+    if (!answersBatch) {
+        batchAwaitingConfirmation_.reset();
+    }
+    if (answersBatch) {
+        const bool apply = wakeconfirmation::answerIn(text) != wakeconfirmation::Answer::cancel;
+        later([this, apply] { answerPendingBatch(apply); });
+    } else if (answersWakeConfirmation(text)) {
         later([this, text] { takeWakeConfirmationAnswer(text, false); });
     } else if (const auto redo = ChangeHistory::undoRequest(text)) {
         later([this, redo = *redo] { undoLastChange(redo); });

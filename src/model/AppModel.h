@@ -61,6 +61,8 @@ struct AppModelServices {
     SpeechFeedbackService* speechFeedbackService = nullptr;
     // Whether a microphone exists at all; without it every microphone counts as present.
     AudioInputDevices* audioInputDevices = nullptr;
+    // A tray batch on more photos than this waits for "apply" (0: never); 50 when empty.
+    std::function<int()> batchConfirmationThreshold;
     // The hand-over and window-activation delays; VoiceTimers::system() when empty.
     std::shared_ptr<VoiceTimers> voiceTimers;
 };
@@ -205,6 +207,9 @@ public:
     void runImportedPhotoBatchIntent(const ImportedPhotoBatchIntent& intent, std::function<void()> done = {});
     // Asks Capture One for the tray photos' marks; the newest answer wins.
     void refreshImportedPhotoMarks();
+    // The batch waiting for its answer (AppModelBatchConfirmation.cpp): runs it, or drops it.
+    void answerPendingBatch(bool apply);
+    bool hasPendingBatch() const { return batchAwaitingConfirmation_.has_value(); }
 
     // The session's changes (AppModelChanges.cpp): none without a Capture One service.
     ChangeHistory* changeHistory() const { return changeHistory_.get(); }
@@ -303,6 +308,10 @@ private:
     void takeWakeConfirmationAnswer(const QString& words, bool spoken);
     // Holds the command and asks for "confirm"; the caller has shown the command.
     void askWakeConfirmation(const QString& command);
+    // "apply", "confirm" or "cancel" while a batch waits; the preview before a big batch.
+    bool answersBatchConfirmation(const QString& words) const;
+    void askBatchConfirmation(const ImportedPhotoBatchIntent& intent, const QList<ImportedPhotoAsset>& targets);
+    int batchConfirmationThreshold() const;
     // Runs a command heard after the wake phrase and reads the result back.
     void runWakeCommand(const QString& command);
     void runWakeAction(const ComputerUseArguments& arguments);
@@ -368,6 +377,8 @@ private:
     std::optional<QUuid> changeLogArtifactID_;
     std::optional<QString> wakeCommandAwaitingConfirmation_;
     LocalCommandRoad localCommandRoad_;
+    std::optional<ImportedPhotoBatchIntent> batchAwaitingConfirmation_;
+    bool runningConfirmedBatch_ = false;
     // Tells a question's expiry from a later question's.
     int wakeConfirmationQuestion_ = 0;
 };

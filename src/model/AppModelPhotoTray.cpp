@@ -144,6 +144,14 @@ void AppModel::runImportedPhotoBatchIntent(const ImportedPhotoBatchIntent& inten
         }
         return;
     }
+    if (!runningConfirmedBatch_ && batchConfirmationThreshold() > 0 &&
+        targets.size() > batchConfirmationThreshold()) {
+        askBatchConfirmation(intent, targets);
+        if (done) {
+            done();
+        }
+        return;
+    }
     QStringList paths;
     for (const ImportedPhotoAsset& asset : targets) {
         paths << standardizedPath(asset.url);

@@ -322,18 +322,25 @@ void AppModel::handleWakePhrase(const std::optional<QString>& commandSuffix) {
     // A command without "capture one" in it counts only while Capture One is in use (or no text model is
     // configured), judged before Orbix's own window comes forward; an answer to a question completes it.
     using LocalKind = LocalCommandRoad::Decision::Kind;
-    const auto undoWords =
-        commandSuffix && !isAnswer ? ChangeHistory::undoRequest(*commandSuffix) : std::nullopt;
+    // Any other words drop a batch waiting for its answer.
+    const bool isBatchAnswer = commandSuffix && answersBatchConfirmation(*commandSuffix);
+    if (!isBatchAnswer) {
+        batchAwaitingConfirmation_.reset();
+    }
+    const auto undoWords = commandSuffix && !isAnswer && !isBatchAnswer
+                               ? ChangeHistory::undoRequest(*commandSuffix)
+                               : std::nullopt;
     const LocalCommandRoad::Decision local =
-        commandSuffix && !commandSuffix->isEmpty() && services_.computerUseService && !isAnswer && !undoWords
+        commandSuffix && !commandSuffix->isEmpty() && services_.computerUseService && !isAnswer && !undoWords &&
+                !isBatchAnswer
             ? localCommandRoad_.decide(
                   *commandSuffix,
                   commandSuffix->contains(QLatin1String("capture one"), Qt::CaseInsensitive) ||
                       captureOneInUse(),
                   isTextModelConfigured())
             : LocalCommandRoad::Decision{};
-    const bool isLocalCommand =
-        isAnswer || undoWords.has_value() || local.kind == LocalKind::run || local.kind == LocalKind::ask;
+    const bool isLocalCommand = isAnswer || isBatchAnswer || undoWords.has_value() ||
+                                local.kind == LocalKind::run || local.kind == LocalKind::ask;
     if (!isLocalCommand) {
         bringAppToFront();
     }
@@ -345,7 +352,9 @@ void AppModel::handleWakePhrase(const std::optional<QString>& commandSuffix) {
         return;
     }
     appendMessage(ConversationMessage::make(ConversationRole::user, InputMode::voice, *commandSuffix));
-    if (isAnswer) {
+    if (isBatchAnswer) {
+        answerPendingBatch(wakeconfirmation::answerIn(*commandSuffix) != wakeconfirmation::Answer::cancel);
+    } else if (isAnswer) {
         takeWakeConfirmationAnswer(*commandSuffix, true);
     } else if (undoWords) {
         undoLastChange(*undoWords, true);

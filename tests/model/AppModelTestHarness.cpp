@@ -41,6 +41,7 @@ AppModel& AppModelTest::makeModel(const QString& version) {
     services.productUpdateService = updates.get();
     services.workspace = &workspace;
     services.configuration = configuration;
+    services.batchConfirmationThreshold = [this] { return batchThreshold; };
     addServices(services);
     model = std::make_unique<AppModel>(std::move(services));
     return *model;

@@ -60,6 +60,8 @@ protected:
     std::unique_ptr<AppModel> model;
     QString runningVersion;
     AssistantProvider* providerOverride = nullptr;
+    // The photo count above which a tray batch waits for "apply".
+    int batchThreshold = 50;
 };
 
 } // namespace orbix::test

@@ -150,3 +150,39 @@ TEST_F(AppModelTest, TileMarksAreReadFromCaptureOneAfterEachRequest) {
     ASSERT_TRUE(waitUntil([&] { return !model->isReadingImportedPhotoMarks(); }));
     EXPECT_TRUE(model->importedPhotoMarks().isEmpty());
 }
+
+// Over the threshold a tray batch shows a preview and writes nothing until "apply"; "cancel" or any other
+// request drops it.
+TEST_F(AppModelTest, BigTrayBatchesWaitForApply) {
+    batchThreshold = 2;
+    makeModel();
+    const QString folder = makeFolder("big", {"p1.jpg", "p2.jpg", "p3.jpg"});
+    submit("import photos from " + folder);
+    const auto ratings = [&] {
+        QList<int> values;
+        for (const char* file : {"p1.jpg", "p2.jpg", "p3.jpg"}) {
+            values << simulator.variantWithFile(file).value("rating").toInt();
+        }
+        return values;
+    };
+
+    submit("rate all photos 4");
+    EXPECT_EQ(lastReply(), "This changes 3 photos. Type “apply” to run it, or “cancel”.");
+    EXPECT_EQ(model->selectedArtifact()->title, "Batch Preview");
+    EXPECT_TRUE(model->selectedArtifact()->body.contains("First photos: p1, p2, p3"));
+    EXPECT_EQ(ratings(), QList<int>({0, 0, 0})) << "nothing before the answer";
+    submit("cancel");
+    EXPECT_EQ(lastReply(), "Cancelled. Nothing was changed.");
+    submit("apply");
+    EXPECT_EQ(ratings(), QList<int>({0, 0, 0})) << "a cancelled batch stays cancelled";
+
+    submit("rate all photos 4");
+    submit("capture one status");
+    submit("apply");
+    EXPECT_EQ(ratings(), QList<int>({0, 0, 0})) << "another request dropped it";
+
+    submit("rate all photos 4");
+    submit("Apply.");
+    EXPECT_EQ(lastReply(), "Set rating to 4 on 3 selected variant(s).");
+    EXPECT_EQ(ratings(), QList<int>({4, 4, 4}));
+}
