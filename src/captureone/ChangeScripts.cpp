@@ -59,11 +59,12 @@ QString readFields(const QList<RecordedProperty>& properties) {
     return fields;
 }
 
-// A tell block that collects one line per target variant into `variable`.
-QString readBlock(const QString& variable, const QStringList& targetPaths, const QString& identity,
+// A tell block that collects one line per target variant into `variable`; `targetLines` set
+// `targetVariants` first (empty: the script's own, found by an earlier block).
+QString readBlock(const QString& variable, const QString& targetLines, const QString& identity,
                   const QList<RecordedProperty>& properties) {
-    QString targets = CaptureOneScripts::targetVariantLines(targetPaths);
-    return CaptureOneScripts::genericTellOpening + QStringLiteral("\n    ") + targets +
+    return CaptureOneScripts::genericTellOpening +
+           (targetLines.isEmpty() ? QString() : QStringLiteral("\n    ") + targetLines) +
            QStringLiteral(
                "\n    set %1 to \"\"\n    repeat with aVariant in targetVariants\n        set %1 to %1 "
                "& \"\\n\" & ")
@@ -107,10 +108,11 @@ QString recordedScript(const QString& writeScript, const QStringList& targetPath
                        "aVariant))");
     return QStringLiteral("on ") + handlerName + QStringLiteral("()\n") + writeScript +
            QStringLiteral("\nend ") + handlerName + QLatin1Char('\n') +
-           readBlock(QStringLiteral("orbixBefore"), targetPaths, identity, properties) +
+           readBlock(QStringLiteral("orbixBefore"), CaptureOneScripts::targetVariantLines(targetPaths),
+                     identity, properties) +
            QStringLiteral("set orbixReply to ") + handlerName + QStringLiteral("()\n") +
-           readBlock(QStringLiteral("orbixAfter"), targetPaths, QStringLiteral("(id of aVariant)"),
-                     properties) +
+           // The targets found before the write: the same variants, without walking the document again.
+           readBlock(QStringLiteral("orbixAfter"), QString(), QStringLiteral("(id of aVariant)"), properties) +
            QStringLiteral("return orbixReply & \"\\n::orbix-before\" & orbixBefore & \"\\n::orbix-after\" & "
                           "orbixAfter");
 }

@@ -89,8 +89,7 @@ TEST_F(ScriptBuilderTest, RecordedRunsReadTheWrittenPropertiesBeforeAndAfterTheC
             "    end repeat\n"
             "end tell\n"
             "set orbixReply to orbixWrite()\n"
-            "tell application \"Capture One 23\"\n" +
-            paths +
+            "tell application \"Capture One 23\"\n"
             "    set orbixAfter to \"\"\n"
             "    repeat with aVariant in targetVariants\n"
             "        set orbixAfter to orbixAfter & \"\\n\" & (id of aVariant) & \"\\t\" & (rating of "
