@@ -268,6 +268,9 @@ void AppModel::submitPrompt() {
         later([this, text] { takeWakeConfirmationAnswer(text, false); });
     } else if (const auto redo = ChangeHistory::undoRequest(text)) {
         later([this, redo = *redo] { undoLastChange(redo); });
+    } else if (ChangeHistory::isShowChangesRequest(text)) {
+        showChanges();
+        setResponding(false);
     } else if (CaptureOneScopeGuard::isOffProductAppRequest(text)) {
         showProductScopeNotice();
     } else if (isCaptureOneConnectionTest(text)) {

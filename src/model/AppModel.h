@@ -210,6 +210,10 @@ public:
     // The batch waiting for its answer (AppModelBatchConfirmation.cpp): runs it, or drops it.
     void answerPendingBatch(bool apply);
     bool hasPendingBatch() const { return batchAwaitingConfirmation_.has_value(); }
+    // The preview artifact of the batch waiting, if one waits.
+    std::optional<QUuid> pendingBatchPreviewID() const {
+        return batchAwaitingConfirmation_ ? batchPreviewArtifactID_ : std::nullopt;
+    }
 
     // The session's changes (AppModelChanges.cpp): none without a Capture One service.
     ChangeHistory* changeHistory() const { return changeHistory_.get(); }
@@ -379,6 +383,7 @@ private:
     LocalCommandRoad localCommandRoad_;
     std::optional<ImportedPhotoBatchIntent> batchAwaitingConfirmation_;
     bool runningConfirmedBatch_ = false;
+    std::optional<QUuid> batchPreviewArtifactID_;
     // Tells a question's expiry from a later question's.
     int wakeConfirmationQuestion_ = 0;
 };

@@ -41,13 +41,14 @@ void AppModel::askBatchConfirmation(const ImportedPhotoBatchIntent& intent,
         names << QStringLiteral("and %1 more").arg(targets.size() - previewNameCount);
     }
     const QString count = QString::number(targets.size());
-    appendArtifact(Artifact::make(ArtifactKind::markdown, previewTitle, ArtifactStatus::needsReview,
-                                  QStringLiteral("**“") + intent.prompt + QStringLiteral("”** will change ") +
-                                      count + QStringLiteral(" photos in Capture One.\n\nFirst photos: ") +
-                                      names.join(QStringLiteral(", ")) +
-                                      QStringLiteral("\n\nNothing is written before you answer: type or say "
-                                                     "“apply” to run it, or “cancel”.")),
-                   true);
+    Artifact preview = Artifact::make(
+        ArtifactKind::markdown, previewTitle, ArtifactStatus::needsReview,
+        QStringLiteral("**“") + intent.prompt + QStringLiteral("”** will change ") + count +
+            QStringLiteral(" photos in Capture One.\n\nFirst photos: ") + names.join(QStringLiteral(", ")) +
+            QStringLiteral("\n\nNothing is written before you answer: type or say "
+                           "“apply” to run it, or “cancel”."));
+    batchPreviewArtifactID_ = preview.id;
+    appendArtifact(std::move(preview), true);
     appendAssistantMessage(QStringLiteral("This changes ") + count +
                            QStringLiteral(" photos. Type “apply” to run it, or “cancel”."));
     setResponding(false);
@@ -56,7 +57,10 @@ void AppModel::askBatchConfirmation(const ImportedPhotoBatchIntent& intent,
 void AppModel::answerPendingBatch(bool apply) {
     const std::optional<ImportedPhotoBatchIntent> intent =
         std::exchange(batchAwaitingConfirmation_, std::nullopt);
-    if (!intent || !apply) {
+    if (!intent) {
+        return;
+    }
+    if (!apply) {
         appendAssistantMessage(wakeconfirmation::cancelledText);
         setResponding(false);
         return;

@@ -70,7 +70,9 @@ void AppModel::refreshChangeLogArtifact() {
 std::optional<QString> AppModel::saveChanges(const QString& path, ChangeLogFormat format) const {
     const QList<ChangeRecord> changes = changeHistory_ ? changeHistory_->changes() : QList<ChangeRecord>();
     const QString text =
-        format == ChangeLogFormat::csv ? changelog::csv(changes) : changelog::markdown(changes);
+        format == ChangeLogFormat::csv
+            ? changelog::csv(changes)
+            : QStringLiteral("# ") + changelog::title + QStringLiteral("\n\n") + changelog::markdown(changes);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(text.toUtf8()) < 0 || !file.commit()) {
         return QStringLiteral("Could not save the changes to ") + path + QStringLiteral(": ") +

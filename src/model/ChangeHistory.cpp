@@ -178,12 +178,24 @@ void ChangeHistory::restore(bool toBefore, Completion completion) {
         });
 }
 
-std::optional<bool> ChangeHistory::undoRequest(const QString& words) {
+namespace {
+// The words in lower case, single-spaced, without closing punctuation.
+QString plainRequest(const QString& words) {
     QString request = text::trimmed(words).toLower();
     while (!request.isEmpty() && QStringLiteral(".!?").contains(request.back())) {
         request.chop(1);
     }
-    request = request.simplified();
+    return request.simplified();
+}
+} // namespace
+
+bool ChangeHistory::isShowChangesRequest(const QString& words) {
+    const QString request = plainRequest(words);
+    return request == QStringLiteral("show changes") || request == QStringLiteral("show the changes");
+}
+
+std::optional<bool> ChangeHistory::undoRequest(const QString& words) {
+    const QString request = plainRequest(words);
     if (request == QStringLiteral("undo") || request == QStringLiteral("undo that")) {
         return false;
     }

@@ -43,6 +43,8 @@ public:
 
     // "undo", "undo that" or "redo" as typed or heard: true for redo, false for undo, none for other words.
     static std::optional<bool> undoRequest(const QString& words);
+    // "show changes" (or "show the changes") as the whole request.
+    static bool isShowChangesRequest(const QString& words);
     // What undoing that kind of change answers when Orbix cannot take it back.
     static QString cannotUndoText(const QString& action);
 

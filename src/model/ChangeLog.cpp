@@ -67,9 +67,9 @@ QString boolText(bool value) {
 } // namespace
 
 QString markdown(const QList<ChangeRecord>& changes) {
-    QString text = QStringLiteral("# ") + title + QStringLiteral("\n\n");
+    QString text;
     if (changes.isEmpty()) {
-        return text + QStringLiteral("No changes yet in this session.\n");
+        return QStringLiteral("No changes yet in this session.\n");
     }
     for (auto change = changes.crbegin(); change != changes.crend(); ++change) {
         QString line = QStringLiteral("- ") + timeText(*change) + QStringLiteral(" · ") +

@@ -12,6 +12,7 @@ namespace orbix::changelog {
 
 inline const QString title = QStringLiteral("Session Changes");
 
+// The lines without a heading: the artifact shows its title above them.
 QString markdown(const QList<ChangeRecord>& changes);
 QString csv(const QList<ChangeRecord>& changes);
 QJsonArray json(const QList<ChangeRecord>& changes);

@@ -1,5 +1,6 @@
 #include "views/ArtifactDetailView.h"
 
+#include "model/AppModel.h"
 #include "views/InspectorStyle.h"
 #include "views/MarkdownContentView.h"
 #include "views/Symbols.h"
@@ -9,6 +10,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace orbix::views {
@@ -49,6 +51,27 @@ QLabel* captionLabel(const QString& text, QWidget* parent, QFont::Weight weight)
 
 } // namespace
 
+void ArtifactDetailView::addBatchButtons(AppModel& model, QVBoxLayout& column) {
+    auto* row = new QHBoxLayout;
+    auto* apply = new QPushButton(QStringLiteral("Apply"), this);
+    apply->setObjectName(QStringLiteral("applyBatchButton"));
+    apply->setDefault(true);
+    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    cancel->setObjectName(QStringLiteral("cancelBatchButton"));
+    for (QPushButton* button : {apply, cancel}) {
+        connect(button, &QPushButton::clicked, this, [&model, apply, cancel, isApply = button == apply] {
+            // One answer: the model drops the batch either way.
+            apply->setEnabled(false);
+            cancel->setEnabled(false);
+            model.answerPendingBatch(isApply);
+        });
+    }
+    row->addStretch(1);
+    row->addWidget(cancel);
+    row->addWidget(apply);
+    column.addLayout(row);
+}
+
 ArtifactDetailView::ArtifactDetailView(AppModel& model, const Artifact& artifact, QWidget* parent)
     : QWidget(parent), artifact_(artifact) {
     setObjectName(QStringLiteral("artifactDetailView"));
@@ -88,6 +111,9 @@ ArtifactDetailView::ArtifactDetailView(AppModel& model, const Artifact& artifact
     markdownView_ = new MarkdownContentView(this);
     markdownView_->setMarkdown(artifact.body);
     column->addWidget(markdownView_);
+    if (model.pendingBatchPreviewID() == artifact.id) {
+        addBatchButtons(model, *column);
+    }
     applyColors();
 }
 

@@ -7,6 +7,7 @@
 #include <QWidget>
 
 class QLabel;
+class QVBoxLayout;
 
 namespace orbix {
 class AppModel;
@@ -32,6 +33,8 @@ protected:
 
 private:
     void applyColors();
+    // Apply and Cancel under the preview of a tray batch that waits for its answer.
+    void addBatchButtons(AppModel& model, QVBoxLayout& column);
 
     Artifact artifact_;
     UpdateArtifactView* updateView_ = nullptr;

@@ -11,6 +11,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QScrollArea>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -193,6 +194,13 @@ void ArtifactInspectorView::updateDocument() {
     if (document_) {
         // After the tray, before the closing stretch.
         column_->insertWidget(column_->count() - 1, document_);
+    }
+    if (document_ && artifact && artifact->status == ArtifactStatus::needsReview) {
+        // A document that waits for an answer is brought into view past a long tray.
+        QTimer::singleShot(0, document_, [this, document = document_] {
+            column_->activate();
+            scrollArea_->ensureWidgetVisible(document, 0, 0);
+        });
     }
 }
 

@@ -136,4 +136,6 @@ TEST(ChangeHistoryWords, UndoAndRedoRequests) {
     EXPECT_EQ(ChangeHistory::undoRequest("REDO!"), true);
     EXPECT_EQ(ChangeHistory::undoRequest("undo the crop on the sky layer"), std::nullopt);
     EXPECT_EQ(ChangeHistory::undoRequest("redone"), std::nullopt);
+    EXPECT_TRUE(ChangeHistory::isShowChangesRequest("Show the changes."));
+    EXPECT_FALSE(ChangeHistory::isShowChangesRequest("show changes to the sky"));
 }

@@ -46,9 +46,7 @@ TEST(ChangeLog, MarkdownListsNewestFirstWithTargetsValuesAndMarks) {
     const QString time = first.time.toLocalTime().toString("HH:mm:ss");
     EXPECT_EQ(
         changelog::markdown({first, imported, many}),
-        "# Session Changes\n\n"
-        "- " +
-            time +
+        "- " + time +
             " · voice · “warmer” · 1 photo (IMG_1): rating 2 → 4; temperature 0 → 1; tint 0 → 1; and 2 more\n"
             "- " +
             time +
@@ -57,7 +55,7 @@ TEST(ChangeLog, MarkdownListsNewestFirstWithTargetsValuesAndMarks) {
             time +
             " · typed · “rate these, 4 stars” · 12 photos (IMG_1, IMG_2, IMG_3, IMG_4, IMG_5, IMG_6, "
             "IMG_7, IMG_8, IMG_9, IMG_10, and 2 more): rating 2, 0 → 4 (undone)\n");
-    EXPECT_EQ(changelog::markdown({}), "# Session Changes\n\nNo changes yet in this session.\n");
+    EXPECT_EQ(changelog::markdown({}), "No changes yet in this session.\n");
 }
 
 TEST(ChangeLog, CsvHasARowPerChangedValueAndQuotesWhatNeedsIt) {

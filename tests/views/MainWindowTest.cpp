@@ -145,6 +145,26 @@ TEST_F(MainWindow, UndoGoesToThePromptFieldWhileItHasTypingToTakeBackThenToOrbix
     EXPECT_TRUE(waitUntil([&] { return rating() == 4; }));
 }
 
+TEST_F(MainWindow, ABatchPreviewRunsFromItsApplyButtonOnly) {
+    batchThreshold = 1;
+    makeModel();
+    openWindow();
+    submit(QStringLiteral("import photos from ") + makeFolder(QStringLiteral("card"), {"c1.jpg", "c2.jpg"}));
+    submit("rate all photos 3");
+    const auto rating = [&](const char* file) {
+        return simulator.variantWithFile(file).value("rating").toInt();
+    };
+    QPushButton* apply = nullptr;
+    ASSERT_TRUE(waitUntil([&] {
+        apply = window->findChild<QPushButton*>(QStringLiteral("applyBatchButton"));
+        return apply && apply->isVisible();
+    }));
+    EXPECT_EQ(rating("c1.jpg"), 0) << "nothing before the answer";
+    apply->click();
+    EXPECT_TRUE(waitUntil([&] { return rating("c1.jpg") == 3 && rating("c2.jpg") == 3; }));
+    EXPECT_FALSE(model->hasPendingBatch());
+}
+
 TEST_F(MainWindow, ARouteLeftBeforeTheWindowShowsIsAppliedOnFirstShowThenEveryNewOne) {
     router.setPendingRoute(AppIntentRoute::make(SidebarSection::chat, QStringLiteral("brighten the sky")));
     window = std::make_unique<ContentView>(*model, router);
