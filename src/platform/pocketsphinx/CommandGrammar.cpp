@@ -13,10 +13,11 @@ namespace {
 // The commands of the local parser, in the words people say them; numbers are spoken words that the
 // transcript turns into digits. Every sentence must read as intended by the parser's phrase matching:
 // "clone the variant" or "clear the pick" would not ("clear the pick" even reads as a pick). The answers
-// are what a command that changes many properties waits for.
+// are what a command that changes many properties (or a big batch) waits for, and taking the last change
+// back or again.
 constexpr const char* commandRules = R"(
 <command> = <action> | <rating> | <colorTag> | <slider> | <answer> | <local>;
-<answer> = confirm | cancel;
+<answer> = confirm | cancel | apply | undo [that] | redo [that];
 <photo> = [the] (photo | photos | image | images | picture | selection | variant);
 <action> = open capture one | what can you do | capabilities | auto adjust [<photo>]
     | reset [all] adjustments | copy adjustments | apply adjustments from primary

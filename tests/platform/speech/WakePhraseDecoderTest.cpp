@@ -131,6 +131,9 @@ TEST_F(WakePhraseDecoderTest, WakePhraseAloneAndWithACommand) {
     // An answer to a command that changes many properties. ("confirm" in espeak's voice is too often fitted
     // to "two stars" for a test; the wake benchmark is the place to measure it.)
     EXPECT_EQ(transcripts("Hey Orbix, cancel."), std::vector<QString>{"hey orbix cancel"});
+    // Taking the last change back, and again.
+    EXPECT_EQ(transcripts("Hey Orbix, undo."), std::vector<QString>{"hey orbix undo"});
+    EXPECT_EQ(transcripts("Hey Orbix, redo that."), std::vector<QString>{"hey orbix redo that"});
 }
 
 // One spoken sample per area of the local grammar, heard through the grammar generated from its vocabulary
