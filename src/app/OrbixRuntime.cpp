@@ -38,6 +38,9 @@ OrbixRuntime::OrbixRuntime(bool watchesMicrophones)
     services.captureOne = captureOne_.get();
     services.productUpdateService = productUpdateService_.get();
     services.workspace = workspace_.get();
+    services.batchConfirmationThreshold = [settings = settings_.get()] {
+        return settings->batchConfirmationThreshold();
+    };
 
     RealtimeVoiceServiceOptions voiceOptions;
     voiceOptions.audioInput = createDefaultAudioInput();

@@ -2,6 +2,8 @@
 
 #include "core/UserDefaults.h"
 
+#include <algorithm>
+
 namespace orbix {
 
 Settings::Settings(QObject* parent) : QObject(parent) {}
@@ -35,6 +37,16 @@ QString Settings::preferredCaptureOnePath() const {
     return openStore()->value(QLatin1String(settingsKeys::preferredCaptureOnePath)).toString();
 }
 
+int Settings::batchConfirmationThreshold() const {
+    bool isNumber = false;
+    const int photos =
+        openStore()->value(QLatin1String(settingsKeys::batchConfirmationThreshold)).toString().toInt(&isNumber);
+    if (!isNumber || photos < 0 || photos > maximumBatchConfirmationThreshold) {
+        return defaultBatchConfirmationThreshold;
+    }
+    return photos;
+}
+
 bool Settings::write(const char* key, const QVariant& value, const QVariant& current) {
     if (value == current) {
         return false;
@@ -61,6 +73,13 @@ void Settings::setReadResponsesAloud(bool on) {
 void Settings::setAllowComputerControl(bool on) {
     if (write(settingsKeys::allowComputerControl, on, allowComputerControl())) {
         emit allowComputerControlChanged(on);
+    }
+}
+
+void Settings::setBatchConfirmationThreshold(int photos) {
+    const int bounded = std::clamp(photos, 0, maximumBatchConfirmationThreshold);
+    if (write(settingsKeys::batchConfirmationThreshold, bounded, batchConfirmationThreshold())) {
+        emit batchConfirmationThresholdChanged(bounded);
     }
 }
 

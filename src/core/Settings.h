@@ -18,6 +18,7 @@ inline constexpr const char* startInQuietMode = "startInQuietMode";
 inline constexpr const char* readResponsesAloud = "readResponsesAloud";
 inline constexpr const char* allowComputerControl = "allowComputerControl";
 inline constexpr const char* preferredCaptureOnePath = "preferredCaptureOneApplicationPath";
+inline constexpr const char* batchConfirmationThreshold = "batchConfirmationThreshold";
 } // namespace settingsKeys
 
 class Settings : public QObject {
@@ -30,11 +31,15 @@ class Settings : public QObject {
                    allowComputerControlChanged)
     Q_PROPERTY(QString preferredCaptureOnePath READ preferredCaptureOnePath WRITE setPreferredCaptureOnePath
                    NOTIFY preferredCaptureOnePathChanged)
+    Q_PROPERTY(int batchConfirmationThreshold READ batchConfirmationThreshold WRITE
+                   setBatchConfirmationThreshold NOTIFY batchConfirmationThresholdChanged)
 
 public:
     static constexpr bool kDefaultStartInQuietMode = true;
     static constexpr bool kDefaultReadResponsesAloud = false;
     static constexpr bool kDefaultAllowComputerControl = false;
+    static constexpr int defaultBatchConfirmationThreshold = 50;
+    static constexpr int maximumBatchConfirmationThreshold = 100000;
 
     // Over the user defaults.
     explicit Settings(QObject* parent = nullptr);
@@ -46,18 +51,24 @@ public:
     bool allowComputerControl() const;
     // Empty means "the newest installed stable version".
     QString preferredCaptureOnePath() const;
+    // A batch of the photo tray on more photos than this waits for "apply"; 0 never asks. A stored value
+    // that is no whole number in 0…maximum reads as the default.
+    int batchConfirmationThreshold() const;
 
     // Each setter writes through to the user defaults at once and signals only on a real change.
     void setStartInQuietMode(bool on);
     void setReadResponsesAloud(bool on);
     void setAllowComputerControl(bool on);
     void setPreferredCaptureOnePath(const QString& path);
+    // Clamped to 0…maximum.
+    void setBatchConfirmationThreshold(int photos);
 
 signals:
     void startInQuietModeChanged(bool on);
     void readResponsesAloudChanged(bool on);
     void allowComputerControlChanged(bool on);
     void preferredCaptureOnePathChanged(const QString& path);
+    void batchConfirmationThresholdChanged(int photos);
 
 private:
     std::unique_ptr<QSettings> openStore() const;

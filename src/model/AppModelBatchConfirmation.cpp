@@ -1,5 +1,6 @@
 // A tray batch on many photos shows what it would change and waits for "apply" (or "confirm") or
 // "cancel", typed or said after the wake phrase; any other request drops it. Nothing is written before.
+#include "core/Settings.h"
 #include "model/AppModel.h"
 #include "model/WakeCommandConfirmation.h"
 
@@ -7,7 +8,6 @@ namespace orbix {
 
 namespace {
 
-constexpr int defaultBatchThreshold = 50;
 constexpr qsizetype previewNameCount = 5;
 const QString previewTitle = QStringLiteral("Batch Preview");
 
@@ -15,7 +15,7 @@ const QString previewTitle = QStringLiteral("Batch Preview");
 
 int AppModel::batchConfirmationThreshold() const {
     return services_.batchConfirmationThreshold ? services_.batchConfirmationThreshold()
-                                                : defaultBatchThreshold;
+                                                : Settings::defaultBatchConfirmationThreshold;
 }
 
 bool AppModel::answersBatchConfirmation(const QString& words) const {

@@ -17,6 +17,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QShortcut>
+#include <QSpinBox>
 #include <QVBoxLayout>
 
 namespace orbix::views {
@@ -45,6 +46,9 @@ const QString versionCaption = QStringLiteral(
     "One 21\u201D pins that version; say \u201COpen latest Capture One\u201D to return to Automatic.");
 const QString automaticChoice = QStringLiteral("Latest installed (Automatic)");
 const QString openCommand = QStringLiteral("open Capture One");
+const QString batchCaption =
+    QStringLiteral("A request for the imported photos that would change more of them first shows what it "
+                   "will do and waits for Apply.");
 
 constexpr int kSectionSpacing = 14;
 constexpr int kButtonRowSpacing = 8;
@@ -117,6 +121,20 @@ void SettingsView::buildForm() {
     bodyFont(computerControl_);
     permissionsLayout->addWidget(computerControl_);
     permissionsLayout->addWidget(caption(permissionsCaption, permissions));
+    auto* batchRow = new QFormLayout;
+    batchThreshold_ = new QSpinBox(permissions);
+    batchThreshold_->setObjectName(QStringLiteral("batchThreshold"));
+    batchThreshold_->setRange(0, Settings::maximumBatchConfirmationThreshold);
+    batchThreshold_->setSuffix(QStringLiteral(" photos"));
+    // The lowest value, 0, turns the question off.
+    batchThreshold_->setSpecialValueText(QStringLiteral("Never ask"));
+    bodyFont(batchThreshold_);
+    auto* batchLabel = new QLabel(QStringLiteral("Ask before changing more than"), permissions);
+    bodyFont(batchLabel);
+    batchRow->addRow(batchLabel, batchThreshold_);
+    permissionsLayout->addSpacing(kButtonRowSpacing);
+    permissionsLayout->addLayout(batchRow);
+    permissionsLayout->addWidget(caption(batchCaption, permissions));
     layout->addWidget(permissions);
 
     QGroupBox* integration = section(QStringLiteral("Capture One Integration"), this);
@@ -163,6 +181,9 @@ void SettingsView::buildForm() {
     quietMode_->setChecked(settings_.startInQuietMode());
     readAloud_->setChecked(settings_.readResponsesAloud());
     computerControl_->setChecked(settings_.allowComputerControl());
+    batchThreshold_->setValue(settings_.batchConfirmationThreshold());
+    connect(batchThreshold_, &QSpinBox::valueChanged, &settings_, &Settings::setBatchConfirmationThreshold);
+    connect(&settings_, &Settings::batchConfirmationThresholdChanged, batchThreshold_, &QSpinBox::setValue);
     connect(quietMode_, &QCheckBox::toggled, &settings_, &Settings::setStartInQuietMode);
     connect(readAloud_, &QCheckBox::toggled, &settings_, &Settings::setReadResponsesAloud);
     connect(computerControl_, &QCheckBox::toggled, &settings_, &Settings::setAllowComputerControl);

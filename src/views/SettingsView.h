@@ -5,6 +5,7 @@
 #include <QWidget>
 
 class QCheckBox;
+class QSpinBox;
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -43,6 +44,7 @@ public:
     QCheckBox* quietModeToggle() const { return quietMode_; }
     QCheckBox* readAloudToggle() const { return readAloud_; }
     QCheckBox* computerControlToggle() const { return computerControl_; }
+    QSpinBox* batchThresholdField() const { return batchThreshold_; }
     QComboBox* versionPicker() const { return versionPicker_; }
     QPushButton* testButton() const { return testButton_; }
     QPushButton* openButton() const { return openButton_; }
@@ -71,6 +73,7 @@ private:
     QCheckBox* quietMode_ = nullptr;
     QCheckBox* readAloud_ = nullptr;
     QCheckBox* computerControl_ = nullptr;
+    QSpinBox* batchThreshold_ = nullptr;
     QComboBox* versionPicker_ = nullptr;
     QPushButton* testButton_ = nullptr;
     QPushButton* openButton_ = nullptr;

@@ -19,6 +19,7 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -130,6 +131,24 @@ TEST_F(SettingsWindow, SpeaksLinuxAndClosesOnEscapeAndCtrlW) {
         ASSERT_TRUE(QTest::qWaitForWindowActive(view.get()));
         QTest::keySequence(view.get(), keys);
         EXPECT_FALSE(view->isVisible()) << keys.toString().toStdString();
+    }
+}
+
+TEST_F(SettingsWindow, TheBatchThresholdIsAWholeNumberOfPhotosWithZeroForNever) {
+    openSettings();
+    EXPECT_EQ(view->batchThresholdField()->value(), 50);
+    view->batchThresholdField()->setValue(0);
+    EXPECT_EQ(storedValue(settingsKeys::batchConfirmationThreshold), QVariant(0));
+    EXPECT_EQ(view->batchThresholdField()->text(), QStringLiteral("Never ask"));
+    settings.setBatchConfirmationThreshold(-5);
+    EXPECT_EQ(settings.batchConfirmationThreshold(), 0) << "clamped, not stored as given";
+    settings.setBatchConfirmationThreshold(200);
+    EXPECT_EQ(view->batchThresholdField()->value(), 200) << "a change made elsewhere shows";
+    // A value that is no count of photos (edited by hand) reads as the default.
+    for (const char* stored : {"many", "-3", "12.5", "99999999999"}) {
+        QSettings(setup.storeFile, QSettings::IniFormat)
+            .setValue(QLatin1String(settingsKeys::batchConfirmationThreshold), QString::fromLatin1(stored));
+        EXPECT_EQ(settings.batchConfirmationThreshold(), Settings::defaultBatchConfirmationThreshold) << stored;
     }
 }
 
