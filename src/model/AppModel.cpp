@@ -99,6 +99,7 @@ void AppModel::setResponding(bool responding) {
     emit isRespondingChanged();
     if (!responding) {
         setWorkDescription(QString());
+        setWorkCancellable(false);
         if (isBusyNoticeShown_) {
             isBusyNoticeShown_ = false;
             emit busyNoticeChanged();
@@ -107,6 +108,20 @@ void AppModel::setResponding(bool responding) {
     // Whatever the request changed in Capture One shows on the tray's tiles.
     if (finished) {
         refreshImportedPhotoMarks();
+    }
+}
+
+void AppModel::setWorkCancellable(bool cancellable) {
+    isCancelRequested_ = false;
+    if (cancellable != isWorkCancellable_) {
+        isWorkCancellable_ = cancellable;
+        emit workCancellableChanged();
+    }
+}
+
+void AppModel::cancelWork() {
+    if (isWorkCancellable_) {
+        isCancelRequested_ = true;
     }
 }
 

@@ -123,6 +123,12 @@ public:
     // Whether a request was submitted while another was running (its text stays in the field); cleared
     // when the running one ends.
     bool isBusyNoticeShown() const { return isBusyNoticeShown_; }
+    // Whether the running work can be stopped (a batch on more photos than one chunk).
+    bool isWorkCancellable() const { return isWorkCancellable_; }
+    // Stops the running batch after the chunk in progress; its reply says how far it got.
+    void cancelWork();
+    // How many photos a batch hands to Capture One at once.
+    static constexpr qsizetype batchChunkSize = 100;
     static const QString busyNoticeText;
     // No input device exists on this machine: voice cannot listen, and no permission would change that.
     bool isMicrophoneMissing() const { return isMicrophoneMissing_; }
@@ -245,6 +251,7 @@ signals:
     void isRespondingChanged();
     void workDescriptionChanged();
     void busyNoticeChanged();
+    void workCancellableChanged();
     void tempVoiceArtifactIDChanged();
     void messagesChanged();
     void artifactsChanged();
@@ -278,11 +285,21 @@ private:
         bool relative = true;
     };
     // Applies the steps from `index` on, one after the other, then reports the collected replies.
-    using BatchFinish = std::function<void(const QString& reply, const std::optional<ChangeRecord>& change)>;
+    using BatchFinish =
+        std::function<void(const QString& reply, const std::optional<ChangeRecord>& change, bool succeeded)>;
     // The steps' changes are folded into one, so that one undo takes back the whole request.
     void runAdjustmentSteps(std::shared_ptr<const std::vector<AdjustmentStep>> steps, size_t index,
-                            QStringList replies, std::optional<ChangeRecord> change, const QStringList& paths,
-                            BatchFinish finish);
+                            QStringList replies, std::optional<ChangeRecord> change, bool succeeded,
+                            const QStringList& paths, BatchFinish finish);
+    // The batch's operation on the given photos.
+    void runBatchOperation(const ImportedPhotoBatchIntent& intent, const QStringList& paths,
+                           BatchFinish finish);
+    // A batch on more photos than one chunk runs chunk after chunk, so it shows how far it got, can be
+    // cancelled between chunks and stops at the first chunk that fails; its changes fold into one.
+    void runBatchInChunks(const ImportedPhotoBatchIntent& intent, const QStringList& paths, BatchFinish finish);
+    struct BatchRun;
+    void runNextBatchChunk(std::shared_ptr<BatchRun> run);
+    void setWorkCancellable(bool cancellable);
 
     // Voice orchestration.
     void configureRealtimeVoice();
@@ -357,6 +374,8 @@ private:
     bool isResponding_ = false;
     QString workDescription_;
     bool isBusyNoticeShown_ = false;
+    bool isWorkCancellable_ = false;
+    bool isCancelRequested_ = false;
     std::optional<QUuid> tempVoiceArtifactID_;
     QList<ConversationMessage> messages_;
     QList<Artifact> artifacts_;

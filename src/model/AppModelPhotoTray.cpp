@@ -4,6 +4,7 @@
 #include "captureone/MacComputerUseService.h"
 #include "core/TextRules.h"
 #include "model/AppModel.h"
+#include "model/BatchReplies.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -37,9 +38,7 @@ QString batchActionName(ImportedPhotoBatchIntent::Kind kind) {
 
 using ImportedPhotoRecognizers::standardizedPath;
 
-QString photoCount(qsizetype count) {
-    return count == 1 ? QStringLiteral("1 photo") : QStringLiteral("%1 photos").arg(count);
-}
+using batchreplies::photoCount;
 
 } // namespace
 
@@ -134,7 +133,6 @@ QList<ImportedPhotoAsset> AppModel::targetImportedPhotos(const QString& text) co
 }
 
 void AppModel::runImportedPhotoBatchIntent(const ImportedPhotoBatchIntent& intent, std::function<void()> done) {
-    using Kind = ImportedPhotoBatchIntent::Kind;
     const QList<ImportedPhotoAsset> targets = targetImportedPhotos(intent.prompt);
     if (targets.isEmpty()) {
         appendAssistantMessage(MacComputerUseService::withoutImportedPhotoTargets().summary);
@@ -160,8 +158,8 @@ void AppModel::runImportedPhotoBatchIntent(const ImportedPhotoBatchIntent& inten
     QPointer<AppModel> self(this);
     const qsizetype targetCount = targets.size();
     const QString action = batchActionName(intent.kind);
-    const auto finish = [self, targetCount, done, action, request = intent.prompt](
-                            const QString& reply, const std::optional<ChangeRecord>& change) {
+    const BatchFinish finish = [self, targetCount, done, action, request = intent.prompt](
+                                   const QString& reply, const std::optional<ChangeRecord>& change, bool) {
         if (!self) {
             return;
         }
@@ -180,8 +178,18 @@ void AppModel::runImportedPhotoBatchIntent(const ImportedPhotoBatchIntent& inten
             done();
         }
     };
+    if (paths.size() <= batchChunkSize) {
+        runBatchOperation(intent, paths, finish);
+        return;
+    }
+    runBatchInChunks(intent, paths, finish);
+}
+
+void AppModel::runBatchOperation(const ImportedPhotoBatchIntent& intent, const QStringList& paths,
+                                 BatchFinish finish) {
+    using Kind = ImportedPhotoBatchIntent::Kind;
     const CaptureOneService::Completion finishOutcome = [finish](const CommandOutcome& outcome) {
-        finish(outcome.text, outcome.change);
+        finish(outcome.text, outcome.change, outcome.status.succeeded());
     };
     CaptureOneService& captureOne = *services_.captureOne;
     switch (intent.kind) {
@@ -212,7 +220,7 @@ void AppModel::runImportedPhotoBatchIntent(const ImportedPhotoBatchIntent& inten
                 steps->push_back({parts[0], parts[1], parts[2] == QStringLiteral("1")});
             }
         }
-        runAdjustmentSteps(std::move(steps), 0, {}, std::nullopt, paths, finish);
+        runAdjustmentSteps(std::move(steps), 0, {}, std::nullopt, true, paths, finish);
         return;
     }
     }
@@ -242,17 +250,17 @@ void AppModel::refreshImportedPhotoMarks() {
 }
 
 void AppModel::runAdjustmentSteps(std::shared_ptr<const std::vector<AdjustmentStep>> steps, size_t index,
-                                  QStringList replies, std::optional<ChangeRecord> change,
+                                  QStringList replies, std::optional<ChangeRecord> change, bool succeeded,
                                   const QStringList& paths, BatchFinish finish) {
     if (index == steps->size()) {
-        finish(replies.join(QLatin1Char('\n')), change);
+        finish(replies.join(QLatin1Char('\n')), change, succeeded);
         return;
     }
     const AdjustmentStep& step = (*steps)[index];
     QPointer<AppModel> self(this);
     services_.captureOne->setAdjustment(
         step.property, step.amount, step.relative, paths,
-        [self, steps, index, replies, change, paths, finish](const CommandOutcome& outcome) mutable {
+        [self, steps, index, replies, change, succeeded, paths, finish](const CommandOutcome& outcome) mutable {
             if (!self) {
                 return;
             }
@@ -260,8 +268,8 @@ void AppModel::runAdjustmentSteps(std::shared_ptr<const std::vector<AdjustmentSt
             if (outcome.change) {
                 change ? change->merge(*outcome.change) : void(change = outcome.change);
             }
-            self->runAdjustmentSteps(steps, index + 1, std::move(replies), std::move(change), paths,
-                                     std::move(finish));
+            self->runAdjustmentSteps(steps, index + 1, std::move(replies), std::move(change),
+                                     succeeded && outcome.status.succeeded(), paths, std::move(finish));
         });
 }
 

@@ -47,6 +47,10 @@ ConversationWorkspaceView::ConversationWorkspaceView(AppModel& model, QWidget* p
     subtitle_->setObjectName(QStringLiteral("statusSubtitle"));
     subtitle_->setAlignment(Qt::AlignHCenter);
     subtitle_->setWordWrap(true);
+    cancel_ = new QPushButton(QStringLiteral("Cancel"), column);
+    cancel_->setObjectName(QStringLiteral("cancelWork"));
+    cancel_->setToolTip(QStringLiteral("Stop after the photos being changed now (Esc)"));
+    cancel_->setVisible(model_.isWorkCancellable());
     composer_ = new PromptComposerView(model_, column);
     busyNotice_ = new QLabel(AppModel::busyNoticeText, column);
     busyNotice_->setObjectName(QStringLiteral("busyNotice"));
@@ -79,6 +83,8 @@ ConversationWorkspaceView::ConversationWorkspaceView(AppModel& model, QWidget* p
     columnLayout->addWidget(title_);
     columnLayout->addSpacing(kTitleToSubtitleSpacing);
     columnLayout->addWidget(subtitle_);
+    columnLayout->addSpacing(kTitleToSubtitleSpacing);
+    columnLayout->addWidget(cancel_, 0, Qt::AlignHCenter);
     columnLayout->addSpacing(kSubtitleToExamplesSpacing);
     columnLayout->addWidget(examples_);
     columnLayout->addStretch(1);
@@ -97,6 +103,9 @@ ConversationWorkspaceView::ConversationWorkspaceView(AppModel& model, QWidget* p
     connect(&model_, &AppModel::busyNoticeChanged, this,
             [this] { busyNotice_->setVisible(model_.isBusyNoticeShown()); });
     connect(&model_, &AppModel::isMicrophoneMissingChanged, this, &ConversationWorkspaceView::updateStatus);
+    connect(&model_, &AppModel::workCancellableChanged, this,
+            [this] { cancel_->setVisible(model_.isWorkCancellable()); });
+    connect(cancel_, &QPushButton::clicked, &model_, &AppModel::cancelWork);
     // The examples belong to the empty window: the first request (or a new session) decides.
     connect(&model_, &AppModel::messagesChanged, this,
             [this] { examples_->setVisible(model_.messages().isEmpty()); });

@@ -9,6 +9,7 @@
 
 class QLabel;
 class QPushButton;
+class QPushButton;
 
 namespace orbix {
 class AppModel;
@@ -36,6 +37,7 @@ public:
     QLabel* titleLabel() const { return title_; }
     QLabel* subtitleLabel() const { return subtitle_; }
     QLabel* busyNoticeLabel() const { return busyNotice_; }
+    QPushButton* cancelButton() const { return cancel_; }
     // Example requests shown while the conversation is empty.
     const QList<QPushButton*>& exampleButtons() const { return exampleButtons_; }
 
@@ -51,6 +53,8 @@ private:
     MicControlView* mic_ = nullptr;
     QLabel* title_ = nullptr;
     QLabel* subtitle_ = nullptr;
+    // Under the subtitle while a long batch runs.
+    QPushButton* cancel_ = nullptr;
     PromptComposerView* composer_ = nullptr;
     // Under the composer: a request sent while another runs waits in the field.
     QLabel* busyNotice_ = nullptr;

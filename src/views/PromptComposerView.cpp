@@ -48,6 +48,7 @@ PromptComposerView::PromptComposerView(AppModel& model, QWidget* parent) : QWidg
     connect(sendButton_, &QAbstractButton::clicked, this, [this] { model_.submitPrompt(); });
     connect(sendShortcut_, &QShortcut::activated, this, [this] { model_.submitPrompt(); });
     connect(field_, &PromptTextField::submitRequested, this, [this] { model_.submitPrompt(); });
+    connect(field_, &PromptTextField::cancelRequested, &model_, &AppModel::cancelWork);
     connect(field_, &QPlainTextEdit::textChanged, this, [this] {
         const QString text = field_->toPlainText();
         if (text != model_.promptText()) {

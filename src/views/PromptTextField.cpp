@@ -82,6 +82,9 @@ void PromptTextField::keyPressEvent(QKeyEvent* event) {
         emit submitRequested();
         return;
     }
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        emit cancelRequested();
+    }
     QPlainTextEdit::keyPressEvent(event);
 }
 

@@ -24,6 +24,8 @@ public:
 
 signals:
     void submitRequested();
+    // Esc: the field has no use for it, so it asks to stop the running work.
+    void cancelRequested();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

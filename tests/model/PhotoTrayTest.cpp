@@ -1,4 +1,5 @@
 #include "AppModelTestHarness.h"
+#include "model/BatchReplies.h"
 
 #include <QDir>
 #include <QJsonArray>
@@ -185,4 +186,22 @@ TEST_F(AppModelTest, BigTrayBatchesWaitForApply) {
     submit("Apply.");
     EXPECT_EQ(lastReply(), "Set rating to 4 on 3 selected variant(s).");
     EXPECT_EQ(ratings(), QList<int>({4, 4, 4}));
+}
+
+TEST(BatchReplies, ChunkRepliesAddUpTheirCountsAndKeepOtherLinesOnce) {
+    EXPECT_EQ(batchreplies::combined({"Set rating to 4 on 100 selected variant(s).",
+                                      "Set rating to 4 on 30 selected variant(s)."}),
+              "Set rating to 4 on 130 selected variant(s).");
+    EXPECT_EQ(
+        batchreplies::combined({"Set exposure to +0.5 on 100 selected variant(s).\nCapture One holds 4.0 on a.",
+                                "Set exposure to +0.5 on 2 selected variant(s).\nCapture One holds 4.0 on b."}),
+        "Set exposure to +0.5 on 102 selected variant(s).\nCapture One holds 4.0 on a.\n"
+        "Capture One holds 4.0 on b.");
+    EXPECT_EQ(
+        batchreplies::combined({"100% done on 3 selected variant(s).", "100% done on 4 selected variant(s)."}),
+        "100% done on 7 selected variant(s).")
+        << "only the count of variants is added up";
+    EXPECT_EQ(batchreplies::stoppedAfter(1200, 2000), "Stopped after 1,200 of 2,000 photos.");
+    EXPECT_EQ(batchreplies::photoCount(1), "1 photo");
+    EXPECT_EQ(batchreplies::progress(1200, 2000), "Changing photos in Capture One: 1,200 of 2,000 done.");
 }

@@ -11,7 +11,10 @@
 #include "views/PromptTextField.h"
 
 #include <QAccessible>
+#include <QJsonArray>
+#include <QJsonObject>
 #include <QLabel>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -209,4 +212,59 @@ TEST_F(PromptComposer, TakesFocusOnEveryRequest) {
     composer->sendButton()->setFocus();
     model->togglePromptFocus(); // the flag goes back to false: still a request
     EXPECT_TRUE(field()->hasFocus());
+}
+
+// A tray batch larger than one chunk, with the question before big batches turned off.
+class LongBatch : public orbix::test::AppModelTest {
+protected:
+    void addServices(AppModelServices& services) override {
+        services.batchConfirmationThreshold = [] { return 0; };
+    }
+    // Imports `count` photos (all selected afterwards) and shows the workspace.
+    void importPhotos(int count) {
+        QStringList files;
+        for (int i = 0; i < count; ++i) {
+            files << QStringLiteral("p%1.jpg").arg(i, 3, 10, QLatin1Char('0'));
+        }
+        makeModel();
+        submit("import photos from " + makeFolder("long shoot", files));
+        ASSERT_EQ(model->selectedImportedPhotos().size(), count);
+        workspace = std::make_unique<ConversationWorkspaceView>(*model);
+        workspace->show();
+    }
+    int ratedFour() {
+        int rated = 0;
+        for (const QJsonValue& variant : simulator.variants()) {
+            rated += variant.toObject().value("rating").toInt() == 4 ? 1 : 0;
+        }
+        return rated;
+    }
+    std::unique_ptr<ConversationWorkspaceView> workspace;
+};
+
+TEST_F(LongBatch, EscStopsBetweenChunksAndTheReplyAndUndoCoverExactlyWhatChanged) {
+    importPhotos(250);
+    model->setPromptText(QStringLiteral("rate these 4 stars"));
+    model->submitPrompt();
+    ASSERT_TRUE(orbix::test::waitUntil([&] { return model->isWorkCancellable(); }));
+    EXPECT_TRUE(workspace->cancelButton()->isVisible());
+    EXPECT_EQ(workspace->subtitleLabel()->text(),
+              QStringLiteral("Changing photos in Capture One: 0 of 250 done."));
+    QTest::keyClick(workspace->composer()->textField(), Qt::Key_Escape);
+    ASSERT_TRUE(orbix::test::waitUntil([&] { return !model->isResponding(); }, std::chrono::seconds(30)));
+
+    EXPECT_EQ(lastReply(), QStringLiteral("Stopped after 100 of 250 photos.\n"
+                                          "Set rating to 4 on 100 selected variant(s)."));
+    EXPECT_EQ(ratedFour(), 100) << "only the chunk that ran";
+    EXPECT_TRUE(workspace->cancelButton()->isHidden());
+    submit(QStringLiteral("undo"));
+    EXPECT_EQ(ratedFour(), 0) << "one undo takes back what the stopped batch changed: "
+                              << lastReply().toStdString();
+}
+
+TEST_F(LongBatch, AWholeRunAnswersAsOneBatch) {
+    importPhotos(230);
+    submit(QStringLiteral("rate these 4 stars"));
+    EXPECT_EQ(lastReply(), QStringLiteral("Set rating to 4 on 230 selected variant(s)."));
+    EXPECT_EQ(ratedFour(), 230);
 }
