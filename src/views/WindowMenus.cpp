@@ -6,8 +6,10 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QFileDialog>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -76,6 +78,66 @@ protected:
     }
 };
 
+// Cut, Copy, Paste and Select All act on the focused text: the prompt field or another editable field, or
+// (Copy alone) text selected in a reply. With the keys in a field, the field's own handling comes first.
+enum class TextCommand { cut, copy, paste, selectAll };
+
+void runTextCommand(TextCommand command) {
+    QWidget* focused = QApplication::focusWidget();
+    if (auto* field = qobject_cast<QPlainTextEdit*>(focused)) {
+        switch (command) {
+        case TextCommand::cut:
+            field->isReadOnly() ? field->copy() : field->cut();
+            return;
+        case TextCommand::copy:
+            field->copy();
+            return;
+        case TextCommand::paste:
+            if (!field->isReadOnly()) {
+                field->paste();
+            }
+            return;
+        case TextCommand::selectAll:
+            field->selectAll();
+            return;
+        }
+    }
+    if (auto* field = qobject_cast<QLineEdit*>(focused)) {
+        switch (command) {
+        case TextCommand::cut:
+            field->isReadOnly() ? field->copy() : field->cut();
+            return;
+        case TextCommand::copy:
+            field->copy();
+            return;
+        case TextCommand::paste:
+            if (!field->isReadOnly()) {
+                field->paste();
+            }
+            return;
+        case TextCommand::selectAll:
+            field->selectAll();
+            return;
+        }
+    }
+    if (auto* label = qobject_cast<QLabel*>(focused);
+        label && command == TextCommand::copy && label->hasSelectedText()) {
+        QGuiApplication::clipboard()->setText(label->selectedText());
+    }
+}
+
+void addTextCommands(QMenu& edit) {
+    for (const auto& [command, text, keys, name] :
+         {std::tuple{TextCommand::cut, "Cu&t", QKeySequence(QKeySequence::Cut), "cutAction"},
+          std::tuple{TextCommand::copy, "&Copy", QKeySequence(QKeySequence::Copy), "copyAction"},
+          std::tuple{TextCommand::paste, "&Paste", QKeySequence(QKeySequence::Paste), "pasteAction"},
+          std::tuple{TextCommand::selectAll, "Select &All", QKeySequence(QKeySequence::SelectAll),
+                     "selectAllAction"}}) {
+        QAction* action = addCommand(edit, QString::fromLatin1(text), keys, QString::fromLatin1(name));
+        QObject::connect(action, &QAction::triggered, action, [command] { runTextCommand(command); });
+    }
+}
+
 // "Rating", "Exposure and Contrast", or the action's name when it wrote nothing Orbix could read.
 QString changeTitle(const ChangeRecord& change) {
     const QStringList names = change.propertyNames();
@@ -125,6 +187,8 @@ void installEditMenu(QMenuBar& menuBar, AppModel& model) {
             }
         });
     }
+    edit->addSeparator();
+    addTextCommands(*edit);
     edit->addSeparator();
     QAction* show = edit->addAction(QStringLiteral("Show Changes"));
     show->setObjectName(QStringLiteral("showChangesAction"));

@@ -14,8 +14,10 @@
 #include "views/PromptTextField.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -143,6 +145,21 @@ TEST_F(MainWindow, UndoGoesToThePromptFieldWhileItHasTypingToTakeBackThenToOrbix
     EXPECT_EQ(rating(), 0);
     QTest::keyClick(field(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_TRUE(waitUntil([&] { return rating() == 4; }));
+}
+
+TEST_F(MainWindow, EditMenuCutCopyPasteAndSelectAllActOnThePrompt) {
+    openWindow();
+    field()->setFocus();
+    QTest::keyClicks(field(), "rate these 4 stars");
+    action("selectAllAction")->trigger();
+    action("cutAction")->trigger();
+    EXPECT_EQ(field()->toPlainText(), "");
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "rate these 4 stars");
+    action("pasteAction")->trigger();
+    action("pasteAction")->trigger();
+    EXPECT_EQ(field()->toPlainText(), "rate these 4 starsrate these 4 stars");
+    EXPECT_EQ(model->promptText(), field()->toPlainText()) << "the model follows the field";
+    EXPECT_EQ(action("copyAction")->shortcut(), QKeySequence(QKeySequence::Copy));
 }
 
 TEST_F(MainWindow, ABatchPreviewRunsFromItsApplyButtonOnly) {
