@@ -52,6 +52,7 @@ void AppModel::assertOnModelThread() const {
 
 void AppModel::setSelectedArtifactID(std::optional<QUuid> id) {
     assertOnModelThread();
+    isSelectionAutomatic_ = false;
     selectedArtifactID_ = id;
     emit selectedArtifactIDChanged();
     // Selecting anything reopens a cleared inspector; clearing the selection leaves the flag alone.
@@ -146,8 +147,34 @@ void AppModel::setSelectedSection(std::optional<SidebarSection> section) {
 
 void AppModel::appendMessage(ConversationMessage message) {
     assertOnModelThread();
+    const bool isReply = message.role == ConversationRole::assistant;
     messages_.append(std::move(message));
     emit messagesChanged();
+    if (isReply) {
+        showNewReply();
+    }
+}
+
+void AppModel::showNewReply() {
+    // "Clear" hides the document until the next reply, not for good.
+    if (isArtifactPanelCleared_) {
+        setArtifactPanelCleared(false);
+    }
+    // A document that an earlier request put up gives way to this reply; one the user chose stays, and one
+    // this request put up (an import's artifact comes before its reply) is this reply's own.
+    if (!selectedArtifactID_ || !isSelectionAutomatic_) {
+        return;
+    }
+    qsizetype lastRequest = -1;
+    for (qsizetype i = messages_.size() - 1; i >= 0; --i) {
+        if (messages_[i].role == ConversationRole::user) {
+            lastRequest = i;
+            break;
+        }
+    }
+    if (automaticSelectionMessageCount_ <= lastRequest) {
+        setSelectedArtifactID(std::nullopt);
+    }
 }
 
 void AppModel::appendAssistantMessage(const QString& content) {
@@ -161,6 +188,8 @@ void AppModel::appendArtifact(Artifact artifact, bool select) {
     emit artifactsChanged();
     if (select) {
         setSelectedArtifactID(id);
+        isSelectionAutomatic_ = true;
+        automaticSelectionMessageCount_ = messages_.size();
     }
 }
 

@@ -269,6 +269,8 @@ private:
     void setSelectedSection(std::optional<SidebarSection> section);
     void appendMessage(ConversationMessage message);
     void appendAssistantMessage(const QString& content);
+    // Every reply is seen: it reopens a cleared inspector and replaces a document an earlier request put up.
+    void showNewReply();
     void appendArtifact(Artifact artifact, bool select);
     void setArtifacts(QList<Artifact> artifacts);
     void removeUpdateArtifacts();
@@ -362,6 +364,10 @@ private:
     std::optional<SidebarSection> selectedSection_ = SidebarSection::chat;
     std::optional<QUuid> selectedArtifactID_;
     bool isArtifactPanelCleared_ = false;
+    // The selected artifact was put up by a reply (not chosen by the user), when the conversation held this
+    // many messages.
+    bool isSelectionAutomatic_ = false;
+    qsizetype automaticSelectionMessageCount_ = 0;
     InputMode inputMode_ = InputMode::quiet;
     AssistantProviderKind assistantProviderKind_ = AssistantProviderKind::openAI;
     QString promptText_;

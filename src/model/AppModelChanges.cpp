@@ -53,7 +53,10 @@ void AppModel::showChanges() {
         Artifact::make(ArtifactKind::markdown, changelog::title, ArtifactStatus::ready,
                        changelog::markdown(changeHistory_ ? changeHistory_->changes() : QList<ChangeRecord>()));
     changeLogArtifactID_ = log.id;
-    appendArtifact(std::move(log), true);
+    const QUuid id = log.id;
+    appendArtifact(std::move(log), false);
+    // Asked for, so it stays up while later replies arrive.
+    setSelectedArtifactID(id);
 }
 
 void AppModel::refreshChangeLogArtifact() {

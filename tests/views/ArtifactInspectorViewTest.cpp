@@ -95,6 +95,33 @@ TEST_F(ArtifactInspectorTest, HeaderAndDocumentFollowTheSelectionRules) {
     EXPECT_EQ(documentAs<MessageArtifactView>()->message().content, model->messages().constLast().content);
 }
 
+TEST_F(ArtifactInspectorTest, EveryReplyIsSeenAndClearLastsUntilTheNextOne) {
+    makeModel();
+    showInspector();
+    submit("import photos from " + makeFolder("card", {"a.jpg"}));
+    ASSERT_EQ(title(), "Imported Photos") << "the import's own artifact comes with its reply";
+    const QUuid imported = model->artifacts().constLast().id;
+
+    // A later reply without an artifact replaces the document an earlier request put up.
+    submit("capture one status");
+    EXPECT_EQ(title(), "Realtime Output");
+    ASSERT_NE(documentAs<MessageArtifactView>(), nullptr);
+    EXPECT_TRUE(documentAs<MessageArtifactView>()->message().content.startsWith("Selected variants"));
+
+    // What the user chose stays up while replies arrive.
+    model->setSelectedArtifactID(imported);
+    submit("capture one status");
+    EXPECT_EQ(title(), "Imported Photos");
+
+    // Clear hides the document until the next reply, also across a new session.
+    QTest::mouseClick(inspector->clearButton(), Qt::LeftButton);
+    EXPECT_EQ(document(), nullptr);
+    model->startNewSession();
+    submit("capture one status");
+    EXPECT_EQ(title(), "Realtime Output");
+    ASSERT_NE(documentAs<MessageArtifactView>(), nullptr);
+}
+
 TEST_F(ArtifactInspectorTest, UpdateArtifactsShowTheUpdateViewWithLaterOnlyWhenNotRequired) {
     makeModel();
     showInspector();
