@@ -2,6 +2,7 @@
 
 #include "model/AppModel.h"
 #include "views/ArtifactDetailView.h"
+#include "views/ArtifactListView.h"
 #include "views/ImportedPhotoGridView.h"
 #include "views/InspectorStyle.h"
 #include "views/MessageArtifactView.h"
@@ -99,6 +100,8 @@ ArtifactInspectorView::ArtifactInspectorView(AppModel& model, QWidget* parent)
 
     divider_ = new Divider(this);
     outer->addWidget(divider_);
+    artifactList_ = new ArtifactListView(model_, this);
+    outer->addWidget(artifactList_);
 
     scrollArea_ = new QScrollArea(this);
     scrollArea_->setFrameShape(QFrame::NoFrame);

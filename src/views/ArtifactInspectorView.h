@@ -19,6 +19,7 @@ class AppModel;
 
 namespace views {
 
+class ArtifactListView;
 class ImportedPhotoGridView;
 
 class ArtifactInspectorView : public QWidget {
@@ -37,6 +38,7 @@ public:
     QToolButton* clearButton() const { return clearButton_; }
     QLabel* titleLabel() const { return title_; }
     ImportedPhotoGridView* photoGrid() const { return grid_; }
+    ArtifactListView* artifactList() const { return artifactList_; }
     QScrollArea* scrollArea() const { return scrollArea_; }
 
 protected:
@@ -54,6 +56,7 @@ private:
     QLabel* title_ = nullptr;
     QToolButton* clearButton_ = nullptr;
     QWidget* divider_ = nullptr;
+    ArtifactListView* artifactList_ = nullptr;
     QScrollArea* scrollArea_ = nullptr;
     QVBoxLayout* column_ = nullptr;
     ImportedPhotoGridView* grid_ = nullptr;

@@ -2,6 +2,7 @@
 
 #include "AppModelTestHarness.h"
 #include "views/ArtifactDetailView.h"
+#include "views/ArtifactListView.h"
 #include "views/ImportedPhotoGridView.h"
 #include "views/MarkdownContentView.h"
 #include "views/MarkdownTextView.h"
@@ -120,6 +121,41 @@ TEST_F(ArtifactInspectorTest, EveryReplyIsSeenAndClearLastsUntilTheNextOne) {
     submit("capture one status");
     EXPECT_EQ(title(), "Realtime Output");
     ASSERT_NE(documentAs<MessageArtifactView>(), nullptr);
+}
+
+TEST_F(ArtifactInspectorTest, EveryArtifactIsReachableFromTheListAndBackAndForwardWalkWhatWasShown) {
+    makeModel();
+    showInspector();
+    ArtifactListView* list = inspector->artifactList();
+    EXPECT_TRUE(list->isHidden()) << "no list without artifacts";
+    model->showProductScopeNotice();
+    submit("import photos from " + makeFolder("card", {"a.jpg"}));
+    ASSERT_EQ(model->artifacts().size(), 2);
+    const Artifact notice = model->artifacts()[0];
+    const Artifact imported = model->artifacts()[1];
+    ASSERT_TRUE(list->isVisible());
+    ASSERT_EQ(list->count(), 2);
+    EXPECT_TRUE(list->item(0)->text().startsWith("Imported Photos · document · ")) << "newest first";
+    EXPECT_EQ(list->currentRow(), 0) << "the list follows what is on display";
+
+    // A click on an older row shows it; the keyboard too.
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(1)).center());
+    EXPECT_EQ(title(), notice.title);
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Up);
+    EXPECT_EQ(title(), imported.title);
+
+    // Back and Forward walk the artifacts shown in turn.
+    list->backAction()->trigger();
+    EXPECT_EQ(title(), notice.title);
+    list->backAction()->trigger();
+    EXPECT_EQ(title(), imported.title);
+    list->backAction()->trigger();
+    EXPECT_EQ(title(), notice.title) << "the first one shown";
+    EXPECT_FALSE(list->backAction()->isEnabled());
+    list->forwardAction()->trigger();
+    EXPECT_EQ(title(), imported.title);
+    EXPECT_EQ(list->backAction()->shortcut(), QKeySequence(Qt::ALT | Qt::Key_Left));
 }
 
 TEST_F(ArtifactInspectorTest, UpdateArtifactsShowTheUpdateViewWithLaterOnlyWhenNotRequired) {
