@@ -102,6 +102,11 @@ ArtifactInspectorView::ArtifactInspectorView(AppModel& model, QWidget* parent)
     outer->addWidget(divider_);
     artifactList_ = new ArtifactListView(model_, this);
     outer->addWidget(artifactList_);
+    listDivider_ = new Divider(this);
+    outer->addWidget(listDivider_);
+    const auto showListDivider = [this] { listDivider_->setVisible(!model_.artifacts().isEmpty()); };
+    connect(&model_, &AppModel::artifactsChanged, listDivider_, showListDivider);
+    showListDivider();
 
     scrollArea_ = new QScrollArea(this);
     scrollArea_->setFrameShape(QFrame::NoFrame);
@@ -212,6 +217,7 @@ void ArtifactInspectorView::applyColors() {
     clearButton_->setIcon(
         symbolIcon(u"arrow.counterclockwise", namedColor(NamedColor::Secondary, palette()), kClearSymbolSize));
     static_cast<Divider*>(divider_)->applyColor();
+    static_cast<Divider*>(listDivider_)->applyColor();
     // The document area sits on the text background, like a page.
     QPalette page = scrollArea_->palette();
     page.setColor(QPalette::Window, namedColor(NamedColor::TextBackground, palette()));

@@ -57,6 +57,7 @@ private:
     QToolButton* clearButton_ = nullptr;
     QWidget* divider_ = nullptr;
     ArtifactListView* artifactList_ = nullptr;
+    QWidget* listDivider_ = nullptr;
     QScrollArea* scrollArea_ = nullptr;
     QVBoxLayout* column_ = nullptr;
     ImportedPhotoGridView* grid_ = nullptr;

@@ -45,6 +45,12 @@ ArtifactListView::ArtifactListView(AppModel& model, QWidget* parent) : QListWidg
     setUniformItemSizes(true);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setTextElideMode(Qt::ElideRight);
+    // Rows start where the header's title does; the list sits on the window colour like the header.
+    setStyleSheet(QStringLiteral("QListWidget { background: transparent; }"
+                                 "QListWidget::item { padding: 3px 4px; border-radius: 4px; }"
+                                 "QListWidget::item:selected { background: palette(highlight);"
+                                 " color: palette(highlighted-text); }"));
+    setViewportMargins(kRowPadding - 4, kListPadding, kRowPadding - 4, kListPadding);
 
     back_ = new QAction(QStringLiteral("Back"), this);
     back_->setObjectName(QStringLiteral("artifactBackAction"));
@@ -83,7 +89,8 @@ QString ArtifactListView::rowText(const Artifact& artifact) {
 
 QSize ArtifactListView::sizeHint() const {
     const int rows = std::min(count(), kVisibleRows);
-    return {QListWidget::sizeHint().width(), rows * std::max(sizeHintForRow(0), 1) + 2 * frameWidth()};
+    return {QListWidget::sizeHint().width(),
+            rows * std::max(sizeHintForRow(0), 1) + 2 * frameWidth() + 2 * kListPadding};
 }
 
 void ArtifactListView::rebuild() {

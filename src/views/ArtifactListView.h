@@ -20,6 +20,8 @@ class ArtifactListView : public QListWidget {
     Q_OBJECT
 public:
     static constexpr int kVisibleRows = 4;
+    static constexpr int kRowPadding = 24;
+    static constexpr int kListPadding = 4;
 
     explicit ArtifactListView(AppModel& model, QWidget* parent = nullptr);
 
