@@ -42,10 +42,11 @@ constexpr const char* commandRules = R"(
 )";
 
 // The local grammar's phrasings, built from its vocabulary (see jsgf). Fewer than the typed road reads
-// where words are easily confused in speech (one setting per sentence, the everyday sliders only, below): "a lot darker" would take "auto adjust", "mark it blue" the
-// everyday "market", and a bare number ("two eight", even "to eight") short commands such as "rotate left",
-// so a question's answer is typed or said as the whole command. Rules in angle brackets that end in
-// "Words" are the vocabulary's word groups; the sentences read as the typed grammar reads them.
+// where words are easily confused in speech (one setting per sentence, the everyday sliders only, below): "a
+// lot darker" would take "auto adjust", "mark it blue" the everyday "market", and a bare number ("two eight",
+// even "to eight") short commands such as "rotate left", so a question's answer is typed or said as the whole
+// command. Rules in angle brackets that end in "Words" are the vocabulary's word groups; the sentences read as
+// the typed grammar reads them.
 constexpr const char* localRules = R"(
 <local> = [please] (<plain> [<object>] | <rotation> | <cropping> | <layering> | <masking> | <culling> [<object>]
     | <starring> | <tagging> | <adjusting> | <relative> | <asking>);
