@@ -176,7 +176,7 @@ const QList<EnvironmentEntry>& environment() {
         {QStringLiteral("XDG_STATE_HOME"),
          QStringLiteral("Holds the voice log, Orbix/realtime.log (default ~/.local/state).")},
         {QStringLiteral("XDG_DATA_HOME"),
-         QStringLiteral("Holds the simulator's catalog (default ~/.local/share).")},
+         QStringLiteral("Holds the saved sessions and the simulator's catalog (default ~/.local/share).")},
         {QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
          QStringLiteral("The session bus on which the window owns org.orbix.Orbix.")},
         {QStringLiteral("DISPLAY"),

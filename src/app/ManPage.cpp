@@ -137,6 +137,11 @@ QString filesSection(const QString& relativeDataDirectory) {
         {QStringLiteral("$XDG_STATE_HOME/Orbix/realtime.log"),
          QStringLiteral("The voice session's diagnostics log, one time-stamped line per event, readable by the "
                         "owner only. Keys and tokens never appear in it.")},
+        {QStringLiteral("$XDG_DATA_HOME/Orbix/sessions/"),
+         QStringLiteral(
+             "The window's saved sessions, one JSON file each (conversation, artifacts and changes), "
+             "readable by the owner only. The last one comes back at the next start; a file "
+             "Orbix cannot read is skipped and left as it is.")},
         {QStringLiteral("$XDG_DATA_HOME/Orbix/Capture One Simulator/catalog.json"),
          QStringLiteral("The Capture One Simulator's catalog, created with a sample document on first use "
                         "(ORBIX_C1SIM_CATALOG overrides it).")},

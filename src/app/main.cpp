@@ -21,6 +21,7 @@
 #include "core/WindowGeometryStore.h"
 #include "model/AppIntentRouter.h"
 #include "model/AppModel.h"
+#include "model/SessionKeeper.h"
 #include "views/ContentView.h"
 #include "views/SettingsView.h"
 #include "views/WindowGeometryKeeper.h"
@@ -217,6 +218,10 @@ int runWindow(const QCommandLineParser& parser, const Options& options) {
     }
 
     orbix::OrbixRuntime runtime(true);
+    // The last session comes back as it was left; changes are saved as they happen.
+    orbix::SessionStore sessionStore(orbix::SessionStore::defaultDirectory());
+    orbix::SessionKeeper sessionKeeper(runtime.model(), sessionStore);
+    sessionKeeper.restoreLatest();
     orbix::views::ContentView window(runtime.model(), router);
     std::unique_ptr<orbix::views::SettingsView> settingsWindow;
     QObject::connect(&window, &orbix::views::ContentView::settingsRequested, &window, [&] {

@@ -214,6 +214,7 @@ std::optional<Artifact> AppModel::selectedArtifact() const {
 // --- Session and mode ------------------------------------------------------------------------------------
 
 void AppModel::startNewSession() {
+    emit sessionStarting();
     if (OpenAIRealtimeVoiceService* voice = services_.realtimeVoiceService) {
         QTimer::singleShot(0, voice, [voice] { voice->stop(); });
     }
@@ -226,6 +227,20 @@ void AppModel::startNewSession() {
     setSelectedArtifactID(std::nullopt);
     setSelectedSection(SidebarSection::chat);
     setPromptText(QString());
+}
+
+void AppModel::restoreSession(QList<ConversationMessage> messages, QList<Artifact> artifacts,
+                              QList<ChangeRecord> changes) {
+    assertOnModelThread();
+    messages_ = std::move(messages);
+    emit messagesChanged();
+    // The saved change log is a document like the others: a new "show changes" starts a live one.
+    changeLogArtifactID_.reset();
+    if (changeHistory_) {
+        changeHistory_->restoreLog(std::move(changes));
+    }
+    setArtifacts(std::move(artifacts));
+    setSelectedArtifactID(std::nullopt);
 }
 
 void AppModel::setMode(InputMode mode) {

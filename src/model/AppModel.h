@@ -170,6 +170,10 @@ public:
 
     // Session and mode.
     void startNewSession();
+    // Shows a saved session's conversation, artifacts and changes in place of the current ones; the voice
+    // state and the photo tray stay as they are, and nothing is selected.
+    void restoreSession(QList<ConversationMessage> messages, QList<Artifact> artifacts,
+                        QList<ChangeRecord> changes);
     void setMode(InputMode mode);
     void applyIntentRoute(const AppIntentRoute& route);
     // Asks the composer to take keyboard focus: toggles shouldFocusPrompt, so every request is a change.
@@ -240,6 +244,8 @@ public:
 
 signals:
     void selectedSectionChanged();
+    // New Session was asked for; the current session is still in place.
+    void sessionStarting();
     void selectedArtifactIDChanged();
     void isArtifactPanelClearedChanged();
     void inputModeChanged();

@@ -90,6 +90,13 @@ void ChangeHistory::clear() {
     emit changed();
 }
 
+void ChangeHistory::restoreLog(QList<ChangeRecord> changes) {
+    changes_ = std::move(changes);
+    undoStack_.clear();
+    redoStack_.clear();
+    emit changed();
+}
+
 void ChangeHistory::undo(Completion completion) {
     restore(true, std::move(completion));
 }

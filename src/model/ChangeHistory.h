@@ -40,6 +40,9 @@ public:
     void undo(Completion completion);
     void redo(Completion completion);
     void clear();
+    // Puts a saved session's changes back for the change log. Undo and redo do not reach them: the
+    // document may have changed since, in Orbix or by hand.
+    void restoreLog(QList<ChangeRecord> changes);
 
     // "undo", "undo that" or "redo" as typed or heard: true for redo, false for undo, none for other words.
     static std::optional<bool> undoRequest(const QString& words);
