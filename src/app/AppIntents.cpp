@@ -59,8 +59,15 @@ OrbixSessionEntity defaultSession() {
     return {QStringLiteral("chat"), QStringLiteral("Capture One")};
 }
 
-QList<OrbixSessionEntity> sessions(const QStringList& ids) {
-    return matching(suggestedSessions(), ids);
+QList<OrbixSessionEntity> sessions(const QStringList& ids, const QList<SavedSession>& saved) {
+    QList<OrbixSessionEntity> found = matching(suggestedSessions(), ids);
+    for (const SavedSession& session : saved) {
+        const QString id = session.id.toString(QUuid::WithoutBraces);
+        if (ids.contains(id)) {
+            found.append({id, session.title()});
+        }
+    }
+    return found;
 }
 
 QList<OrbixArtifactEntity> suggestedArtifacts() {
@@ -68,8 +75,17 @@ QList<OrbixArtifactEntity> suggestedArtifacts() {
              QStringLiteral("Markdown")}};
 }
 
-QList<OrbixArtifactEntity> artifacts(const QStringList& ids) {
-    return matching(suggestedArtifacts(), ids);
+QList<OrbixArtifactEntity> artifacts(const QStringList& ids, const QList<SavedSession>& saved) {
+    QList<OrbixArtifactEntity> found = matching(suggestedArtifacts(), ids);
+    for (const SavedSession& session : saved) {
+        for (const Artifact& artifact : session.artifacts) {
+            const QString id = artifact.id.toString(QUuid::WithoutBraces);
+            if (ids.contains(id)) {
+                found.append({id, artifact.title, label(artifact.kind)});
+            }
+        }
+    }
+    return found;
 }
 
 } // namespace orbix::appIntents

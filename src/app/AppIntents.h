@@ -1,10 +1,11 @@
 #pragma once
 // The two requests other programs may make of Orbix — open a section, or open with a prompt already
-// typed — and the fixed lists of sessions and artifacts offered beside them. A request only leaves a
-// route in the router; the main window applies it. Every entry point (D-Bus, the command line, and on
-// macOS the App Intents and the URL scheme) calls these functions, so they behave the same. Main thread.
+// typed — and the sessions and artifacts offered beside them: fixed suggestions, and the saved ones. A request
+// only leaves a route in the router; the main window applies it. Every entry point (D-Bus, the command line,
+// and on macOS the App Intents and the URL scheme) calls these functions, so they behave the same. Main thread.
 
 #include "core/ConversationRecords.h"
+#include "core/SessionRecords.h"
 
 #include <QList>
 #include <QString>
@@ -50,11 +51,12 @@ void openSection(AppIntentRouter& router, SidebarSection section);
 // the dialog. The caller refuses a note that noteTooLongMessage refuses.
 QString createNote(AppIntentRouter& router, const QString& text);
 
-// Entries of the fixed list whose identifiers are requested, in the list's order; unknown ones ignored.
-QList<OrbixSessionEntity> sessions(const QStringList& ids);
+// Entries whose identifiers are requested: the fixed list's in its order, then the saved sessions' (a
+// session by its identifier, an artifact by its own) in the order given; unknown ones ignored.
+QList<OrbixSessionEntity> sessions(const QStringList& ids, const QList<SavedSession>& saved = {});
 QList<OrbixSessionEntity> suggestedSessions();
 OrbixSessionEntity defaultSession();
-QList<OrbixArtifactEntity> artifacts(const QStringList& ids);
+QList<OrbixArtifactEntity> artifacts(const QStringList& ids, const QList<SavedSession>& saved = {});
 QList<OrbixArtifactEntity> suggestedArtifacts();
 
 } // namespace appIntents

@@ -61,7 +61,7 @@ QString OrbixInterfaceAdaptor::CreateNote(const QString& text, const QDBusMessag
 }
 
 QList<OrbixSessionEntity> OrbixInterfaceAdaptor::Sessions(const QStringList& ids) {
-    return appIntents::sessions(ids);
+    return appIntents::sessions(ids, service_.savedSessions());
 }
 
 QList<OrbixSessionEntity> OrbixInterfaceAdaptor::SuggestedSessions() {
@@ -69,7 +69,7 @@ QList<OrbixSessionEntity> OrbixInterfaceAdaptor::SuggestedSessions() {
 }
 
 QList<OrbixArtifactEntity> OrbixInterfaceAdaptor::Artifacts(const QStringList& ids) {
-    return appIntents::artifacts(ids);
+    return appIntents::artifacts(ids, service_.savedSessions());
 }
 
 QList<OrbixArtifactEntity> OrbixInterfaceAdaptor::SuggestedArtifacts() {

@@ -1,6 +1,7 @@
 #include "app/OrbixDBusService.h"
 
 #include "app/OrbixDBusAdaptors.h"
+#include "model/SessionStore.h"
 
 #include <QDBusConnectionInterface>
 #include <QDBusMetaType>
@@ -27,6 +28,10 @@ OrbixDBusService::OrbixDBusService(AppIntentRouter& router, QDBusConnection conn
     registerOrbixDBusTypes();
     new OrbixInterfaceAdaptor(*this);
     new ApplicationInterfaceAdaptor(*this);
+}
+
+QList<SavedSession> OrbixDBusService::savedSessions() const {
+    return sessionStore_ ? sessionStore_->sessions() : QList<SavedSession>();
 }
 
 OrbixDBusService::~OrbixDBusService() {

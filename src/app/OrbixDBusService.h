@@ -1,8 +1,10 @@
 #pragma once
 // The application's face on the session bus: it owns the name org.orbix.Orbix and exports, at
-// /org/orbix/Orbix, the interface org.orbix.Orbix (the two requests and the fixed entity lists) and the
+// /org/orbix/Orbix, the interface org.orbix.Orbix (the two requests and the entity lists) and the
 // standard org.freedesktop.Application Activate, which raises the window. Owning the name is also what
 // makes this process the one instance of the desktop application. Main thread only.
+
+#include "core/SessionRecords.h"
 
 #include <QDBusConnection>
 #include <QObject>
@@ -11,6 +13,7 @@
 namespace orbix {
 
 class AppIntentRouter;
+class SessionStore;
 
 class OrbixDBusService : public QObject {
     Q_OBJECT
@@ -32,6 +35,10 @@ public:
     Registration registerOnBus(QString* error = nullptr);
 
     AppIntentRouter& router() const { return router_; }
+    // The saved sessions the Sessions and Artifacts queries answer from besides the fixed lists; none by
+    // default. Not owned.
+    void setSessionStore(SessionStore* store) { sessionStore_ = store; }
+    QList<SavedSession> savedSessions() const;
     const QDBusConnection& connection() const { return connection_; }
 
 signals:
@@ -41,6 +48,7 @@ signals:
 private:
     AppIntentRouter& router_;
     QDBusConnection connection_;
+    SessionStore* sessionStore_ = nullptr;
     bool exported_ = false;
     bool ownsName_ = false;
 };

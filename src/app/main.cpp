@@ -23,6 +23,7 @@
 #include "model/AppModel.h"
 #include "model/SessionKeeper.h"
 #include "views/ContentView.h"
+#include "views/RecentSessionsMenu.h"
 #include "views/SettingsView.h"
 #include "views/WindowGeometryKeeper.h"
 
@@ -170,8 +171,12 @@ int runWindow(const QCommandLineParser& parser, const Options& options) {
         }
     }
 
+    // Read by the bus's queries; written only once this process is the application (a second start hands
+    // its request over before).
+    orbix::SessionStore sessionStore(orbix::SessionStore::defaultDirectory());
     // The bus name decides which process is the application; a later start only passes its request on.
     orbix::OrbixDBusService bus(router, QDBusConnection::sessionBus());
+    bus.setSessionStore(&sessionStore);
     QString busError;
     switch (bus.registerOnBus(&busError)) {
     case orbix::OrbixDBusService::Registration::alreadyRunning: {
@@ -219,10 +224,10 @@ int runWindow(const QCommandLineParser& parser, const Options& options) {
 
     orbix::OrbixRuntime runtime(true);
     // The last session comes back as it was left; changes are saved as they happen.
-    orbix::SessionStore sessionStore(orbix::SessionStore::defaultDirectory());
     orbix::SessionKeeper sessionKeeper(runtime.model(), sessionStore);
     sessionKeeper.restoreLatest();
     orbix::views::ContentView window(runtime.model(), router);
+    orbix::views::installRecentSessionsMenu(*window.menuBar(), sessionKeeper);
     std::unique_ptr<orbix::views::SettingsView> settingsWindow;
     QObject::connect(&window, &orbix::views::ContentView::settingsRequested, &window, [&] {
         if (!settingsWindow) {

@@ -3,6 +3,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLocale>
 
 namespace orbix {
 
@@ -235,7 +236,10 @@ QString SavedSession::title() const {
             return message.content.trimmed();
         }
     }
-    return messages.isEmpty() ? QString() : messages.first().content.trimmed();
+    if (!messages.isEmpty() && !messages.first().content.trimmed().isEmpty()) {
+        return messages.first().content.trimmed();
+    }
+    return QStringLiteral("Session of ") + QLocale().toString(updatedAt.toLocalTime(), QLocale::ShortFormat);
 }
 
 namespace sessionJson {

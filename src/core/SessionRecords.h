@@ -22,7 +22,8 @@ struct SavedSession {
     QList<Artifact> artifacts;
     QList<ChangeRecord> changes;
 
-    // What a list of sessions calls it: the first request typed or spoken, else the first message.
+    // What a list of sessions calls it: the first request typed or spoken, else the first message, else
+    // "Session of" and when it was saved.
     QString title() const;
 
     friend bool operator==(const SavedSession&, const SavedSession&) = default;

@@ -1,6 +1,7 @@
 // The requests other programs make over the session bus, against the real window and model on a private
 // bus: notes and sections reach the prompt as routes, the entity lists, refusals, the one-instance name,
-// and the exported interface against the checked-in description.
+// the exported interface against the checked-in description, and the saved sessions
+// the queries and File → Open Recent Session list.
 #include "AppModelTestHarness.h"
 #include "PrivateSessionBus.h"
 #include "app/AppIntents.h"
@@ -9,13 +10,17 @@
 #include "app/OrbixDBusService.h"
 #include "model/AppIntentRouter.h"
 #include "model/AppModel.h"
+#include "model/SessionKeeper.h"
 #include "support/TestSupport.h"
 #include "views/ContentView.h"
+#include "views/RecentSessionsMenu.h"
 
 #include <QDBusMessage>
 #include <QDBusPendingCall>
 #include <QDBusPendingReply>
 #include <QFile>
+#include <QMenu>
+#include <QMenuBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QXmlStreamReader>
@@ -209,6 +214,73 @@ TEST_F(DBusIntents, EntityQueriesAnswerFromTheirFixedLists) {
                                                QStringLiteral("Capture One Status"),
                                                QStringLiteral("Markdown")}};
     EXPECT_EQ(artifacts.value(), expected);
+}
+
+TEST_F(DBusIntents, EntityQueriesAnswerFromTheSavedSessionsToo) {
+    registerOrbixDBusTypes();
+    SessionStore store(home.filePath(QStringLiteral("sessions")));
+    service->setSessionStore(&store);
+    SavedSession saved;
+    saved.id = QUuid::createUuid();
+    saved.updatedAt = QDateTime::currentDateTimeUtc();
+    saved.messages = {
+        ConversationMessage::make(ConversationRole::user, InputMode::quiet, "capture one status")};
+    saved.artifacts = {Artifact::make(ArtifactKind::note, "Selection", ArtifactStatus::ready, "2 photos")};
+    ASSERT_EQ(store.save(saved), std::nullopt);
+    // A damaged file beside it answers nothing and breaks nothing.
+    QFile damaged(store.directory() + "/" + QUuid::createUuid().toString(QUuid::WithoutBraces) + ".json");
+    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
+    damaged.write("{\"format\":1,");
+    damaged.close();
+
+    const QString sessionID = saved.id.toString(QUuid::WithoutBraces);
+    const QString artifactID = saved.artifacts.first().id.toString(QUuid::WithoutBraces);
+    QDBusPendingReply<QList<OrbixSessionEntity>> sessions = client->asyncCall(
+        QDBusMessage::createMethodCall(OrbixDBusService::serviceName, OrbixDBusService::objectPath,
+                                       OrbixDBusService::interfaceName, QStringLiteral("Sessions"))
+        << QStringList{sessionID, QStringLiteral("chat"), artifactID});
+    QDBusPendingReply<QList<OrbixArtifactEntity>> artifacts = client->asyncCall(
+        QDBusMessage::createMethodCall(OrbixDBusService::serviceName, OrbixDBusService::objectPath,
+                                       OrbixDBusService::interfaceName, QStringLiteral("Artifacts"))
+        << QStringList{artifactID, sessionID, QStringLiteral("capture-one-status")});
+    ASSERT_TRUE(waitUntil([&] { return sessions.isFinished() && artifacts.isFinished(); }));
+    const QList<OrbixSessionEntity> expectedSessions{{QStringLiteral("chat"), QStringLiteral("Capture One")},
+                                                     {sessionID, QStringLiteral("capture one status")}};
+    EXPECT_EQ(sessions.value(), expectedSessions);
+    const QList<OrbixArtifactEntity> expectedArtifacts{
+        {QStringLiteral("capture-one-status"), QStringLiteral("Capture One Status"),
+         QStringLiteral("Markdown")},
+        {artifactID, QStringLiteral("Selection"), QStringLiteral("Note")}};
+    EXPECT_EQ(artifacts.value(), expectedArtifacts);
+}
+
+TEST_F(DBusIntents, OpenRecentSessionListsTheLastTenAndOpensOne) {
+    SessionStore store(home.filePath(QStringLiteral("sessions")));
+    QList<QUuid> ids;
+    for (int index = 0; index < 12; ++index) {
+        SavedSession saved;
+        saved.id = QUuid::createUuid();
+        saved.updatedAt = QDateTime::currentDateTimeUtc().addSecs(index);
+        saved.messages = {ConversationMessage::make(ConversationRole::user, std::nullopt,
+                                                    QStringLiteral("request & %1").arg(index))};
+        ASSERT_EQ(store.save(saved), std::nullopt);
+        ids << saved.id;
+    }
+    openWindow();
+    SessionKeeper keeper(*model, store);
+    views::installRecentSessionsMenu(*window->menuBar(), keeper);
+    auto* recent = window->findChild<QMenu*>(QStringLiteral("recentSessionsMenu"));
+    ASSERT_NE(recent, nullptr);
+    emit recent->aboutToShow();
+    const QList<QAction*> entries = recent->actions();
+    ASSERT_EQ(entries.size(), 10);
+    EXPECT_TRUE(entries.first()->text().startsWith(QStringLiteral("request && 11")));
+    EXPECT_TRUE(entries.last()->text().startsWith(QStringLiteral("request && 2")));
+
+    entries.last()->trigger();
+    EXPECT_EQ(keeper.sessionID(), ids[2]);
+    ASSERT_EQ(model->messages().size(), 1);
+    EXPECT_EQ(model->messages().first().content, QStringLiteral("request & 2"));
 }
 
 TEST_F(DBusIntents, TheNameMakesOneInstanceAndActivateRaises) {
