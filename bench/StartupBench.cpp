@@ -5,11 +5,14 @@
 #include "app/OrbixRuntime.h"
 #include "model/AppIntentRouter.h"
 #include "model/AppModel.h"
+#include "model/SessionKeeper.h"
 #include "views/ContentView.h"
+#include "views/RecentSessionsMenu.h"
 
 #include <QApplication>
 #include <QEvent>
 #include <QFile>
+#include <QMenuBar>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -67,7 +70,11 @@ int runProbe(int argc, char** argv, bool idle) {
     QApplication::setApplicationName(QStringLiteral("Orbix"));
     orbix::OrbixRuntime runtime;
     orbix::AppIntentRouter router;
+    orbix::SessionStore sessionStore(orbix::SessionStore::defaultDirectory());
+    orbix::SessionKeeper sessionKeeper(runtime.model(), sessionStore);
+    sessionKeeper.restoreLatest();
     orbix::views::ContentView window(runtime.model(), router);
+    orbix::views::installRecentSessionsMenu(*window.menuBar(), sessionKeeper);
     FirstPaintWatcher watcher;
     window.installEventFilter(&watcher);
     window.show();
@@ -105,6 +112,7 @@ ProbeResult runChild(const QString& program, bool idle, const QString& home) {
     // A private home: no user settings, and the update check goes nowhere.
     environment.insert(QStringLiteral("HOME"), home);
     environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/config"));
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), home + QStringLiteral("/data"));
     environment.insert(QStringLiteral("ORBIX_BACKEND_URL"), QStringLiteral("http://127.0.0.1:9"));
     child.setProcessEnvironment(environment);
     child.setStandardInputFile(QProcess::nullDevice());
@@ -128,10 +136,9 @@ QString& programPath() {
     return path;
 }
 
-void BM_ProcessStartToFirstPaint(benchmark::State& state) {
-    QTemporaryDir home;
+void measureFirstPaint(benchmark::State& state, const QString& home) {
     for (auto _ : state) {
-        const ProbeResult result = runChild(programPath(), false, home.path());
+        const ProbeResult result = runChild(programPath(), false, home);
         if (result.firstPaintMilliseconds < 0) {
             state.SkipWithError("the probe did not paint");
             return;
@@ -139,7 +146,42 @@ void BM_ProcessStartToFirstPaint(benchmark::State& state) {
         state.SetIterationTime(result.firstPaintMilliseconds / 1000.0);
     }
 }
+
+void BM_ProcessStartToFirstPaint(benchmark::State& state) {
+    QTemporaryDir home;
+    measureFirstPaint(state, home.path());
+}
 BENCHMARK(BM_ProcessStartToFirstPaint)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
+
+// The same with a saved session of 500 messages (one artifact every tenth) for the window to restore.
+void BM_ProcessStartToFirstPaintWithSavedSession(benchmark::State& state) {
+    QTemporaryDir home;
+    orbix::SavedSession session;
+    session.id = QUuid::createUuid();
+    session.updatedAt = QDateTime::currentDateTimeUtc();
+    for (int index = 0; index < 500; ++index) {
+        const bool asked = index % 2 == 0;
+        session.messages.append(orbix::ConversationMessage::make(
+            asked ? orbix::ConversationRole::user : orbix::ConversationRole::assistant, orbix::InputMode::quiet,
+            asked ? QStringLiteral("rate the selected photos %1 stars").arg(index % 5)
+                  : QStringLiteral("Set the rating to %1 on 12 photos in Capture One.").arg(index % 5)));
+        if (index % 10 == 0) {
+            session.artifacts.append(orbix::Artifact::make(
+                orbix::ArtifactKind::markdown, QStringLiteral("Capture One Status"),
+                orbix::ArtifactStatus::ready, QStringLiteral("# Status\n\n- 12 photos selected\n")));
+        }
+    }
+    // The probe's store reads $XDG_DATA_HOME, which runChild points into the private home.
+    if (orbix::SessionStore(home.path() + QStringLiteral("/data/Orbix/sessions")).save(session)) {
+        state.SkipWithError("the session could not be saved");
+        return;
+    }
+    measureFirstPaint(state, home.path());
+}
+BENCHMARK(BM_ProcessStartToFirstPaintWithSavedSession)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(10);
 
 void BM_ResidentMemoryAfterIdle(benchmark::State& state) {
     QTemporaryDir home;

@@ -105,9 +105,13 @@ std::optional<SavedSession> SessionStore::load(const QUuid& id) {
 
 QList<SavedSession> SessionStore::sessions(qsizetype limit) {
     QList<SavedSession> found;
+    // Newest file first, so that start-up and the recent list read only as many files as they show.
     const QStringList names =
-        QDir(directory_).entryList({QStringLiteral("*") + suffix}, QDir::Files | QDir::System);
+        QDir(directory_).entryList({QStringLiteral("*") + suffix}, QDir::Files | QDir::System, QDir::Time);
     for (const QString& name : names) {
+        if (limit > 0 && found.size() == limit) {
+            break;
+        }
         if (QUuid(name.chopped(suffix.size())).isNull()) {
             continue;
         }
@@ -117,9 +121,6 @@ QList<SavedSession> SessionStore::sessions(qsizetype limit) {
     }
     std::sort(found.begin(), found.end(),
               [](const SavedSession& a, const SavedSession& b) { return a.updatedAt > b.updatedAt; });
-    if (limit > 0 && found.size() > limit) {
-        found.resize(limit);
-    }
     return found;
 }
 

@@ -34,7 +34,8 @@ public:
     // Writes the session over its file; a sentence on failure (also when its file was found damaged).
     std::optional<QString> save(const SavedSession& session);
     std::optional<SavedSession> load(const QUuid& id);
-    // Every readable session, newest first; at most `limit` of them when positive.
+    // Every readable session, newest first; when `limit` is positive, the first that many readable ones
+    // of the files written last.
     QList<SavedSession> sessions(qsizetype limit = 0);
     QList<Entry> recent(qsizetype limit);
 

@@ -59,7 +59,6 @@ void installRecentSessionsMenu(QMenuBar& menuBar, SessionKeeper& keeper) {
         keeper.flush();
         fill(*recent, keeper);
     });
-    fill(*recent, keeper);
 }
 
 } // namespace orbix::views

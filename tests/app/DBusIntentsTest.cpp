@@ -264,6 +264,10 @@ TEST_F(DBusIntents, OpenRecentSessionListsTheLastTenAndOpensOne) {
         saved.messages = {ConversationMessage::make(ConversationRole::user, std::nullopt,
                                                     QStringLiteral("request & %1").arg(index))};
         ASSERT_EQ(store.save(saved), std::nullopt);
+        // The files' times order the list's reading: one save a second, as a user would make them.
+        QFile file(store.directory() + "/" + saved.id.toString(QUuid::WithoutBraces) + ".json");
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        file.setFileTime(saved.updatedAt, QFileDevice::FileModificationTime);
         ids << saved.id;
     }
     openWindow();
