@@ -42,7 +42,12 @@ void SessionKeeper::flush() {
     session.id = sessionID_;
     session.updatedAt = QDateTime::currentDateTimeUtc();
     session.messages = model_.messages();
-    session.artifacts = model_.artifacts();
+    // An update notice belongs to this run's check: a later run checks again.
+    for (const Artifact& artifact : model_.artifacts()) {
+        if (artifact.kind != ArtifactKind::update) {
+            session.artifacts.append(artifact);
+        }
+    }
     if (const ChangeHistory* history = model_.changeHistory()) {
         session.changes = history->changes();
     }

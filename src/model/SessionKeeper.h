@@ -2,7 +2,8 @@
 // Keeps the model's session saved: every change of the conversation, the artifacts or the change log
 // schedules one save, written at most once per saveDelay (a voice transcript that grows word by word
 // writes once a second, not once a word). New Session starts a new file; opening a saved session puts its
-// conversation, artifacts and changes back (never its voice state). An empty session is not saved.
+// conversation, artifacts and changes back (never its voice state, nor an update notice). An empty
+// session is not saved.
 
 #include "model/SessionStore.h"
 

@@ -142,7 +142,7 @@ TEST_F(SessionKeeperTest, SavesOnceWhileATranscriptGrowsAndStartsANewFileForANew
     EXPECT_EQ(model->messages().first().content, "The photo is rated.");
 }
 
-TEST_F(SessionKeeperTest, ANewRunGetsTheLastSessionBackWithoutItsVoiceState) {
+TEST_F(SessionKeeperTest, ANewRunGetsTheLastSessionBackWithoutItsVoiceStateOrUpdateNotice) {
     const SavedSession older = sampleSession();
     ASSERT_EQ(store.save(older), std::nullopt);
     makeModel();
@@ -151,9 +151,13 @@ TEST_F(SessionKeeperTest, ANewRunGetsTheLastSessionBackWithoutItsVoiceState) {
         model->upsertRealtimeTranscript("Rated two photos.");
         model->changeHistory()->record(older.changes.first());
         model->showChanges();
+        const QList<Artifact> shown = model->artifacts();
+        model->showUpdateAvailableArtifact({"2.0", "1.0", ProductUpdateMode::recommended, "Faster.", QUrl()});
+        ASSERT_EQ(model->artifacts().size(), shown.size() + 1);
         model->setRealtimeVoiceState(RealtimeVoiceState::recording);
     }
-    const QList<Artifact> artifacts = model->artifacts();
+    QList<Artifact> artifacts = model->artifacts();
+    artifacts.removeIf([](const Artifact& artifact) { return artifact.kind == ArtifactKind::update; });
     model.reset();
 
     makeModel();
