@@ -1,6 +1,7 @@
 #include "views/ConversationWorkspaceView.h"
 
 #include "model/AppModel.h"
+#include "views/ConversationTranscriptView.h"
 #include "views/MicControlView.h"
 #include "views/PromptComposerView.h"
 #include "views/ViewPalette.h"
@@ -10,6 +11,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace orbix::views {
@@ -21,6 +23,7 @@ constexpr qreal kSubtitleScale = 1.05;
 constexpr int kMicToTitleSpacing = 22;
 constexpr int kTitleToSubtitleSpacing = 6;
 constexpr int kComposerToNoticeSpacing = 6;
+constexpr int kTranscriptHeight = 200;
 constexpr int kSubtitleToExamplesSpacing = 18;
 constexpr int kExampleSpacing = 6;
 
@@ -47,6 +50,20 @@ ConversationWorkspaceView::ConversationWorkspaceView(AppModel& model, QWidget* p
     subtitle_->setObjectName(QStringLiteral("statusSubtitle"));
     subtitle_->setAlignment(Qt::AlignHCenter);
     subtitle_->setWordWrap(true);
+    // The conversation, folded away by default so the microphone keeps the room.
+    conversationToggle_ = new QToolButton(column);
+    conversationToggle_->setObjectName(QStringLiteral("conversationToggle"));
+    conversationToggle_->setCheckable(true);
+    conversationToggle_->setAutoRaise(true);
+    conversationToggle_->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    conversationToggle_->setArrowType(Qt::RightArrow);
+    transcript_ = new ConversationTranscriptView(model_, column);
+    transcript_->setMaximumHeight(kTranscriptHeight);
+    transcript_->setVisible(false);
+    connect(conversationToggle_, &QToolButton::toggled, this, [this](bool open) {
+        conversationToggle_->setArrowType(open ? Qt::DownArrow : Qt::RightArrow);
+        transcript_->setVisible(open);
+    });
     cancel_ = new QPushButton(QStringLiteral("Cancel"), column);
     cancel_->setObjectName(QStringLiteral("cancelWork"));
     cancel_->setToolTip(QStringLiteral("Stop after the photos being changed now (Esc)"));
@@ -87,6 +104,9 @@ ConversationWorkspaceView::ConversationWorkspaceView(AppModel& model, QWidget* p
     columnLayout->addWidget(cancel_, 0, Qt::AlignHCenter);
     columnLayout->addSpacing(kSubtitleToExamplesSpacing);
     columnLayout->addWidget(examples_);
+    columnLayout->addSpacing(kTitleToSubtitleSpacing);
+    columnLayout->addWidget(conversationToggle_, 0, Qt::AlignHCenter);
+    columnLayout->addWidget(transcript_);
     columnLayout->addStretch(1);
     columnLayout->addWidget(composer_);
     columnLayout->addSpacing(kComposerToNoticeSpacing);
@@ -107,8 +127,11 @@ ConversationWorkspaceView::ConversationWorkspaceView(AppModel& model, QWidget* p
             [this] { cancel_->setVisible(model_.isWorkCancellable()); });
     connect(cancel_, &QPushButton::clicked, &model_, &AppModel::cancelWork);
     // The examples belong to the empty window: the first request (or a new session) decides.
-    connect(&model_, &AppModel::messagesChanged, this,
-            [this] { examples_->setVisible(model_.messages().isEmpty()); });
+    connect(&model_, &AppModel::messagesChanged, this, [this] {
+        examples_->setVisible(model_.messages().isEmpty());
+        updateConversationToggle();
+    });
+    updateConversationToggle();
     examples_->setVisible(model_.messages().isEmpty());
     applyFonts();
     updateStatus();
@@ -149,6 +172,15 @@ QString ConversationWorkspaceView::statusSubtitle(RealtimeVoiceState state, bool
         return QStringLiteral("Check configuration and try again.");
     }
     return QString();
+}
+
+void ConversationWorkspaceView::updateConversationToggle() {
+    const qsizetype count = model_.messages().size();
+    conversationToggle_->setText(QStringLiteral("Conversation (%1)").arg(count));
+    conversationToggle_->setVisible(count > 0);
+    if (count == 0) {
+        conversationToggle_->setChecked(false);
+    }
 }
 
 void ConversationWorkspaceView::updateStatus() {

@@ -9,7 +9,7 @@
 
 class QLabel;
 class QPushButton;
-class QPushButton;
+class QToolButton;
 
 namespace orbix {
 class AppModel;
@@ -17,6 +17,7 @@ class AppModel;
 
 namespace orbix::views {
 
+class ConversationTranscriptView;
 class MicControlView;
 class PromptComposerView;
 
@@ -38,6 +39,8 @@ public:
     QLabel* subtitleLabel() const { return subtitle_; }
     QLabel* busyNoticeLabel() const { return busyNotice_; }
     QPushButton* cancelButton() const { return cancel_; }
+    QToolButton* conversationToggle() const { return conversationToggle_; }
+    ConversationTranscriptView* transcript() const { return transcript_; }
     // Example requests shown while the conversation is empty.
     const QList<QPushButton*>& exampleButtons() const { return exampleButtons_; }
 
@@ -47,6 +50,7 @@ protected:
 
 private:
     void updateStatus();
+    void updateConversationToggle();
     void applyFonts();
 
     AppModel& model_;
@@ -55,6 +59,9 @@ private:
     QLabel* subtitle_ = nullptr;
     // Under the subtitle while a long batch runs.
     QPushButton* cancel_ = nullptr;
+    // A strip under the status: the session's messages, opened on demand.
+    QToolButton* conversationToggle_ = nullptr;
+    ConversationTranscriptView* transcript_ = nullptr;
     PromptComposerView* composer_ = nullptr;
     // Under the composer: a request sent while another runs waits in the field.
     QLabel* busyNotice_ = nullptr;

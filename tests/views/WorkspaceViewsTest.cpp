@@ -5,6 +5,7 @@
 #include "support/TestSupport.h"
 #include "views/BusyIndicator.h"
 #include "views/ComposerIcon.h"
+#include "views/ConversationTranscriptView.h"
 #include "views/ConversationWorkspaceView.h"
 #include "views/MicControlView.h"
 #include "views/PromptComposerView.h"
@@ -17,6 +18,9 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QToolButton>
 #include <gtest/gtest.h>
 
 using namespace orbix;
@@ -267,4 +271,41 @@ TEST_F(LongBatch, AWholeRunAnswersAsOneBatch) {
     submit(QStringLiteral("rate these 4 stars"));
     EXPECT_EQ(lastReply(), QStringLiteral("Set rating to 4 on 230 selected variant(s)."));
     EXPECT_EQ(ratedFour(), 230);
+}
+
+TEST_F(PromptComposer, TheConversationStripListsTheSessionAndFollowsItUnlessScrolledUp) {
+    ConversationWorkspaceView workspace(*model);
+    workspace.resize(700, 720);
+    workspace.show();
+    EXPECT_TRUE(workspace.conversationToggle()->isHidden()) << "nothing to show yet";
+    for (int i = 0; i < 6; ++i) {
+        model->setPromptText(QStringLiteral("capture one status <b>%1</b>").arg(i));
+        model->submitPrompt();
+        waitIdle();
+    }
+    EXPECT_EQ(workspace.conversationToggle()->text(), QStringLiteral("Conversation (12)"));
+    QTest::mouseClick(workspace.conversationToggle(), Qt::LeftButton);
+    ConversationTranscriptView* transcript = workspace.transcript();
+    ASSERT_TRUE(transcript->isVisible());
+    const QString text = transcript->toPlainText();
+    EXPECT_TRUE(text.startsWith(
+        QStringLiteral("You: capture one status <b>0</b>\nOrbix: Selected variants: 2\nPrimary: ")))
+        << "who spoke, then the words, as text: " << text.toStdString();
+    EXPECT_EQ(transcript->document()->blockCount(), 12) << "one paragraph a message, line breaks inside";
+    QScrollBar* bar = transcript->verticalScrollBar();
+    ASSERT_GT(bar->maximum(), 0);
+    EXPECT_EQ(bar->value(), bar->maximum()) << "the newest message is in view";
+    const QPoint firstLine = transcript->cursorRect(QTextCursor(transcript->document())).center();
+    bar->setValue(0);
+    EXPECT_FALSE(transcript->timeAt(firstLine).isEmpty()) << "a message tells when it was said";
+
+    // Scrolled up to read, a new message does not pull the view down.
+    model->setPromptText(QStringLiteral("capture one status"));
+    model->submitPrompt();
+    waitIdle();
+    EXPECT_EQ(bar->value(), 0);
+    if (const QString folder = qEnvironmentVariable("ORBIX_RENDER_DIR"); !folder.isEmpty()) {
+        bar->setValue(bar->maximum());
+        workspace.grab().save(folder + QStringLiteral("/conversation-strip.png"));
+    }
 }
