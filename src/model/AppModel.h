@@ -211,8 +211,15 @@ public:
     // Shows the folder chooser; a confirmed folder is imported if the model still exists by then.
     void importPhotosFromFolder();
     void importPhotos(const QUrl& folder, std::function<void()> done = {});
+    // Selects the photo alone, or with extendingSelection toggles it in or out of the selection.
     void selectImportedPhoto(const ImportedPhotoAsset& photo, bool extendingSelection);
+    // Selects the photos from one to the other in tray order, both included, and no others.
+    void selectImportedPhotoRange(const ImportedPhotoAsset& from, const ImportedPhotoAsset& to);
+    void selectAllImportedPhotos();
+    void deselectAllImportedPhotos();
     void removeImportedPhoto(const ImportedPhotoAsset& photo);
+    // Takes the photos out of the tray only: Capture One and the files keep them.
+    void removeImportedPhotos(const QList<ImportedPhotoAsset>& photos);
     QList<ImportedPhotoAsset> targetImportedPhotos(const QString& text) const;
     void runImportedPhotoBatchIntent(const ImportedPhotoBatchIntent& intent, std::function<void()> done = {});
     // Asks Capture One for the tray photos' marks; the newest answer wins.
@@ -393,6 +400,8 @@ private:
     QList<Artifact> artifacts_;
     QList<ImportedPhotoAsset> importedPhotos_;
     QSet<QUuid> selectedImportedPhotoIDs_;
+    // Announces a selection only when it differs from the current one.
+    void setSelectedImportedPhotoIDs(QSet<QUuid> ids);
     QHash<QString, PhotoMarks> importedPhotoMarks_;
     int photoMarksReadsRunning_ = 0;
     // Tells the newest read from older ones still running.

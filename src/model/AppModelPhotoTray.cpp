@@ -80,8 +80,7 @@ void AppModel::importPhotos(const QUrl& folder, std::function<void()> done) {
                     }
                 }
                 emit self->importedPhotosChanged();
-                self->selectedImportedPhotoIDs_ = added;
-                emit self->selectedImportedPhotoIDsChanged();
+                self->setSelectedImportedPhotoIDs(std::move(added));
             }
             self->appendArtifact(
                 Artifact::make(ArtifactKind::markdown, importArtifactTitle, ArtifactStatus::ready,
@@ -100,21 +99,62 @@ void AppModel::selectImportedPhoto(const ImportedPhotoAsset& photo, bool extendi
     if (!importedPhotos_.contains(photo)) {
         return;
     }
+    QSet<QUuid> selected = selectedImportedPhotoIDs_;
     if (!extendingSelection) {
-        selectedImportedPhotoIDs_ = {photo.id};
-    } else if (selectedImportedPhotoIDs_.contains(photo.id)) {
-        selectedImportedPhotoIDs_.remove(photo.id);
-    } else {
-        selectedImportedPhotoIDs_.insert(photo.id);
+        selected = {photo.id};
+    } else if (!selected.remove(photo.id)) {
+        selected.insert(photo.id);
     }
-    emit selectedImportedPhotoIDsChanged();
+    setSelectedImportedPhotoIDs(std::move(selected));
+}
+
+void AppModel::selectImportedPhotoRange(const ImportedPhotoAsset& from, const ImportedPhotoAsset& to) {
+    const qsizetype first = importedPhotos_.indexOf(from);
+    const qsizetype last = importedPhotos_.indexOf(to);
+    if (first < 0 || last < 0) {
+        return;
+    }
+    QSet<QUuid> selected;
+    for (qsizetype index = qMin(first, last); index <= qMax(first, last); ++index) {
+        selected.insert(importedPhotos_[index].id);
+    }
+    setSelectedImportedPhotoIDs(std::move(selected));
+}
+
+void AppModel::selectAllImportedPhotos() {
+    QSet<QUuid> all;
+    for (const ImportedPhotoAsset& asset : std::as_const(importedPhotos_)) {
+        all.insert(asset.id);
+    }
+    setSelectedImportedPhotoIDs(std::move(all));
+}
+
+void AppModel::deselectAllImportedPhotos() {
+    setSelectedImportedPhotoIDs({});
+}
+
+void AppModel::setSelectedImportedPhotoIDs(QSet<QUuid> ids) {
+    if (ids != selectedImportedPhotoIDs_) {
+        selectedImportedPhotoIDs_ = std::move(ids);
+        emit selectedImportedPhotoIDsChanged();
+    }
 }
 
 void AppModel::removeImportedPhoto(const ImportedPhotoAsset& photo) {
-    importedPhotos_.removeIf([&](const ImportedPhotoAsset& asset) { return asset.id == photo.id; });
+    removeImportedPhotos({photo});
+}
+
+void AppModel::removeImportedPhotos(const QList<ImportedPhotoAsset>& photos) {
+    QSet<QUuid> removed;
+    for (const ImportedPhotoAsset& photo : photos) {
+        removed.insert(photo.id);
+    }
+    if (importedPhotos_.removeIf([&](const ImportedPhotoAsset& asset) { return removed.contains(asset.id); }) ==
+        0) {
+        return;
+    }
     emit importedPhotosChanged();
-    selectedImportedPhotoIDs_.remove(photo.id);
-    emit selectedImportedPhotoIDsChanged();
+    setSelectedImportedPhotoIDs(selectedImportedPhotoIDs_ - removed);
 }
 
 QList<ImportedPhotoAsset> AppModel::selectedImportedPhotos() const {

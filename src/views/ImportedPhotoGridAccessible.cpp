@@ -49,6 +49,8 @@ public:
         state.multiSelectable = true;
         state.selected = isValid() && grid_->thumbnails()[index_].isSelected;
         state.invisible = !grid_ || !grid_->isVisible();
+        state.focusable = true;
+        state.focused = isValid() && grid_->hasFocus() && grid_->focusedIndex() == index_;
         return state;
     }
 

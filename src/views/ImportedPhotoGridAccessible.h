@@ -1,7 +1,7 @@
 #pragma once
 // The photo tray as screen readers and the UI fallback see it: a list whose items are the painted tiles,
 // each named after its photo, selected like the tile, and acting like a click (press selects the photo
-// alone, toggle extends the selection, "Remove from tray" removes it).
+// alone, toggle adds or takes it out of the selection, "Remove from tray" removes it).
 
 #include <QAccessibleWidget>
 

@@ -9,9 +9,11 @@
 #include <QApplication>
 #include <QFontMetrics>
 #include <QHelpEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QScrollArea>
 #include <QToolTip>
 #include <QtMath>
 #include <cmath>
@@ -26,10 +28,12 @@ const QString unreadableFileText = QStringLiteral("Can’t read this file");
 // The loading shimmer: a frame every 40 ms, one sweep across a tile in 1.2 s.
 constexpr int kShimmerFrameMilliseconds = 40;
 constexpr qreal kShimmerStep = 1.0 / 30;
+// More changed tiles than this are announced as one change of the selection, not tile by tile.
+constexpr int kAnnouncedTileChanges = 32;
 
-// Whether a click extends the selection: Ctrl (Command on macOS, which Qt reports as Ctrl) or Shift.
-bool extendsSelection(Qt::KeyboardModifiers modifiers) {
-    return modifiers & (Qt::ControlModifier | Qt::ShiftModifier);
+// Ctrl+Shift+A: select none, as in file managers.
+bool isSelectNone(const QKeyEvent& event) {
+    return event.keyCombination() == QKeyCombination(Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_A);
 }
 
 } // namespace
@@ -42,6 +46,7 @@ ImportedPhotoGridView::ImportedPhotoGridView(AppModel& model, QWidget* parent)
     setObjectName(QStringLiteral("importedPhotoGrid"));
     setAccessibleName(QString::fromLatin1(kCaption));
     setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
     // Not Fixed: a fixed height would be the size hint's, taken at a width of four columns, whatever the real
     // width.
     QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Preferred);
@@ -124,9 +129,6 @@ void ImportedPhotoGridView::rebuildThumbnails() {
         thumbnail.photo = photo;
         thumbnail.isSelected = selected.contains(photo.id);
         // The photo is captured by value: the model compares it as a whole record.
-        thumbnail.action = [this, photo] {
-            model_.selectImportedPhoto(photo, extendsSelection(clickModifiers_));
-        };
         thumbnail.removeAction = [this, photo] { model_.removeImportedPhoto(photo); };
         thumbnails_.append(thumbnail);
     }
@@ -145,10 +147,67 @@ void ImportedPhotoGridView::rebuildThumbnails() {
 
 void ImportedPhotoGridView::refreshSelection() {
     const QSet<QUuid>& selected = model_.selectedImportedPhotoIDs();
-    for (ImportedPhotoThumbnail& thumbnail : thumbnails_) {
-        thumbnail.isSelected = selected.contains(thumbnail.photo.id);
+    QList<int> changed;
+    for (int index = 0; index < thumbnails_.size(); ++index) {
+        ImportedPhotoThumbnail& thumbnail = thumbnails_[index];
+        const bool isSelected = selected.contains(thumbnail.photo.id);
+        if (thumbnail.isSelected != isSelected) {
+            thumbnail.isSelected = isSelected;
+            changed.append(index);
+        }
+    }
+    if (changed.isEmpty()) {
+        return;
     }
     update();
+    if (changed.size() <= kAnnouncedTileChanges) {
+        for (const int index : std::as_const(changed)) {
+            announce(thumbnails_[index].isSelected ? QAccessible::SelectionAdd : QAccessible::SelectionRemove,
+                     index);
+        }
+    }
+    announce(QAccessible::SelectionWithin, -1);
+}
+
+// Sent whether or not a screen reader listens, as Qt's own widgets do: without one Qt drops the event, and
+// the tiles' interfaces it makes on the way are a few dozen at most.
+void ImportedPhotoGridView::announce(QAccessible::Event type, int index) {
+    QAccessibleEvent event(this, type);
+    if (index >= 0) {
+        event.setChild(index);
+    }
+    QAccessible::updateAccessibility(&event);
+}
+
+int ImportedPhotoGridView::indexOf(const QUuid& photoID) const {
+    if (photoID.isNull()) {
+        return -1;
+    }
+    for (int index = 0; index < thumbnails_.size(); ++index) {
+        if (thumbnails_[index].photo.id == photoID) {
+            return index;
+        }
+    }
+    return -1;
+}
+
+void ImportedPhotoGridView::setFocusedIndex(int index) {
+    if (index < 0 || index >= thumbnails_.size()) {
+        return;
+    }
+    focusedPhotoID_ = thumbnails_[index].photo.id;
+    update();
+    // Inside the inspector's scroll area: keep the tile in sight with a little of its neighbours.
+    for (QWidget* ancestor = parentWidget(); ancestor; ancestor = ancestor->parentWidget()) {
+        if (auto* area = qobject_cast<QScrollArea*>(ancestor); area && area->widget()) {
+            const QPoint center = mapTo(area->widget(), tileRect(index).center().toPoint());
+            area->ensureVisible(center.x(), center.y(), kTile, kTile / 2 + kCellSpacing);
+            break;
+        }
+    }
+    if (hasFocus()) {
+        announce(QAccessible::Focus, index);
+    }
 }
 
 ImportedPhotoGridView::Hit ImportedPhotoGridView::hitAt(const QPointF& position) const {
@@ -176,10 +235,129 @@ void ImportedPhotoGridView::activate(int index, Qt::KeyboardModifiers modifiers)
     if (index < 0 || index >= thumbnails_.size()) {
         return;
     }
-    // A copy: the action changes the model, which rebuilds the tiles.
-    const ImportedPhotoThumbnail thumbnail = thumbnails_[index];
-    clickModifiers_ = modifiers;
-    thumbnail.action();
+    // A copy: the model compares the photo as a whole record, and a change rebuilds the tiles.
+    const ImportedPhotoAsset photo = thumbnails_[index].photo;
+    const int anchor = indexOf(anchorPhotoID_);
+    if (modifiers & Qt::ShiftModifier) {
+        if (anchor < 0) {
+            anchorPhotoID_ = photo.id;
+        }
+        model_.selectImportedPhotoRange(anchor < 0 ? photo : thumbnails_[anchor].photo, photo);
+    } else {
+        // Ctrl (Command on macOS, which Qt reports as Ctrl) toggles the photo.
+        model_.selectImportedPhoto(photo, modifiers & Qt::ControlModifier);
+        anchorPhotoID_ = photo.id;
+    }
+    setFocusedIndex(indexOf(photo.id));
+}
+
+int ImportedPhotoGridView::keyTarget(int key) const {
+    const int count = int(thumbnails_.size());
+    const int from = focusedIndex();
+    if (from < 0) {
+        // The first move lands on the first tile.
+        const bool moves = key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Up ||
+                           key == Qt::Key_Down || key == Qt::Key_Home || key == Qt::Key_End;
+        return moves && count > 0 ? (key == Qt::Key_End ? count - 1 : 0) : -1;
+    }
+    const int columnCount = columns(width());
+    switch (key) {
+    case Qt::Key_Left:
+        return qMax(0, from - 1);
+    case Qt::Key_Right:
+        return qMin(count - 1, from + 1);
+    case Qt::Key_Up:
+        return from - columnCount >= 0 ? from - columnCount : from;
+    case Qt::Key_Down:
+        // From the second last row, Down goes to the last tile even when the column below is empty.
+        return from + columnCount < count                       ? from + columnCount
+               : from / columnCount < (count - 1) / columnCount ? count - 1
+                                                                : from;
+    case Qt::Key_Home:
+        return 0;
+    case Qt::Key_End:
+        return count - 1;
+    default:
+        return -1;
+    }
+}
+
+void ImportedPhotoGridView::removeSelectedOrFocused() {
+    QList<ImportedPhotoAsset> doomed = model_.selectedImportedPhotos();
+    const int focused = focusedIndex();
+    if (doomed.isEmpty() && focused >= 0) {
+        doomed.append(thumbnails_[focused].photo);
+    }
+    if (doomed.isEmpty()) {
+        return;
+    }
+    // The focus stays on its photo when it survives, else goes to the next survivor (or the one before).
+    QUuid nextFocus = focusedPhotoID_;
+    if (focused >= 0 && doomed.contains(thumbnails_[focused].photo)) {
+        nextFocus = QUuid();
+        for (int step = 1; step < thumbnails_.size() && nextFocus.isNull(); ++step) {
+            for (const int index : {focused + step, focused - step}) {
+                if (index >= 0 && index < thumbnails_.size() && !doomed.contains(thumbnails_[index].photo)) {
+                    nextFocus = thumbnails_[index].photo.id;
+                    break;
+                }
+            }
+        }
+    }
+    model_.removeImportedPhotos(doomed);
+    setFocusedIndex(indexOf(nextFocus));
+}
+
+void ImportedPhotoGridView::keyPressEvent(QKeyEvent* event) {
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    if (event->matches(QKeySequence::SelectAll)) {
+        model_.selectAllImportedPhotos();
+    } else if (isSelectNone(*event)) {
+        model_.deselectAllImportedPhotos();
+    } else if (event->key() == Qt::Key_Delete || event->key() == Qt::Key_Backspace) {
+        removeSelectedOrFocused();
+    } else if (event->key() == Qt::Key_Space) {
+        const int focused = focusedIndex();
+        if (focused >= 0) {
+            activate(focused, Qt::ControlModifier);
+        } else if (!thumbnails_.isEmpty()) {
+            setFocusedIndex(0);
+        }
+    } else if (const int target = keyTarget(event->key()); target >= 0) {
+        if (modifiers & Qt::ShiftModifier) {
+            // Without an anchor the range starts where the focus was.
+            if (indexOf(anchorPhotoID_) < 0) {
+                anchorPhotoID_ = focusedIndex() >= 0 ? focusedPhotoID_ : thumbnails_[target].photo.id;
+            }
+            activate(target, Qt::ShiftModifier);
+        } else if (modifiers & Qt::ControlModifier) {
+            setFocusedIndex(target);
+        } else {
+            activate(target, Qt::NoModifier);
+        }
+    } else {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+}
+
+void ImportedPhotoGridView::focusInEvent(QFocusEvent* event) {
+    QWidget::focusInEvent(event);
+    if (focusedIndex() < 0 && !thumbnails_.isEmpty()) {
+        // The first selected photo, or the first photo.
+        const QList<ImportedPhotoAsset> selected = model_.selectedImportedPhotos();
+        focusedPhotoID_ = selected.isEmpty() ? thumbnails_.first().photo.id : selected.first().id;
+    }
+    update();
+    if (focusedIndex() >= 0) {
+        announce(QAccessible::Focus, focusedIndex());
+    }
+}
+
+void ImportedPhotoGridView::focusOutEvent(QFocusEvent* event) {
+    QWidget::focusOutEvent(event);
+    update();
 }
 
 QString ImportedPhotoGridView::toolTipAt(const QPointF& position) const {
@@ -215,6 +393,7 @@ void ImportedPhotoGridView::paintEvent(QPaintEvent* event) {
     const int firstRow = qMax(0, (exposed.top() - top) / rowPitch);
     const int lastRow = qMax(0, (exposed.bottom() - top) / rowPitch);
     bool isLoading = false;
+    const int focused = hasFocus() ? focusedIndex() : -1;
     for (int row = firstRow; row <= lastRow; ++row) {
         for (int column = 0; column < columnCount; ++column) {
             const int index = row * columnCount + column;
@@ -240,6 +419,9 @@ void ImportedPhotoGridView::paintEvent(QPaintEvent* event) {
             look.loadingPhase = loadingPhase_;
             isLoading = isLoading || !picture;
             thumbnail.paint(painter, tile, picture, look, palette);
+            if (index == focused) {
+                ImportedPhotoThumbnail::paintFocusRing(painter, tile, rect(), palette);
+            }
         }
     }
     // The shimmer moves only while a tile in sight is still loading.
@@ -298,6 +480,15 @@ void ImportedPhotoGridView::leaveEvent(QEvent* event) {
 }
 
 bool ImportedPhotoGridView::event(QEvent* event) {
+    // The tray's keys win over the window's shortcuts (Edit → Select All) while the tray has the focus.
+    if (event->type() == QEvent::ShortcutOverride) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->matches(QKeySequence::SelectAll) || isSelectNone(*key) || key->key() == Qt::Key_Delete ||
+            key->key() == Qt::Key_Backspace) {
+            event->accept();
+            return true;
+        }
+    }
     if (event->type() == QEvent::ToolTip) {
         auto* help = static_cast<QHelpEvent*>(event);
         const Hit hit = hitAt(help->pos());

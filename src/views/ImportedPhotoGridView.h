@@ -2,6 +2,10 @@
 // The photo tray: the caption "Imported Photos" above a grid of 64-pixel tiles whose column count
 // adapts to the width. Tiles are painted, not widgets, so a tray of thousands of photos lays out and
 // scrolls at once; only visible tiles ask for their thumbnails.
+//
+// Keyboard: arrows (and Home/End) move the focused tile and select it alone, with Shift they select the range
+// from the anchor, with Ctrl they only move; Space toggles the focused photo; Ctrl+A and Ctrl+Shift+A select
+// all and none; Delete or Backspace removes the selected photos (or the focused one) from the tray.
 
 #include "views/ImportedPhotoThumbnail.h"
 
@@ -34,8 +38,11 @@ public:
     // The tile of the photo at this tray index, in widget coordinates.
     QRectF tileRect(int index) const;
     ThumbnailLoader& loader() const { return *loader_; }
-    // What a click on the tile does: selects the photo, or extends the selection with Ctrl or Shift.
+    // What a click on the tile does: selects the photo alone, with Ctrl toggles it, with Shift selects the
+    // photos from the anchor (the photo last clicked or toggled) to it. The tile takes the keyboard focus.
     void activate(int index, Qt::KeyboardModifiers modifiers);
+    // The tile the keyboard acts on; -1 while there is none.
+    int focusedIndex() const { return indexOf(focusedPhotoID_); }
 
     // The tooltip at a point: the remove button's, the photo's name on a tile, or nothing.
     QString toolTipAt(const QPointF& position) const;
@@ -51,6 +58,9 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     bool event(QEvent* event) override;
 
 private:
@@ -64,6 +74,14 @@ private:
 
     void rebuildThumbnails();
     void refreshSelection();
+    int indexOf(const QUuid& photoID) const;
+    // Moves the keyboard focus to the tile, brings it into sight and tells screen readers.
+    void setFocusedIndex(int index);
+    // The tile an arrow, Home or End key leads to from the focused one; -1 for other keys.
+    int keyTarget(int key) const;
+    // Removes the selected photos, or the focused one when none is selected; focus goes to the next tile.
+    void removeSelectedOrFocused();
+    void announce(QAccessible::Event type, int index);
     Hit hitAt(const QPointF& position) const;
     int captionHeight() const;
     QFont captionFont() const;
@@ -72,8 +90,9 @@ private:
     ThumbnailLoader* loader_ = nullptr;
     QList<ImportedPhotoThumbnail> thumbnails_;
     Hit pressed_;
-    // The modifiers of the click being handled, read by the tiles' actions.
-    Qt::KeyboardModifiers clickModifiers_;
+    QUuid focusedPhotoID_;
+    // Where a Shift range starts.
+    QUuid anchorPhotoID_;
     // Accessible interfaces of the tiles by index, made on demand; they go when the tiles change.
     QHash<int, QAccessible::Id> accessibleTileIds_;
     void dropAccessibleTiles();

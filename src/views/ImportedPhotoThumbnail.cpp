@@ -196,4 +196,18 @@ void ImportedPhotoThumbnail::paint(QPainter& painter, const QRectF& tile, const 
     painter.restore();
 }
 
+void ImportedPhotoThumbnail::paintFocusRing(QPainter& painter, const QRectF& tile, const QRectF& bounds,
+                                            const QPalette& palette) {
+    constexpr qreal gap = 3;
+    constexpr qreal width = 2;
+    const QRectF ring =
+        tile.adjusted(-gap, -gap, gap, gap) & bounds.adjusted(width / 2, width / 2, -width / 2, -width / 2);
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(namedColor(NamedColor::Accent, palette), width));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRoundedRect(ring, kCornerRadius + gap, kCornerRadius + gap);
+    painter.restore();
+}
+
 } // namespace orbix::views

@@ -2,8 +2,7 @@
 // One tile of the photo tray: the picture cropped to a rounded square (a shimmer while it loads, the photo
 // symbol when the file is not a picture), the marks Capture One holds for it (stars, pick flag, colour tag)
 // along its bottom, a selection border and check mark, and a small remove button.
-// Tiles are painted by the tray grid, which calls `action` for a click on the tile and `removeAction`
-// for a click on the remove button.
+// Tiles are painted by the tray grid, which calls `removeAction` for a click on the remove button.
 
 #include "captureone/PhotoMarks.h"
 #include "core/ConversationRecords.h"
@@ -24,7 +23,6 @@ struct ImportedPhotoThumbnail {
     ImportedPhotoAsset photo;
     bool isSelected = false;
     std::function<void()> removeAction;
-    std::function<void()> action;
 
     // The remove button inside a tile.
     static QRectF removeButtonRect(const QRectF& tile);
@@ -44,6 +42,10 @@ struct ImportedPhotoThumbnail {
     // button shows while the pointer is over the tile, so a full tray does not read as a wall of buttons.
     void paint(QPainter& painter, const QRectF& tile, const std::optional<QImage>& picture, const Look& look,
                const QPalette& palette) const;
+
+    // The ring around the tile that has the keyboard focus, kept inside `bounds`.
+    static void paintFocusRing(QPainter& painter, const QRectF& tile, const QRectF& bounds,
+                               const QPalette& palette);
 
     // The colour of a Capture One colour tag (1 red … 7 purple); invalid for none.
     static QColor colorTagColor(int tag);

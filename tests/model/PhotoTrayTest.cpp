@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QJsonArray>
+#include <QSignalSpy>
 
 using namespace orbix;
 using namespace orbix::test;
@@ -112,6 +113,47 @@ TEST_F(AppModelTest, BatchRequestsTargetExactlyTheTrayPhotos) {
     submit("rate these photos 5 stars");
     EXPECT_EQ(lastReply(), "Select one or more imported photos in the artifact area first.");
     EXPECT_TRUE(QFile::exists(folder + "/p1.jpg")) << "removal never touches the file";
+}
+
+TEST_F(AppModelTest, TraySelectionRangesAllNoneAndRemovingSeveral) {
+    makeModel();
+    const QString folder = makeFolder("range", {"r1.jpg", "r2.jpg", "r3.jpg", "r4.jpg", "r5.jpg"});
+    submit("import photos from " + folder);
+    const QList<ImportedPhotoAsset> photos = model->importedPhotos();
+    ASSERT_EQ(photos.size(), 5);
+    QSignalSpy selectionChanges(model.get(), &AppModel::selectedImportedPhotoIDsChanged);
+    QSignalSpy trayChanges(model.get(), &AppModel::importedPhotosChanged);
+
+    model->selectImportedPhoto(photos[0], false);
+    model->selectImportedPhotoRange(photos[3], photos[1]);
+    EXPECT_EQ(displayNames(model->selectedImportedPhotos()), QStringList({"r2", "r3", "r4"}))
+        << "either end first; the range replaces the selection";
+    model->selectImportedPhotoRange(photos[2], photos[2]);
+    EXPECT_EQ(displayNames(model->selectedImportedPhotos()), QStringList{"r3"});
+    model->selectImportedPhoto(photos[4], true);
+    model->selectImportedPhoto(photos[2], true);
+    EXPECT_EQ(displayNames(model->selectedImportedPhotos()), QStringList{"r5"}) << "extending toggles";
+
+    const ImportedPhotoAsset stranger = ImportedPhotoAsset::make(QUrl::fromLocalFile(folder + "/r9.jpg"));
+    selectionChanges.clear();
+    model->selectImportedPhotoRange(photos[0], stranger);
+    model->selectImportedPhoto(photos[4], false);
+    model->deselectAllImportedPhotos();
+    model->deselectAllImportedPhotos();
+    EXPECT_EQ(selectionChanges.size(), 1) << "only a real change is announced";
+    model->selectAllImportedPhotos();
+    EXPECT_EQ(model->selectedImportedPhotoCount(), 5);
+
+    trayChanges.clear();
+    const qsizetype variants = simulator.variants().size();
+    model->removeImportedPhotos({photos[1], photos[3], stranger});
+    EXPECT_EQ(displayNames(model->importedPhotos()), QStringList({"r1", "r3", "r5"}));
+    EXPECT_EQ(displayNames(model->selectedImportedPhotos()), QStringList({"r1", "r3", "r5"}));
+    EXPECT_EQ(model->selectedImportedPhotoCount(), 3) << "removed photos leave the selection";
+    model->removeImportedPhotos({stranger});
+    EXPECT_EQ(trayChanges.size(), 1);
+    EXPECT_EQ(simulator.variants().size(), variants) << "Capture One keeps every photo";
+    EXPECT_TRUE(QFile::exists(folder + "/r2.jpg"));
 }
 
 TEST_F(AppModelTest, TileMarksAreReadFromCaptureOneAfterEachRequest) {

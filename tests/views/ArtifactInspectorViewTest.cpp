@@ -11,6 +11,7 @@
 #include "views/UpdateArtifactView.h"
 
 #include <QAccessible>
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QImage>
@@ -18,6 +19,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
 
@@ -258,6 +260,114 @@ TEST_F(ArtifactInspectorTest, TrayClicksSelectExtendAndRemove) {
         const auto picture = grid->loader().thumbnail(photos[0].url.toLocalFile());
         return picture && !picture->isNull();
     }));
+}
+
+TEST_F(ArtifactInspectorTest, TheTrayIsUsableByKeyboardAlone) {
+    makeModel();
+    QStringList files;
+    for (int i = 0; i < 12; ++i) {
+        files << QStringLiteral("k%1.jpg").arg(i, 2, 10, QLatin1Char('0'));
+    }
+    submit("import photos from " + makeFolder("keys", files));
+    ASSERT_EQ(model->importedPhotos().size(), 12);
+    showInspector();
+    inspector->resize(440, 300);
+    QCoreApplication::processEvents();
+    ImportedPhotoGridView* grid = inspector->photoGrid();
+    ASSERT_EQ(ImportedPhotoGridView::columns(grid->width()), 5);
+    inspector->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(inspector.get()));
+    const auto selected = [&] {
+        QStringList names;
+        for (const auto& photo : model->selectedImportedPhotos()) {
+            names << photo.displayName.mid(1);
+        }
+        return names.join(' ');
+    };
+    const auto press = [&](Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QTest::keyClick(grid, key, modifiers);
+    };
+    grid->setFocus();
+    EXPECT_EQ(grid->focusedIndex(), 0) << "the focus starts on the first selected photo";
+    const QImage unfocused = [&] {
+        grid->clearFocus();
+        return grid->grab().toImage();
+    }();
+    grid->setFocus();
+    EXPECT_NE(grid->grab().toImage(), unfocused) << "the focused tile is drawn with a ring";
+
+    press(Qt::Key_Right);
+    EXPECT_EQ(selected(), "01") << "an arrow selects the photo it reaches, alone";
+    press(Qt::Key_Down);
+    EXPECT_EQ(selected(), "06");
+    press(Qt::Key_Down);
+    EXPECT_EQ(selected(), "11") << "the row below is short: Down stops on the last photo";
+    press(Qt::Key_Down);
+    press(Qt::Key_Right);
+    EXPECT_EQ(grid->focusedIndex(), 11);
+    press(Qt::Key_Up, Qt::ControlModifier);
+    press(Qt::Key_Left, Qt::ControlModifier);
+    EXPECT_EQ(grid->focusedIndex(), 5);
+    EXPECT_EQ(selected(), "11") << "Ctrl moves the focus only";
+    press(Qt::Key_Space);
+    EXPECT_EQ(selected(), "05 11");
+    press(Qt::Key_Right, Qt::ShiftModifier);
+    press(Qt::Key_Right, Qt::ShiftModifier);
+    EXPECT_EQ(selected(), "05 06 07") << "Shift+arrows select from the anchor, the last toggled photo";
+    press(Qt::Key_Up, Qt::ShiftModifier);
+    EXPECT_EQ(selected(), "02 03 04 05");
+    press(Qt::Key_Space);
+    EXPECT_EQ(selected(), "03 04 05") << "Space toggles the focused photo";
+    press(Qt::Key_Home, Qt::ShiftModifier);
+    EXPECT_EQ(selected(), "00 01 02") << "the toggled photo became the anchor";
+
+    // Clicks follow the same rules and move the focus.
+    const auto click = [&](int index, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QTest::mouseClick(grid, Qt::LeftButton, modifiers, grid->tileRect(index).center().toPoint());
+    };
+    click(8);
+    click(10, Qt::ShiftModifier);
+    EXPECT_EQ(selected(), "08 09 10");
+    click(6, Qt::ShiftModifier);
+    EXPECT_EQ(selected(), "06 07 08") << "a Shift range keeps its anchor";
+    click(3, Qt::ControlModifier);
+    EXPECT_EQ(selected(), "03 06 07 08");
+    click(1, Qt::ShiftModifier);
+    EXPECT_EQ(selected(), "01 02 03");
+    EXPECT_EQ(grid->focusedIndex(), 1);
+
+    // Select All and None belong to the tray while it has the focus, not to the window's Edit menu.
+    auto* menuSelectAll = new QAction(inspector.get());
+    menuSelectAll->setShortcut(QKeySequence::SelectAll);
+    inspector->addAction(menuSelectAll);
+    QSignalSpy menuTriggered(menuSelectAll, &QAction::triggered);
+    press(Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(model->selectedImportedPhotoCount(), 12);
+    press(Qt::Key_A, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(model->selectedImportedPhotoCount(), 0);
+    EXPECT_EQ(menuTriggered.size(), 0);
+
+    // Delete takes the focused photo, or the selected ones, out of the tray; the focus moves on.
+    press(Qt::Key_Delete);
+    EXPECT_EQ(model->importedPhotos().size(), 11);
+    EXPECT_EQ(grid->thumbnails()[1].photo.displayName, "k02");
+    EXPECT_EQ(grid->focusedIndex(), 1);
+    click(10);
+    click(8, Qt::ShiftModifier);
+    press(Qt::Key_Backspace);
+    QStringList left;
+    for (const auto& photo : model->importedPhotos()) {
+        left << photo.displayName.mid(1);
+    }
+    EXPECT_EQ(left.join(' '), "00 02 03 04 05 06 07 08");
+    EXPECT_EQ(grid->focusedIndex(), 7) << "no photo after the removed ones: the one before";
+    EXPECT_EQ(grid->thumbnails()[7].photo.displayName, "k08");
+
+    // Screen readers see which tile has the focus.
+    press(Qt::Key_Left);
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(grid);
+    EXPECT_TRUE(list->child(6)->state().focused);
+    EXPECT_FALSE(list->child(7)->state().focused);
 }
 
 TEST_F(ArtifactInspectorTest, GridColumnsAdaptToTheWidth) {
