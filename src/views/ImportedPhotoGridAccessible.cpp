@@ -48,7 +48,7 @@ public:
         state.selectable = true;
         state.multiSelectable = true;
         state.selected = isValid() && grid_->thumbnails()[index_].isSelected;
-        state.invisible = !grid_ || !grid_->isVisible();
+        state.invisible = !isValid() || !grid_->isVisible() || index_ >= grid_->shownCount();
         state.focusable = true;
         state.focused = isValid() && grid_->hasFocus() && grid_->focusedIndex() == index_;
         return state;
@@ -104,6 +104,14 @@ ImportedPhotoGridView* ImportedPhotoGridAccessible::grid() const {
     return static_cast<ImportedPhotoGridView*>(widget());
 }
 
+QAccessible::State ImportedPhotoGridAccessible::state() const {
+    QAccessible::State state = QAccessibleWidget::state();
+    state.expandable = true;
+    state.expanded = !grid()->isCollapsed();
+    state.collapsed = grid()->isCollapsed();
+    return state;
+}
+
 int ImportedPhotoGridAccessible::childCount() const {
     return int(grid()->thumbnails().size());
 }
@@ -127,7 +135,7 @@ int ImportedPhotoGridAccessible::indexOfChild(const QAccessibleInterface* child)
 
 QAccessibleInterface* ImportedPhotoGridAccessible::childAt(int x, int y) const {
     const QPoint local = grid()->mapFromGlobal(QPoint(x, y));
-    for (int index = 0; index < childCount(); ++index) {
+    for (int index = 0; index < grid()->shownCount(); ++index) {
         if (grid()->tileRect(index).contains(local)) {
             return child(index);
         }

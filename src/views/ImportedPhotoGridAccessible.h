@@ -16,6 +16,8 @@ class ImportedPhotoGridAccessible : public QAccessibleWidget {
 public:
     explicit ImportedPhotoGridAccessible(ImportedPhotoGridView* grid);
 
+    // Expandable: a tall tray folds to its first row.
+    QAccessible::State state() const override;
     int childCount() const override;
     QAccessibleInterface* child(int index) const override;
     int indexOfChild(const QAccessibleInterface* child) const override;

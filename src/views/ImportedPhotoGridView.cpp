@@ -10,6 +10,7 @@
 #include <QFontMetrics>
 #include <QHelpEvent>
 #include <QKeyEvent>
+#include <QLocale>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -24,6 +25,8 @@ namespace {
 constexpr int kTile = ImportedPhotoThumbnail::kSide;
 constexpr int kCaptionGap = 8;
 const char* const kCaption = "Imported Photos";
+const QString showAllText = QStringLiteral("Show All");
+const QString showLessText = QStringLiteral("Show Less");
 const QString unreadableFileText = QStringLiteral("Can’t read this file");
 // The loading shimmer: a frame every 40 ms, one sweep across a tile in 1.2 s.
 constexpr int kShimmerFrameMilliseconds = 40;
@@ -90,8 +93,13 @@ int ImportedPhotoGridView::captionHeight() const {
     return QFontMetrics(captionFont()).height();
 }
 
-int ImportedPhotoGridView::heightForWidth(int width) const {
+int ImportedPhotoGridView::shownCount() const {
     const int count = int(thumbnails_.size());
+    return collapsed_ ? qMin(count, columns(width())) : count;
+}
+
+int ImportedPhotoGridView::heightForWidth(int width) const {
+    const int count = collapsed_ ? qMin(int(thumbnails_.size()), columns(width)) : int(thumbnails_.size());
     const int rows = count == 0 ? 0 : (count + columns(width) - 1) / columns(width);
     const int grid = rows == 0 ? 0 : rows * kTile + (rows - 1) * kCellSpacing;
     return captionHeight() + kCaptionGap + grid;
@@ -117,8 +125,52 @@ QRectF ImportedPhotoGridView::tileRect(int index) const {
     return QRectF(qRound(x), y, kTile, kTile);
 }
 
+QString ImportedPhotoGridView::captionText() const {
+    // English grouping whatever the locale, like the rest of the window's text: "2,000".
+    const QLocale english(QLocale::English);
+    QString text = QString::fromLatin1(kCaption);
+    if (!thumbnails_.isEmpty()) {
+        text += QStringLiteral(" · ") + english.toString(thumbnails_.size());
+    }
+    if (const int selected = model_.selectedImportedPhotoCount(); selected > 0) {
+        text += QStringLiteral(" · %1 selected").arg(english.toString(selected));
+    }
+    return text;
+}
+
+QRect ImportedPhotoGridView::toggleRect() const {
+    if (thumbnails_.size() <= columns(width())) {
+        return QRect();
+    }
+    const QFontMetrics metrics(captionFont());
+    const int toggleWidth =
+        qMax(metrics.horizontalAdvance(showAllText), metrics.horizontalAdvance(showLessText));
+    return QRect(width() - toggleWidth, 0, toggleWidth, captionHeight());
+}
+
+void ImportedPhotoGridView::setCollapsed(bool collapsed) {
+    if (collapsed == collapsed_) {
+        return;
+    }
+    collapsed_ = collapsed;
+    hovered_ = {};
+    pressed_ = {};
+    updateGeometry();
+    update();
+    QAccessible::State changed;
+    changed.expanded = true;
+    changed.collapsed = true;
+    QAccessibleStateChangeEvent event(this, changed);
+    QAccessible::updateAccessibility(&event);
+}
+
 void ImportedPhotoGridView::rebuildThumbnails() {
     const QList<ImportedPhotoAsset>& photos = model_.importedPhotos();
+    // An import that makes the tray tall folds it, so the reply that follows is not pushed out of sight. A
+    // count, not rows: the width is not known yet when photos arrive before the window is laid out.
+    if (photos.size() > thumbnails_.size() && photos.size() > kFoldAbove) {
+        collapsed_ = true;
+    }
     const QSet<QUuid>& selected = model_.selectedImportedPhotoIDs();
     thumbnails_.clear();
     thumbnails_.reserve(photos.size());
@@ -196,6 +248,9 @@ void ImportedPhotoGridView::setFocusedIndex(int index) {
         return;
     }
     focusedPhotoID_ = thumbnails_[index].photo.id;
+    if (index >= shownCount()) {
+        setCollapsed(false);
+    }
     update();
     // Inside the inspector's scroll area: keep the tile in sight with a little of its neighbours.
     for (QWidget* ancestor = parentWidget(); ancestor; ancestor = ancestor->parentWidget()) {
@@ -220,7 +275,7 @@ ImportedPhotoGridView::Hit ImportedPhotoGridView::hitAt(const QPointF& position)
     // Look at the tiles of that row only.
     for (int column = 0; column < columnCount; ++column) {
         const int index = row * columnCount + column;
-        if (index >= thumbnails_.size()) {
+        if (index >= shownCount()) {
             break;
         }
         const QRectF tile = tileRect(index);
@@ -314,6 +369,8 @@ void ImportedPhotoGridView::keyPressEvent(QKeyEvent* event) {
         model_.selectAllImportedPhotos();
     } else if (isSelectNone(*event)) {
         model_.deselectAllImportedPhotos();
+    } else if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && !toggleRect().isEmpty()) {
+        setCollapsed(!collapsed_);
     } else if (event->key() == Qt::Key_Delete || event->key() == Qt::Key_Backspace) {
         removeSelectedOrFocused();
     } else if (event->key() == Qt::Key_Space) {
@@ -381,8 +438,13 @@ void ImportedPhotoGridView::paintEvent(QPaintEvent* event) {
 
     painter.setFont(captionFont());
     painter.setPen(namedColor(NamedColor::Secondary, palette));
-    painter.drawText(QRect(0, 0, width(), captionHeight()), Qt::AlignLeft | Qt::AlignVCenter,
-                     QString::fromLatin1(kCaption).toUpper());
+    const QRect toggle = toggleRect();
+    painter.drawText(QRect(0, 0, width() - toggle.width(), captionHeight()), Qt::AlignLeft | Qt::AlignVCenter,
+                     captionText().toUpper());
+    if (!toggle.isEmpty()) {
+        painter.setPen(namedColor(NamedColor::Accent, palette));
+        painter.drawText(toggle, Qt::AlignRight | Qt::AlignVCenter, collapsed_ ? showAllText : showLessText);
+    }
 
     if (thumbnails_.isEmpty()) {
         return;
@@ -397,7 +459,7 @@ void ImportedPhotoGridView::paintEvent(QPaintEvent* event) {
     for (int row = firstRow; row <= lastRow; ++row) {
         for (int column = 0; column < columnCount; ++column) {
             const int index = row * columnCount + column;
-            if (index >= thumbnails_.size()) {
+            if (index >= shownCount()) {
                 break;
             }
             const QRectF tile = tileRect(index);
@@ -435,6 +497,11 @@ void ImportedPhotoGridView::paintEvent(QPaintEvent* event) {
 void ImportedPhotoGridView::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) {
         QWidget::mousePressEvent(event);
+        return;
+    }
+    if (toggleRect().contains(event->position().toPoint())) {
+        setCollapsed(!collapsed_);
+        event->accept();
         return;
     }
     pressed_ = hitAt(event->position());

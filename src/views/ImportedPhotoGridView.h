@@ -6,6 +6,10 @@
 // Keyboard: arrows (and Home/End) move the focused tile and select it alone, with Shift they select the range
 // from the anchor, with Ctrl they only move; Space toggles the focused photo; Ctrl+A and Ctrl+Shift+A select
 // all and none; Delete or Backspace removes the selected photos (or the focused one) from the tray.
+//
+// The caption counts the photos and the selection. An import that leaves more than kFoldAbove photos collapses
+// the tray to its first row, so a reply below it stays in sight; "Show All" in the caption (or Return)
+// opens it again, and so does moving the focus past the first row.
 
 #include "views/ImportedPhotoThumbnail.h"
 
@@ -27,6 +31,8 @@ class ImportedPhotoGridView : public QWidget {
     Q_OBJECT
 public:
     static constexpr int kCellSpacing = 10;
+    // Three rows at the pane's usual width.
+    static constexpr int kFoldAbove = 15;
 
     explicit ImportedPhotoGridView(AppModel& model, QWidget* parent = nullptr);
     ~ImportedPhotoGridView() override;
@@ -43,6 +49,15 @@ public:
     void activate(int index, Qt::KeyboardModifiers modifiers);
     // The tile the keyboard acts on; -1 while there is none.
     int focusedIndex() const { return indexOf(focusedPhotoID_); }
+
+    bool isCollapsed() const { return collapsed_; }
+    // How many tiles show: all, or the first row while collapsed.
+    int shownCount() const;
+    void setCollapsed(bool collapsed);
+    // "Imported Photos · 2,000 · 3 selected".
+    QString captionText() const;
+    // Where the caption's Show All / Show Less toggle is; empty while the tray is empty.
+    QRect toggleRect() const;
 
     // The tooltip at a point: the remove button's, the photo's name on a tile, or nothing.
     QString toolTipAt(const QPointF& position) const;
@@ -93,6 +108,7 @@ private:
     QUuid focusedPhotoID_;
     // Where a Shift range starts.
     QUuid anchorPhotoID_;
+    bool collapsed_ = false;
     // Accessible interfaces of the tiles by index, made on demand; they go when the tiles change.
     QHash<int, QAccessible::Id> accessibleTileIds_;
     void dropAccessibleTiles();

@@ -370,6 +370,44 @@ TEST_F(ArtifactInspectorTest, TheTrayIsUsableByKeyboardAlone) {
     EXPECT_FALSE(list->child(7)->state().focused);
 }
 
+TEST_F(ArtifactInspectorTest, ATallTrayFoldsToOneRowWithItsCounts) {
+    makeModel();
+    QStringList files;
+    for (int i = 0; i < 20; ++i) {
+        files << QStringLiteral("f%1.jpg").arg(i, 2, 10, QLatin1Char('0'));
+    }
+    const QString folder = makeFolder("fold", files);
+    submit("import photos from " + makeFolder("fold/few", {"a.jpg", "b.jpg"}));
+    showInspector();
+    inspector->resize(440, 600);
+    QCoreApplication::processEvents();
+    ImportedPhotoGridView* grid = inspector->photoGrid();
+    EXPECT_FALSE(grid->isCollapsed()) << "a short tray stays open";
+
+    submit("import photos from " + folder);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(ImportedPhotoGridView::columns(grid->width()), 5);
+    EXPECT_TRUE(grid->isCollapsed());
+    EXPECT_EQ(grid->captionText(), "Imported Photos · 22 · 20 selected");
+    EXPECT_EQ(grid->height(), grid->tileRect(0).bottom()) << "one row of tiles under the caption";
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(grid);
+    EXPECT_TRUE(list->state().collapsed);
+    EXPECT_FALSE(list->child(4)->state().invisible);
+    EXPECT_TRUE(list->child(5)->state().invisible);
+
+    QTest::mouseClick(grid, Qt::LeftButton, Qt::NoModifier, grid->toggleRect().center());
+    EXPECT_FALSE(grid->isCollapsed());
+    EXPECT_TRUE(waitUntil([&] { return grid->height() == grid->tileRect(21).bottom(); })) << grid->height();
+    EXPECT_TRUE(list->state().expanded);
+    grid->setFocus();
+    QTest::keyClick(grid, Qt::Key_Return);
+    EXPECT_TRUE(grid->isCollapsed());
+    QTest::keyClick(grid, Qt::Key_Home);
+    QTest::keyClick(grid, Qt::Key_Down);
+    EXPECT_FALSE(grid->isCollapsed()) << "the focus leaving the first row opens the tray";
+    EXPECT_EQ(grid->captionText(), "Imported Photos · 22 · 1 selected");
+}
+
 TEST_F(ArtifactInspectorTest, GridColumnsAdaptToTheWidth) {
     EXPECT_EQ(ImportedPhotoGridView::columns(10), 1);
     EXPECT_EQ(ImportedPhotoGridView::columns(64), 1);
