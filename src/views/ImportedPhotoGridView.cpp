@@ -402,9 +402,14 @@ void ImportedPhotoGridView::keyPressEvent(QKeyEvent* event) {
 void ImportedPhotoGridView::focusInEvent(QFocusEvent* event) {
     QWidget::focusInEvent(event);
     if (focusedIndex() < 0 && !thumbnails_.isEmpty()) {
-        // The first selected photo, or the first photo.
-        const QList<ImportedPhotoAsset> selected = model_.selectedImportedPhotos();
-        focusedPhotoID_ = selected.isEmpty() ? thumbnails_.first().photo.id : selected.first().id;
+        // The first selected photo in sight, or the first photo.
+        focusedPhotoID_ = thumbnails_.first().photo.id;
+        for (int index = 0; index < shownCount(); ++index) {
+            if (thumbnails_[index].isSelected) {
+                focusedPhotoID_ = thumbnails_[index].photo.id;
+                break;
+            }
+        }
     }
     update();
     if (focusedIndex() >= 0) {

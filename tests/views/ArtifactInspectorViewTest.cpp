@@ -394,6 +394,9 @@ TEST_F(ArtifactInspectorTest, ATallTrayFoldsToOneRowWithItsCounts) {
     EXPECT_TRUE(list->state().collapsed);
     EXPECT_FALSE(list->child(4)->state().invisible);
     EXPECT_TRUE(list->child(5)->state().invisible);
+    model->selectImportedPhoto(model->importedPhotos()[21], false);
+    grid->setFocus();
+    EXPECT_EQ(grid->focusedIndex(), 0) << "the focus starts on a tile in sight";
 
     QTest::mouseClick(grid, Qt::LeftButton, Qt::NoModifier, grid->toggleRect().center());
     EXPECT_FALSE(grid->isCollapsed());
