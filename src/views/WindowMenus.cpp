@@ -82,46 +82,35 @@ protected:
 // (Copy alone) text selected in a reply. With the keys in a field, the field's own handling comes first.
 enum class TextCommand { cut, copy, paste, selectAll };
 
+// QPlainTextEdit and QLineEdit name these the same.
+template <typename Field>
+void runOnField(Field& field, TextCommand command) {
+    switch (command) {
+    case TextCommand::cut:
+        field.isReadOnly() ? field.copy() : field.cut();
+        return;
+    case TextCommand::copy:
+        field.copy();
+        return;
+    case TextCommand::paste:
+        if (!field.isReadOnly()) {
+            field.paste();
+        }
+        return;
+    case TextCommand::selectAll:
+        field.selectAll();
+        return;
+    }
+}
+
 void runTextCommand(TextCommand command) {
     QWidget* focused = QApplication::focusWidget();
     if (auto* field = qobject_cast<QPlainTextEdit*>(focused)) {
-        switch (command) {
-        case TextCommand::cut:
-            field->isReadOnly() ? field->copy() : field->cut();
-            return;
-        case TextCommand::copy:
-            field->copy();
-            return;
-        case TextCommand::paste:
-            if (!field->isReadOnly()) {
-                field->paste();
-            }
-            return;
-        case TextCommand::selectAll:
-            field->selectAll();
-            return;
-        }
-    }
-    if (auto* field = qobject_cast<QLineEdit*>(focused)) {
-        switch (command) {
-        case TextCommand::cut:
-            field->isReadOnly() ? field->copy() : field->cut();
-            return;
-        case TextCommand::copy:
-            field->copy();
-            return;
-        case TextCommand::paste:
-            if (!field->isReadOnly()) {
-                field->paste();
-            }
-            return;
-        case TextCommand::selectAll:
-            field->selectAll();
-            return;
-        }
-    }
-    if (auto* label = qobject_cast<QLabel*>(focused);
-        label && command == TextCommand::copy && label->hasSelectedText()) {
+        runOnField(*field, command);
+    } else if (auto* line = qobject_cast<QLineEdit*>(focused)) {
+        runOnField(*line, command);
+    } else if (auto* label = qobject_cast<QLabel*>(focused);
+               label && command == TextCommand::copy && label->hasSelectedText()) {
         QGuiApplication::clipboard()->setText(label->selectedText());
     }
 }
