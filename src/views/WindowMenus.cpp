@@ -123,7 +123,7 @@ void addTextCommands(QMenu& edit) {
           std::tuple{TextCommand::selectAll, "Select &All", QKeySequence(QKeySequence::SelectAll),
                      "selectAllAction"}}) {
         QAction* action = addCommand(edit, QString::fromLatin1(text), keys, QString::fromLatin1(name));
-        QObject::connect(action, &QAction::triggered, action, [command] { runTextCommand(command); });
+        QObject::connect(action, &QAction::triggered, action, [command = command] { runTextCommand(command); });
     }
 }
 
@@ -148,16 +148,18 @@ void addChangeLogSaving(QMenu& file, AppModel& model, QWidget& window) {
           std::tuple{Format::csv, "Save Changes as CSV…", "CSV (*.csv)", "saveChangesCsvAction"}}) {
         QAction* save = file.addAction(QString::fromUtf8(label));
         save->setObjectName(QString::fromLatin1(name));
-        QObject::connect(save, &QAction::triggered, &window, [&model, &window, format, filter] {
-            const QString path = QFileDialog::getSaveFileName(&window, QStringLiteral("Save Session Changes"),
-                                                              QString(), QString::fromLatin1(filter));
-            if (path.isEmpty()) {
-                return;
-            }
-            if (const auto failure = model.saveChanges(path, format)) {
-                QMessageBox::warning(&window, QStringLiteral("Save Session Changes"), *failure);
-            }
-        });
+        // Copied: clang 14 (the sanitizer build) cannot capture a structured binding.
+        QObject::connect(
+            save, &QAction::triggered, &window, [&model, &window, format = format, filter = filter] {
+                const QString path = QFileDialog::getSaveFileName(
+                    &window, QStringLiteral("Save Session Changes"), QString(), QString::fromLatin1(filter));
+                if (path.isEmpty()) {
+                    return;
+                }
+                if (const auto failure = model.saveChanges(path, format)) {
+                    QMessageBox::warning(&window, QStringLiteral("Save Session Changes"), *failure);
+                }
+            });
     }
 }
 
