@@ -32,7 +32,8 @@ void AppModel::runNextBatchChunk(std::shared_ptr<BatchRun> run) {
     if (run->handedOver == total || isCancelRequested_) {
         QString reply = batchreplies::combined(run->replies);
         if (run->handedOver < total) {
-            reply.prepend(batchreplies::stoppedAfter(run->handedOver, total) + QLatin1Char('\n'));
+            const QString stopped = batchreplies::stoppedAfter(run->handedOver, total);
+            reply = reply.isEmpty() ? stopped : stopped + QLatin1Char('\n') + reply;
         }
         run->finish(reply, run->change, true);
         return;
