@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QtGlobal>
 #include <algorithm>
 #include <cerrno>
@@ -105,22 +106,29 @@ std::optional<SavedSession> SessionStore::load(const QUuid& id) {
 
 QList<SavedSession> SessionStore::sessions(qsizetype limit) {
     QList<SavedSession> found;
-    // Newest file first, so that start-up and the recent list read only as many files as they show.
-    const QStringList names =
-        QDir(directory_).entryList({QStringLiteral("*") + suffix}, QDir::Files | QDir::System, QDir::Time);
-    for (const QString& name : names) {
-        if (limit > 0 && found.size() == limit) {
+    // Newest file first, so that start-up and the recent list read only as many files as they show; files
+    // as new as the last one read are read too, since equal times come in no particular order and the
+    // sessions' own times decide.
+    const QFileInfoList files =
+        QDir(directory_).entryInfoList({QStringLiteral("*") + suffix}, QDir::Files | QDir::System, QDir::Time);
+    QDateTime lastRead;
+    for (const QFileInfo& file : files) {
+        if (limit > 0 && found.size() >= limit && file.lastModified() != lastRead) {
             break;
         }
-        if (QUuid(name.chopped(suffix.size())).isNull()) {
+        if (QUuid(file.fileName().chopped(suffix.size())).isNull()) {
             continue;
         }
-        if (std::optional<SavedSession> session = read(directory_ + QLatin1Char('/') + name)) {
+        if (std::optional<SavedSession> session = read(file.absoluteFilePath())) {
             found.append(std::move(*session));
+            lastRead = file.lastModified();
         }
     }
     std::sort(found.begin(), found.end(),
               [](const SavedSession& a, const SavedSession& b) { return a.updatedAt > b.updatedAt; });
+    if (limit > 0 && found.size() > limit) {
+        found.resize(limit);
+    }
     return found;
 }
 

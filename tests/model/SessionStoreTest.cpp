@@ -68,6 +68,33 @@ TEST(SessionFiles, ASavedSessionComesBackWhole) {
     EXPECT_EQ(store.recent(10).first().title, "rate these 4 stars");
 }
 
+// Two files written within the same tick of the file system's clock: the sessions' own times decide which
+// is the latest, whichever way their names sort.
+TEST(SessionFiles, TheLatestIsTheNewestSessionEvenWhenTheFilesShareTheirTime) {
+    const QUuid low("{00000000-0000-4000-8000-000000000001}");
+    const QUuid high("{ffffffff-ffff-4fff-bfff-fffffffffffe}");
+    for (const auto& [olderId, newerId] : {std::pair{low, high}, std::pair{high, low}}) {
+        QTemporaryDir home;
+        SessionStore store(home.path());
+        SavedSession older = sampleSession();
+        older.id = olderId;
+        older.updatedAt = QDateTime::currentDateTimeUtc().addSecs(-60);
+        SavedSession newer = sampleSession();
+        newer.id = newerId;
+        ASSERT_EQ(store.save(older), std::nullopt);
+        ASSERT_EQ(store.save(newer), std::nullopt);
+        const QDateTime tick = QDateTime::currentDateTimeUtc().addSecs(-5);
+        for (const QUuid& id : {olderId, newerId}) {
+            QFile file(store.directory() + "/" + id.toString(QUuid::WithoutBraces) + ".json");
+            ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+            ASSERT_TRUE(file.setFileTime(tick, QFileDevice::FileModificationTime));
+        }
+        const QList<SavedSession> latest = store.sessions(1);
+        ASSERT_EQ(latest.size(), 1);
+        EXPECT_EQ(latest.first().id, newerId);
+    }
+}
+
 TEST(SessionFiles, DamagedFilesAreSkippedAndNeverWrittenOver) {
     QTemporaryDir home;
     SessionStore store(home.path());
