@@ -43,53 +43,35 @@ bool X11Session::syncAndClearErrors() {
     return clean;
 }
 
-std::vector<unsigned long> X11Session::windowListProperty(unsigned long window, const char* name) {
-    std::vector<unsigned long> windows;
+std::vector<unsigned long> X11Session::longProperty(unsigned long window, const char* name, unsigned long type,
+                                                    long maximumItems) {
+    std::vector<unsigned long> values;
     const Atom property = XInternAtom(display_, name, True);
     if (property == None) {
-        return windows;
+        return values;
     }
     Atom actualType = None;
     int actualFormat = 0;
     unsigned long items = 0;
     unsigned long bytesAfter = 0;
     unsigned char* data = nullptr;
-    const long maximumWindows = 4096;
-    const int status = XGetWindowProperty(display_, window, property, 0, maximumWindows, False, XA_WINDOW,
-                                          &actualType, &actualFormat, &items, &bytesAfter, &data);
-    if (syncAndClearErrors() && status == Success && data && actualType == XA_WINDOW && actualFormat == 32) {
-        const long* values = reinterpret_cast<long*>(data);
-        windows.assign(values, values + items);
+    const int status = XGetWindowProperty(display_, window, property, 0, maximumItems, False, type, &actualType,
+                                          &actualFormat, &items, &bytesAfter, &data);
+    if (syncAndClearErrors() && status == Success && data && actualType == type && actualFormat == 32) {
+        // Format-32 properties come back as an array of long, whatever the platform's word size.
+        const long* longs = reinterpret_cast<long*>(data);
+        values.assign(longs, longs + items);
     }
     if (data) {
         XFree(data);
     }
-    return windows;
+    return values;
 }
 
 std::optional<unsigned long> X11Session::windowProperty(unsigned long window, const char* name,
                                                         unsigned long type) {
-    const Atom property = XInternAtom(display_, name, True);
-    if (property == None) {
-        return std::nullopt;
-    }
-    Atom actualType = None;
-    int actualFormat = 0;
-    unsigned long items = 0;
-    unsigned long bytesAfter = 0;
-    unsigned char* data = nullptr;
-    const int status = XGetWindowProperty(display_, window, property, 0, 1, False, type, &actualType,
-                                          &actualFormat, &items, &bytesAfter, &data);
-    std::optional<unsigned long> value;
-    if (syncAndClearErrors() && status == Success && data && actualType == type && actualFormat == 32 &&
-        items >= 1) {
-        // Format-32 properties come back as an array of long, whatever the platform's word size.
-        value = static_cast<unsigned long>(reinterpret_cast<long*>(data)[0]);
-    }
-    if (data) {
-        XFree(data);
-    }
-    return value;
+    const std::vector<unsigned long> values = longProperty(window, name, type, 1);
+    return values.empty() ? std::nullopt : std::optional<unsigned long>(values.front());
 }
 
 std::optional<qint64> X11Session::activeWindowProcessId() {
@@ -112,7 +94,9 @@ std::vector<qint64> X11Session::stackedWindowProcessIds() {
     if (!display_) {
         return processes;
     }
-    const auto windows = windowListProperty(DefaultRootWindow(display_), "_NET_CLIENT_LIST_STACKING");
+    const long maximumWindows = 4096;
+    const auto windows =
+        longProperty(DefaultRootWindow(display_), "_NET_CLIENT_LIST_STACKING", XA_WINDOW, maximumWindows);
     for (auto window = windows.rbegin(); window != windows.rend(); ++window) {
         if (const auto pid = windowProperty(*window, "_NET_WM_PID", XA_CARDINAL); pid && *pid != 0) {
             processes.push_back(static_cast<qint64>(*pid));

@@ -36,7 +36,9 @@ public:
 
 private:
     std::optional<unsigned long> windowProperty(unsigned long window, const char* name, unsigned long type);
-    std::vector<unsigned long> windowListProperty(unsigned long window, const char* name);
+    // The format-32 values of a property of the given type, at most `maximumItems` of them.
+    std::vector<unsigned long> longProperty(unsigned long window, const char* name, unsigned long type,
+                                            long maximumItems);
 
     Display* display_ = nullptr;
     void* previousHandler_ = nullptr;
