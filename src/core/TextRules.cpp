@@ -1,5 +1,6 @@
 #include "core/TextRules.h"
 
+#include <QLocale>
 #include <QRegularExpression>
 #include <charconv>
 #include <cmath>
@@ -170,6 +171,14 @@ std::optional<qint64> truncatedInteger(double value) {
         return std::nullopt;
     }
     return static_cast<qint64>(whole);
+}
+
+QString countText(qsizetype count) {
+    return QLocale(QLocale::English, QLocale::UnitedStates).toString(count);
+}
+
+QString photoCount(qsizetype count) {
+    return count == 1 ? QStringLiteral("1 photo") : countText(count) + QStringLiteral(" photos");
 }
 
 } // namespace orbix::text

@@ -59,4 +59,9 @@ std::optional<double> parseFiniteReal(QStringView text);
 // The value truncated toward zero as a signed 64-bit integer, when it is finite and fits.
 std::optional<qint64> truncatedInteger(double value);
 
+// A count with English digit grouping, whatever the locale, like the rest of the program's text: "2,000".
+QString countText(qsizetype count);
+// "1 photo", "2,000 photos".
+QString photoCount(qsizetype count);
+
 } // namespace orbix::text

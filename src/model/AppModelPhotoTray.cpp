@@ -38,7 +38,7 @@ QString batchActionName(ImportedPhotoBatchIntent::Kind kind) {
 
 using ImportedPhotoRecognizers::standardizedPath;
 
-using batchreplies::photoCount;
+using text::photoCount;
 
 } // namespace
 

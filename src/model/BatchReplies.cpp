@@ -1,6 +1,7 @@
 #include "model/BatchReplies.h"
 
-#include <QLocale>
+#include "core/TextRules.h"
+
 #include <QRegularExpression>
 
 namespace orbix::batchreplies {
@@ -10,15 +11,9 @@ namespace {
 // Stands for the count in a line's shape; no reply holds it.
 const QChar countMark = QChar(0x1);
 
-QString number(qsizetype count) {
-    return QLocale(QLocale::English, QLocale::UnitedStates).toString(count);
-}
+using text::countText;
 
 } // namespace
-
-QString photoCount(qsizetype count) {
-    return count == 1 ? QStringLiteral("1 photo") : number(count) + QStringLiteral(" photos");
-}
 
 QString combined(const QStringList& replies) {
     static const QRegularExpression variantCount(QStringLiteral("(\\d+)(?= selected variant\\(s\\))"));
@@ -50,11 +45,12 @@ QString combined(const QStringList& replies) {
 }
 
 QString progress(qsizetype done, qsizetype total) {
-    return QStringLiteral("Changing photos in Capture One: %1 of %2 done.").arg(number(done), number(total));
+    return QStringLiteral("Changing photos in Capture One: %1 of %2 done.")
+        .arg(countText(done), countText(total));
 }
 
 QString stoppedAfter(qsizetype done, qsizetype total) {
-    return QStringLiteral("Stopped after %1 of %2.").arg(number(done), photoCount(total));
+    return QStringLiteral("Stopped after %1 of %2.").arg(countText(done), text::photoCount(total));
 }
 
 } // namespace orbix::batchreplies

@@ -7,9 +7,6 @@
 
 namespace orbix::batchreplies {
 
-// "1 photo", "2,000 photos".
-QString photoCount(qsizetype count);
-
 // The chunks' replies as one: lines that differ only in their count of variants ("… on 100 selected
 // variant(s).") become one line with the counts added up, in the order first seen; any other line is
 // kept once.

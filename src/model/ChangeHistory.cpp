@@ -17,9 +17,7 @@ const QString unreadableText =
 // Past this many properties a reply counts them instead of naming them.
 constexpr qsizetype namedPropertyLimit = 3;
 
-QString photos(qsizetype count) {
-    return count == 1 ? QStringLiteral("1 photo") : QString::number(count) + QStringLiteral(" photos");
-}
+using text::photoCount;
 
 QString propertiesText(const QList<VariantChange>& variants) {
     ChangeRecord record;
@@ -166,7 +164,7 @@ void ChangeHistory::restore(bool toBefore, Completion completion) {
                     change->undone = toBefore;
                 }
                 text = (toBefore ? QStringLiteral("Restored ") : QStringLiteral("Reapplied ")) +
-                       propertiesText(restored) + QStringLiteral(" on ") + photos(restored.size()) +
+                       propertiesText(restored) + QStringLiteral(" on ") + photoCount(restored.size()) +
                        QLatin1Char('.');
             } else {
                 text = toBefore ? QStringLiteral("Nothing was restored.")

@@ -1,7 +1,8 @@
 #include "model/ChangeLog.h"
 
+#include "core/TextRules.h"
+
 #include <QJsonObject>
-#include <QLocale>
 
 namespace orbix::changelog {
 
@@ -22,7 +23,7 @@ QString targetsText(const ChangeRecord& change) {
         names << variant.name;
     }
     const qsizetype count = names.size();
-    QString text = count == 1 ? QStringLiteral("1 photo") : QString::number(count) + QStringLiteral(" photos");
+    QString text = orbix::text::photoCount(count);
     if (count > namedTargetLimit) {
         names = names.mid(0, namedTargetLimit);
         names << QStringLiteral("and %1 more").arg(count - namedTargetLimit);

@@ -1,5 +1,6 @@
 #include "views/ImportedPhotoGridView.h"
 
+#include "core/TextRules.h"
 #include "model/AppModel.h"
 #include "views/ImportedPhotoGridAccessible.h"
 #include "views/InspectorStyle.h"
@@ -10,7 +11,6 @@
 #include <QFontMetrics>
 #include <QHelpEvent>
 #include <QKeyEvent>
-#include <QLocale>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -126,14 +126,12 @@ QRectF ImportedPhotoGridView::tileRect(int index) const {
 }
 
 QString ImportedPhotoGridView::captionText() const {
-    // English grouping whatever the locale, like the rest of the window's text: "2,000".
-    const QLocale english(QLocale::English);
     QString text = QString::fromLatin1(kCaption);
     if (!thumbnails_.isEmpty()) {
-        text += QStringLiteral(" · ") + english.toString(thumbnails_.size());
+        text += QStringLiteral(" · ") + orbix::text::countText(thumbnails_.size());
     }
     if (const int selected = model_.selectedImportedPhotoCount(); selected > 0) {
-        text += QStringLiteral(" · %1 selected").arg(english.toString(selected));
+        text += QStringLiteral(" · %1 selected").arg(orbix::text::countText(selected));
     }
     return text;
 }

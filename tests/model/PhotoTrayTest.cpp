@@ -244,6 +244,6 @@ TEST(BatchReplies, ChunkRepliesAddUpTheirCountsAndKeepOtherLinesOnce) {
         "100% done on 7 selected variant(s).")
         << "only the count of variants is added up";
     EXPECT_EQ(batchreplies::stoppedAfter(1200, 2000), "Stopped after 1,200 of 2,000 photos.");
-    EXPECT_EQ(batchreplies::photoCount(1), "1 photo");
+    EXPECT_EQ(text::photoCount(1), "1 photo");
     EXPECT_EQ(batchreplies::progress(1200, 2000), "Changing photos in Capture One: 1,200 of 2,000 done.");
 }
