@@ -47,7 +47,19 @@ ConversationTranscriptView::ConversationTranscriptView(AppModel& model, QWidget*
     rebuild();
 }
 
+void ConversationTranscriptView::showEvent(QShowEvent* event) {
+    if (isStale_) {
+        rebuild();
+    }
+    QTextBrowser::showEvent(event);
+}
+
 void ConversationTranscriptView::rebuild() {
+    // Folded away, it only notes that it is out of date: a growing transcript changes on every word.
+    isStale_ = !isVisible();
+    if (isStale_) {
+        return;
+    }
     QScrollBar* bar = verticalScrollBar();
     const bool following = isFollowing_;
     const int kept = bar->value();

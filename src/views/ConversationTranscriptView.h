@@ -21,6 +21,7 @@ public:
 
 protected:
     bool viewportEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void rebuild();
@@ -29,6 +30,8 @@ private:
     static constexpr int kFollowSlack = 4;
     static constexpr int kMessageSpacing = 8;
     bool isFollowing_ = true;
+    // The messages changed while it was hidden.
+    bool isStale_ = false;
 };
 
 } // namespace views
