@@ -122,6 +122,8 @@ void SettingsView::buildForm() {
     permissionsLayout->addWidget(computerControl_);
     permissionsLayout->addWidget(caption(permissionsCaption, permissions));
     auto* batchRow = new QFormLayout;
+    // A count of photos needs no more room than its longest value.
+    batchRow->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
     batchThreshold_ = new QSpinBox(permissions);
     batchThreshold_->setObjectName(QStringLiteral("batchThreshold"));
     batchThreshold_->setRange(0, Settings::maximumBatchConfirmationThreshold);
