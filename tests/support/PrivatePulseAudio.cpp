@@ -1,5 +1,6 @@
 #include "support/PrivatePulseAudio.h"
 
+#include <QCoreApplication>
 #include <QStandardPaths>
 #include <QtEndian>
 #include <cstdlib>
@@ -10,8 +11,8 @@ PrivatePulseAudio::PrivatePulseAudio() : runtimeVariable_("XDG_RUNTIME_DIR", run
 
 PrivatePulseAudio::~PrivatePulseAudio() {
     stopMonitor();
-    if (started_) {
-        QProcess::execute(QStringLiteral("pactl"), {QStringLiteral("exit")});
+    if (!started_) {
+        runtime_.remove();
     }
 }
 
@@ -41,7 +42,26 @@ std::optional<QString> PrivatePulseAudio::start() {
                QString::fromLocal8Bit(daemon.readAllStandardError());
     }
     started_ = true;
+    stopServerAfterThisProcess();
     return std::nullopt;
+}
+
+// Qt Multimedia keeps its connection to the server until the process exits, and libpulse aborts in its
+// own threads when the server goes away under a live connection. So the server, and the runtime folder it
+// lives in, are taken down by a detached watcher once this process has gone, however it ends.
+void PrivatePulseAudio::stopServerAfterThisProcess() {
+    runtime_.setAutoRemove(false);
+    QProcess watcher;
+    watcher.setProgram(QStringLiteral("sh"));
+    watcher.setArguments({QStringLiteral("-c"),
+                          QStringLiteral("while kill -0 \"$1\" 2>/dev/null; do sleep 0.2; done; pactl exit; "
+                                         "for i in $(seq 50); do [ -e \"$2/pulse/pid\" ] || break; sleep 0.1; "
+                                         "done; rm -rf \"$2\""),
+                          QStringLiteral("sh"), QString::number(QCoreApplication::applicationPid()),
+                          runtime_.path()});
+    watcher.setStandardOutputFile(QProcess::nullDevice());
+    watcher.setStandardErrorFile(QProcess::nullDevice());
+    watcher.startDetached();
 }
 
 QString PrivatePulseAudio::microphonePipe() const {

@@ -2,7 +2,7 @@
 // A private PulseAudio server for one test, in a temporary XDG_RUNTIME_DIR so that the default devices Qt
 // Multimedia finds are its own: a null sink "orbix_out" as the speaker, whose monitor records what was
 // played, and a pipe source "orbix_in" (s16le, 16 kHz, mono) as the microphone, fed by writing PCM into
-// its pipe. The server exits when the object goes.
+// its pipe. The server exits once the test's process has gone.
 
 #include "support/TestSupport.h"
 
@@ -37,6 +37,8 @@ public:
     const QByteArray& recorded() const { return recorded_; }
 
 private:
+    void stopServerAfterThisProcess();
+
     QTemporaryDir runtime_;
     ScopedEnvironment runtimeVariable_;
     bool started_ = false;
