@@ -30,6 +30,12 @@ AppModel::AppModel(AppModelServices services, QObject* parent)
     if (services_.assistantProvider) {
         assistantProviderKind_ = services_.assistantProvider->kind();
     }
+    // The coarse signals of the lists, for observers that read them whole.
+    connect(&conversation_, &RecordListModelBase::recordsChanged, this, &AppModel::messagesChanged);
+    connect(&artifactList_, &RecordListModelBase::recordsChanged, this, &AppModel::artifactsChanged);
+    connect(&photoTray_, &RecordListModelBase::recordsChanged, this, &AppModel::importedPhotosChanged);
+    connect(&photoTray_, &PhotoTrayModel::selectionChanged, this, &AppModel::selectedImportedPhotoIDsChanged);
+    connect(&photoTray_, &PhotoTrayModel::marksChanged, this, &AppModel::importedPhotoMarksChanged);
     setSelectedArtifactID(std::nullopt);
     configureChangeHistory();
     configureRealtimeVoice();
@@ -148,8 +154,7 @@ void AppModel::setSelectedSection(std::optional<SidebarSection> section) {
 void AppModel::appendMessage(ConversationMessage message) {
     assertOnModelThread();
     const bool isReply = message.role == ConversationRole::assistant;
-    messages_.append(std::move(message));
-    emit messagesChanged();
+    conversation_.append(std::move(message));
     if (isReply) {
         showNewReply();
     }
@@ -166,8 +171,9 @@ void AppModel::showNewReply() {
         return;
     }
     qsizetype lastRequest = -1;
-    for (qsizetype i = messages_.size() - 1; i >= 0; --i) {
-        if (messages_[i].role == ConversationRole::user) {
+    const QList<ConversationMessage>& messages = conversation_.records();
+    for (qsizetype i = messages.size() - 1; i >= 0; --i) {
+        if (messages[i].role == ConversationRole::user) {
             lastRequest = i;
             break;
         }
@@ -184,31 +190,25 @@ void AppModel::appendAssistantMessage(const QString& content) {
 void AppModel::appendArtifact(Artifact artifact, bool select) {
     assertOnModelThread();
     const QUuid id = artifact.id;
-    artifacts_.append(std::move(artifact));
-    emit artifactsChanged();
+    artifactList_.append(std::move(artifact));
     if (select) {
         setSelectedArtifactID(id);
         isSelectionAutomatic_ = true;
-        automaticSelectionMessageCount_ = messages_.size();
+        automaticSelectionMessageCount_ = conversation_.rowCount();
     }
 }
 
 void AppModel::setArtifacts(QList<Artifact> artifacts) {
     assertOnModelThread();
-    artifacts_ = std::move(artifacts);
-    emit artifactsChanged();
+    artifactList_.reset(std::move(artifacts));
 }
 
 std::optional<Artifact> AppModel::selectedArtifact() const {
     if (isArtifactPanelCleared_ || !selectedArtifactID_) {
         return std::nullopt;
     }
-    for (const Artifact& artifact : artifacts_) {
-        if (artifact.id == *selectedArtifactID_) {
-            return artifact;
-        }
-    }
-    return std::nullopt;
+    const Artifact* artifact = artifactList_.find(*selectedArtifactID_);
+    return artifact ? std::optional<Artifact>(*artifact) : std::nullopt;
 }
 
 // --- Session and mode ------------------------------------------------------------------------------------
@@ -218,8 +218,7 @@ void AppModel::startNewSession() {
     if (OpenAIRealtimeVoiceService* voice = services_.realtimeVoiceService) {
         QTimer::singleShot(0, voice, [voice] { voice->stop(); });
     }
-    messages_.clear();
-    emit messagesChanged();
+    conversation_.reset({});
     if (changeHistory_) {
         changeHistory_->clear();
     }
@@ -232,8 +231,7 @@ void AppModel::startNewSession() {
 void AppModel::restoreSession(QList<ConversationMessage> messages, QList<Artifact> artifacts,
                               QList<ChangeRecord> changes) {
     assertOnModelThread();
-    messages_ = std::move(messages);
-    emit messagesChanged();
+    conversation_.reset(std::move(messages));
     // The saved change log is a document like the others: a new "show changes" starts a live one.
     changeLogArtifactID_.reset();
     if (changeHistory_) {
@@ -339,7 +337,7 @@ void AppModel::submitPrompt() {
         later([this, folder = QUrl::fromLocalFile(*path)] { importPhotos(folder); });
     } else if (const auto intent = ImportedPhotoRecognizers::batchIntent(text);
                intent &&
-               !(importedPhotos_.isEmpty() && local.kind != LocalCommandRoad::Decision::Kind::notLocal)) {
+               !(photoTray_.records().isEmpty() && local.kind != LocalCommandRoad::Decision::Kind::notLocal)) {
         // With nothing in the tray, batch words ("warmer", "reject these") are for Capture One's selection.
         later([this, intent = *intent] { runImportedPhotoBatchIntent(intent); });
     } else if (local.kind == LocalCommandRoad::Decision::Kind::run) {

@@ -8,8 +8,11 @@
 #include "core/ConversationRecords.h"
 #include "core/RealtimeVoiceState.h"
 #include "model/AppPresenter.h"
+#include "model/ArtifactListModel.h"
+#include "model/ConversationModel.h"
 #include "model/ImportedPhotoRecognizers.h"
 #include "model/LocalCommandRoad.h"
+#include "model/PhotoTrayModel.h"
 #include "services/ProductConfiguration.h"
 #include "services/ProductUpdateService.h"
 #include "voice/VoiceFailure.h"
@@ -134,13 +137,17 @@ public:
     bool isMicrophoneMissing() const { return isMicrophoneMissing_; }
     void setMicrophoneMissing(bool missing);
     std::optional<QUuid> tempVoiceArtifactID() const { return tempVoiceArtifactID_; }
-    const QList<ConversationMessage>& messages() const { return messages_; }
-    const QList<Artifact>& artifacts() const { return artifacts_; }
-    const QList<ImportedPhotoAsset>& importedPhotos() const { return importedPhotos_; }
-    const QSet<QUuid>& selectedImportedPhotoIDs() const { return selectedImportedPhotoIDs_; }
+    const QList<ConversationMessage>& messages() const { return conversation_.records(); }
+    const QList<Artifact>& artifacts() const { return artifactList_.records(); }
+    const QList<ImportedPhotoAsset>& importedPhotos() const { return photoTray_.records(); }
+    const QSet<QUuid>& selectedImportedPhotoIDs() const { return photoTray_.selectedIds(); }
     // Rating, pick and colour tag of the tray's photos as Capture One last reported them, by standardised
     // path; read again after every request and voice result while the tray holds photos.
-    const QHash<QString, PhotoMarks>& importedPhotoMarks() const { return importedPhotoMarks_; }
+    const QHash<QString, PhotoMarks>& importedPhotoMarks() const { return photoTray_.marks(); }
+    // The same lists as item models, with row-level signals, for the views. Views only read them.
+    ConversationModel& conversationModel() { return conversation_; }
+    ArtifactListModel& artifactListModel() { return artifactList_; }
+    PhotoTrayModel& photoTrayModel() { return photoTray_; }
     bool isReadingImportedPhotoMarks() const { return photoMarksReadsRunning_ > 0; }
     const std::optional<ProductUpdate>& activeUpdate() const { return activeUpdate_; }
     // Whether the start-up update check is still waiting for its answer (bounded by its request time-out).
@@ -158,10 +165,10 @@ public:
     QString assistantProviderKindRawValue() const { return rawValue(assistantProviderKind_); }
     QString realtimeVoiceStateRawValue() const { return rawValue(realtimeVoiceState_); }
     QUuid tempVoiceArtifactUuid() const { return tempVoiceArtifactID_.value_or(QUuid()); }
-    int messageCount() const { return int(messages_.size()); }
-    int artifactCount() const { return int(artifacts_.size()); }
-    int importedPhotoCount() const { return int(importedPhotos_.size()); }
-    int selectedImportedPhotoCount() const { return int(selectedImportedPhotoIDs_.size()); }
+    int messageCount() const { return conversation_.rowCount(); }
+    int artifactCount() const { return artifactList_.rowCount(); }
+    int importedPhotoCount() const { return photoTray_.rowCount(); }
+    int selectedImportedPhotoCount() const { return int(photoTray_.selectedIds().size()); }
     bool hasActiveUpdate() const { return activeUpdate_.has_value(); }
 
     // Derived.
@@ -396,13 +403,9 @@ private:
     bool isWorkCancellable_ = false;
     bool isCancelRequested_ = false;
     std::optional<QUuid> tempVoiceArtifactID_;
-    QList<ConversationMessage> messages_;
-    QList<Artifact> artifacts_;
-    QList<ImportedPhotoAsset> importedPhotos_;
-    QSet<QUuid> selectedImportedPhotoIDs_;
-    // Announces a selection only when it differs from the current one.
-    void setSelectedImportedPhotoIDs(QSet<QUuid> ids);
-    QHash<QString, PhotoMarks> importedPhotoMarks_;
+    ConversationModel conversation_;
+    ArtifactListModel artifactList_;
+    PhotoTrayModel photoTray_;
     int photoMarksReadsRunning_ = 0;
     // Tells the newest read from older ones still running.
     int photoMarksReadGeneration_ = 0;

@@ -43,11 +43,9 @@ void AppModel::noteChange(const std::optional<ChangeRecord>& change, ChangeRoad 
 
 void AppModel::showChanges() {
     refreshChangeLogArtifact();
-    for (const Artifact& artifact : artifacts_) {
-        if (changeLogArtifactID_ && artifact.id == *changeLogArtifactID_) {
-            setSelectedArtifactID(artifact.id);
-            return;
-        }
+    if (changeLogArtifactID_ && artifactList_.find(*changeLogArtifactID_)) {
+        setSelectedArtifactID(changeLogArtifactID_);
+        return;
     }
     Artifact log =
         Artifact::make(ArtifactKind::markdown, changelog::title, ArtifactStatus::ready,
@@ -60,14 +58,13 @@ void AppModel::showChanges() {
 }
 
 void AppModel::refreshChangeLogArtifact() {
-    for (Artifact& artifact : artifacts_) {
-        if (changeLogArtifactID_ && artifact.id == *changeLogArtifactID_) {
-            artifact.body =
-                changelog::markdown(changeHistory_ ? changeHistory_->changes() : QList<ChangeRecord>());
-            emit artifactsChanged();
-            return;
-        }
+    const Artifact* log = changeLogArtifactID_ ? artifactList_.find(*changeLogArtifactID_) : nullptr;
+    if (!log) {
+        return;
     }
+    Artifact updated = *log;
+    updated.body = changelog::markdown(changeHistory_ ? changeHistory_->changes() : QList<ChangeRecord>());
+    artifactList_.replace(updated);
 }
 
 std::optional<QString> AppModel::saveChanges(const QString& path, ChangeLogFormat format) const {
@@ -85,7 +82,8 @@ std::optional<QString> AppModel::saveChanges(const QString& path, ChangeLogForma
 }
 
 QString AppModel::lastUserRequest() const {
-    for (auto message = messages_.crbegin(); message != messages_.crend(); ++message) {
+    const QList<ConversationMessage>& messages = conversation_.records();
+    for (auto message = messages.crbegin(); message != messages.crend(); ++message) {
         if (message->role == ConversationRole::user) {
             return message->content;
         }

@@ -68,19 +68,19 @@ void AppModel::importPhotos(const QUrl& folder, std::function<void()> done) {
             const QString& reply = outcome.text;
             if (outcome.status.succeeded()) {
                 QSet<QString> present;
-                for (const ImportedPhotoAsset& asset : self->importedPhotos_) {
+                for (const ImportedPhotoAsset& asset : self->photoTray_.records()) {
                     present.insert(standardizedPath(asset.url));
                 }
+                QList<ImportedPhotoAsset> newPhotos;
                 QSet<QUuid> added;
                 for (const QUrl& photo : photos) {
                     if (!present.contains(standardizedPath(photo))) {
-                        const ImportedPhotoAsset asset = ImportedPhotoAsset::make(photo);
-                        self->importedPhotos_.append(asset);
-                        added.insert(asset.id);
+                        newPhotos.append(ImportedPhotoAsset::make(photo));
+                        added.insert(newPhotos.constLast().id);
                     }
                 }
-                emit self->importedPhotosChanged();
-                self->setSelectedImportedPhotoIDs(std::move(added));
+                self->photoTray_.appendAll(std::move(newPhotos));
+                self->photoTray_.setSelectedIds(std::move(added));
             }
             self->appendArtifact(
                 Artifact::make(ArtifactKind::markdown, importArtifactTitle, ArtifactStatus::ready,
@@ -96,48 +96,42 @@ void AppModel::importPhotos(const QUrl& folder, std::function<void()> done) {
 }
 
 void AppModel::selectImportedPhoto(const ImportedPhotoAsset& photo, bool extendingSelection) {
-    if (!importedPhotos_.contains(photo)) {
+    if (!photoTray_.records().contains(photo)) {
         return;
     }
-    QSet<QUuid> selected = selectedImportedPhotoIDs_;
+    QSet<QUuid> selected = photoTray_.selectedIds();
     if (!extendingSelection) {
         selected = {photo.id};
     } else if (!selected.remove(photo.id)) {
         selected.insert(photo.id);
     }
-    setSelectedImportedPhotoIDs(std::move(selected));
+    photoTray_.setSelectedIds(std::move(selected));
 }
 
 void AppModel::selectImportedPhotoRange(const ImportedPhotoAsset& from, const ImportedPhotoAsset& to) {
-    const qsizetype first = importedPhotos_.indexOf(from);
-    const qsizetype last = importedPhotos_.indexOf(to);
+    const QList<ImportedPhotoAsset>& photos = photoTray_.records();
+    const qsizetype first = photos.indexOf(from);
+    const qsizetype last = photos.indexOf(to);
     if (first < 0 || last < 0) {
         return;
     }
     QSet<QUuid> selected;
     for (qsizetype index = qMin(first, last); index <= qMax(first, last); ++index) {
-        selected.insert(importedPhotos_[index].id);
+        selected.insert(photos[index].id);
     }
-    setSelectedImportedPhotoIDs(std::move(selected));
+    photoTray_.setSelectedIds(std::move(selected));
 }
 
 void AppModel::selectAllImportedPhotos() {
     QSet<QUuid> all;
-    for (const ImportedPhotoAsset& asset : std::as_const(importedPhotos_)) {
+    for (const ImportedPhotoAsset& asset : photoTray_.records()) {
         all.insert(asset.id);
     }
-    setSelectedImportedPhotoIDs(std::move(all));
+    photoTray_.setSelectedIds(std::move(all));
 }
 
 void AppModel::deselectAllImportedPhotos() {
-    setSelectedImportedPhotoIDs({});
-}
-
-void AppModel::setSelectedImportedPhotoIDs(QSet<QUuid> ids) {
-    if (ids != selectedImportedPhotoIDs_) {
-        selectedImportedPhotoIDs_ = std::move(ids);
-        emit selectedImportedPhotoIDsChanged();
-    }
+    photoTray_.setSelectedIds({});
 }
 
 void AppModel::removeImportedPhoto(const ImportedPhotoAsset& photo) {
@@ -149,26 +143,15 @@ void AppModel::removeImportedPhotos(const QList<ImportedPhotoAsset>& photos) {
     for (const ImportedPhotoAsset& photo : photos) {
         removed.insert(photo.id);
     }
-    if (importedPhotos_.removeIf([&](const ImportedPhotoAsset& asset) { return removed.contains(asset.id); }) ==
-        0) {
-        return;
-    }
-    emit importedPhotosChanged();
-    setSelectedImportedPhotoIDs(selectedImportedPhotoIDs_ - removed);
+    photoTray_.removeIf([&](const ImportedPhotoAsset& asset) { return removed.contains(asset.id); });
 }
 
 QList<ImportedPhotoAsset> AppModel::selectedImportedPhotos() const {
-    QList<ImportedPhotoAsset> selected;
-    for (const ImportedPhotoAsset& asset : importedPhotos_) {
-        if (selectedImportedPhotoIDs_.contains(asset.id)) {
-            selected.append(asset);
-        }
-    }
-    return selected;
+    return photoTray_.selectedPhotos();
 }
 
 QList<ImportedPhotoAsset> AppModel::targetImportedPhotos(const QString& text) const {
-    return ImportedPhotoRecognizers::targetsAllImportedPhotos(text) ? importedPhotos_
+    return ImportedPhotoRecognizers::targetsAllImportedPhotos(text) ? photoTray_.records()
                                                                     : selectedImportedPhotos();
 }
 
@@ -267,11 +250,11 @@ void AppModel::runBatchOperation(const ImportedPhotoBatchIntent& intent, const Q
 }
 
 void AppModel::refreshImportedPhotoMarks() {
-    if (importedPhotos_.isEmpty() || !services_.captureOne) {
+    if (photoTray_.records().isEmpty() || !services_.captureOne) {
         return;
     }
     QStringList paths;
-    for (const ImportedPhotoAsset& asset : std::as_const(importedPhotos_)) {
+    for (const ImportedPhotoAsset& asset : photoTray_.records()) {
         paths << standardizedPath(asset.url);
     }
     const int generation = ++photoMarksReadGeneration_;
@@ -282,9 +265,8 @@ void AppModel::refreshImportedPhotoMarks() {
             return;
         }
         --self->photoMarksReadsRunning_;
-        if (generation == self->photoMarksReadGeneration_ && marks != self->importedPhotoMarks_) {
-            self->importedPhotoMarks_ = std::move(marks);
-            emit self->importedPhotoMarksChanged();
+        if (generation == self->photoMarksReadGeneration_) {
+            self->photoTray_.setMarks(std::move(marks));
         }
     });
 }

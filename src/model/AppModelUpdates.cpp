@@ -13,8 +13,7 @@ const QString updateArtifactTitle = QStringLiteral("Update Available");
 } // namespace
 
 void AppModel::removeUpdateArtifacts() {
-    artifacts_.removeIf([](const Artifact& artifact) { return artifact.kind == ArtifactKind::update; });
-    emit artifactsChanged();
+    artifactList_.removeIf([](const Artifact& artifact) { return artifact.kind == ArtifactKind::update; });
 }
 
 void AppModel::checkForProductUpdate() {
@@ -67,15 +66,11 @@ void AppModel::dismissAvailableUpdate() {
     activeUpdate_.reset();
     emit activeUpdateChanged();
     removeUpdateArtifacts();
-    const bool selectionStillThere =
-        selectedArtifactID_ &&
-        std::any_of(artifacts_.cbegin(), artifacts_.cend(),
-                    [&](const Artifact& artifact) { return artifact.id == *selectedArtifactID_; });
-    if (selectionStillThere) {
+    const QList<Artifact>& artifacts = artifactList_.records();
+    if (selectedArtifactID_ && artifactList_.find(*selectedArtifactID_)) {
         setSelectedArtifactID(selectedArtifactID_);
     } else {
-        setSelectedArtifactID(artifacts_.isEmpty() ? std::nullopt
-                                                   : std::optional<QUuid>(artifacts_.first().id));
+        setSelectedArtifactID(artifacts.isEmpty() ? std::nullopt : std::optional<QUuid>(artifacts.first().id));
     }
 }
 

@@ -179,14 +179,7 @@ void AppModel::handleRealtimeError(const QString& message, VoicePermissionProble
 // --- The conversation ------------------------------------------------------------------------------------
 
 bool AppModel::replaceMessageContent(const QUuid& id, const QString& content) {
-    for (ConversationMessage& message : messages_) {
-        if (message.id == id) {
-            message.content = content;
-            emit messagesChanged();
-            return true;
-        }
-    }
-    return false;
+    return conversation_.setContent(id, content);
 }
 
 void AppModel::upsertRealtimeTranscript(const QString& text) {
