@@ -2,9 +2,11 @@
 
 #include "core/ConversationRecords.h"
 #include "model/AppModel.h"
+#include "views/Symbols.h"
 
 #include <QAction>
-#include <algorithm>
+#include <QApplication>
+#include <QSortFilterProxyModel>
 
 namespace orbix::views {
 namespace {
@@ -35,9 +37,47 @@ QString statusWord(ArtifactStatus status) {
     return QString();
 }
 
+// The model's artifacts newest first, each row as rowText with its kind's symbol.
+class NewestFirstArtifacts : public QSortFilterProxyModel {
+public:
+    NewestFirstArtifacts(ArtifactListModel& artifacts, QObject* parent)
+        : QSortFilterProxyModel(parent), artifacts_(artifacts) {
+        setSourceModel(&artifacts);
+        sort(0, Qt::DescendingOrder);
+    }
+
+    QVariant data(const QModelIndex& index, int role) const override {
+        const QModelIndex source = mapToSource(index);
+        if (!source.isValid()) {
+            return {};
+        }
+        const Artifact& artifact = artifacts_.records()[source.row()];
+        switch (role) {
+        case Qt::DisplayRole:
+            return ArtifactListView::rowText(artifact);
+        case Qt::ToolTipRole:
+            return artifact.title;
+        case Qt::DecorationRole:
+            return symbolIcon(ArtifactListView::kindSymbol(artifact),
+                              QApplication::palette().color(QPalette::Text), kSymbolSize);
+        default:
+            return QSortFilterProxyModel::data(index, role);
+        }
+    }
+
+protected:
+    bool lessThan(const QModelIndex& left, const QModelIndex& right) const override {
+        return left.row() < right.row();
+    }
+
+private:
+    static constexpr int kSymbolSize = 16;
+    ArtifactListModel& artifacts_;
+};
+
 } // namespace
 
-ArtifactListView::ArtifactListView(AppModel& model, QWidget* parent) : QListWidget(parent), model_(model) {
+ArtifactListView::ArtifactListView(AppModel& model, QWidget* parent) : QListView(parent), model_(model) {
     setObjectName(QStringLiteral("artifactList"));
     setAccessibleName(QStringLiteral("Artifacts of this session"));
     setFrameShape(QFrame::NoFrame);
@@ -46,9 +86,9 @@ ArtifactListView::ArtifactListView(AppModel& model, QWidget* parent) : QListWidg
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setTextElideMode(Qt::ElideRight);
     // Rows start where the header's title does; the list sits on the window colour like the header.
-    setStyleSheet(QStringLiteral("QListWidget { background: transparent; }"
-                                 "QListWidget::item { padding: 3px 4px; border-radius: 4px; }"
-                                 "QListWidget::item:selected { background: palette(highlight);"
+    setStyleSheet(QStringLiteral("QListView { background: transparent; }"
+                                 "QListView::item { padding: 3px 4px; border-radius: 4px; }"
+                                 "QListView::item:selected { background: palette(highlight);"
                                  " color: palette(highlighted-text); }"));
     setViewportMargins(kRowPadding - 4, kListPadding, kRowPadding - 4, kListPadding);
 
@@ -66,16 +106,34 @@ ArtifactListView::ArtifactListView(AppModel& model, QWidget* parent) : QListWidg
     connect(back_, &QAction::triggered, this, [this] { step(-1); });
     connect(forward_, &QAction::triggered, this, [this] { step(1); });
 
+    newestFirst_ = new NewestFirstArtifacts(model_.artifactListModel(), this);
+    setModel(newestFirst_);
     // A click or the keyboard choosing a row shows that artifact.
-    connect(this, &QListWidget::currentItemChanged, this, [this](QListWidgetItem* item) {
-        if (!isRebuilding_ && item) {
-            model_.setSelectedArtifactID(item->data(Qt::UserRole).toUuid());
+    connect(selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& current) {
+        if (!isFollowing_ && current.isValid()) {
+            model_.setSelectedArtifactID(current.data(ArtifactListModel::idRole).toUuid());
         }
     });
-    connect(&model_, &AppModel::artifactsChanged, this, &ArtifactListView::rebuild);
+    // Rows come and go with the artifacts; the current row follows what is on display.
+    connect(newestFirst_, &QAbstractItemModel::rowsInserted, this, &ArtifactListView::fitToRows);
+    connect(newestFirst_, &QAbstractItemModel::rowsRemoved, this, &ArtifactListView::fitToRows);
+    connect(newestFirst_, &QAbstractItemModel::modelReset, this, &ArtifactListView::fitToRows);
     connect(&model_, &AppModel::selectedArtifactIDChanged, this, &ArtifactListView::followSelection);
-    rebuild();
-    followSelection();
+    fitToRows();
+}
+
+QStringView ArtifactListView::kindSymbol(const Artifact& artifact) {
+    switch (artifact.kind) {
+    case ArtifactKind::markdown:
+        return u"doc.text";
+    case ArtifactKind::note:
+        return u"square.and.pencil";
+    case ArtifactKind::progress:
+        return u"circle.dotted";
+    case ArtifactKind::update:
+        return u"arrow.down.circle";
+    }
+    return u"doc.text";
 }
 
 QString ArtifactListView::rowText(const Artifact& artifact) {
@@ -88,37 +146,26 @@ QString ArtifactListView::rowText(const Artifact& artifact) {
 }
 
 QSize ArtifactListView::sizeHint() const {
-    const int rows = std::min(count(), kVisibleRows);
-    return {QListWidget::sizeHint().width(),
+    const int rows = std::min(newestFirst_->rowCount(), kVisibleRows);
+    return {QListView::sizeHint().width(),
             rows * std::max(sizeHintForRow(0), 1) + 2 * frameWidth() + 2 * kListPadding};
 }
 
-void ArtifactListView::rebuild() {
-    isRebuilding_ = true;
-    clear();
-    const QList<Artifact>& artifacts = model_.artifacts();
-    for (auto artifact = artifacts.crbegin(); artifact != artifacts.crend(); ++artifact) {
-        auto* item = new QListWidgetItem(rowText(*artifact), this);
-        item->setData(Qt::UserRole, artifact->id);
-        item->setToolTip(artifact->title);
-    }
-    isRebuilding_ = false;
-    setVisible(!artifacts.isEmpty());
+void ArtifactListView::fitToRows() {
+    setVisible(newestFirst_->rowCount() > 0);
     setFixedHeight(sizeHint().height());
     followSelection();
 }
 
 void ArtifactListView::followSelection() {
     const std::optional<QUuid> selected = model_.selectedArtifactID();
-    isRebuilding_ = true;
-    setCurrentItem(nullptr);
-    for (int row = 0; selected && row < count(); ++row) {
-        if (item(row)->data(Qt::UserRole).toUuid() == *selected) {
-            setCurrentRow(row);
-            break;
-        }
-    }
-    isRebuilding_ = false;
+    const int sourceRow = selected ? model_.artifactListModel().rowOf(*selected) : -1;
+    const QModelIndex shown = sourceRow < 0
+                                  ? QModelIndex()
+                                  : newestFirst_->mapFromSource(model_.artifactListModel().index(sourceRow));
+    isFollowing_ = true;
+    selectionModel()->setCurrentIndex(shown, QItemSelectionModel::ClearAndSelect);
+    isFollowing_ = false;
     // A new artifact on display, not reached by Back or Forward, continues the history from here.
     if (selected && (position_ < 0 || history_.value(position_) != *selected)) {
         history_.resize(position_ + 1);
@@ -133,9 +180,7 @@ void ArtifactListView::step(int direction) {
     // Artifacts gone since (a new session, an update dismissed) are skipped.
     for (qsizetype next = position_ + direction; next >= 0 && next < history_.size(); next += direction) {
         const QUuid id = history_[next];
-        const bool exists = std::any_of(model_.artifacts().cbegin(), model_.artifacts().cend(),
-                                        [&](const Artifact& artifact) { return artifact.id == id; });
-        if (exists) {
+        if (model_.artifactListModel().find(id)) {
             position_ = next;
             model_.setSelectedArtifactID(id);
             return;

@@ -1,13 +1,15 @@
 #pragma once
 // The session's artifacts, newest first (title, kind, status and time), above the inspector's document:
 // clicking or keyboard-selecting one shows it. It remembers the artifacts shown in turn, so Back and
-// Forward (Alt+Left, Alt+Right) walk that history. Rebuilt from the model on every change of its list.
+// Forward (Alt+Left, Alt+Right) walk that history. A view of the model's artifact list: a new artifact
+// adds a row and a changed one repaints its own.
 
 #include <QList>
-#include <QListWidget>
+#include <QListView>
 #include <QUuid>
 
 class QAction;
+class QSortFilterProxyModel;
 
 namespace orbix {
 
@@ -16,7 +18,7 @@ struct Artifact;
 
 namespace views {
 
-class ArtifactListView : public QListWidget {
+class ArtifactListView : public QListView {
     Q_OBJECT
 public:
     static constexpr int kVisibleRows = 4;
@@ -27,6 +29,8 @@ public:
 
     // One row's text: "Title · kind · status · 14:05".
     static QString rowText(const Artifact& artifact);
+    // The symbol beside a row, by the artifact's kind.
+    static QStringView kindSymbol(const Artifact& artifact);
 
     QAction* backAction() const { return back_; }
     QAction* forwardAction() const { return forward_; }
@@ -34,17 +38,20 @@ public:
     QSize sizeHint() const override;
 
 private:
-    void rebuild();
+    // Shown only while the session has artifacts, as tall as its rows up to kVisibleRows.
+    void fitToRows();
     void followSelection();
     void step(int direction);
 
     AppModel& model_;
+    QSortFilterProxyModel* newestFirst_ = nullptr;
     QAction* back_ = nullptr;
     QAction* forward_ = nullptr;
     // The artifacts shown in turn; `position_` is the one on display.
     QList<QUuid> history_;
     qsizetype position_ = -1;
-    bool isRebuilding_ = false;
+    // Set while the list follows the model's selection, so that following does not select again.
+    bool isFollowing_ = false;
 };
 
 } // namespace views

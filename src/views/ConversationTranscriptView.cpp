@@ -43,7 +43,15 @@ ConversationTranscriptView::ConversationTranscriptView(AppModel& model, QWidget*
             bar->setValue(maximum);
         }
     });
-    connect(&model_, &AppModel::messagesChanged, this, &ConversationTranscriptView::rebuild);
+    // New messages are appended and a growing one rewritten in place; anything else rebuilds.
+    const ConversationModel* messages = &model_.conversationModel();
+    connect(messages, &QAbstractItemModel::rowsInserted, this,
+            [this](const QModelIndex&, int first, int last) { appendRows(first, last); });
+    connect(
+        messages, &QAbstractItemModel::dataChanged, this,
+        [this](const QModelIndex& first, const QModelIndex& last) { rewriteRows(first.row(), last.row()); });
+    connect(messages, &QAbstractItemModel::rowsRemoved, this, &ConversationTranscriptView::rebuild);
+    connect(messages, &QAbstractItemModel::modelReset, this, &ConversationTranscriptView::rebuild);
     rebuild();
 }
 
@@ -64,29 +72,52 @@ void ConversationTranscriptView::rebuild() {
     const bool following = isFollowing_;
     const int kept = bar->value();
     clear();
-    QTextCursor cursor(document());
-    QTextCharFormat who;
-    who.setFontWeight(QFont::DemiBold);
-    QTextCharFormat words;
-    bool first = true;
-    const QList<ConversationMessage>& messages = model_.messages();
-    for (qsizetype index = 0; index < messages.size(); ++index) {
-        const ConversationMessage& message = messages[index];
-        QTextBlockFormat block;
-        block.setBottomMargin(kMessageSpacing);
-        first ? cursor.setBlockFormat(block) : cursor.insertBlock(block);
-        first = false;
-        // The block remembers its message, for the time shown on hover.
-        cursor.block().setUserState(int(index));
-        cursor.insertText(speaker(message) + QStringLiteral(": "), who);
-        // Plain text: a message's words are never read as markup. Its line breaks stay inside its
-        // paragraph, so the paragraph is the message.
-        QString content = message.content;
-        content.replace(QLatin1Char('\n'), QChar(QChar::LineSeparator));
-        cursor.insertText(content, words);
-    }
+    appendRows(0, model_.conversationModel().rowCount() - 1);
     isFollowing_ = following;
     bar->setValue(following ? bar->maximum() : kept);
+}
+
+void ConversationTranscriptView::appendRows(int first, int last) {
+    if (!isVisible() || isStale_ || first != document()->blockCount() - (document()->isEmpty() ? 1 : 0)) {
+        rebuild();
+        return;
+    }
+    QTextCursor cursor(document());
+    cursor.movePosition(QTextCursor::End);
+    const QList<ConversationMessage>& messages = model_.messages();
+    for (int row = first; row <= last; ++row) {
+        QTextBlockFormat block;
+        block.setBottomMargin(kMessageSpacing);
+        row == 0 ? cursor.setBlockFormat(block) : cursor.insertBlock(block);
+        // The block remembers its message, for the time shown on hover.
+        cursor.block().setUserState(row);
+        writeMessage(cursor, messages[row]);
+    }
+}
+
+void ConversationTranscriptView::rewriteRows(int first, int last) {
+    if (!isVisible() || isStale_) {
+        rebuild();
+        return;
+    }
+    const QList<ConversationMessage>& messages = model_.messages();
+    for (int row = first; row <= last; ++row) {
+        QTextCursor cursor(document()->findBlockByNumber(row));
+        cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+        cursor.removeSelectedText();
+        writeMessage(cursor, messages[row]);
+    }
+}
+
+void ConversationTranscriptView::writeMessage(QTextCursor& cursor, const ConversationMessage& message) {
+    QTextCharFormat who;
+    who.setFontWeight(QFont::DemiBold);
+    cursor.insertText(speaker(message) + QStringLiteral(": "), who);
+    // Plain text: a message's words are never read as markup. Its line breaks stay inside its paragraph, so
+    // the paragraph is the message.
+    QString content = message.content;
+    content.replace(QLatin1Char('\n'), QChar(QChar::LineSeparator));
+    cursor.insertText(content, QTextCharFormat());
 }
 
 QString ConversationTranscriptView::timeAt(const QPoint& viewportPoint) const {

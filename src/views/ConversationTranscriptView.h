@@ -5,9 +5,12 @@
 
 #include <QTextBrowser>
 
+class QTextCursor;
+
 namespace orbix {
 
 class AppModel;
+struct ConversationMessage;
 
 namespace views {
 
@@ -25,6 +28,10 @@ protected:
 
 private:
     void rebuild();
+    // Messages added at the end, and messages whose words changed (a growing spoken reply).
+    void appendRows(int first, int last);
+    void rewriteRows(int first, int last);
+    static void writeMessage(QTextCursor& cursor, const ConversationMessage& message);
 
     AppModel& model_;
     static constexpr int kFollowSlack = 4;

@@ -58,7 +58,13 @@ ImportedPhotoGridView::ImportedPhotoGridView(AppModel& model, QWidget* parent)
 
     loader_ = new ThumbnailLoader(qCeil(kTile * qApp->devicePixelRatio()), this);
     connect(loader_, &ThumbnailLoader::thumbnailsReady, this, qOverload<>(&QWidget::update));
-    connect(&model_, &AppModel::importedPhotosChanged, this, &ImportedPhotoGridView::rebuildThumbnails);
+    // Tiles come and go with the tray's rows; the thumbnails already made stay.
+    const PhotoTrayModel* tray = &model_.photoTrayModel();
+    connect(tray, &QAbstractItemModel::rowsInserted, this,
+            [this](const QModelIndex&, int first, int last) { insertThumbnails(first, last); });
+    connect(tray, &QAbstractItemModel::rowsRemoved, this,
+            [this](const QModelIndex&, int first, int last) { removeThumbnails(first, last); });
+    connect(tray, &QAbstractItemModel::modelReset, this, &ImportedPhotoGridView::rebuildThumbnails);
     connect(&model_, &AppModel::selectedImportedPhotoIDsChanged, this,
             &ImportedPhotoGridView::refreshSelection);
     connect(&model_, &AppModel::importedPhotoMarksChanged, this, qOverload<>(&QWidget::update));
@@ -162,35 +168,54 @@ void ImportedPhotoGridView::setCollapsed(bool collapsed) {
     QAccessible::updateAccessibility(&event);
 }
 
+ImportedPhotoThumbnail ImportedPhotoGridView::makeThumbnail(const ImportedPhotoAsset& photo) {
+    ImportedPhotoThumbnail thumbnail;
+    thumbnail.photo = photo;
+    thumbnail.isSelected = model_.selectedImportedPhotoIDs().contains(photo.id);
+    // The photo is captured by value: the model compares it as a whole record.
+    thumbnail.removeAction = [this, photo] { model_.removeImportedPhoto(photo); };
+    return thumbnail;
+}
+
 void ImportedPhotoGridView::rebuildThumbnails() {
+    thumbnails_.clear();
+    insertThumbnails(0, int(model_.importedPhotos().size()) - 1);
+}
+
+void ImportedPhotoGridView::insertThumbnails(int first, int last) {
     const QList<ImportedPhotoAsset>& photos = model_.importedPhotos();
     // An import that makes the tray tall folds it, so the reply that follows is not pushed out of sight. A
     // count, not rows: the width is not known yet when photos arrive before the window is laid out.
-    if (photos.size() > thumbnails_.size() && photos.size() > kFoldAbove) {
+    if (last >= first && photos.size() > kFoldAbove) {
         collapsed_ = true;
     }
-    const QSet<QUuid>& selected = model_.selectedImportedPhotoIDs();
-    thumbnails_.clear();
-    thumbnails_.reserve(photos.size());
-    QSet<QString> paths;
-    for (const ImportedPhotoAsset& photo : photos) {
-        paths.insert(photo.url.toLocalFile());
-        ImportedPhotoThumbnail thumbnail;
-        thumbnail.photo = photo;
-        thumbnail.isSelected = selected.contains(photo.id);
-        // The photo is captured by value: the model compares it as a whole record.
-        thumbnail.removeAction = [this, photo] { model_.removeImportedPhoto(photo); };
-        thumbnails_.append(thumbnail);
+    for (int row = first; row <= last; ++row) {
+        thumbnails_.insert(row, makeThumbnail(photos[row]));
     }
+    // Files imported again may have changed since their thumbnails were made.
+    loader_->revalidate();
+    tilesMoved();
+}
+
+void ImportedPhotoGridView::removeThumbnails(int first, int last) {
+    thumbnails_.remove(first, last - first + 1);
+    QSet<QString> paths;
+    for (const ImportedPhotoThumbnail& thumbnail : std::as_const(thumbnails_)) {
+        paths.insert(thumbnail.photo.url.toLocalFile());
+    }
+    loader_->retainOnly(paths);
+    tilesMoved();
+}
+
+void ImportedPhotoGridView::tilesMoved() {
     pressed_ = {};
     hovered_ = {};
+    // Tiles are known to screen readers by their place, which has changed.
     dropAccessibleTiles();
     if (QAccessible::isActive()) {
         QAccessibleEvent reordered(this, QAccessible::ObjectReorder);
         QAccessible::updateAccessibility(&reordered);
     }
-    loader_->retainOnly(paths);
-    loader_->revalidate();
     updateGeometry();
     update();
 }

@@ -87,7 +87,13 @@ private:
         friend bool operator==(const Hit&, const Hit&) = default;
     };
 
+    ImportedPhotoThumbnail makeThumbnail(const ImportedPhotoAsset& photo);
     void rebuildThumbnails();
+    // The tray's rows from `first` to `last` arrived or left.
+    void insertThumbnails(int first, int last);
+    void removeThumbnails(int first, int last);
+    // Tiles moved to other places: hover, press and the accessible tiles start again.
+    void tilesMoved();
     void refreshSelection();
     int indexOf(const QUuid& photoID) const;
     // Moves the keyboard focus to the tile, brings it into sight and tells screen readers.

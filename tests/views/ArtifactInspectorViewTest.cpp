@@ -136,12 +136,15 @@ TEST_F(ArtifactInspectorTest, EveryArtifactIsReachableFromTheListAndBackAndForwa
     const Artifact notice = model->artifacts()[0];
     const Artifact imported = model->artifacts()[1];
     ASSERT_TRUE(list->isVisible());
-    ASSERT_EQ(list->count(), 2);
-    EXPECT_TRUE(list->item(0)->text().startsWith("Imported Photos · document · ")) << "newest first";
-    EXPECT_EQ(list->currentRow(), 0) << "the list follows what is on display";
+    const QAbstractItemModel* rows = list->model();
+    ASSERT_EQ(rows->rowCount(), 2);
+    EXPECT_TRUE(rows->index(0, 0).data().toString().startsWith("Imported Photos · document · "))
+        << "newest first";
+    EXPECT_FALSE(rows->index(0, 0).data(Qt::DecorationRole).value<QIcon>().isNull()) << "the kind's symbol";
+    EXPECT_EQ(list->currentIndex().row(), 0) << "the list follows what is on display";
 
     // A click on an older row shows it; the keyboard too.
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(1)).center());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(rows->index(1, 0)).center());
     EXPECT_EQ(title(), notice.title);
     list->setFocus();
     QTest::keyClick(list, Qt::Key_Up);

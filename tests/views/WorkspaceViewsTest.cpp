@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QToolButton>
@@ -309,6 +310,12 @@ TEST_F(PromptComposer, TheConversationStripListsTheSessionAndFollowsItUnlessScro
     model->submitPrompt();
     waitIdle();
     EXPECT_EQ(bar->value(), 0);
+    // A growing spoken reply is rewritten in its own paragraph.
+    model->upsertRealtimeTranscript(QStringLiteral("Rating"));
+    model->upsertRealtimeTranscript(QStringLiteral("Rating set to three."));
+    EXPECT_EQ(transcript->document()->blockCount(), 15);
+    EXPECT_EQ(transcript->document()->lastBlock().text(), QStringLiteral("Orbix: Rating set to three."));
+    EXPECT_FALSE(transcript->toPlainText().contains(QStringLiteral("Orbix: Rating\n")));
     if (const QString folder = qEnvironmentVariable("ORBIX_RENDER_DIR"); !folder.isEmpty()) {
         bar->setValue(bar->maximum());
         workspace.grab().save(folder + QStringLiteral("/conversation-strip.png"));
