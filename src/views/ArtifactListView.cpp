@@ -52,6 +52,7 @@ public:
             return {};
         }
         const Artifact& artifact = artifacts_.records()[source.row()];
+        const QPalette palette = QApplication::palette();
         switch (role) {
         case Qt::DisplayRole:
             return ArtifactListView::rowText(artifact);

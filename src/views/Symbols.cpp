@@ -96,15 +96,22 @@ void paintSymbol(QPainter& painter, const QRectF& rect, QStringView systemName, 
     painter.restore();
 }
 
-QIcon symbolIcon(QStringView systemName, const QColor& color, int pixelSize) {
-    const qreal ratio = qGuiApp ? qGuiApp->devicePixelRatio() : 1.0;
-    QPixmap pixmap(QSize(pixelSize, pixelSize) * ratio);
-    pixmap.setDevicePixelRatio(ratio);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    paintSymbol(painter, QRectF(0, 0, pixelSize, pixelSize), systemName, color, pixelSize);
-    painter.end();
-    return QIcon(pixmap);
+QIcon symbolIcon(QStringView systemName, const QColor& color, int pixelSize,
+                 const std::optional<QColor>& selectedColor) {
+    const auto draw = [&](const QColor& ink) {
+        const qreal ratio = qGuiApp ? qGuiApp->devicePixelRatio() : 1.0;
+        QPixmap pixmap(QSize(pixelSize, pixelSize) * ratio);
+        pixmap.setDevicePixelRatio(ratio);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        paintSymbol(painter, QRectF(0, 0, pixelSize, pixelSize), systemName, ink, pixelSize);
+        return pixmap;
+    };
+    QIcon icon(draw(color));
+    if (selectedColor) {
+        icon.addPixmap(draw(*selectedColor), QIcon::Selected);
+    }
+    return icon;
 }
 
 } // namespace orbix::views

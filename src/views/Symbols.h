@@ -8,6 +8,7 @@
 #include <QRectF>
 #include <QString>
 #include <QStringView>
+#include <optional>
 
 class QPainter;
 
@@ -26,7 +27,9 @@ bool symbolFontAvailable();
 void paintSymbol(QPainter& painter, const QRectF& rect, QStringView systemName, const QColor& color,
                  qreal pixelSize);
 
-// The symbol as an icon (normal, disabled and active modes follow the colour given), for buttons.
-QIcon symbolIcon(QStringView systemName, const QColor& color, int pixelSize);
+// The symbol as an icon (normal, disabled and active modes follow the colour given), for buttons; a
+// selected colour, when given, for rows drawn on the selection's highlight.
+QIcon symbolIcon(QStringView systemName, const QColor& color, int pixelSize,
+                 const std::optional<QColor>& selectedColor = std::nullopt);
 
 } // namespace orbix::views
