@@ -37,6 +37,7 @@ AppModel::AppModel(AppModelServices services, QObject* parent)
     connect(&photoTray_, &PhotoTrayModel::selectionChanged, this, &AppModel::selectedImportedPhotoIDsChanged);
     connect(&photoTray_, &PhotoTrayModel::marksChanged, this, &AppModel::importedPhotoMarksChanged);
     setSelectedArtifactID(std::nullopt);
+    configureUpdateNotice();
     configureChangeHistory();
     configureRealtimeVoice();
     configureWakeWordVoice();
@@ -192,10 +193,36 @@ void AppModel::appendArtifact(Artifact artifact, bool select) {
     const QUuid id = artifact.id;
     artifactList_.append(std::move(artifact));
     if (select) {
-        setSelectedArtifactID(id);
-        isSelectionAutomatic_ = true;
-        automaticSelectionMessageCount_ = conversation_.rowCount();
+        showAutomatically(id);
     }
+}
+
+void AppModel::showAutomatically(const QUuid& artifactID) {
+    setSelectedArtifactID(artifactID);
+    isSelectionAutomatic_ = true;
+    automaticSelectionMessageCount_ = conversation_.rowCount();
+}
+
+void AppModel::configureUpdateNotice() {
+    updateNotice_ = std::make_unique<UpdateNotice>(
+        UpdateNotice::Services{services_.productUpdateService, services_.configuration, services_.workspace},
+        artifactList_);
+    connect(updateNotice_.get(), &UpdateNotice::activeUpdateChanged, this, &AppModel::activeUpdateChanged);
+    connect(updateNotice_.get(), &UpdateNotice::checkFinished, this, &AppModel::productUpdateCheckFinished);
+    connect(updateNotice_.get(), &UpdateNotice::shown, this, [this](const QUuid& id) {
+        showAutomatically(id);
+        setSelectedSection(SidebarSection::chat);
+    });
+    // The document on display stays if it was not the notice; otherwise the oldest artifact shows.
+    connect(updateNotice_.get(), &UpdateNotice::dismissed, this, [this] {
+        const QList<Artifact>& artifacts = artifactList_.records();
+        if (selectedArtifactID_ && artifactList_.find(*selectedArtifactID_)) {
+            setSelectedArtifactID(selectedArtifactID_);
+        } else {
+            setSelectedArtifactID(artifacts.isEmpty() ? std::nullopt
+                                                      : std::optional<QUuid>(artifacts.first().id));
+        }
+    });
 }
 
 void AppModel::setArtifacts(QList<Artifact> artifacts) {

@@ -13,6 +13,7 @@
 #include "model/ImportedPhotoRecognizers.h"
 #include "model/LocalCommandRoad.h"
 #include "model/PhotoTrayModel.h"
+#include "model/UpdateNotice.h"
 #include "services/ProductConfiguration.h"
 #include "services/ProductUpdateService.h"
 #include "voice/VoiceFailure.h"
@@ -149,9 +150,9 @@ public:
     ArtifactListModel& artifactListModel() { return artifactList_; }
     PhotoTrayModel& photoTrayModel() { return photoTray_; }
     bool isReadingImportedPhotoMarks() const { return photoMarksReadsRunning_ > 0; }
-    const std::optional<ProductUpdate>& activeUpdate() const { return activeUpdate_; }
+    const std::optional<ProductUpdate>& activeUpdate() const { return updateNotice_->activeUpdate(); }
     // Whether the start-up update check is still waiting for its answer (bounded by its request time-out).
-    bool isCheckingForProductUpdate() const { return isCheckingForProductUpdate_; }
+    bool isCheckingForProductUpdate() const { return updateNotice_->isChecking(); }
 
     // Property forms of the state above.
     QString selectedSectionRawValue() const {
@@ -169,7 +170,7 @@ public:
     int artifactCount() const { return artifactList_.rowCount(); }
     int importedPhotoCount() const { return photoTray_.rowCount(); }
     int selectedImportedPhotoCount() const { return int(photoTray_.selectedIds().size()); }
-    bool hasActiveUpdate() const { return activeUpdate_.has_value(); }
+    bool hasActiveUpdate() const { return activeUpdate().has_value(); }
 
     // Derived.
     std::optional<Artifact> selectedArtifact() const;
@@ -250,11 +251,11 @@ public:
     enum class ChangeLogFormat { markdown, csv };
     std::optional<QString> saveChanges(const QString& path, ChangeLogFormat format) const;
 
-    // The update notice.
-    void checkForProductUpdate();
-    void showUpdateAvailableArtifact(const ProductUpdate& update);
-    void dismissAvailableUpdate();
-    void downloadAvailableUpdate();
+    // The update notice (UpdateNotice).
+    void checkForProductUpdate() { updateNotice_->check(); }
+    void showUpdateAvailableArtifact(const ProductUpdate& update) { updateNotice_->show(update); }
+    void dismissAvailableUpdate() { updateNotice_->dismiss(); }
+    void downloadAvailableUpdate() { updateNotice_->download(); }
 
 signals:
     void selectedSectionChanged();
@@ -292,8 +293,10 @@ private:
     // Every reply is seen: it reopens a cleared inspector and replaces a document an earlier request put up.
     void showNewReply();
     void appendArtifact(Artifact artifact, bool select);
+    // Shows an artifact a reply or notice put up (not one the user chose).
+    void showAutomatically(const QUuid& artifactID);
+    void configureUpdateNotice();
     void setArtifacts(QList<Artifact> artifacts);
-    void removeUpdateArtifacts();
     // Runs work on the next turn of the event loop while the model still exists: the roads' "background
     // task", so that submitPrompt returns before any road's result is published.
     void later(std::function<void()> work);
@@ -409,10 +412,8 @@ private:
     int photoMarksReadsRunning_ = 0;
     // Tells the newest read from older ones still running.
     int photoMarksReadGeneration_ = 0;
-    std::optional<ProductUpdate> activeUpdate_;
-    bool isCheckingForProductUpdate_ = false;
+    std::unique_ptr<UpdateNotice> updateNotice_;
 
-    std::optional<QString> dismissedUpdateVersion_;
     QUuid lastAppliedRouteID_;
     FolderChooser folderChooser_;
     std::shared_ptr<VoiceTimers> voiceTimers_;
