@@ -4,7 +4,6 @@
 #include "platform/linux/X11Session.h"
 
 #include <QFileInfo>
-#include <QStandardPaths>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
@@ -14,14 +13,6 @@ namespace {
 
 constexpr auto serviceStartTimeout = std::chrono::seconds(20);
 constexpr auto serviceStopTimeoutMs = 5000;
-
-QString findProgram(const QString& name, const QStringList& extraPaths = {}) {
-    QString found = QStandardPaths::findExecutable(name);
-    if (found.isEmpty()) {
-        found = QStandardPaths::findExecutable(name, extraPaths);
-    }
-    return found;
-}
 
 } // namespace
 
@@ -219,10 +210,7 @@ bool VirtualDesktop::startSessionBus() {
 }
 
 bool VirtualDesktop::startAccessibilityBus() {
-    const QString launcher =
-        findProgram(QStringLiteral("at-spi-bus-launcher"),
-                    {QStringLiteral("/usr/libexec"), QStringLiteral("/usr/lib/at-spi2-core"),
-                     QStringLiteral("/usr/lib/x86_64-linux-gnu/at-spi2-core")});
+    const QString launcher = accessibilityBusLauncher();
     if (launcher.isEmpty()) {
         reason_ =
             QStringLiteral("at-spi-bus-launcher is not installed (scripts/install-deps installs at-spi2-core)");

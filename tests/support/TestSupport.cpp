@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <QThread>
 
 namespace orbix::test {
@@ -36,6 +37,20 @@ QString writeExecutable(const QString& path, const QByteArray& script) {
     QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup |
                                     QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther);
     return path;
+}
+
+QString findProgram(const QString& name, const QStringList& extraPaths) {
+    QString found = QStandardPaths::findExecutable(name);
+    if (found.isEmpty()) {
+        found = QStandardPaths::findExecutable(name, extraPaths);
+    }
+    return found;
+}
+
+QString accessibilityBusLauncher() {
+    return findProgram(QStringLiteral("at-spi-bus-launcher"),
+                       {QStringLiteral("/usr/libexec"), QStringLiteral("/usr/lib/at-spi2-core"),
+                        QStringLiteral("/usr/lib/x86_64-linux-gnu/at-spi2-core")});
 }
 
 ScopedEnvironment::ScopedEnvironment(const char* name, std::optional<QByteArray> value) : name_(name) {

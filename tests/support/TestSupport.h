@@ -3,6 +3,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <chrono>
 #include <functional>
 #include <optional>
@@ -18,6 +19,11 @@ bool waitUntil(const std::function<bool()>& condition,
 QString writeFile(const QString& path, const QByteArray& content);
 // Writes an executable shell script.
 QString writeExecutable(const QString& path, const QByteArray& script);
+
+// A program on PATH, else in one of the extra folders; empty when neither has it.
+QString findProgram(const QString& name, const QStringList& extraPaths = {});
+// The AT-SPI bus launcher (it lives outside PATH); empty when at-spi2-core is missing.
+QString accessibilityBusLauncher();
 
 // Sets (or, with no value, removes) an environment variable for the lifetime of the object.
 class ScopedEnvironment {
