@@ -9,7 +9,6 @@
 #include "services/AssistantProvider.h"
 #include "uiautomation/Workspace.h"
 #include "voice/OpenAIRealtimeVoiceService.h"
-#include "voice/VoiceTimers.h"
 
 #include <QPointer>
 #include <QThread>
@@ -25,8 +24,7 @@ bool isAddressedToCaptureOne(const QString& text) {
 } // namespace
 
 AppModel::AppModel(AppModelServices services, QObject* parent)
-    : QObject(parent), services_(std::move(services)),
-      voiceTimers_(services_.voiceTimers ? services_.voiceTimers : VoiceTimers::system()) {
+    : QObject(parent), services_(std::move(services)) {
     if (services_.assistantProvider) {
         assistantProviderKind_ = services_.assistantProvider->kind();
     }
@@ -39,9 +37,7 @@ AppModel::AppModel(AppModelServices services, QObject* parent)
     setSelectedArtifactID(std::nullopt);
     configureUpdateNotice();
     configureChangeHistory();
-    configureRealtimeVoice();
-    configureWakeWordVoice();
-    configureAudioInputDevices();
+    configureVoice();
     later([this] { checkForProductUpdate(); });
 }
 
@@ -80,25 +76,7 @@ void AppModel::setPromptText(const QString& text) {
     emit promptTextChanged();
 }
 
-void AppModel::setRealtimeVoiceState(RealtimeVoiceState state) {
-    assertOnModelThread();
-    realtimeVoiceState_ = state;
-    emit realtimeVoiceStateChanged();
-}
-
-void AppModel::setWakeWordListening(bool listening) {
-    assertOnModelThread();
-    isWakeWordListening_ = listening;
-    emit isWakeWordListeningChanged();
-}
-
 const QString AppModel::busyNoticeText = QStringLiteral("Orbix is still working on the previous request.");
-
-void AppModel::setMicrophoneMissing(bool missing) {
-    assertOnModelThread();
-    isMicrophoneMissing_ = missing;
-    emit isMicrophoneMissingChanged();
-}
 
 void AppModel::setResponding(bool responding) {
     assertOnModelThread();

@@ -14,6 +14,7 @@
 #include "model/LocalCommandRoad.h"
 #include "model/PhotoTrayModel.h"
 #include "model/UpdateNotice.h"
+#include "model/VoiceCoordinator.h"
 #include "services/ProductConfiguration.h"
 #include "services/ProductUpdateService.h"
 #include "voice/VoiceFailure.h"
@@ -40,7 +41,6 @@ class MacComputerUseService;
 class OpenAIRealtimeVoiceService;
 class ProductUpdateService;
 class SpeechFeedbackService;
-class VoiceTimer;
 class VoiceTimers;
 class WakeWordVoiceService;
 class Workspace;
@@ -97,10 +97,10 @@ class AppModel : public QObject {
     Q_PROPERTY(bool hasActiveUpdate READ hasActiveUpdate NOTIFY activeUpdateChanged)
 
 public:
-    // After the wake listener has released the microphone, before a voice session takes it.
-    static constexpr std::chrono::milliseconds microphoneHandOverDelay{150};
-    // The windows are activated twice: a window manager may still be busy with the first request.
-    static constexpr std::chrono::milliseconds windowActivationRepeatDelay{150};
+    static constexpr std::chrono::milliseconds microphoneHandOverDelay =
+        VoiceCoordinator::microphoneHandOverDelay;
+    static constexpr std::chrono::milliseconds windowActivationRepeatDelay =
+        VoiceCoordinator::windowActivationRepeatDelay;
 
     explicit AppModel(AppModelServices services, QObject* parent = nullptr);
     ~AppModel() override;
@@ -116,9 +116,9 @@ public:
     QString promptText() const { return promptText_; }
     void setPromptText(const QString& text);
     bool shouldFocusPrompt() const { return shouldFocusPrompt_; }
-    RealtimeVoiceState realtimeVoiceState() const { return realtimeVoiceState_; }
+    RealtimeVoiceState realtimeVoiceState() const { return voice_->realtimeVoiceState(); }
     void setRealtimeVoiceState(RealtimeVoiceState state);
-    bool isWakeWordListening() const { return isWakeWordListening_; }
+    bool isWakeWordListening() const { return voice_->isWakeWordListening(); }
     void setWakeWordListening(bool listening);
     bool isResponding() const { return isResponding_; }
     // What a typed request that is running is doing, in a few words ("Importing photos from Card."); empty
@@ -135,7 +135,7 @@ public:
     static constexpr qsizetype batchChunkSize = 100;
     static const QString busyNoticeText;
     // No input device exists on this machine: voice cannot listen, and no permission would change that.
-    bool isMicrophoneMissing() const { return isMicrophoneMissing_; }
+    bool isMicrophoneMissing() const { return voice_->isMicrophoneMissing(); }
     void setMicrophoneMissing(bool missing);
     std::optional<QUuid> tempVoiceArtifactID() const { return tempVoiceArtifactID_; }
     const QList<ConversationMessage>& messages() const { return conversation_.records(); }
@@ -164,7 +164,7 @@ public:
     }
     QString inputModeRawValue() const { return rawValue(inputMode_); }
     QString assistantProviderKindRawValue() const { return rawValue(assistantProviderKind_); }
-    QString realtimeVoiceStateRawValue() const { return rawValue(realtimeVoiceState_); }
+    QString realtimeVoiceStateRawValue() const { return rawValue(realtimeVoiceState()); }
     QUuid tempVoiceArtifactUuid() const { return tempVoiceArtifactID_.value_or(QUuid()); }
     int messageCount() const { return conversation_.rowCount(); }
     int artifactCount() const { return artifactList_.rowCount(); }
@@ -187,7 +187,7 @@ public:
     // Asks the composer to take keyboard focus: toggles shouldFocusPrompt, so every request is a change.
     void togglePromptFocus();
 
-    // Voice mode. The microphone control, the wake phrase and setMode(voice) call
+    // Voice mode (VoiceCoordinator). The microphone control, the wake phrase and setMode(voice) call
     // startComputerUseVoiceMode, which toggles the voice session.
     void startComputerUseVoiceMode();
     void handleWakePhrase(const std::optional<QString>& commandSuffix);
@@ -206,8 +206,8 @@ public:
     void showVoicePermissionAlert(VoicePermission permission);
     // The front end that brings windows forward and shows alerts; none by default. Not owned.
     void setPresenter(AppPresenter* presenter);
-    std::optional<QUuid> realtimeTranscriptMessageID() const { return realtimeTranscriptMessageID_; }
-    bool hasPresentedVoicePermissionAlert() const { return hasPresentedVoicePermissionAlert_; }
+    std::optional<QUuid> realtimeTranscriptMessageID() const { return voice_->realtimeTranscriptMessageID(); }
+    bool hasPresentedVoicePermissionAlert() const { return voice_->hasPresentedVoicePermissionAlert(); }
 
     // The typed road.
     void submitPrompt();
@@ -300,8 +300,6 @@ private:
     // Runs work on the next turn of the event loop while the model still exists: the roads' "background
     // task", so that submitPrompt returns before any road's result is published.
     void later(std::function<void()> work);
-    // Runs work after one of the voice delays, unless the model is gone by then.
-    void afterDelay(std::chrono::milliseconds delay, std::function<void()> work);
 
     // One "property:amount:flag" item of an inferred batch adjustment.
     struct AdjustmentStep {
@@ -326,42 +324,19 @@ private:
     void runNextBatchChunk(std::shared_ptr<BatchRun> run);
     void setWorkCancellable(bool cancellable);
 
-    // Voice orchestration.
-    void configureRealtimeVoice();
-    void configureWakeWordVoice();
-    void configureAudioInputDevices();
-    // Reads the device list again; a microphone that appeared restarts the listener that waited for one.
-    void noticeAudioInputs();
+    // Voice orchestration (AppModelVoice.cpp): builds the coordinator and its seam; the typed road reaches
+    // the voice side through the others.
+    void configureVoice();
     bool isRealtimeSessionRunning() const;
-    bool isRealtimeSessionActive() const;
-    // The session goes back to listening after the application answered a request itself.
     void finishLocalFeedbackInSession();
-    void stopWakeWordListening();
-    // Read back a result in voice mode; the microphone goes back to its user once Orbix is quiet.
     void speakFeedback(const QString& summary);
-    void finishSpokenFeedback();
-    // False when no message has that id.
-    bool replaceMessageContent(const QUuid& id, const QString& content);
     void assertOnModelThread() const;
-    void handleRealtimeStateChange(RealtimeVoiceState state);
-    void handleRealtimeError(const QString& message, VoicePermissionProblem problem);
-
-    // A wake command that changes many properties waits for "confirm" (AppModelWakeConfirmation.cpp).
-    // Whether the words answer the command now waiting.
     bool answersWakeConfirmation(const QString& words) const;
-    // Runs or drops the waiting command, answering on the road the words came by; the caller has shown
-    // them.
     void takeWakeConfirmationAnswer(const QString& words, bool spoken);
-    // Holds the command and asks for "confirm"; the caller has shown the command.
-    void askWakeConfirmation(const QString& command);
     // "apply", "confirm" or "cancel" while a batch waits; the preview before a big batch.
     bool answersBatchConfirmation(const QString& words) const;
     void askBatchConfirmation(const ImportedPhotoBatchIntent& intent, const QList<ImportedPhotoAsset>& targets);
     int batchConfirmationThreshold() const;
-    // Runs a command heard after the wake phrase and reads the result back.
-    void runWakeCommand(const QString& command);
-    void runWakeAction(const ComputerUseArguments& arguments);
-    ComputerUseCompletion wakeCommandFinished();
 
     // The change history (AppModelChanges.cpp).
     void configureChangeHistory();
@@ -395,11 +370,6 @@ private:
     AssistantProviderKind assistantProviderKind_ = AssistantProviderKind::openAI;
     QString promptText_;
     bool shouldFocusPrompt_ = false;
-    RealtimeVoiceState realtimeVoiceState_ = RealtimeVoiceState::idle;
-    bool isWakeWordListening_ = false;
-    bool isMicrophoneMissing_ = false;
-    // The listener should run but had no microphone to listen with.
-    bool isWakeWordListenerWaitingForMicrophone_ = false;
     bool isResponding_ = false;
     QString workDescription_;
     bool isBusyNoticeShown_ = false;
@@ -416,20 +386,14 @@ private:
 
     QUuid lastAppliedRouteID_;
     FolderChooser folderChooser_;
-    std::shared_ptr<VoiceTimers> voiceTimers_;
-    std::list<std::unique_ptr<VoiceTimer>> pendingDelays_;
-    AppPresenter* presenter_ = nullptr;
-    std::optional<QUuid> realtimeTranscriptMessageID_;
-    bool hasPresentedVoicePermissionAlert_ = false;
     std::unique_ptr<ChangeHistory> changeHistory_;
     std::optional<QUuid> changeLogArtifactID_;
-    std::optional<QString> wakeCommandAwaitingConfirmation_;
     LocalCommandRoad localCommandRoad_;
     std::optional<ImportedPhotoBatchIntent> batchAwaitingConfirmation_;
     bool runningConfirmedBatch_ = false;
     std::optional<QUuid> batchPreviewArtifactID_;
-    // Tells a question's expiry from a later question's.
-    int wakeConfirmationQuestion_ = 0;
+    // Declared last, so it goes first: its seam reaches the members above.
+    std::unique_ptr<VoiceCoordinator> voice_;
 };
 
 } // namespace orbix

@@ -3,7 +3,6 @@
 #include "model/AppModel.h"
 #include "model/ChangeHistory.h"
 #include "model/ChangeLog.h"
-#include "voice/VoiceTimers.h"
 
 #include <QPointer>
 #include <QSaveFile>

@@ -1,411 +1,119 @@
-// The model's side of voice: the Realtime session's and the wake phrase listener's callbacks, spoken
-// transcripts and tool results in the conversation, the hand-over of the microphone between the listener
-// and the session, commands said right after the wake phrase, and the one-time permission alert.
-#include "captureone/CaptureOneScopeGuard.h"
-#include "captureone/MacComputerUseService.h"
-#include "core/TextRules.h"
+// The model's side of voice: builds the VoiceCoordinator with the seam it works through, forwards its
+// state signals as the model's own, and hands the voice operations to it.
 #include "model/AppModel.h"
-#include "model/ChangeHistory.h"
-#include "model/WakeCommandConfirmation.h"
-#include "voice/AudioInputDevices.h"
-#include "voice/OpenAIRealtimeVoiceService.h"
-#include "voice/SpeechFeedbackService.h"
-#include "voice/VoiceTimers.h"
-#include "voice/WakeWordVoiceService.h"
-
-#include <QPointer>
 
 namespace orbix {
 
-namespace {
-
-const QString voiceStartFailurePrefix = QStringLiteral("Voice couldn't start: ");
-// A failure the open session survived: it did start, and it goes on.
-const QString voiceSessionProblemPrefix = QStringLiteral("Voice: ");
-const QString systemErrorLogPrefix = QStringLiteral("System error encountered: ");
-
-const QString openSettingsButtonText = QStringLiteral("Open System Settings");
-const QString notNowButtonText = QStringLiteral("Not Now");
-const QString speechRecognitionAlertText = QStringLiteral("Speech Recognition Access Needed");
-const QString speechRecognitionAlertDetail =
-    QStringLiteral("Allow Orbix to use Speech Recognition so Hey Orbix can listen for commands.");
-const QString microphoneAlertText = QStringLiteral("Microphone Access Needed");
-const QString microphoneAlertDetail = QStringLiteral(
-    "Allow Orbix to use the microphone so Hey Orbix and Realtime voice can listen for commands.");
-
-VoicePermissionAlert permissionAlertFor(VoicePermission permission) {
-    if (permission == VoicePermission::speechRecognition) {
-        return {VoicePermission::speechRecognition, speechRecognitionAlertText, speechRecognitionAlertDetail,
-                openSettingsButtonText, notNowButtonText};
-    }
-    return {VoicePermission::microphone, microphoneAlertText, microphoneAlertDetail, openSettingsButtonText,
-            notNowButtonText};
+void AppModel::configureVoice() {
+    VoiceCoordinator::Services voiceServices{services_.realtimeVoiceService,  services_.wakeWordVoiceService,
+                                             services_.speechFeedbackService, services_.audioInputDevices,
+                                             services_.computerUseService,    services_.voiceTimers};
+    VoiceCoordinator::ModelSeam seam;
+    seam.inputMode = [this] { return inputMode_; };
+    seam.showVoiceMode = [this] {
+        setInputMode(InputMode::voice);
+        setSelectedSection(SidebarSection::chat);
+    };
+    seam.appendMessage = [this](ConversationMessage message) { appendMessage(std::move(message)); };
+    seam.replaceMessageContent = [this](const QUuid& id, const QString& content) {
+        return conversation_.setContent(id, content);
+    };
+    seam.showArtifact = [this](Artifact artifact) { appendArtifact(std::move(artifact), true); };
+    seam.setResponding = [this](bool responding) { setResponding(responding); };
+    seam.noteChange = [this](const std::optional<ChangeRecord>& change, ChangeRoad road) {
+        noteChange(change, road, lastUserRequest());
+    };
+    seam.targetImportedPhotos = [this](const QString& words) { return targetImportedPhotos(words); };
+    seam.decideLocalCommand = [this](const QString& words) {
+        return localCommandRoad_.decide(
+            words, words.contains(QLatin1String("capture one"), Qt::CaseInsensitive) || captureOneInUse(),
+            isTextModelConfigured());
+    };
+    seam.answersPendingBatch = [this](const QString& words) { return answersBatchConfirmation(words); };
+    seam.dropPendingBatch = [this] { batchAwaitingConfirmation_.reset(); };
+    seam.answerPendingBatch = [this](bool apply) { answerPendingBatch(apply); };
+    seam.undoLastChange = [this](bool redo) { undoLastChange(redo, true); };
+    seam.runLocalCommand = [this](const QString& command) { runLocalCommand(command); };
+    voice_ = std::make_unique<VoiceCoordinator>(std::move(voiceServices), std::move(seam), this);
+    connect(voice_.get(), &VoiceCoordinator::realtimeVoiceStateChanged, this,
+            &AppModel::realtimeVoiceStateChanged);
+    connect(voice_.get(), &VoiceCoordinator::isWakeWordListeningChanged, this,
+            &AppModel::isWakeWordListeningChanged);
+    connect(voice_.get(), &VoiceCoordinator::isMicrophoneMissingChanged, this,
+            &AppModel::isMicrophoneMissingChanged);
 }
 
-} // namespace
-
-void AppModel::afterDelay(std::chrono::milliseconds delay, std::function<void()> work) {
-    const auto slot = pendingDelays_.insert(pendingDelays_.end(), nullptr);
-    *slot = voiceTimers_->after(delay, [this, slot, work = std::move(work)] {
-        // The handle goes at the end of this call: a timer must not be destroyed before it has fired.
-        const std::unique_ptr<VoiceTimer> fired = std::move(*slot);
-        pendingDelays_.erase(slot);
-        work();
-    });
+void AppModel::setRealtimeVoiceState(RealtimeVoiceState state) {
+    voice_->setRealtimeVoiceState(state);
 }
 
-// --- Callbacks of the services ---------------------------------------------------------------------------
-
-void AppModel::configureRealtimeVoice() {
-    OpenAIRealtimeVoiceService* voice = services_.realtimeVoiceService;
-    if (!voice) {
-        return;
-    }
-    // Reads only its argument: an empty transcript means the tool call came before the user's words did.
-    voice->setProductScopeBlocker([](const QString& transcript) -> std::optional<ComputerUseResult> {
-        const QString request = text::trimmed(transcript);
-        if (!request.isEmpty() && !CaptureOneScopeGuard::isOffProductAppRequest(request)) {
-            return std::nullopt;
-        }
-        return MacComputerUseService::scopeRefusal();
-    });
-    QPointer<AppModel> self(this);
-    voice->setImportedPhotoTargetPathsProvider([self](const RealtimeImportedPhotoTargetRequest& request,
-                                                      std::function<void(std::optional<QStringList>)> answer) {
-        // The tool call waits for this answer, so it comes even when the model is gone.
-        answer(self ? self->importedPhotoTargetPaths(request) : std::nullopt);
-    });
-    connect(voice, &OpenAIRealtimeVoiceService::stateChanged, this, &AppModel::handleRealtimeStateChange);
-    connect(voice, &OpenAIRealtimeVoiceService::assistantTranscriptChanged, this,
-            &AppModel::upsertRealtimeTranscript);
-    connect(voice, &OpenAIRealtimeVoiceService::computerUseFinished, this,
-            [this](const ComputerUseResult& result) { applyRealtimeComputerUseResult(result, false); });
-    connect(voice, &OpenAIRealtimeVoiceService::responseDone, this, [this] {
-        realtimeTranscriptMessageID_.reset();
-        setResponding(false);
-    });
-    connect(voice, &OpenAIRealtimeVoiceService::wakePhraseDetected, this, &AppModel::bringAppToFront);
-    connect(voice, &OpenAIRealtimeVoiceService::errorOccurred, this, &AppModel::handleRealtimeError);
-    connect(voice, &OpenAIRealtimeVoiceService::recoverableErrorOccurred, this, [this](const QString& message) {
-        services_.realtimeVoiceService->writeLog(systemErrorLogPrefix + message);
-        appendAssistantMessage(voiceSessionProblemPrefix + message);
-    });
+void AppModel::setWakeWordListening(bool listening) {
+    voice_->setWakeWordListening(listening);
 }
 
-void AppModel::configureWakeWordVoice() {
-    WakeWordVoiceService* listener = services_.wakeWordVoiceService;
-    if (!listener) {
-        return;
-    }
-    connect(listener, &WakeWordVoiceService::wakeDetected, this, &AppModel::handleWakePhrase);
-    connect(listener, &WakeWordVoiceService::listeningStateChanged, this, &AppModel::setWakeWordListening);
-    // Every listener failure is explained, refusals and engine errors alike: without the listener "Hey
-    // Orbix" does nothing, and the microphone is what the user can check. A machine without any
-    // microphone is no refusal: the workspace says so, and the listener waits for one to be plugged in.
-    connect(listener, &WakeWordVoiceService::errorOccurred, this,
-            [this](const QString&, VoicePermissionProblem problem) {
-                setWakeWordListening(false);
-                noticeAudioInputs();
-                if (problem == VoicePermissionProblem::microphone && isMicrophoneMissing_) {
-                    isWakeWordListenerWaitingForMicrophone_ = true;
-                    return;
-                }
-                showVoicePermissionAlert(problem == VoicePermissionProblem::speechRecognition
-                                             ? VoicePermission::speechRecognition
-                                             : VoicePermission::microphone);
-            });
+void AppModel::setMicrophoneMissing(bool missing) {
+    voice_->setMicrophoneMissing(missing);
 }
 
-void AppModel::configureAudioInputDevices() {
-    AudioInputDevices* devices = services_.audioInputDevices;
-    if (!devices) {
-        return;
-    }
-    isMicrophoneMissing_ = !devices->hasInputDevice();
-    QPointer<AppModel> self(this);
-    devices->setInputsChangedHandler([self] {
-        if (self) {
-            self->noticeAudioInputs();
-        }
-    });
+void AppModel::startComputerUseVoiceMode() {
+    voice_->startComputerUseVoiceMode();
 }
 
-void AppModel::noticeAudioInputs() {
-    if (!services_.audioInputDevices) {
-        return;
-    }
-    const bool missing = !services_.audioInputDevices->hasInputDevice();
-    if (missing != isMicrophoneMissing_) {
-        setMicrophoneMissing(missing);
-    }
-    if (!missing && isWakeWordListenerWaitingForMicrophone_) {
-        startWakeWordListening();
-    }
-}
-
-void AppModel::handleRealtimeStateChange(RealtimeVoiceState state) {
-    const bool wasRunning = isRealtimeSessionRunning();
-    setRealtimeVoiceState(state);
-    switch (state) {
-    case RealtimeVoiceState::connecting:
-    case RealtimeVoiceState::recording:
-    case RealtimeVoiceState::speaking:
-        // One microphone user at a time: the session has it now.
-        stopWakeWordListening();
-        break;
-    case RealtimeVoiceState::idle:
-    case RealtimeVoiceState::failed:
-        realtimeTranscriptMessageID_.reset();
-        setResponding(false);
-        // Once per session end ("failed" is followed by "idle"), and never beside a session that is
-        // still open: one microphone user at a time.
-        if (wasRunning && !isRealtimeSessionActive()) {
-            startWakeWordListening();
-        }
-        break;
-    }
-}
-
-void AppModel::handleRealtimeError(const QString& message, VoicePermissionProblem problem) {
-    setResponding(false);
-    services_.realtimeVoiceService->writeLog(systemErrorLogPrefix + message);
-    noticeAudioInputs();
-    if (problem == VoicePermissionProblem::microphone && !isMicrophoneMissing_) {
-        showVoicePermissionAlert(VoicePermission::microphone);
-    }
-    appendAssistantMessage(voiceStartFailurePrefix + message);
-}
-
-// --- The conversation ------------------------------------------------------------------------------------
-
-bool AppModel::replaceMessageContent(const QUuid& id, const QString& content) {
-    return conversation_.setContent(id, content);
-}
-
-void AppModel::upsertRealtimeTranscript(const QString& text) {
-    const QString transcript = text::trimmed(text);
-    if (transcript.isEmpty()) {
-        return;
-    }
-    if (realtimeTranscriptMessageID_ && replaceMessageContent(*realtimeTranscriptMessageID_, transcript)) {
-        return;
-    }
-    ConversationMessage message =
-        ConversationMessage::make(ConversationRole::assistant, inputMode_, transcript);
-    realtimeTranscriptMessageID_ = message.id;
-    appendMessage(std::move(message));
+void AppModel::handleWakePhrase(const std::optional<QString>& commandSuffix) {
+    voice_->handleWakePhrase(commandSuffix);
 }
 
 void AppModel::applyRealtimeComputerUseResult(const ComputerUseResult& result, bool speak) {
-    // Spoken results are the wake road's; the others come from the voice session.
-    noteChange(result.change, speak ? ChangeRoad::wake : ChangeRoad::voice, lastUserRequest());
-    // During a session the model speaks about the result itself and its transcript fills the message.
-    if (!isRealtimeSessionActive()) {
-        upsertRealtimeTranscript(result.summary);
-    }
-    if (result.artifact) {
-        appendArtifact(*result.artifact, true);
-    }
-    if (speak && inputMode_ == InputMode::voice) {
-        speakFeedback(result.summary);
-        return;
-    }
-    if (isRealtimeSessionRunning()) {
-        finishLocalFeedbackInSession();
-    }
+    voice_->applyRealtimeComputerUseResult(result, speak);
 }
 
 std::optional<QStringList>
 AppModel::importedPhotoTargetPaths(const RealtimeImportedPhotoTargetRequest& request) const {
-    if (!ImportedPhotoRecognizers::isImportedPhotoTargetableAction(request.action)) {
-        return std::nullopt;
-    }
-    QStringList texts;
-    for (const std::optional<QString>& text :
-         {request.text, request.targetName, request.prompt, request.presetName, request.transcript}) {
-        if (text) {
-            texts << *text;
-        }
-    }
-    const QString lower = texts.join(QLatin1Char(' ')).toLower();
-    if (!ImportedPhotoRecognizers::referencesImportedPhotoSelection(lower)) {
-        return std::nullopt;
-    }
-    QStringList paths;
-    for (const ImportedPhotoAsset& photo : targetImportedPhotos(lower)) {
-        paths << ImportedPhotoRecognizers::standardizedPath(photo.url);
-    }
-    return paths;
+    return voice_->importedPhotoTargetPaths(request);
 }
 
-// --- Read-back -------------------------------------------------------------------------------------------
-
-void AppModel::speakFeedback(const QString& summary) {
-    QPointer<AppModel> self(this);
-    const auto finished = [self] {
-        if (self) {
-            self->finishSpokenFeedback();
-        }
-    };
-    if (services_.speechFeedbackService) {
-        services_.speechFeedbackService->speak(summary, finished);
-    } else {
-        later(finished);
-    }
-}
-
-void AppModel::finishSpokenFeedback() {
-    if (isRealtimeSessionRunning()) {
-        finishLocalFeedbackInSession();
-        return;
-    }
-    realtimeTranscriptMessageID_.reset();
-    startWakeWordListening();
-}
-
-// --- Starting and stopping -------------------------------------------------------------------------------
-
-bool AppModel::isRealtimeSessionRunning() const {
-    return realtimeVoiceState_ != RealtimeVoiceState::idle && realtimeVoiceState_ != RealtimeVoiceState::failed;
-}
-
-void AppModel::finishLocalFeedbackInSession() {
-    if (services_.realtimeVoiceService) {
-        services_.realtimeVoiceService->finishLocalFeedbackAndScheduleIdleDisconnect();
-    }
-}
-
-bool AppModel::isRealtimeSessionActive() const {
-    return services_.realtimeVoiceService && services_.realtimeVoiceService->isActive();
-}
-
-void AppModel::startComputerUseVoiceMode() {
-    setInputMode(InputMode::voice);
-    setSelectedSection(SidebarSection::chat);
-    QPointer<AppModel> self(this);
-    const auto toggleSession = [self] {
-        if (!self || !self->services_.realtimeVoiceService) {
-            return;
-        }
-        OpenAIRealtimeVoiceService& voice = *self->services_.realtimeVoiceService;
-        if (voice.isActive()) {
-            voice.stop();
-        } else {
-            voice.start(true);
-        }
-    };
-    const auto handOver = [self, toggleSession] {
-        if (self) {
-            self->afterDelay(microphoneHandOverDelay, toggleSession);
-        }
-    };
-    if (services_.wakeWordVoiceService) {
-        services_.wakeWordVoiceService->stopAndWait(handOver);
-    } else {
-        handOver();
-    }
-}
-
-void AppModel::handleWakePhrase(const std::optional<QString>& commandSuffix) {
-    // An answer to a command waiting for "confirm" is taken first; anything else heard drops that command.
-    const bool isAnswer = commandSuffix && answersWakeConfirmation(*commandSuffix);
-    if (!isAnswer) {
-        wakeCommandAwaitingConfirmation_.reset();
-    }
-    // A command without "capture one" in it counts only while Capture One is in use (or no text model is
-    // configured), judged before Orbix's own window comes forward; an answer to a question completes it.
-    using LocalKind = LocalCommandRoad::Decision::Kind;
-    // Any other words drop a batch waiting for its answer.
-    const bool isBatchAnswer = commandSuffix && answersBatchConfirmation(*commandSuffix);
-    if (!isBatchAnswer) {
-        batchAwaitingConfirmation_.reset();
-    }
-    const auto undoWords = commandSuffix && !isAnswer && !isBatchAnswer
-                               ? ChangeHistory::undoRequest(*commandSuffix)
-                               : std::nullopt;
-    const LocalCommandRoad::Decision local =
-        commandSuffix && !commandSuffix->isEmpty() && services_.computerUseService && !isAnswer && !undoWords &&
-                !isBatchAnswer
-            ? localCommandRoad_.decide(
-                  *commandSuffix,
-                  commandSuffix->contains(QLatin1String("capture one"), Qt::CaseInsensitive) ||
-                      captureOneInUse(),
-                  isTextModelConfigured())
-            : LocalCommandRoad::Decision{};
-    const bool isLocalCommand = isAnswer || isBatchAnswer || undoWords.has_value() ||
-                                local.kind == LocalKind::run || local.kind == LocalKind::ask;
-    if (!isLocalCommand) {
-        bringAppToFront();
-    }
-    setInputMode(InputMode::voice);
-    setSelectedSection(SidebarSection::chat);
-    setWakeWordListening(false);
-    if (!isLocalCommand) {
-        startComputerUseVoiceMode();
-        return;
-    }
-    appendMessage(ConversationMessage::make(ConversationRole::user, InputMode::voice, *commandSuffix));
-    if (isBatchAnswer) {
-        answerPendingBatch(wakeconfirmation::answerIn(*commandSuffix) != wakeconfirmation::Answer::cancel);
-    } else if (isAnswer) {
-        takeWakeConfirmationAnswer(*commandSuffix, true);
-    } else if (undoWords) {
-        undoLastChange(*undoWords, true);
-    } else if (local.kind == LocalKind::ask) {
-        // Read aloud like a result; the listener resumes once it has been said, ready for the answer.
-        applyRealtimeComputerUseResult({local.reply, std::nullopt}, true);
-    } else if (wakeconfirmation::needsConfirmation(local.arguments)) {
-        askWakeConfirmation(*commandSuffix);
-    } else {
-        runWakeAction(local.arguments);
-    }
+void AppModel::upsertRealtimeTranscript(const QString& text) {
+    voice_->upsertRealtimeTranscript(text);
 }
 
 void AppModel::startWakeWordListening() {
-    if (!services_.wakeWordVoiceService || isRealtimeSessionRunning()) {
-        return;
-    }
-    isWakeWordListenerWaitingForMicrophone_ = isMicrophoneMissing_;
-    if (!isMicrophoneMissing_) {
-        services_.wakeWordVoiceService->start();
-    }
+    voice_->startWakeWordListening();
 }
 
 void AppModel::startWakeWordListeningWhenReady() {
-    later([this] { startWakeWordListening(); });
-}
-
-void AppModel::stopWakeWordListening() {
-    if (services_.wakeWordVoiceService) {
-        services_.wakeWordVoiceService->stop();
-    }
-    setWakeWordListening(false);
-}
-
-// --- The window and the alert ----------------------------------------------------------------------------
-
-void AppModel::setPresenter(AppPresenter* presenter) {
-    presenter_ = presenter;
+    voice_->startWakeWordListeningWhenReady();
 }
 
 void AppModel::bringAppToFront() {
-    const auto activate = [this] {
-        if (presenter_) {
-            presenter_->activateAppWindows();
-        }
-    };
-    activate();
-    afterDelay(windowActivationRepeatDelay, activate);
+    voice_->bringAppToFront();
 }
 
 void AppModel::showVoicePermissionAlert(VoicePermission permission) {
-    if (hasPresentedVoicePermissionAlert_) {
-        return;
-    }
-    hasPresentedVoicePermissionAlert_ = true;
-    if (presenter_) {
-        presenter_->presentVoicePermissionAlert(permissionAlertFor(permission));
-    }
+    voice_->showVoicePermissionAlert(permission);
+}
+
+void AppModel::setPresenter(AppPresenter* presenter) {
+    voice_->setPresenter(presenter);
+}
+
+bool AppModel::isRealtimeSessionRunning() const {
+    return voice_->isRealtimeSessionRunning();
+}
+
+void AppModel::finishLocalFeedbackInSession() {
+    voice_->finishLocalFeedbackInSession();
+}
+
+void AppModel::speakFeedback(const QString& summary) {
+    voice_->speakFeedback(summary);
+}
+
+bool AppModel::answersWakeConfirmation(const QString& words) const {
+    return voice_->answersWakeConfirmation(words);
+}
+
+void AppModel::takeWakeConfirmationAnswer(const QString& words, bool spoken) {
+    voice_->takeWakeConfirmationAnswer(words, spoken);
 }
 
 } // namespace orbix

@@ -1,7 +1,7 @@
 // Wake commands that change many properties at once: held until "confirm" is said after the wake phrase
 // or typed, dropped on "cancel", on any other wake command or when the answer does not come in time.
 #include "captureone/MacComputerUseService.h"
-#include "model/AppModel.h"
+#include "model/VoiceCoordinator.h"
 #include "model/WakeCommandConfirmation.h"
 
 #include <QPointer>
@@ -22,12 +22,12 @@ ComputerUseResult withUndoHint(ComputerUseResult result) {
 
 } // namespace
 
-bool AppModel::answersWakeConfirmation(const QString& words) const {
+bool VoiceCoordinator::answersWakeConfirmation(const QString& words) const {
     return wakeCommandAwaitingConfirmation_ &&
            wakeconfirmation::answerIn(words) != wakeconfirmation::Answer::none;
 }
 
-void AppModel::takeWakeConfirmationAnswer(const QString& words, bool spoken) {
+void VoiceCoordinator::takeWakeConfirmationAnswer(const QString& words, bool spoken) {
     const std::optional<QString> command = std::exchange(wakeCommandAwaitingConfirmation_, std::nullopt);
     const bool confirmed = command && wakeconfirmation::answerIn(words) == wakeconfirmation::Answer::confirm;
     // Each road answers as it answers its own commands.
@@ -37,17 +37,17 @@ void AppModel::takeWakeConfirmationAnswer(const QString& words, bool spoken) {
         return;
     }
     if (confirmed) {
-        runLocalCommand(wakeconfirmation::confirmedCommand(*command));
+        model_.runLocalCommand(wakeconfirmation::confirmedCommand(*command));
         return;
     }
     appendAssistantMessage(wakeconfirmation::cancelledText);
-    if (inputMode_ == InputMode::voice) {
+    if (model_.inputMode() == InputMode::voice) {
         speakFeedback(wakeconfirmation::cancelledText);
     }
-    setResponding(false);
+    model_.setResponding(false);
 }
 
-void AppModel::askWakeConfirmation(const QString& command) {
+void VoiceCoordinator::askWakeConfirmation(const QString& command) {
     wakeCommandAwaitingConfirmation_ = command;
     const int question = ++wakeConfirmationQuestion_;
     afterDelay(wakeconfirmation::answerTimeout, [this, question] {
@@ -60,24 +60,24 @@ void AppModel::askWakeConfirmation(const QString& command) {
     applyRealtimeComputerUseResult({wakeconfirmation::question(command), std::nullopt}, true);
 }
 
-void AppModel::runWakeCommand(const QString& command) {
-    setResponding(true);
+void VoiceCoordinator::runWakeCommand(const QString& command) {
+    model_.setResponding(true);
     later([this, command] { services_.computerUseService->execute(command, wakeCommandFinished()); });
 }
 
-void AppModel::runWakeAction(const ComputerUseArguments& arguments) {
-    setResponding(true);
+void VoiceCoordinator::runWakeAction(const ComputerUseArguments& arguments) {
+    model_.setResponding(true);
     later([this, arguments] { services_.computerUseService->executeAction(arguments, wakeCommandFinished()); });
 }
 
-ComputerUseCompletion AppModel::wakeCommandFinished() {
-    QPointer<AppModel> self(this);
+ComputerUseCompletion VoiceCoordinator::wakeCommandFinished() {
+    QPointer<VoiceCoordinator> self(this);
     return [self](const ComputerUseResult& result) {
         if (!self) {
             return;
         }
         self->bringAppToFront();
-        self->setResponding(false);
+        self->model_.setResponding(false);
         self->applyRealtimeComputerUseResult(withUndoHint(result), true);
     };
 }
