@@ -92,7 +92,7 @@ void VoiceCoordinator::configureRealtimeVoice() {
     QPointer<VoiceCoordinator> self(this);
     voice->setImportedPhotoTargetPathsProvider([self](const RealtimeImportedPhotoTargetRequest& request,
                                                       std::function<void(std::optional<QStringList>)> answer) {
-        // The tool call waits for this answer, so it comes even when the model is gone.
+        // The tool call waits for this answer, so it comes even when the coordinator is gone.
         answer(self ? self->importedPhotoTargetPaths(request) : std::nullopt);
     });
     connect(voice, &OpenAIRealtimeVoiceService::stateChanged, this,
