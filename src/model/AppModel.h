@@ -26,7 +26,6 @@
 #include <QUuid>
 #include <chrono>
 #include <functional>
-#include <list>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -97,6 +96,7 @@ class AppModel : public QObject {
     Q_PROPERTY(bool hasActiveUpdate READ hasActiveUpdate NOTIFY activeUpdateChanged)
 
 public:
+    // The voice delays; VoiceCoordinator says what each is for.
     static constexpr std::chrono::milliseconds microphoneHandOverDelay =
         VoiceCoordinator::microphoneHandOverDelay;
     static constexpr std::chrono::milliseconds windowActivationRepeatDelay =
