@@ -102,6 +102,8 @@ private:
     int keyTarget(int key) const;
     // Removes the selected photos, or the focused one when none is selected; focus goes to the next tile.
     void removeSelectedOrFocused();
+    // Keys the tray keeps from the window's shortcuts while it has the focus (Select All, None, Delete).
+    static bool isTrayShortcut(const QKeyEvent& key);
     void announce(QAccessible::Event type, int index);
     Hit hitAt(const QPointF& position) const;
     int captionHeight() const;
