@@ -6,7 +6,6 @@
 #include "views/MarkdownContentView.h"
 #include "views/PromptTextField.h"
 
-#include <QApplication>
 #include <QCoreApplication>
 #include <QScrollArea>
 #include <benchmark/benchmark.h>
@@ -113,14 +112,3 @@ BENCHMARK(BM_NoteIntoPromptField)
     ->UseRealTime();
 
 } // namespace
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

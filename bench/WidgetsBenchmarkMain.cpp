@@ -1,0 +1,15 @@
+// Entry point of the benchmark programs that drive widgets: Google Benchmark inside a QApplication on the
+// offscreen platform (unless the environment names another).
+#include <QApplication>
+#include <benchmark/benchmark.h>
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
