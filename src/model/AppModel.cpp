@@ -1,27 +1,14 @@
 #include "model/AppModel.h"
 
-#include "captureone/CaptureOneScopeGuard.h"
-#include "captureone/CaptureOneService.h"
-#include "captureone/MacComputerUseService.h"
 #include "core/TextRules.h"
 #include "model/ChangeHistory.h"
-#include "model/WakeCommandConfirmation.h"
 #include "services/AssistantProvider.h"
-#include "uiautomation/Workspace.h"
 #include "voice/OpenAIRealtimeVoiceService.h"
 
-#include <QPointer>
 #include <QThread>
 #include <QTimer>
 
 namespace orbix {
-
-namespace {
-// "capture one, rate these 4 stars" with nothing in the tray speaks of Capture One's own selection.
-bool isAddressedToCaptureOne(const QString& text) {
-    return text.contains(QStringLiteral("capture one"), Qt::CaseInsensitive);
-}
-} // namespace
 
 AppModel::AppModel(AppModelServices services, QObject* parent)
     : QObject(parent), services_(std::move(services)) {
@@ -37,6 +24,7 @@ AppModel::AppModel(AppModelServices services, QObject* parent)
     setSelectedArtifactID(std::nullopt);
     configureUpdateNotice();
     configureChangeHistory();
+    configurePromptPipeline();
     configureVoice();
     later([this] { checkForProductUpdate(); });
 }
@@ -284,18 +272,46 @@ void AppModel::applyIntentRoute(const AppIntentRoute& route) {
 
 // --- The typed road --------------------------------------------------------------------------------------
 
-bool AppModel::isCaptureOneConnectionTest(const QString& text) {
-    QString lower = text.toLower();
-    lower.replace(QLatin1Char('-'), QLatin1Char(' '));
-    if (lower.contains(QStringLiteral("test capture one connection")) ||
-        lower.contains(QStringLiteral("check capture one connection")) ||
-        lower.contains(QStringLiteral("capture one connection test"))) {
+void AppModel::configurePromptPipeline() {
+    PromptPipeline::Host host;
+    host.appendMessage = [this](ConversationMessage message) { appendMessage(std::move(message)); };
+    host.appendReply = [this](const QString& content) { appendAssistantMessage(content); };
+    host.appendArtifact = [this](Artifact artifact, bool select) {
+        appendArtifact(std::move(artifact), select);
+    };
+    host.setResponding = [this](bool responding) { setResponding(responding); };
+    host.setWorkDescription = [this](const QString& description) { setWorkDescription(description); };
+    host.recordChange = [this](const std::optional<ChangeRecord>& change, ChangeRoad road,
+                               const QString& request) { noteChange(change, road, request); };
+    host.lastUserRequest = [this] { return lastUserRequest(); };
+    host.readAloudInVoiceMode = [this](const QString& reply) {
+        if (inputMode_ != InputMode::voice) {
+            return false;
+        }
+        speakFeedback(reply);
         return true;
-    }
-    if (lower.contains(QStringLiteral("capture one status"))) {
-        return lower.contains(QStringLiteral("connection"));
-    }
-    return false;
+    };
+    host.resumeVoiceSession = [this] {
+        if (isRealtimeSessionRunning()) {
+            finishLocalFeedbackInSession();
+        }
+    };
+    host.answersWakeConfirmation = [this](const QString& words) { return answersWakeConfirmation(words); };
+    host.takeWakeConfirmationAnswer = [this](const QString& words) {
+        takeWakeConfirmationAnswer(words, false);
+    };
+    host.answersBatchConfirmation = [this](const QString& words) { return answersBatchConfirmation(words); };
+    host.dropPendingBatch = [this] { batchAwaitingConfirmation_.reset(); };
+    host.answerPendingBatch = [this](bool apply) { answerPendingBatch(apply); };
+    host.undoLastChange = [this](bool redo) { undoLastChange(redo); };
+    host.showChanges = [this] { showChanges(); };
+    host.importPhotos = [this](const QUrl& folder) { importPhotos(folder); };
+    host.isTrayEmpty = [this] { return photoTray_.records().isEmpty(); };
+    host.runTrayBatch = [this](const ImportedPhotoBatchIntent& intent) { runImportedPhotoBatchIntent(intent); };
+    pipeline_ = std::make_unique<PromptPipeline>(
+        PromptPipeline::Services{services_.assistantProvider, services_.computerUseService,
+                                 services_.captureOne, services_.workspace},
+        std::move(host));
 }
 
 void AppModel::submitPrompt() {
@@ -314,158 +330,7 @@ void AppModel::submitPrompt() {
     appendMessage(ConversationMessage::make(ConversationRole::user, inputMode_, text));
     setPromptText(QString());
     setResponding(true);
-
-    // Judged first: a question waiting for its answer is dropped by whatever else the text is.
-    const LocalCommandRoad::Decision local = localCommandRoad_.decide(
-        text, isAddressedToCaptureOne(text) || captureOneInUse(), isTextModelConfigured());
-    // Any other request drops a batch waiting for its answer.
-    const bool answersBatch = answersBatchConfirmation(text);
-    if (!answersBatch) {
-        batchAwaitingConfirmation_.reset();
-    }
-    if (answersBatch) {
-        const bool apply = wakeconfirmation::answerIn(text) != wakeconfirmation::Answer::cancel;
-        later([this, apply] { answerPendingBatch(apply); });
-    } else if (answersWakeConfirmation(text)) {
-        later([this, text] { takeWakeConfirmationAnswer(text, false); });
-    } else if (const auto redo = ChangeHistory::undoRequest(text)) {
-        later([this, redo = *redo] { undoLastChange(redo); });
-    } else if (ChangeHistory::isShowChangesRequest(text)) {
-        showChanges();
-        setResponding(false);
-    } else if (CaptureOneScopeGuard::isOffProductAppRequest(text)) {
-        showProductScopeNotice();
-    } else if (isCaptureOneConnectionTest(text)) {
-        setWorkDescription(QStringLiteral("Checking the connection to Capture One."));
-        later([this] { runConnectionTest(); });
-    } else if (const auto path = ImportedPhotoRecognizers::importFolderPath(text)) {
-        later([this, folder = QUrl::fromLocalFile(*path)] { importPhotos(folder); });
-    } else if (const auto intent = ImportedPhotoRecognizers::batchIntent(text);
-               intent &&
-               !(photoTray_.records().isEmpty() && local.kind != LocalCommandRoad::Decision::Kind::notLocal)) {
-        // With nothing in the tray, batch words ("warmer", "reject these") are for Capture One's selection.
-        later([this, intent = *intent] { runImportedPhotoBatchIntent(intent); });
-    } else if (local.kind == LocalCommandRoad::Decision::Kind::run) {
-        setWorkDescription(QStringLiteral("Running the command in Capture One."));
-        later([this, arguments = local.arguments] { runLocalAction(arguments); });
-    } else if (local.kind != LocalCommandRoad::Decision::Kind::notLocal) {
-        later([this, reply = local.reply] { answerLocally(reply); });
-    } else {
-        setWorkDescription(QStringLiteral("Asking the assistant."));
-        later([this, text] { askAssistant(text); });
-    }
-}
-
-void AppModel::showProductScopeNotice() {
-    const ComputerUseResult refusal = MacComputerUseService::scopeRefusal();
-    appendArtifact(*refusal.artifact, true);
-    appendAssistantMessage(refusal.summary);
-    setResponding(false);
-}
-
-void AppModel::runConnectionTest() {
-    QPointer<AppModel> self(this);
-    services_.captureOne->getStatus([self](const CommandOutcome& outcome) {
-        if (!self) {
-            return;
-        }
-        self->appendAssistantMessage(outcome.text);
-        self->setResponding(false);
-    });
-}
-
-bool AppModel::captureOneInUse() const {
-    const auto application = services_.workspace ? services_.workspace->applicationInUse() : std::nullopt;
-    return application && isAddressedToCaptureOne(application->localizedName);
-}
-
-bool AppModel::isTextModelConfigured() const {
-    return !services_.assistantProvider || services_.assistantProvider->isConfigured();
-}
-
-void AppModel::answerLocally(const QString& reply) {
-    appendAssistantMessage(reply);
-    if (inputMode_ == InputMode::voice) {
-        speakFeedback(reply);
-    }
-    setResponding(false);
-}
-
-void AppModel::runLocalCommand(const QString& text) {
-    services_.computerUseService->execute(text, localCommandFinished());
-}
-
-void AppModel::runLocalAction(const ComputerUseArguments& arguments) {
-    services_.computerUseService->executeAction(arguments, localCommandFinished());
-}
-
-ComputerUseCompletion AppModel::localCommandFinished() {
-    QPointer<AppModel> self(this);
-    return [self](const ComputerUseResult& result) {
-        if (!self) {
-            return;
-        }
-        self->noteChange(result.change, ChangeRoad::typed, self->lastUserRequest());
-        self->appendAssistantMessage(result.summary);
-        if (result.artifact) {
-            self->appendArtifact(*result.artifact, true);
-        }
-        if (self->inputMode_ == InputMode::voice) {
-            self->speakFeedback(result.summary);
-        } else if (self->isRealtimeSessionRunning()) {
-            self->finishLocalFeedbackInSession();
-        }
-        self->setResponding(false);
-    };
-}
-
-void AppModel::askAssistant(const QString& text) {
-    QPointer<AppModel> self(this);
-    services_.assistantProvider->respond(AssistantRequest{text}, [self](const AssistantResponse& response) {
-        if (!self) {
-            return;
-        }
-        self->appendMessage(response.message);
-        for (qsizetype index = 0; index < qsizetype(response.artifacts.size()); ++index) {
-            self->appendArtifact(response.artifacts[size_t(index)],
-                                 index + 1 == qsizetype(response.artifacts.size()));
-        }
-        self->setResponding(false);
-        if (!response.action) {
-            return;
-        }
-        self->setResponding(true);
-        self->later([self, action = *response.action] {
-            if (self) {
-                self->executeReplyAction(action);
-            }
-        });
-    });
-}
-
-void AppModel::executeReplyAction(const AssistantAction& action) {
-    // Only what the reply's action carries: no application name (open_app always opens Capture One) and no
-    // target paths (the Capture One selection, never the tray).
-    ComputerUseArguments arguments;
-    arguments.action = action.type;
-    arguments.text = action.text;
-    arguments.slider = action.slider;
-    arguments.value = action.value;
-    arguments.relative = action.relative;
-    arguments.presetName = action.presetName;
-    arguments.folderPath = action.folderPath;
-    QPointer<AppModel> self(this);
-    services_.computerUseService->executeAction(arguments, [self](const ComputerUseResult& result) {
-        if (!self) {
-            return;
-        }
-        self->noteChange(result.change, ChangeRoad::assistant, self->lastUserRequest());
-        self->setResponding(false);
-        if (result.artifact) {
-            self->appendArtifact(*result.artifact, true);
-        }
-        self->appendAssistantMessage(result.summary);
-    });
+    pipeline_->route(text);
 }
 
 } // namespace orbix

@@ -13,6 +13,7 @@
 #include "model/ImportedPhotoRecognizers.h"
 #include "model/LocalCommandRoad.h"
 #include "model/PhotoTrayModel.h"
+#include "model/PromptPipeline.h"
 #include "model/UpdateNotice.h"
 #include "model/VoiceCoordinator.h"
 #include "services/ProductConfiguration.h"
@@ -209,10 +210,12 @@ public:
     std::optional<QUuid> realtimeTranscriptMessageID() const { return voice_->realtimeTranscriptMessageID(); }
     bool hasPresentedVoicePermissionAlert() const { return voice_->hasPresentedVoicePermissionAlert(); }
 
-    // The typed road.
+    // The typed road: the request is shown here, and PromptPipeline takes it down its road.
     void submitPrompt();
-    void showProductScopeNotice();
-    static bool isCaptureOneConnectionTest(const QString& text);
+    void showProductScopeNotice() { pipeline_->showProductScopeNotice(); }
+    static bool isCaptureOneConnectionTest(const QString& text) {
+        return PromptPipeline::isCaptureOneConnectionTest(text);
+    }
 
     // The photo tray.
     void setFolderChooser(FolderChooser chooser);
@@ -345,17 +348,7 @@ private:
     QString lastUserRequest() const;
     void refreshChangeLogArtifact();
 
-    void runConnectionTest();
-    void runLocalCommand(const QString& text);
-    // The local road (LocalCommandRoad): Capture One named or in use, a text model configured, a read
-    // action run on the selection, or a question or the examples answered.
-    bool captureOneInUse() const;
-    bool isTextModelConfigured() const;
-    void runLocalAction(const ComputerUseArguments& arguments);
-    void answerLocally(const QString& reply);
-    ComputerUseCompletion localCommandFinished();
-    void askAssistant(const QString& text);
-    void executeReplyAction(const AssistantAction& action);
+    void configurePromptPipeline();
 
     AppModelServices services_;
 
@@ -388,7 +381,8 @@ private:
     FolderChooser folderChooser_;
     std::unique_ptr<ChangeHistory> changeHistory_;
     std::optional<QUuid> changeLogArtifactID_;
-    LocalCommandRoad localCommandRoad_;
+    // After the lists it reports into, so that it goes first.
+    std::unique_ptr<PromptPipeline> pipeline_;
     std::optional<ImportedPhotoBatchIntent> batchAwaitingConfirmation_;
     bool runningConfirmedBatch_ = false;
     std::optional<QUuid> batchPreviewArtifactID_;

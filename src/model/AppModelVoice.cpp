@@ -24,16 +24,12 @@ void AppModel::configureVoice() {
         noteChange(change, road, lastUserRequest());
     };
     seam.targetImportedPhotos = [this](const QString& words) { return targetImportedPhotos(words); };
-    seam.decideLocalCommand = [this](const QString& words) {
-        return localCommandRoad_.decide(
-            words, words.contains(QLatin1String("capture one"), Qt::CaseInsensitive) || captureOneInUse(),
-            isTextModelConfigured());
-    };
+    seam.decideLocalCommand = [this](const QString& words) { return pipeline_->decideLocally(words); };
     seam.answersPendingBatch = [this](const QString& words) { return answersBatchConfirmation(words); };
     seam.dropPendingBatch = [this] { batchAwaitingConfirmation_.reset(); };
     seam.answerPendingBatch = [this](bool apply) { answerPendingBatch(apply); };
     seam.undoLastChange = [this](bool redo) { undoLastChange(redo, true); };
-    seam.runLocalCommand = [this](const QString& command) { runLocalCommand(command); };
+    seam.runLocalCommand = [this](const QString& command) { pipeline_->runLocalCommand(command); };
     voice_ = std::make_unique<VoiceCoordinator>(std::move(voiceServices), std::move(seam), this);
     connect(voice_.get(), &VoiceCoordinator::realtimeVoiceStateChanged, this,
             &AppModel::realtimeVoiceStateChanged);
