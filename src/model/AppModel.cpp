@@ -281,6 +281,8 @@ void AppModel::configurePromptPipeline() {
     };
     host.setResponding = [this](bool responding) { setResponding(responding); };
     host.setWorkDescription = [this](const QString& description) { setWorkDescription(description); };
+    host.setWorkCancellable = [this](bool cancellable) { setWorkCancellable(cancellable); };
+    host.isCancelRequested = [this] { return isCancelRequested_; };
     host.recordChange = [this](const std::optional<ChangeRecord>& change, ChangeRoad road,
                                const QString& request) { noteChange(change, road, request); };
     host.lastUserRequest = [this] { return lastUserRequest(); };
@@ -300,17 +302,15 @@ void AppModel::configurePromptPipeline() {
     host.takeWakeConfirmationAnswer = [this](const QString& words) {
         takeWakeConfirmationAnswer(words, false);
     };
-    host.answersBatchConfirmation = [this](const QString& words) { return answersBatchConfirmation(words); };
-    host.dropPendingBatch = [this] { batchAwaitingConfirmation_.reset(); };
-    host.answerPendingBatch = [this](bool apply) { answerPendingBatch(apply); };
     host.undoLastChange = [this](bool redo) { undoLastChange(redo); };
     host.showChanges = [this] { showChanges(); };
     host.importPhotos = [this](const QUrl& folder) { importPhotos(folder); };
     host.isTrayEmpty = [this] { return photoTray_.records().isEmpty(); };
-    host.runTrayBatch = [this](const ImportedPhotoBatchIntent& intent) { runImportedPhotoBatchIntent(intent); };
+    host.targetPhotos = [this](const QString& request) { return targetImportedPhotos(request); };
     pipeline_ = std::make_unique<PromptPipeline>(
         PromptPipeline::Services{services_.assistantProvider, services_.computerUseService,
-                                 services_.captureOne, services_.workspace},
+                                 services_.captureOne, services_.workspace,
+                                 services_.batchConfirmationThreshold},
         std::move(host));
 }
 

@@ -133,7 +133,7 @@ public:
     // Stops the running batch after the chunk in progress; its reply says how far it got.
     void cancelWork();
     // How many photos a batch hands to Capture One at once.
-    static constexpr qsizetype batchChunkSize = 100;
+    static constexpr qsizetype batchChunkSize = PromptPipeline::batchChunkSize;
     static const QString busyNoticeText;
     // No input device exists on this machine: voice cannot listen, and no permission would change that.
     bool isMicrophoneMissing() const { return voice_->isMicrophoneMissing(); }
@@ -232,16 +232,16 @@ public:
     // Takes the photos out of the tray only: Capture One and the files keep them.
     void removeImportedPhotos(const QList<ImportedPhotoAsset>& photos);
     QList<ImportedPhotoAsset> targetImportedPhotos(const QString& text) const;
-    void runImportedPhotoBatchIntent(const ImportedPhotoBatchIntent& intent, std::function<void()> done = {});
+    void runImportedPhotoBatchIntent(const ImportedPhotoBatchIntent& intent, std::function<void()> done = {}) {
+        pipeline_->runTrayBatch(intent, std::move(done));
+    }
     // Asks Capture One for the tray photos' marks; the newest answer wins.
     void refreshImportedPhotoMarks();
-    // The batch waiting for its answer (AppModelBatchConfirmation.cpp): runs it, or drops it.
-    void answerPendingBatch(bool apply);
-    bool hasPendingBatch() const { return batchAwaitingConfirmation_.has_value(); }
+    // The batch waiting for its answer (PromptPipeline): runs it, or drops it.
+    void answerPendingBatch(bool apply) { pipeline_->answerPendingBatch(apply); }
+    bool hasPendingBatch() const { return pipeline_->hasPendingBatch(); }
     // The preview artifact of the batch waiting, if one waits.
-    std::optional<QUuid> pendingBatchPreviewID() const {
-        return batchAwaitingConfirmation_ ? batchPreviewArtifactID_ : std::nullopt;
-    }
+    std::optional<QUuid> pendingBatchPreviewID() const { return pipeline_->pendingBatchPreviewID(); }
 
     // The session's changes (AppModelChanges.cpp): none without a Capture One service.
     ChangeHistory* changeHistory() const { return changeHistory_.get(); }
@@ -303,28 +303,6 @@ private:
     // Runs work on the next turn of the event loop while the model still exists: the roads' "background
     // task", so that submitPrompt returns before any road's result is published.
     void later(std::function<void()> work);
-
-    // One "property:amount:flag" item of an inferred batch adjustment.
-    struct AdjustmentStep {
-        QString property;
-        QString amount;
-        bool relative = true;
-    };
-    // Applies the steps from `index` on, one after the other, then reports the collected replies.
-    using BatchFinish =
-        std::function<void(const QString& reply, const std::optional<ChangeRecord>& change, bool succeeded)>;
-    // The steps' changes are folded into one, so that one undo takes back the whole request.
-    void runAdjustmentSteps(std::shared_ptr<const std::vector<AdjustmentStep>> steps, size_t index,
-                            QStringList replies, std::optional<ChangeRecord> change, bool succeeded,
-                            const QStringList& paths, BatchFinish finish);
-    // The batch's operation on the given photos.
-    void runBatchOperation(const ImportedPhotoBatchIntent& intent, const QStringList& paths,
-                           BatchFinish finish);
-    // A batch on more photos than one chunk runs chunk after chunk, so it shows how far it got, can be
-    // cancelled between chunks and stops at the first chunk that fails; its changes fold into one.
-    void runBatchInChunks(const ImportedPhotoBatchIntent& intent, const QStringList& paths, BatchFinish finish);
-    struct BatchRun;
-    void runNextBatchChunk(std::shared_ptr<BatchRun> run);
     void setWorkCancellable(bool cancellable);
 
     // Voice orchestration (AppModelVoice.cpp): builds the coordinator and its seam; the typed road reaches
@@ -336,10 +314,6 @@ private:
     void assertOnModelThread() const;
     bool answersWakeConfirmation(const QString& words) const;
     void takeWakeConfirmationAnswer(const QString& words, bool spoken);
-    // "apply", "confirm" or "cancel" while a batch waits; the preview before a big batch.
-    bool answersBatchConfirmation(const QString& words) const;
-    void askBatchConfirmation(const ImportedPhotoBatchIntent& intent, const QList<ImportedPhotoAsset>& targets);
-    int batchConfirmationThreshold() const;
 
     // The change history (AppModelChanges.cpp).
     void configureChangeHistory();
@@ -383,9 +357,6 @@ private:
     std::optional<QUuid> changeLogArtifactID_;
     // After the lists it reports into, so that it goes first.
     std::unique_ptr<PromptPipeline> pipeline_;
-    std::optional<ImportedPhotoBatchIntent> batchAwaitingConfirmation_;
-    bool runningConfirmedBatch_ = false;
-    std::optional<QUuid> batchPreviewArtifactID_;
     // Declared last, so it goes first: its seam reaches the members above.
     std::unique_ptr<VoiceCoordinator> voice_;
 };

@@ -25,8 +25,10 @@ void AppModel::configureVoice() {
     };
     seam.targetImportedPhotos = [this](const QString& words) { return targetImportedPhotos(words); };
     seam.decideLocalCommand = [this](const QString& words) { return pipeline_->decideLocally(words); };
-    seam.answersPendingBatch = [this](const QString& words) { return answersBatchConfirmation(words); };
-    seam.dropPendingBatch = [this] { batchAwaitingConfirmation_.reset(); };
+    seam.answersPendingBatch = [this](const QString& words) {
+        return pipeline_->answersBatchConfirmation(words);
+    };
+    seam.dropPendingBatch = [this] { pipeline_->dropPendingBatch(); };
     seam.answerPendingBatch = [this](bool apply) { answerPendingBatch(apply); };
     seam.undoLastChange = [this](bool redo) { undoLastChange(redo, true); };
     seam.runLocalCommand = [this](const QString& command) { pipeline_->runLocalCommand(command); };

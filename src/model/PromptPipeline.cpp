@@ -21,7 +21,7 @@ bool isAddressedToCaptureOne(const QString& text) {
 } // namespace
 
 PromptPipeline::PromptPipeline(Services services, Host host, QObject* parent)
-    : QObject(parent), services_(services), host_(std::move(host)) {}
+    : QObject(parent), services_(std::move(services)), host_(std::move(host)) {}
 
 void PromptPipeline::later(std::function<void()> work) {
     QTimer::singleShot(0, this, std::move(work));
@@ -50,13 +50,13 @@ void PromptPipeline::route(const QString& text) {
     // Judged first: a question waiting for its answer is dropped by whatever else the text is.
     const LocalCommandRoad::Decision local = decideLocally(text);
     // Any other request drops a batch waiting for its answer.
-    const bool answersBatch = host_.answersBatchConfirmation(text);
+    const bool answersBatch = answersBatchConfirmation(text);
     if (!answersBatch) {
-        host_.dropPendingBatch();
+        dropPendingBatch();
     }
     if (answersBatch) {
         const bool apply = wakeconfirmation::answerIn(text) != wakeconfirmation::Answer::cancel;
-        later([this, apply] { host_.answerPendingBatch(apply); });
+        later([this, apply] { answerPendingBatch(apply); });
     } else if (host_.answersWakeConfirmation(text)) {
         later([this, text] { host_.takeWakeConfirmationAnswer(text); });
     } else if (const auto redo = ChangeHistory::undoRequest(text)) {
@@ -74,7 +74,7 @@ void PromptPipeline::route(const QString& text) {
     } else if (const auto intent = ImportedPhotoRecognizers::batchIntent(text);
                intent && !(host_.isTrayEmpty() && local.kind != LocalCommandRoad::Decision::Kind::notLocal)) {
         // With nothing in the tray, batch words ("warmer", "reject these") are for Capture One's selection.
-        later([this, intent = *intent] { host_.runTrayBatch(intent); });
+        later([this, intent = *intent] { runTrayBatch(intent); });
     } else if (local.kind == LocalCommandRoad::Decision::Kind::run) {
         host_.setWorkDescription(QStringLiteral("Running the command in Capture One."));
         later([this, arguments = local.arguments] { runLocalAction(arguments); });

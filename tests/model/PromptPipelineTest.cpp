@@ -1,3 +1,5 @@
+#include "model/PromptPipeline.h"
+
 #include "AppModelTestHarness.h"
 #include "model/ChangeHistory.h"
 #include "services/AssistantProvider.h"
@@ -28,6 +30,14 @@ public:
 
 private:
     AssistantResponse response_;
+};
+
+// A provider that keeps the completion until the test answers.
+class HeldProvider : public AssistantProvider {
+public:
+    AssistantProviderKind kind() const override { return AssistantProviderKind::openAI; }
+    void respond(const AssistantRequest&, ResponseCompletion completion) const override { held = completion; }
+    mutable ResponseCompletion held;
 };
 
 } // namespace
@@ -262,4 +272,26 @@ TEST(ConnectionTestPhrases, HyphensCountAsSpaces) {
     EXPECT_TRUE(AppModel::isCaptureOneConnectionTest("Capture One status: connection ok?"));
     EXPECT_FALSE(AppModel::isCaptureOneConnectionTest("capture one status"));
     EXPECT_FALSE(AppModel::isCaptureOneConnectionTest("test the capture one link"));
+}
+
+// The model destroys its pipeline first; a road still waiting must then reach no part of the model.
+TEST(PromptPipelineLifetime, RoadsStartAfterRouteReturnsAndLateAnswersReachNoOne) {
+    HeldProvider provider;
+    QStringList seen;
+    PromptPipeline::Host host;
+    host.answersWakeConfirmation = [](const QString&) { return false; };
+    host.setWorkDescription = [&](const QString& work) { seen << "work: " + work; };
+    host.setResponding = [&](bool responding) { seen << QString("responding: %1").arg(responding); };
+    host.appendMessage = [&](const ConversationMessage& message) { seen << "message: " + message.content; };
+    PromptPipeline::Services services;
+    services.assistantProvider = &provider;
+    auto pipeline = std::make_unique<PromptPipeline>(services, host);
+
+    pipeline->route("what is a catalog?");
+    EXPECT_FALSE(provider.held) << "the road's waiting part starts on the next turn";
+    ASSERT_TRUE(waitUntil([&] { return bool(provider.held); }));
+    const auto answer = ConversationMessage::make(ConversationRole::assistant, InputMode::quiet, "A library.");
+    pipeline.reset();
+    provider.held(AssistantResponse{answer, {}, std::nullopt});
+    EXPECT_EQ(seen, QStringList{"work: Asking the assistant."});
 }

@@ -1,14 +1,14 @@
 // A tray batch on more photos than one chunk: chunk after chunk, with how far it got in the work
 // description, stoppable between chunks, ending at the first chunk that fails. Every chunk's change folds
 // into one record, so one undo takes back what the batch changed, however far it got.
-#include "model/AppModel.h"
 #include "model/BatchReplies.h"
+#include "model/PromptPipeline.h"
 
 #include <QPointer>
 
 namespace orbix {
 
-struct AppModel::BatchRun {
+struct PromptPipeline::BatchRun {
     ImportedPhotoBatchIntent intent;
     QStringList paths;
     BatchFinish finish;
@@ -17,9 +17,9 @@ struct AppModel::BatchRun {
     std::optional<ChangeRecord> change;
 };
 
-void AppModel::runBatchInChunks(const ImportedPhotoBatchIntent& intent, const QStringList& paths,
-                                BatchFinish finish) {
-    setWorkCancellable(true);
+void PromptPipeline::runBatchInChunks(const ImportedPhotoBatchIntent& intent, const QStringList& paths,
+                                      BatchFinish finish) {
+    host_.setWorkCancellable(true);
     auto run = std::make_shared<BatchRun>();
     run->intent = intent;
     run->paths = paths;
@@ -27,9 +27,9 @@ void AppModel::runBatchInChunks(const ImportedPhotoBatchIntent& intent, const QS
     runNextBatchChunk(std::move(run));
 }
 
-void AppModel::runNextBatchChunk(std::shared_ptr<BatchRun> run) {
+void PromptPipeline::runNextBatchChunk(std::shared_ptr<BatchRun> run) {
     const qsizetype total = run->paths.size();
-    if (run->handedOver == total || isCancelRequested_) {
+    if (run->handedOver == total || host_.isCancelRequested()) {
         QString reply = batchreplies::combined(run->replies);
         if (run->handedOver < total) {
             const QString stopped = batchreplies::stoppedAfter(run->handedOver, total);
@@ -38,9 +38,9 @@ void AppModel::runNextBatchChunk(std::shared_ptr<BatchRun> run) {
         run->finish(reply, run->change, true);
         return;
     }
-    setWorkDescription(batchreplies::progress(run->handedOver, total));
+    host_.setWorkDescription(batchreplies::progress(run->handedOver, total));
     const QStringList chunk = run->paths.mid(run->handedOver, batchChunkSize);
-    QPointer<AppModel> self(this);
+    QPointer<PromptPipeline> self(this);
     runBatchOperation(run->intent, chunk,
                       [self, run, chunkSize = chunk.size()](
                           const QString& reply, const std::optional<ChangeRecord>& change, bool succeeded) {

@@ -1,7 +1,7 @@
 // A tray batch on many photos shows what it would change and waits for "apply" (or "confirm") or
 // "cancel", typed or said after the wake phrase; any other request drops it. Nothing is written before.
 #include "core/Settings.h"
-#include "model/AppModel.h"
+#include "model/PromptPipeline.h"
 #include "model/WakeCommandConfirmation.h"
 
 namespace orbix {
@@ -13,12 +13,12 @@ const QString previewTitle = QStringLiteral("Batch Preview");
 
 } // namespace
 
-int AppModel::batchConfirmationThreshold() const {
+int PromptPipeline::batchConfirmationThreshold() const {
     return services_.batchConfirmationThreshold ? services_.batchConfirmationThreshold()
                                                 : Settings::defaultBatchConfirmationThreshold;
 }
 
-bool AppModel::answersBatchConfirmation(const QString& words) const {
+bool PromptPipeline::answersBatchConfirmation(const QString& words) const {
     if (!batchAwaitingConfirmation_) {
         return false;
     }
@@ -30,8 +30,8 @@ bool AppModel::answersBatchConfirmation(const QString& words) const {
            wakeconfirmation::answerIn(words) != wakeconfirmation::Answer::none;
 }
 
-void AppModel::askBatchConfirmation(const ImportedPhotoBatchIntent& intent,
-                                    const QList<ImportedPhotoAsset>& targets) {
+void PromptPipeline::askBatchConfirmation(const ImportedPhotoBatchIntent& intent,
+                                          const QList<ImportedPhotoAsset>& targets) {
     batchAwaitingConfirmation_ = intent;
     QStringList names;
     for (const ImportedPhotoAsset& photo : targets.mid(0, previewNameCount)) {
@@ -48,26 +48,26 @@ void AppModel::askBatchConfirmation(const ImportedPhotoBatchIntent& intent,
             QStringLiteral("\n\nNothing is written before you answer: type or say "
                            "“apply” to run it, or “cancel”."));
     batchPreviewArtifactID_ = preview.id;
-    appendArtifact(std::move(preview), true);
-    appendAssistantMessage(QStringLiteral("This changes ") + count +
-                           QStringLiteral(" photos. Type “apply” to run it, or “cancel”."));
-    setResponding(false);
+    host_.appendArtifact(std::move(preview), true);
+    host_.appendReply(QStringLiteral("This changes ") + count +
+                      QStringLiteral(" photos. Type “apply” to run it, or “cancel”."));
+    host_.setResponding(false);
 }
 
-void AppModel::answerPendingBatch(bool apply) {
+void PromptPipeline::answerPendingBatch(bool apply) {
     const std::optional<ImportedPhotoBatchIntent> intent =
         std::exchange(batchAwaitingConfirmation_, std::nullopt);
     if (!intent) {
         return;
     }
     if (!apply) {
-        appendAssistantMessage(wakeconfirmation::cancelledText);
-        setResponding(false);
+        host_.appendReply(wakeconfirmation::cancelledText);
+        host_.setResponding(false);
         return;
     }
-    setResponding(true);
+    host_.setResponding(true);
     runningConfirmedBatch_ = true;
-    runImportedPhotoBatchIntent(*intent);
+    runTrayBatch(*intent);
     runningConfirmedBatch_ = false;
 }
 
