@@ -11,7 +11,6 @@
 #include "model/ArtifactListModel.h"
 #include "model/ConversationModel.h"
 #include "model/ImportedPhotoRecognizers.h"
-#include "model/LocalCommandRoad.h"
 #include "model/PhotoTrayModel.h"
 #include "model/PromptPipeline.h"
 #include "model/UpdateNotice.h"
