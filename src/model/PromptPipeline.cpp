@@ -77,7 +77,7 @@ void PromptPipeline::route(const QString& text) {
         later([this, intent = *intent] { runTrayBatch(intent); });
     } else if (local.kind == LocalCommandRoad::Decision::Kind::run) {
         host_.setWorkDescription(QStringLiteral("Running the command in Capture One."));
-        later([this, arguments = local.arguments] { runLocalAction(arguments); });
+        later([this, arguments = local.arguments, text] { runLocalAction(arguments, text); });
     } else if (local.kind != LocalCommandRoad::Decision::Kind::notLocal) {
         later([this, reply = local.reply] { answerLocally(reply); });
     } else {
@@ -120,21 +120,22 @@ void PromptPipeline::answerLocally(const QString& reply) {
 }
 
 void PromptPipeline::runLocalCommand(const QString& text) {
-    services_.computerUseService->execute(text, localCommandFinished());
+    services_.computerUseService->execute(text, localCommandFinished(host_.lastUserRequest()));
 }
 
-void PromptPipeline::runLocalAction(const ComputerUseArguments& arguments) {
-    services_.computerUseService->executeAction(arguments, localCommandFinished());
+void PromptPipeline::runLocalAction(const ComputerUseArguments& arguments, const QString& request) {
+    services_.computerUseService->executeAction(arguments, localCommandFinished(request));
 }
 
-ComputerUseCompletion PromptPipeline::localCommandFinished() {
+ComputerUseCompletion PromptPipeline::localCommandFinished(const QString& request) {
     QPointer<PromptPipeline> self(this);
-    return [self](const ComputerUseResult& result) {
+    // The request is taken when the road starts: a wake command heard meanwhile adds a message of its own.
+    return [self, request](const ComputerUseResult& result) {
         if (!self) {
             return;
         }
         const Host& host = self->host_;
-        host.recordChange(result.change, ChangeRoad::typed, host.lastUserRequest());
+        host.recordChange(result.change, ChangeRoad::typed, request);
         host.appendReply(result.summary);
         if (result.artifact) {
             host.appendArtifact(*result.artifact, true);
@@ -148,30 +149,31 @@ ComputerUseCompletion PromptPipeline::localCommandFinished() {
 
 void PromptPipeline::askAssistant(const QString& text) {
     QPointer<PromptPipeline> self(this);
-    services_.assistantProvider->respond(AssistantRequest{text}, [self](const AssistantResponse& response) {
-        if (!self) {
-            return;
-        }
-        const Host& host = self->host_;
-        host.appendMessage(response.message);
-        for (qsizetype index = 0; index < qsizetype(response.artifacts.size()); ++index) {
-            host.appendArtifact(response.artifacts[size_t(index)],
-                                index + 1 == qsizetype(response.artifacts.size()));
-        }
-        host.setResponding(false);
-        if (!response.action) {
-            return;
-        }
-        host.setResponding(true);
-        self->later([self, action = *response.action] {
-            if (self) {
-                self->executeReplyAction(action);
+    services_.assistantProvider->respond(
+        AssistantRequest{text}, [self, text](const AssistantResponse& response) {
+            if (!self) {
+                return;
             }
+            const Host& host = self->host_;
+            host.appendMessage(response.message);
+            for (qsizetype index = 0; index < qsizetype(response.artifacts.size()); ++index) {
+                host.appendArtifact(response.artifacts[size_t(index)],
+                                    index + 1 == qsizetype(response.artifacts.size()));
+            }
+            host.setResponding(false);
+            if (!response.action) {
+                return;
+            }
+            host.setResponding(true);
+            self->later([self, action = *response.action, text] {
+                if (self) {
+                    self->executeReplyAction(action, text);
+                }
+            });
         });
-    });
 }
 
-void PromptPipeline::executeReplyAction(const AssistantAction& action) {
+void PromptPipeline::executeReplyAction(const AssistantAction& action, const QString& request) {
     // Only what the reply's action carries: no application name (open_app always opens Capture One) and no
     // target paths (the Capture One selection, never the tray).
     ComputerUseArguments arguments;
@@ -183,12 +185,12 @@ void PromptPipeline::executeReplyAction(const AssistantAction& action) {
     arguments.presetName = action.presetName;
     arguments.folderPath = action.folderPath;
     QPointer<PromptPipeline> self(this);
-    services_.computerUseService->executeAction(arguments, [self](const ComputerUseResult& result) {
+    services_.computerUseService->executeAction(arguments, [self, request](const ComputerUseResult& result) {
         if (!self) {
             return;
         }
         const Host& host = self->host_;
-        host.recordChange(result.change, ChangeRoad::assistant, host.lastUserRequest());
+        host.recordChange(result.change, ChangeRoad::assistant, request);
         host.setResponding(false);
         if (result.artifact) {
             host.appendArtifact(*result.artifact, true);

@@ -107,11 +107,12 @@ private:
     bool captureOneInUse() const;
     bool isTextModelConfigured() const;
     void runConnectionTest();
-    void runLocalAction(const ComputerUseArguments& arguments);
+    // `request`: the words the change record names.
+    void runLocalAction(const ComputerUseArguments& arguments, const QString& request);
     void answerLocally(const QString& reply);
-    ComputerUseCompletion localCommandFinished();
+    ComputerUseCompletion localCommandFinished(const QString& request);
     void askAssistant(const QString& text);
-    void executeReplyAction(const AssistantAction& action);
+    void executeReplyAction(const AssistantAction& action, const QString& request);
     // One "property:amount:flag" item of an inferred batch adjustment.
     struct AdjustmentStep {
         QString property;

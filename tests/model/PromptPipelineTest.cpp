@@ -295,3 +295,15 @@ TEST(PromptPipelineLifetime, RoadsStartAfterRouteReturnsAndLateAnswersReachNoOne
     provider.held(AssistantResponse{answer, {}, std::nullopt});
     EXPECT_EQ(seen, QStringList{"work: Asking the assistant."});
 }
+
+// A change names the request that made it, also when a wake command is heard while it runs.
+TEST_F(AppModelTest, AChangeNamesItsOwnRequestWhenAWakeCommandIsHeardMeanwhile) {
+    makeModel();
+    model->setPromptText(QStringLiteral("capture one rate this 4 stars"));
+    model->submitPrompt();
+    model->handleWakePhrase(QStringLiteral("capture one status"));
+    ASSERT_TRUE(waitUntil([&] { return !model->isResponding() && model->messages().size() == 4; }))
+        << "both requests answered";
+    ASSERT_EQ(model->changeHistory()->changes().size(), 1);
+    EXPECT_EQ(model->changeHistory()->changes()[0].request, "capture one rate this 4 stars");
+}
