@@ -20,8 +20,9 @@ void AppModel::configureVoice() {
     };
     seam.showArtifact = [this](Artifact artifact) { appendArtifact(std::move(artifact), true); };
     seam.setResponding = [this](bool responding) { setResponding(responding); };
-    seam.noteChange = [this](const std::optional<ChangeRecord>& change, ChangeRoad road) {
-        noteChange(change, road, lastUserRequest());
+    seam.noteChange = [this](const std::optional<ChangeRecord>& change, ChangeRoad road,
+                             const std::optional<QString>& request) {
+        noteChange(change, road, request.value_or(lastUserRequest()));
     };
     seam.targetImportedPhotos = [this](const QString& words) { return targetImportedPhotos(words); };
     seam.decideLocalCommand = [this](const QString& words) { return pipeline_->decideLocally(words); };

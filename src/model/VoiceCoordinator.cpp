@@ -246,8 +246,13 @@ void VoiceCoordinator::upsertRealtimeTranscript(const QString& text) {
 }
 
 void VoiceCoordinator::applyRealtimeComputerUseResult(const ComputerUseResult& result, bool speak) {
+    applyResult(result, speak, std::nullopt);
+}
+
+void VoiceCoordinator::applyResult(const ComputerUseResult& result, bool speak,
+                                   const std::optional<QString>& request) {
     // Spoken results are the wake road's; the others come from the voice session.
-    model_.noteChange(result.change, speak ? ChangeRoad::wake : ChangeRoad::voice);
+    model_.noteChange(result.change, speak ? ChangeRoad::wake : ChangeRoad::voice, request);
     // During a session the model speaks about the result itself and its transcript fills the message.
     if (!isRealtimeSessionActive()) {
         upsertRealtimeTranscript(result.summary);
@@ -401,7 +406,7 @@ void VoiceCoordinator::handleWakePhrase(const std::optional<QString>& commandSuf
     } else if (wakeconfirmation::needsConfirmation(local.arguments)) {
         askWakeConfirmation(*commandSuffix);
     } else {
-        runWakeAction(local.arguments);
+        runWakeAction(local.arguments, *commandSuffix);
     }
 }
 

@@ -69,7 +69,11 @@ public:
         std::function<void(Artifact)> showArtifact;
         std::function<void(bool responding)> setResponding;
         // Records what a command changed, with the road it came by and the last request.
-        std::function<void(const std::optional<ChangeRecord>& change, ChangeRoad road)> noteChange;
+        // `request`: the words that asked for it, when the coordinator knows them (a wake command); the
+        // latest request otherwise.
+        std::function<void(const std::optional<ChangeRecord>& change, ChangeRoad road,
+                           const std::optional<QString>& request)>
+            noteChange;
         // The tray photos the (lower-case) words aim at.
         std::function<QList<ImportedPhotoAsset>(const QString& words)> targetImportedPhotos;
         // The other roads a command heard after the wake phrase may take.
@@ -154,9 +158,12 @@ private:
     // Holds the command and asks for "confirm"; the caller has shown the command.
     void askWakeConfirmation(const QString& command);
     // Runs a command heard after the wake phrase and reads the result back.
-    void runWakeCommand(const QString& command);
-    void runWakeAction(const ComputerUseArguments& arguments);
-    ComputerUseCompletion wakeCommandFinished();
+    // `request`: the words heard, which the change record names (taken now: a typed request may come
+    // while the command runs).
+    void runWakeCommand(const QString& command, const QString& request);
+    void runWakeAction(const ComputerUseArguments& arguments, const QString& request);
+    ComputerUseCompletion wakeCommandFinished(const QString& request);
+    void applyResult(const ComputerUseResult& result, bool speak, const std::optional<QString>& request);
 
     Services services_;
     ModelSeam model_;

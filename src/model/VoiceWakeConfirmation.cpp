@@ -32,7 +32,7 @@ void VoiceCoordinator::takeWakeConfirmationAnswer(const QString& words, bool spo
     const bool confirmed = command && wakeconfirmation::answerIn(words) == wakeconfirmation::Answer::confirm;
     // Each road answers as it answers its own commands.
     if (spoken) {
-        confirmed ? runWakeCommand(wakeconfirmation::confirmedCommand(*command))
+        confirmed ? runWakeCommand(wakeconfirmation::confirmedCommand(*command), words)
                   : applyRealtimeComputerUseResult({wakeconfirmation::cancelledText, std::nullopt}, true);
         return;
     }
@@ -60,25 +60,29 @@ void VoiceCoordinator::askWakeConfirmation(const QString& command) {
     applyRealtimeComputerUseResult({wakeconfirmation::question(command), std::nullopt}, true);
 }
 
-void VoiceCoordinator::runWakeCommand(const QString& command) {
+void VoiceCoordinator::runWakeCommand(const QString& command, const QString& request) {
     model_.setResponding(true);
-    later([this, command] { services_.computerUseService->execute(command, wakeCommandFinished()); });
+    later([this, command, request] {
+        services_.computerUseService->execute(command, wakeCommandFinished(request));
+    });
 }
 
-void VoiceCoordinator::runWakeAction(const ComputerUseArguments& arguments) {
+void VoiceCoordinator::runWakeAction(const ComputerUseArguments& arguments, const QString& request) {
     model_.setResponding(true);
-    later([this, arguments] { services_.computerUseService->executeAction(arguments, wakeCommandFinished()); });
+    later([this, arguments, request] {
+        services_.computerUseService->executeAction(arguments, wakeCommandFinished(request));
+    });
 }
 
-ComputerUseCompletion VoiceCoordinator::wakeCommandFinished() {
+ComputerUseCompletion VoiceCoordinator::wakeCommandFinished(const QString& request) {
     QPointer<VoiceCoordinator> self(this);
-    return [self](const ComputerUseResult& result) {
+    return [self, request](const ComputerUseResult& result) {
         if (!self) {
             return;
         }
         self->bringAppToFront();
         self->model_.setResponding(false);
-        self->applyRealtimeComputerUseResult(withUndoHint(result), true);
+        self->applyResult(withUndoHint(result), true, request);
     };
 }
 

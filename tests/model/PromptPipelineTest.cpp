@@ -296,8 +296,9 @@ TEST(PromptPipelineLifetime, RoadsStartAfterRouteReturnsAndLateAnswersReachNoOne
     EXPECT_EQ(seen, QStringList{"work: Asking the assistant."});
 }
 
-// A change names the request that made it, also when a wake command is heard while it runs.
-TEST_F(AppModelTest, AChangeNamesItsOwnRequestWhenAWakeCommandIsHeardMeanwhile) {
+// A change names the request that made it, also when a wake command is heard while it runs (after a typed
+// request or another wake command).
+TEST_F(AppModelTest, AChangeNamesItsOwnRequestWhenAnotherIsHeardWhileItRuns) {
     makeModel();
     model->setPromptText(QStringLiteral("capture one rate this 4 stars"));
     model->submitPrompt();
@@ -306,4 +307,12 @@ TEST_F(AppModelTest, AChangeNamesItsOwnRequestWhenAWakeCommandIsHeardMeanwhile) 
         << "both requests answered";
     ASSERT_EQ(model->changeHistory()->changes().size(), 1);
     EXPECT_EQ(model->changeHistory()->changes()[0].request, "capture one rate this 4 stars");
+
+    // And a wake command while another runs.
+    model->handleWakePhrase(QStringLiteral("capture one set rating to 2"));
+    model->handleWakePhrase(QStringLiteral("capture one status"));
+    ASSERT_TRUE(waitUntil([&] { return !model->isResponding() && model->messages().size() == 8; }));
+    ASSERT_EQ(model->changeHistory()->changes().size(), 2);
+    EXPECT_EQ(model->changeHistory()->changes()[1].request, "capture one set rating to 2");
+    EXPECT_EQ(model->changeHistory()->changes()[1].road, ChangeRoad::wake);
 }

@@ -38,7 +38,8 @@ protected:
         };
         seam.showArtifact = [this](Artifact artifact) { artifacts << artifact; };
         seam.setResponding = [](bool) {};
-        seam.noteChange = [this](const std::optional<ChangeRecord>&, ChangeRoad road) { roads << road; };
+        seam.noteChange = [this](const std::optional<ChangeRecord>&, ChangeRoad road,
+                                 const std::optional<QString>&) { roads << road; };
         seam.targetImportedPhotos = [](const QString&) { return QList<ImportedPhotoAsset>(); };
         seam.decideLocalCommand = [](const QString&) { return LocalCommandRoad::Decision{}; };
         seam.answersPendingBatch = [](const QString&) { return false; };
