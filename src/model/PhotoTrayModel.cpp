@@ -8,21 +8,8 @@
 namespace orbix {
 
 PhotoTrayModel::PhotoTrayModel(QObject* parent) : RecordListModel(parent) {
-    // Photos that leave the tray leave the selection.
-    connect(this, &QAbstractItemModel::rowsAboutToBeRemoved, this,
-            [this](const QModelIndex&, int first, int last) {
-                for (int row = first; row <= last; ++row) {
-                    if (selected_.remove(records()[row].id)) {
-                        selectionDropped_ = true;
-                    }
-                }
-            });
-    connect(this, &RecordListModelBase::recordsChanged, this, [this] {
-        if (std::exchange(selectionDropped_, false)) {
-            emit selectionChanged();
-        }
-    });
-    connect(this, &QAbstractItemModel::modelReset, this, [this] { setSelectedIds(selected_); });
+    // Photos that leave the tray (removed, or not in a reset) leave the selection, announced once.
+    connect(this, &RecordListModelBase::recordsChanged, this, [this] { setSelectedIds(selected_); });
 }
 
 QVariant PhotoTrayModel::data(const QModelIndex& index, int role) const {

@@ -51,8 +51,6 @@ private:
 
     QSet<QUuid> selected_;
     QHash<QString, PhotoMarks> marks_;
-    // Photos leaving the tray took selected ones with them.
-    bool selectionDropped_ = false;
 };
 
 } // namespace orbix
