@@ -6,6 +6,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QHash>
+#include <QIcon>
 #include <QSortFilterProxyModel>
 
 namespace orbix::views {
@@ -52,15 +54,13 @@ public:
             return {};
         }
         const Artifact& artifact = artifacts_.records()[source.row()];
-        const QPalette palette = QApplication::palette();
         switch (role) {
         case Qt::DisplayRole:
             return ArtifactListView::rowText(artifact);
         case Qt::ToolTipRole:
             return artifact.title;
         case Qt::DecorationRole:
-            return symbolIcon(ArtifactListView::kindSymbol(artifact),
-                              QApplication::palette().color(QPalette::Text), kSymbolSize);
+            return kindIcon(artifact);
         default:
             return QSortFilterProxyModel::data(index, role);
         }
@@ -72,8 +72,25 @@ protected:
     }
 
 private:
+    // Drawn once per kind and palette, not on every paint of a row.
+    QIcon kindIcon(const Artifact& artifact) const {
+        const QPalette palette = QApplication::palette();
+        if (palette.cacheKey() != iconPalette_) {
+            icons_.clear();
+            iconPalette_ = palette.cacheKey();
+        }
+        QIcon& icon = icons_[int(artifact.kind)];
+        if (icon.isNull()) {
+            icon = symbolIcon(ArtifactListView::kindSymbol(artifact), palette.color(QPalette::PlaceholderText),
+                              kSymbolSize, palette.color(QPalette::HighlightedText));
+        }
+        return icon;
+    }
+
     static constexpr int kSymbolSize = 16;
     ArtifactListModel& artifacts_;
+    mutable QHash<int, QIcon> icons_;
+    mutable qint64 iconPalette_ = 0;
 };
 
 } // namespace

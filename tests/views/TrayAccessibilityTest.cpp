@@ -49,7 +49,7 @@ TEST(TrayAccessibility, SelectionFocusAndMovedTilesAreAnnounced) {
     bus.start(launcher, {QStringLiteral("--launch-immediately")});
     ASSERT_TRUE(test::waitUntil([] { return QAccessible::isActive(); }, std::chrono::seconds(20)))
         << "accessibility did not come on: the platform must be xcb on a private session bus";
-    QAccessible::installUpdateHandler(record);
+    const QAccessible::UpdateHandler previousHandler = QAccessible::installUpdateHandler(record);
     AppModel model{AppModelServices{}};
     ImportedPhotoGridView grid(model);
     listenedTo = &grid;
@@ -93,6 +93,7 @@ TEST(TrayAccessibility, SelectionFocusAndMovedTilesAreAnnounced) {
     model.selectAllImportedPhotos();
     EXPECT_EQ(takeHeard(), (std::vector<Heard>{{QAccessible::SelectionWithin, -1}}));
     listenedTo = nullptr;
+    QAccessible::installUpdateHandler(previousHandler);
     bus.kill();
     bus.waitForFinished();
 }
